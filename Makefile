@@ -1,0 +1,46 @@
+# Two commands for a fresh Debian 12 machine: `make run` and `make test`.
+# Both install what is missing, configure and build.
+
+BUILD ?= build
+GENERATOR ?= Ninja
+BUILD_TYPE ?= RelWithDebInfo
+
+DEBS := cmake ninja-build g++ pkg-config libpugixml-dev \
+        libgtest-dev libgmock-dev libbenchmark-dev
+FUZZ_DEBS := clang libclang-rt-14-dev
+
+.PHONY: all deps configure build test run bench fuzz clean
+
+all: build
+
+deps:
+	@./tools/install-deps.sh $(DEBS)
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) --parallel
+
+test: build
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure --parallel 2
+
+run: build
+	$(BUILD)/bin/korvel-css $(BUILD)/bin/exempleCSS/styles.css
+
+bench: build
+	$(BUILD)/bin/korvel_bench --benchmark_counters_tabular=true
+
+# A bounded run of the fuzz target; crashes it finds are left in fuzz/.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@./tools/install-deps.sh $(DEBS) $(FUZZ_DEBS)
+	@cmake -S . -B build-fuzz -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DKORVEL_FUZZ=ON -DKORVEL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build build-fuzz --target korvel_fuzz_stylesheet --parallel
+	mkdir -p fuzz/corpus-work
+	build-fuzz/bin/korvel_fuzz_stylesheet -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	  -artifact_prefix=fuzz/ fuzz/corpus-work fuzz/corpus
+
+clean:
+	rm -rf $(BUILD) build-fuzz

@@ -1,0 +1,13 @@
+# Turns the first column of the CSS property table into a C++ list of names.
+file(STRINGS "${INPUT}" lines)
+list(REMOVE_AT lines 0)
+set(body "")
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "^[^\t]+" name "${line}")
+  if(name AND NOT name STREQUAL "--*")
+    string(APPEND body "    \"${name}\",\n")
+  endif()
+endforeach()
+file(WRITE "${OUTPUT}.tmp" "// Generated from css-properties.tsv; do not edit.\n${body}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

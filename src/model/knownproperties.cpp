@@ -1,0 +1,41 @@
+#include "model/knownproperties.h"
+
+#include <algorithm>
+#include <array>
+
+namespace korvel {
+
+namespace {
+
+constexpr std::string_view kProperties[] = {
+#include "knownproperties_table.inc"
+};
+
+bool IsListed(std::string_view name) {
+  static const auto sorted = [] {
+    std::array<std::string_view, std::size(kProperties)> names{};
+    std::copy(std::begin(kProperties), std::end(kProperties), names.begin());
+    std::sort(names.begin(), names.end());
+    return names;
+  }();
+  return std::binary_search(sorted.begin(), sorted.end(), name);
+}
+
+bool IsNameCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+
+}  // namespace
+
+bool IsKnownPropertyName(std::string_view name) {
+  if (name.size() > 2 && name.starts_with("--"))
+    return std::all_of(name.begin() + 2, name.end(), IsNameCharacter);
+  if (IsListed(name)) return true;
+  for (std::string_view prefix : {"-webkit-", "-moz-", "-ms-", "-o-"}) {
+    if (name.starts_with(prefix)) return IsListed(name.substr(prefix.size()));
+  }
+  return false;
+}
+
+}  // namespace korvel

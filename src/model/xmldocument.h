@@ -1,0 +1,168 @@
+#pragma once
+
+// XML access for the stylesheet document, the property dictionary and the
+// settings file. A thin layer over pugixml that gives the program one
+// vocabulary for elements and attributes, and one rule for booleans,
+// integers and absent values.
+//
+// Texts are bytes (std::string); nothing is converted on the way in or out.
+
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include <pugixml.hpp>
+
+namespace korvel {
+
+/// Raised when the XML engine fails (unreadable or malformed file) or when an
+/// absent value is read as text, boolean or integer. The message is the
+/// engine's, with the file and the place where it applies.
+class XmlError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// The value of an attribute, or its absence.
+///
+/// Equality with a text is exact and case-sensitive; an absent value is
+/// unequal to every text, the empty one included. The view stays valid until
+/// the attribute is changed or its document is destroyed.
+class AttrValue final {
+ public:
+  AttrValue() = default;
+  explicit AttrValue(std::string_view text) : text_(text), present_(true) {}
+
+  [[nodiscard]] bool IsAbsent() const { return !present_; }
+  /// The stored text; throws XmlError when absent.
+  [[nodiscard]] std::string AsText() const;
+  /// The stored text without copying; throws XmlError when absent.
+  [[nodiscard]] std::string_view View() const;
+  /// "True"/"False" in any letter case, or a decimal number (zero is false).
+  /// Throws XmlError for an absent value or any other text.
+  [[nodiscard]] bool AsBool() const;
+  /// A decimal integer. Throws XmlError for an absent value or other text.
+  [[nodiscard]] long long AsInt() const;
+  /// True when present and "True"/non-zero; absent or unreadable is false.
+  [[nodiscard]] bool IsTrue() const;
+
+  friend bool operator==(const AttrValue& value, std::string_view text) {
+    return value.present_ && value.text_ == text;
+  }
+
+ private:
+  std::string_view text_;
+  bool present_ = false;
+};
+
+/// An element of an XML document, or none. A cheap handle: copies refer to
+/// the same element, which lives as long as its document.
+class XmlElement final {
+ public:
+  XmlElement() = default;
+  explicit XmlElement(pugi::xml_node node) : node_(node) {}
+
+  [[nodiscard]] bool IsNone() const { return !node_; }
+  explicit operator bool() const { return static_cast<bool>(node_); }
+  friend bool operator==(const XmlElement& a, const XmlElement& b) { return a.node_ == b.node_; }
+
+  [[nodiscard]] std::string_view TagOf() const;
+  [[nodiscard]] std::string_view TextOf() const;
+  void SetTextOf(std::string_view text);
+
+  /// Number of child elements (text and other nodes do not count).
+  [[nodiscard]] std::size_t ChildCount() const;
+  /// Child element by zero-based index in document order; none when out of range.
+  [[nodiscard]] XmlElement ChildAt(std::size_t index) const;
+  /// First child element with that tag, or none.
+  [[nodiscard]] XmlElement FindChild(std::string_view tag) const;
+  /// First child element with that tag; a new empty one is appended when there is none.
+  XmlElement ChildByTag(std::string_view tag);
+  /// A new empty element appended after the last child.
+  XmlElement AppendChild(std::string_view tag);
+  /// Removes a child element and everything below it.
+  void RemoveChild(XmlElement child);
+  [[nodiscard]] XmlElement Parent() const;
+
+  [[nodiscard]] AttrValue GetAttr(std::string_view name) const;
+  [[nodiscard]] bool HasAttr(std::string_view name) const;
+  /// An existing attribute keeps its place and takes the new value.
+  void SetAttr(std::string_view name, std::string_view value);
+  void SetAttr(std::string_view name, const char* value) { SetAttr(name, std::string_view(value)); }
+  void SetAttr(std::string_view name, const std::string& value) { SetAttr(name, std::string_view(value)); }
+  /// Stored as "True" or "False".
+  void SetAttr(std::string_view name, bool value);
+  /// Stored in decimal.
+  void SetAttr(std::string_view name, long long value);
+  void SetAttr(std::string_view name, int value) { SetAttr(name, static_cast<long long>(value)); }
+
+  /// Iteration over the child elements, in document order.
+  class Iterator final {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = XmlElement;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = XmlElement;
+    Iterator() = default;
+    explicit Iterator(pugi::xml_node node) : node_(node) {}
+    XmlElement operator*() const { return XmlElement(node_); }
+    Iterator& operator++();
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++*this;
+      return before;
+    }
+    friend bool operator==(const Iterator& a, const Iterator& b) { return a.node_ == b.node_; }
+
+   private:
+    pugi::xml_node node_;
+  };
+  struct Children {
+    Iterator first;
+    [[nodiscard]] Iterator begin() const { return first; }
+    [[nodiscard]] Iterator end() const { return Iterator(); }
+  };
+  [[nodiscard]] Children Elements() const;
+
+  [[nodiscard]] pugi::xml_node Node() const { return node_; }
+
+ private:
+  pugi::xml_node node_;
+};
+
+/// An XML document with its declaration and one root element. Held through
+/// XmlDocumentPtr: it lives while any holder keeps it.
+class XmlDocument final {
+ public:
+  XmlDocument() = default;
+  XmlDocument(const XmlDocument&) = delete;
+  XmlDocument& operator=(const XmlDocument&) = delete;
+
+  [[nodiscard]] XmlElement RootElement() const;
+  /// The whole document as UTF-8 XML with its declaration.
+  [[nodiscard]] std::string ToText() const;
+  [[nodiscard]] pugi::xml_document& Engine() { return doc_; }
+
+ private:
+  pugi::xml_document doc_;
+};
+
+using XmlDocumentPtr = std::shared_ptr<XmlDocument>;
+
+/// Parses an XML file. Whitespace between elements is not kept. A missing,
+/// unreadable or malformed file raises XmlError with the engine's message.
+XmlDocumentPtr LoadXmlFile(const std::string& path);
+/// Parses XML held in memory; failures as for LoadXmlFile.
+XmlDocumentPtr ParseXmlText(std::string_view text, std::string_view origin = "XML");
+/// A new document: a declaration and an empty root element with that tag.
+XmlDocumentPtr CreateXmlDocument(std::string_view rootTag);
+/// Writes the whole document as UTF-8 XML with its declaration, safely: a
+/// new file beside the old one, then a rename. Raises on failure.
+void SaveXmlFile(const XmlDocument& document, const std::string& path);
+
+}  // namespace korvel
