@@ -1,0 +1,333 @@
+#include "model/cssparser.h"
+
+#include <optional>
+#include <vector>
+
+#include "model/knownproperties.h"
+
+namespace korvel {
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool HasLineEnd(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Calls `line` with each line of the text, CR LF, LF and a lone CR ending one.
+template <typename Fn>
+void ForEachLine(std::string_view text, Fn&& line) {
+  std::size_t begin = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (!IsLineEnd(text[pos])) continue;
+    line(text.substr(begin, pos - begin));
+    if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ++pos;
+    begin = pos + 1;
+  }
+  line(text.substr(begin));
+}
+
+// The trimmed, non-empty lines of the pieces, joined by `separator`.
+std::string JoinTrimmedLines(const std::vector<std::string_view>& pieces, std::string_view separator) {
+  std::string joined;
+  for (std::string_view piece : pieces) {
+    ForEachLine(piece, [&](std::string_view line) {
+      line = Trim(line);
+      if (line.empty()) return;
+      if (!joined.empty()) joined += separator;
+      joined += line;
+    });
+  }
+  return joined;
+}
+
+std::string NormalizeLineEnds(std::string_view text) {
+  std::string normalized;
+  normalized.reserve(text.size() + 16);
+  bool first = true;
+  ForEachLine(text, [&](std::string_view line) {
+    if (!first) normalized += kLineEnd;
+    normalized += line;
+    first = false;
+  });
+  return normalized;
+}
+
+// Whether every quoted string of the text closes on the line it opens.
+bool StringsCloseOnTheirLine(std::string_view text) {
+  char quote = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (quote == 0) {
+      if (c == '"' || c == '\'') quote = c;
+    } else if (c == quote) {
+      quote = 0;
+    } else if (IsLineEnd(c)) {
+      return false;
+    } else if (c == '\\') {
+      ++pos;
+    }
+  }
+  return quote == 0;
+}
+
+struct Declaration {
+  std::string name;
+  std::string value;
+};
+
+// A declaration's text as read: "name: value", possibly over several lines.
+// Its lines are joined with one blank, unless a string in it was cut by a
+// line end; then the lines stay, so that the text reads back the same.
+std::optional<Declaration> SplitDeclaration(std::string_view text) {
+  text = Trim(text);
+  const std::size_t colon = text.find(':');
+  if (text.empty() || colon == std::string_view::npos) return std::nullopt;
+  Declaration declaration{std::string(Trim(text.substr(0, colon))), std::string(Trim(text.substr(colon + 1)))};
+  if (HasLineEnd(text)) {
+    const bool join = StringsCloseOnTheirLine(text);
+    for (std::string* part : {&declaration.name, &declaration.value}) {
+      if (!HasLineEnd(*part)) continue;
+      *part = join ? JoinTrimmedLines({*part}, " ") : NormalizeLineEnds(*part);
+    }
+  }
+  return declaration;
+}
+
+// What a comment holds, once read.
+struct CommentReading {
+  enum class Kind { Prose, Declarations, Rules } kind = Kind::Prose;
+  std::string text;                  // prose: its trimmed lines joined by CR LF
+  std::vector<Declaration> declarations;  // Declarations
+  std::vector<std::pair<std::string, std::vector<Declaration>>> rules;  // Rules
+};
+
+// "/*name: value; */", exactly as the writer writes a switched-off property.
+bool IsWriterForm(std::string_view content) {
+  if (!content.ends_with("; ")) return false;
+  const std::string_view core = content.substr(0, content.size() - 2);
+  const std::size_t colon = core.find(": ");
+  if (colon == 0 || colon == std::string_view::npos) return false;
+  const std::string_view name = core.substr(0, colon);
+  const std::string_view value = core.substr(colon + 2);
+  for (char c : name) {
+    if (IsBlank(c) || c == ';' || c == '{' || c == '}') return false;
+  }
+  return !value.empty() && !IsBlank(value.front()) && !IsBlank(value.back());
+}
+
+bool IsRealDeclaration(const Declaration& declaration) {
+  return !declaration.name.empty() && !declaration.value.empty() && IsKnownPropertyName(declaration.name);
+}
+
+// Declarations separated by ";", and nothing else. Empty when the text holds
+// anything that is not a declaration.
+std::optional<std::vector<Declaration>> ReadDeclarationList(std::string_view content, bool writerForm) {
+  TokenList tokens;
+  TokenizeDeclarations(content, tokens);
+  std::vector<Declaration> declarations;
+  std::string text;
+  auto finish = [&]() {
+    if (Trim(text).empty()) return true;
+    std::optional<Declaration> declaration = SplitDeclaration(text);
+    text.clear();
+    if (!declaration || !(writerForm || IsRealDeclaration(*declaration))) return false;
+    declarations.push_back(std::move(*declaration));
+    return true;
+  };
+  for (const Token& token : tokens) {
+    if (token.kind == TokenKind::Text) {
+      text += token.text;
+    } else if (token.kind != TokenKind::Semicolon || !finish()) {
+      return std::nullopt;
+    }
+  }
+  if (!finish() || declarations.empty()) return std::nullopt;
+  return declarations;
+}
+
+// A commented-out selector stands on one line, or on several that end with
+// a comma: prose written above a rule is not part of its selector.
+bool IsSelectorList(const std::vector<std::string_view>& pieces) {
+  bool open = false;
+  bool list = true;
+  for (std::string_view piece : pieces) {
+    ForEachLine(piece, [&](std::string_view line) {
+      line = Trim(line);
+      if (line.empty()) return;
+      if (open) list = false;
+      open = !line.ends_with(',');
+    });
+  }
+  return list;
+}
+
+// One or more rules, each "selector { declarations }", and nothing else.
+bool ReadRuleList(std::string_view content, CommentReading& reading) {
+  TokenList tokens;
+  Tokenize(content, tokens);
+  std::vector<std::string_view> selector;
+  std::size_t pos = 0;
+  while (pos < tokens.size()) {
+    selector.clear();
+    while (pos < tokens.size() && tokens[pos].kind == TokenKind::Text) selector.push_back(tokens[pos++].text);
+    if (selector.empty() || pos == tokens.size() || tokens[pos].kind != TokenKind::OpenBrace) return false;
+    const std::size_t open = ++pos;
+    while (pos < tokens.size() && (tokens[pos].kind == TokenKind::Text || tokens[pos].kind == TokenKind::Semicolon))
+      ++pos;
+    if (pos == tokens.size() || tokens[pos].kind != TokenKind::CloseBrace) return false;
+    const std::string_view inside(tokens[open - 1].text.data() + 1,
+                                  static_cast<std::size_t>(tokens[pos].text.data() - tokens[open - 1].text.data() - 1));
+    std::optional<std::vector<Declaration>> declarations = ReadDeclarationList(inside, false);
+    if (!declarations || !IsSelectorList(selector)) return false;
+    reading.rules.emplace_back(JoinTrimmedLines(selector, " "), std::move(*declarations));
+    ++pos;
+  }
+  return !reading.rules.empty();
+}
+
+CommentReading ReadComment(std::string_view comment) {
+  std::string_view content = comment.substr(2);
+  if (content.ends_with("*/")) content.remove_suffix(2);
+
+  CommentReading reading;
+  if (content.find("/*") == std::string_view::npos) {
+    if (auto declarations = ReadDeclarationList(content, IsWriterForm(content))) {
+      reading.kind = CommentReading::Kind::Declarations;
+      reading.declarations = std::move(*declarations);
+    } else if (ReadRuleList(content, reading)) {
+      reading.kind = CommentReading::Kind::Rules;
+    }
+  }
+  reading.text = JoinTrimmedLines({content}, kLineEnd);
+  return reading;
+}
+
+class Parser final {
+ public:
+  explicit Parser(StyleDocument& document) : document_(document) {}
+
+  void Run(const TokenList& tokens) {
+    for (const Token& token : tokens) {
+      switch (token.kind) {
+        case TokenKind::ByteOrderMark: document_.SetByteOrderMark(true); break;
+        case TokenKind::Text: ReadText(token.text); break;
+        case TokenKind::Comment: ReadCommentToken(token.text); break;
+        case TokenKind::OpenBrace: OpenBlock(); break;
+        case TokenKind::Semicolon: FinishDeclaration(); break;
+        case TokenKind::CloseBrace: CloseBlock(); break;
+        case TokenKind::Verbatim: ReadVerbatim(token.text); break;
+      }
+    }
+    if (inBlock_) CloseBlock();
+  }
+
+ private:
+  void ReadText(std::string_view text) {
+    if (!inBlock_) {
+      selectorPieces_.push_back(text);
+    } else if (declaration_.empty() && pieces_ == 0) {
+      single_ = text;
+      pieces_ = 1;
+    } else {
+      if (pieces_ == 1) declaration_.assign(single_);
+      declaration_ += text;
+      pieces_ = 2;
+    }
+  }
+
+  void FinishDeclaration() {
+    const std::string_view text = pieces_ == 1 ? single_ : std::string_view(declaration_);
+    if (std::optional<Declaration> declaration = SplitDeclaration(text))
+      document_.PutProp(selector_, declaration->name, declaration->value, true, "");
+    declaration_.clear();
+    pieces_ = 0;
+  }
+
+  void OpenBlock() {
+    selector_ = JoinTrimmedLines(selectorPieces_, " ");
+    selectorPieces_.clear();
+    inBlock_ = true;
+    if (!ruleComment_.empty()) document_.PutProp(selector_, "", "", false, ruleComment_);
+    for (const Declaration& declaration : switchedOffBeforeBlock_)
+      document_.PutProp(selector_, declaration.name, declaration.value, false, "");
+    ruleComment_.clear();
+    switchedOffBeforeBlock_.clear();
+  }
+
+  void CloseBlock() {
+    if (!inBlock_) return;  // a stray "}"
+    FinishDeclaration();
+    inBlock_ = false;
+    selector_.clear();
+  }
+
+  void ReadVerbatim(std::string_view text) {
+    const std::string name = JoinTrimmedLines({PreludeOf(text)}, " ");
+    if (inBlock_) {
+      FinishDeclaration();
+      document_.AddVerbatim(selector_, name, NormalizeLineEnds(text));
+    } else {
+      document_.AddVerbatim("", name, NormalizeLineEnds(text));
+    }
+  }
+
+  void ReadCommentToken(std::string_view comment) {
+    CommentReading reading = ReadComment(comment);
+    using Kind = CommentReading::Kind;
+    if (inBlock_) {
+      if (reading.kind == Kind::Declarations) PutSwitchedOff(selector_, reading.declarations);
+    } else if (!selectorPieces_.empty()) {
+      if (reading.kind == Kind::Declarations) {
+        for (Declaration& declaration : reading.declarations)
+          switchedOffBeforeBlock_.push_back(std::move(declaration));
+      } else if (!reading.text.empty()) {
+        ruleComment_ = std::move(reading.text);
+      }
+    } else if (reading.kind == Kind::Rules) {
+      for (const auto& [selector, declarations] : reading.rules) PutSwitchedOff(selector, declarations);
+    } else if (!reading.text.empty()) {
+      document_.PutProp("", "", "", false, reading.text);
+    }
+  }
+
+  void PutSwitchedOff(const std::string& selector, const std::vector<Declaration>& declarations) {
+    for (const Declaration& declaration : declarations)
+      document_.PutProp(selector, declaration.name, declaration.value, false, "");
+  }
+
+  StyleDocument& document_;
+  bool inBlock_ = false;
+  std::string selector_;
+  std::vector<std::string_view> selectorPieces_;
+  std::string ruleComment_;
+  std::vector<Declaration> switchedOffBeforeBlock_;
+  // The declaration being read: one piece is kept as a view, more are joined.
+  std::string_view single_;
+  std::string declaration_;
+  int pieces_ = 0;
+};
+
+}  // namespace
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+void Parse(StyleDocument& document, const TokenList& tokens) { Parser(document).Run(tokens); }
+
+StyleDocument ReadStylesheet(std::string_view css) {
+  if (css.find('\0') != std::string_view::npos)
+    throw StyleError("Ce fichier n'est pas une feuille de style : il contient un octet nul.");
+  TokenList tokens;
+  tokens.reserve(css.size() / 16);
+  Tokenize(css, tokens);
+  StyleDocument document;
+  Parse(document, tokens);
+  return document;
+}
+
+}  // namespace korvel

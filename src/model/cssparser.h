@@ -1,0 +1,39 @@
+#pragma once
+
+// The second pass of reading a stylesheet: it walks the tokens once, in
+// order, and fills a new StyleDocument through its PutProp and AddVerbatim.
+//
+// It recognises rules and their declarations, properties switched off by
+// being inside a comment (and whole rules commented out), comments standing
+// outside rules, and a comment between a selector and its "{". A comment is
+// read as switched-off declarations only when they are real: written exactly
+// as the writer writes them ("/*name: value; */") or naming a property of
+// CSS; any other comment is prose, kept whole outside rules and dropped
+// inside them.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "model/csstokenizer.h"
+#include "model/styledocument.h"
+
+namespace korvel {
+
+/// The stylesheet cannot be read at all (it is not text).
+class StyleError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Fills the document from the tokens. No failure of its own.
+void Parse(StyleDocument& document, const TokenList& tokens);
+
+/// Tokenize and parse in one step. Raises StyleError when the text holds a
+/// NUL byte, which no stylesheet does.
+StyleDocument ReadStylesheet(std::string_view css);
+
+/// Removes every leading and trailing character whose code is 32 or less.
+std::string_view Trim(std::string_view text);
+
+}  // namespace korvel

@@ -1,0 +1,318 @@
+#include "model/csstokenizer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvel {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsNewline(char c) { return c == '\n' || c == '\r' || c == '\f'; }
+bool IsNameCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Where a scan for the end of a statement stopped, and what it went through.
+struct ScanEnd {
+  std::size_t at;           // position of the "{", "}" or ";" found, or the end of the text
+  bool unbalanced = false;  // an unclosed "(" or a string cut by a line end was crossed
+};
+
+class Scanner final {
+ public:
+  Scanner(std::string_view css, TokenList& tokens) : css_(css), tokens_(tokens) {}
+
+  void ReadStylesheet() {
+    std::size_t pos = 0;
+    if (css_.starts_with(kByteOrderMark)) {
+      Push(TokenKind::ByteOrderMark, 0, kByteOrderMark.size());
+      pos = kByteOrderMark.size();
+    }
+    while ((pos = SkipBlanks(pos)) < css_.size()) pos = ReadTopLevelStatement(pos);
+  }
+
+  void ReadDeclarationList() {
+    std::size_t pos = 0;
+    while (pos < css_.size()) {
+      pos = ReadBlockContents(pos);
+      // A "}" with no block open: keep it as a token and go on.
+      if (pos < css_.size()) {
+        Push(TokenKind::CloseBrace, pos, pos + 1);
+        ++pos;
+      }
+    }
+  }
+
+  [[nodiscard]] std::size_t PreludeEnd() const {
+    for (std::size_t pos = 0; pos < css_.size(); pos = SkipAtom(pos)) {
+      const char c = css_[pos];
+      if (c == '{' || c == ';') return pos;
+    }
+    return css_.size();
+  }
+
+ private:
+  // One statement outside any block: a comment, an at-rule, a stray "}", or
+  // a rule (prelude, "{", block contents, "}").
+  std::size_t ReadTopLevelStatement(std::size_t pos) {
+    if (IsCommentStart(pos)) return PushComment(pos);
+    const char c = css_[pos];
+    if (c == '}') {
+      Push(TokenKind::CloseBrace, pos, pos + 1);
+      return pos + 1;
+    }
+    if (c == '@') return PushVerbatim(pos, FindAtRuleEnd(pos));
+    if (c == '{') return PushVerbatim(pos, AfterMatchingBrace(pos));
+
+    const std::size_t end = FindPreludeEnd(pos);
+    if (end == css_.size() || css_[end] != '{') return PushVerbatim(pos, end);
+    PushPieces(pos, end);
+    Push(TokenKind::OpenBrace, end, end + 1);
+    const std::size_t close = ReadBlockContents(end + 1);
+    if (close < css_.size()) {
+      Push(TokenKind::CloseBrace, close, close + 1);
+      return close + 1;
+    }
+    return close;
+  }
+
+  // The inside of a rule's block, up to its "}" (returned) or the end.
+  std::size_t ReadBlockContents(std::size_t pos) {
+    while ((pos = SkipBlanks(pos)) < css_.size()) {
+      if (IsCommentStart(pos)) {
+        pos = PushComment(pos);
+        continue;
+      }
+      const char c = css_[pos];
+      if (c == '}') return pos;
+      if (c == ';') {
+        Push(TokenKind::Semicolon, pos, pos + 1);
+        ++pos;
+        continue;
+      }
+      if (c == '@') {
+        pos = PushVerbatim(pos, FindAtRuleEnd(pos));
+        continue;
+      }
+      const std::size_t end = FindDeclarationEnd(pos);
+      if (end < css_.size() && css_[end] == '{') {
+        pos = PushVerbatim(pos, AfterMatchingBrace(end));
+        continue;
+      }
+      PushPieces(pos, end);
+      pos = end;
+    }
+    return pos;
+  }
+
+  // A declaration ends at the first ";" outside strings and parentheses, or
+  // where a "{" or "}" stands. When what it crossed is unbalanced (a "(" that
+  // never closes, a string or url cut by a line end), its quotes and
+  // parentheses cannot be trusted: it ends at its first ";" instead. Both
+  // readings agree on every well-formed declaration, and the second reads a
+  // saved malformed declaration back the same, so that saving again changes
+  // nothing.
+  std::size_t FindDeclarationEnd(std::size_t pos) const {
+    const ScanEnd end = ScanStatement(pos, true);
+    if (end.unbalanced) {
+      for (std::size_t at = pos; at < end.at; ++at) {
+        if (IsCommentStart(at)) {
+          at = SkipComment(at) - 1;
+        } else if (css_[at] == ';') {
+          return at;
+        }
+      }
+    }
+    return end.at;
+  }
+
+  // An at-rule ends with its ";" or with the "}" closing its block. A "}"
+  // that closes the block around it ends it without being taken.
+  std::size_t FindAtRuleEnd(std::size_t pos) const {
+    const std::size_t end = FindDeclarationEnd(pos);
+    if (end == css_.size()) return end;
+    if (css_[end] == ';') return end + 1;
+    if (css_[end] == '{') return AfterMatchingBrace(end);
+    return end;
+  }
+
+  // A rule's prelude runs to its "{", or to a "}" or the end when it has none.
+  std::size_t FindPreludeEnd(std::size_t pos) const {
+    for (; pos < css_.size(); pos = SkipAtom(pos)) {
+      const char c = css_[pos];
+      if (c == '{' || c == '}') return pos;
+    }
+    return css_.size();
+  }
+
+  ScanEnd ScanStatement(std::size_t pos, bool stopAtSemicolon) const {
+    ScanEnd end{css_.size()};
+    int parentheses = 0;
+    while (pos < css_.size()) {
+      const char c = css_[pos];
+      if (c == '{' || c == '}' || (stopAtSemicolon && c == ';' && parentheses == 0)) {
+        end.at = pos;
+        break;
+      }
+      if (c == '(') {
+        ++parentheses;
+      } else if (c == ')') {
+        parentheses = std::max(0, parentheses - 1);
+      } else if (c == '"' || c == '\'') {
+        bool closed = false;
+        pos = SkipString(pos, &closed);
+        end.unbalanced |= !closed;
+        continue;
+      } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(pos)) {
+        bool closed = false;
+        pos = SkipUnquotedUrl(pos, &closed);
+        end.unbalanced |= !closed;
+        continue;
+      }
+      pos = SkipAtom(pos);
+    }
+    if (parentheses > 0) end.unbalanced = true;
+    return end;
+  }
+
+  // The position after the "}" matching the "{" at `open`, or the end.
+  std::size_t AfterMatchingBrace(std::size_t open) const {
+    int depth = 0;
+    for (std::size_t pos = open; pos < css_.size(); pos = SkipAtom(pos)) {
+      if (css_[pos] == '{') {
+        ++depth;
+      } else if (css_[pos] == '}' && --depth == 0) {
+        return pos + 1;
+      }
+    }
+    return css_.size();
+  }
+
+  // Steps over one unit: a string, a comment, an unquoted url(...), an
+  // escaped character, or any other single character.
+  std::size_t SkipAtom(std::size_t pos) const {
+    const char c = css_[pos];
+    if (c == '"' || c == '\'') return SkipString(pos);
+    if (IsCommentStart(pos)) return SkipComment(pos);
+    if (c == '\\') return std::min(pos + 2, css_.size());
+    if ((c == 'u' || c == 'U') && IsUnquotedUrl(pos)) return SkipUnquotedUrl(pos);
+    return pos + 1;
+  }
+
+  // A string ends at its closing quote, at a line end (not taken) or at the end.
+  std::size_t SkipString(std::size_t pos, bool* closed = nullptr) const {
+    const char quote = css_[pos++];
+    while (pos < css_.size()) {
+      const char c = css_[pos];
+      if (c == quote) {
+        if (closed) *closed = true;
+        return pos + 1;
+      }
+      if (IsNewline(c)) return pos;
+      pos += (c == '\\') ? 2 : 1;
+    }
+    return css_.size();
+  }
+
+  [[nodiscard]] bool IsCommentStart(std::size_t pos) const {
+    return css_[pos] == '/' && pos + 1 < css_.size() && css_[pos + 1] == '*';
+  }
+
+  std::size_t SkipComment(std::size_t pos) const {
+    const std::size_t close = css_.find("*/", pos + 2);
+    return close == std::string_view::npos ? css_.size() : close + 2;
+  }
+
+  // "url(" not preceded by a name character and not followed by a quote.
+  [[nodiscard]] bool IsUnquotedUrl(std::size_t pos) const {
+    if (pos + 4 > css_.size() || Lower(css_[pos + 1]) != 'r' || Lower(css_[pos + 2]) != 'l' || css_[pos + 3] != '(')
+      return false;
+    if (pos > 0 && IsNameCharacter(css_[pos - 1])) return false;
+    std::size_t inside = pos + 4;
+    while (inside < css_.size() && IsBlank(css_[inside]) && !IsNewline(css_[inside])) ++inside;
+    return inside < css_.size() && css_[inside] != '"' && css_[inside] != '\'';
+  }
+
+  // An unquoted url runs to its ")"; it never spans lines.
+  std::size_t SkipUnquotedUrl(std::size_t pos, bool* closed = nullptr) const {
+    for (pos += 4; pos < css_.size(); ++pos) {
+      const char c = css_[pos];
+      if (c == ')') {
+        if (closed) *closed = true;
+        return pos + 1;
+      }
+      if (IsNewline(c)) return pos;
+      if (c == '\\') ++pos;
+    }
+    return css_.size();
+  }
+
+  std::size_t SkipBlanks(std::size_t pos) const {
+    while (pos < css_.size() && IsBlank(css_[pos])) ++pos;
+    return pos;
+  }
+
+  std::size_t PushComment(std::size_t pos) {
+    const std::size_t end = SkipComment(pos);
+    Push(TokenKind::Comment, pos, end);
+    return end;
+  }
+
+  std::size_t PushVerbatim(std::size_t begin, std::size_t end) {
+    std::size_t last = end;
+    while (last > begin && IsBlank(css_[last - 1])) --last;
+    Push(TokenKind::Verbatim, begin, last);
+    return end;
+  }
+
+  // Text and comments between `begin` and `end`; blank stretches are left out.
+  void PushPieces(std::size_t begin, std::size_t end) {
+    std::size_t text = begin;
+    std::size_t pos = begin;
+    while (pos < end) {
+      if (IsCommentStart(pos)) {
+        PushText(text, pos);
+        pos = text = PushComment(pos);
+      } else {
+        pos = SkipAtom(pos);
+      }
+    }
+    PushText(text, end);
+  }
+
+  void PushText(std::size_t begin, std::size_t end) {
+    for (std::size_t pos = begin; pos < end; ++pos) {
+      if (!IsBlank(css_[pos])) {
+        Push(TokenKind::Text, begin, end);
+        return;
+      }
+    }
+  }
+
+  void Push(TokenKind kind, std::size_t begin, std::size_t end) {
+    tokens_.push_back(Token{kind, css_.substr(begin, end - begin)});
+  }
+
+  std::string_view css_;
+  TokenList& tokens_;
+};
+
+}  // namespace
+
+void Tokenize(std::string_view css, TokenList& tokens) { Scanner(css, tokens).ReadStylesheet(); }
+
+void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
+  Scanner(css, tokens).ReadDeclarationList();
+}
+
+std::string_view PreludeOf(std::string_view verbatim) {
+  TokenList unused;
+  return verbatim.substr(0, Scanner(verbatim, unused).PreludeEnd());
+}
+
+}  // namespace korvel

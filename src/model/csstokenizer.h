@@ -1,0 +1,54 @@
+#pragma once
+
+// The first of the two passes that read a stylesheet: it cuts the CSS text
+// into tokens in text order. It knows the shape of a stylesheet (statements,
+// blocks, declarations) but not what selectors or properties mean; the parser
+// gives the pieces their meaning.
+//
+// Quoted strings, comments and unquoted url(...) are read as units, so the
+// braces, semicolons and comment markers inside them are text. A semicolon
+// inside parentheses does not end a declaration. A string ends at the end of
+// its line, as CSS says, so one stray quote cannot swallow the file.
+//
+// What the model does not take apart is handed over whole, as a Verbatim
+// token: an at-rule with all its block, a block nested inside a rule, a block
+// without a selector, and text left without a block at the end of the file.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace korvel {
+
+enum class TokenKind : std::uint8_t {
+  ByteOrderMark,  ///< the UTF-8 byte-order mark at the very start
+  Text,           ///< selector or declaration text, blanks and line ends kept
+  Comment,        ///< a whole comment, "/*" and "*/" included (no "*/" when unterminated)
+  OpenBrace,      ///< "{" opening a rule's block
+  CloseBrace,     ///< "}" closing it (or a stray one)
+  Semicolon,      ///< ";" ending a declaration inside a block
+  Verbatim,       ///< a statement or block kept exactly as written
+};
+
+struct Token {
+  TokenKind kind;
+  std::string_view text;  ///< a view into the tokenized text
+  friend bool operator==(const Token&, const Token&) = default;
+};
+
+/// The tokens of one text, in order. They are views into that text, which
+/// must outlive the list.
+using TokenList = std::vector<Token>;
+
+/// Appends the tokens of a whole stylesheet. Every input gives some list.
+void Tokenize(std::string_view css, TokenList& tokens);
+
+/// Appends the tokens of text read as the inside of a rule's block
+/// (declarations, comments and nested blocks, no closing brace expected).
+void TokenizeDeclarations(std::string_view css, TokenList& tokens);
+
+/// The prelude of a verbatim statement: its text before the "{" or ";" that
+/// opens or ends it (all of it when there is neither).
+std::string_view PreludeOf(std::string_view verbatim);
+
+}  // namespace korvel

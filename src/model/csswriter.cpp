@@ -1,0 +1,91 @@
+#include "model/csswriter.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Text inside a comment must not end it: "*/" becomes "*\/", which reads the
+// same inside a CSS string or url once the property is switched on again.
+void AppendInComment(std::string& out, std::string_view text) {
+  std::size_t begin = 0;
+  for (std::size_t end; (end = text.find("*/", begin)) != std::string_view::npos; begin = end + 2) {
+    out.append(text.substr(begin, end - begin));
+    out.append("*\\/");
+  }
+  out.append(text.substr(begin));
+}
+
+void AppendComment(std::string& out, std::string_view text) {
+  out += "/*";
+  AppendInComment(out, text);
+  out += "*/";
+}
+
+void WriteProp(std::string& out, XmlElement prop) {
+  if (prop.GetAttr(attrs::kDeleted).IsTrue()) return;
+  const std::string_view name = prop.GetAttr(attrs::kName).View();
+  const std::string_view value = prop.GetAttr(attrs::kValue).View();
+  out += ' ';
+  if (prop.GetAttr(attrs::kChecked).AsBool()) {
+    out.append(name).append(": ").append(value).append(";");
+  } else {
+    out += "/*";
+    AppendInComment(out, name);
+    out += ": ";
+    AppendInComment(out, value);
+    out += "; */";
+  }
+  const AttrValue comment = prop.GetAttr(attrs::kComment);
+  if (!comment.IsAbsent() && !comment.View().empty()) AppendComment(out, comment.View());
+  out += kLineEnd;
+}
+
+void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent) {
+  out += indent;
+  out += verbatim.TextOf();
+  out += kLineEnd;
+}
+
+void WriteRule(std::string& out, XmlElement rule) {
+  const std::string_view name = rule.GetAttr(attrs::kName).View();
+  if (name.empty()) {
+    const AttrValue comment = rule.GetAttr(attrs::kComment);
+    const bool hasText = !comment.IsAbsent() && !comment.View().empty();
+    if (hasText) {
+      AppendComment(out, comment.View());
+      out += kLineEnd;
+    }
+    // A free comment holds nothing else; an empty one writes nothing.
+    if (hasText || rule.ChildCount() == 0) return;
+  }
+  out.append(name).append(kLineEnd).append("{").append(kLineEnd);
+  for (XmlElement child : rule.Elements()) {
+    if (IsProp(child)) {
+      WriteProp(out, child);
+    } else if (IsVerbatim(child)) {
+      WriteVerbatim(out, child, " ");
+    }
+  }
+  out.append("}").append(kLineEnd).append(kLineEnd);
+}
+
+}  // namespace
+
+std::string Write(const StyleDocument& document) {
+  std::string out;
+  if (document.HasByteOrderMark()) out += "\xEF\xBB\xBF";
+  for (XmlElement child : document.Root().Elements()) {
+    if (IsRule(child)) {
+      WriteRule(out, child);
+    } else if (IsVerbatim(child)) {
+      WriteVerbatim(out, child, "");
+      // A block is followed by an empty line, as rules are; a statement is not.
+      if (child.TextOf().ends_with('}')) out += kLineEnd;
+    }
+  }
+  return out;
+}
+
+}  // namespace korvel

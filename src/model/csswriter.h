@@ -1,0 +1,27 @@
+#pragma once
+
+// Turns the StyleDocument back into CSS text, in one fixed layout: the text
+// that was read is not patched but regenerated whole.
+//
+//   /*free comment*/
+//   selector
+//   {
+//    name: value;
+//    /*switched-off: value; */
+//   }
+//   (empty line)
+//
+// Deleted properties are left out; verbatim statements are written as they
+// were read. Every line ends with CR LF.
+
+#include <string>
+
+#include "model/styledocument.h"
+
+namespace korvel {
+
+/// The document's CSS text. Raises XmlError when an attribute the layout
+/// needs ("Name", "Value", "Checked") is missing or unreadable.
+std::string Write(const StyleDocument& document);
+
+}  // namespace korvel

@@ -1,0 +1,105 @@
+#pragma once
+
+// The in-memory model of the stylesheet being edited: an XML document with
+// the root "KeyWords" and one element per rule, free comment or verbatim
+// statement, in the order of their first appearance.
+//
+//   <KeyWords Bom="True">                      Bom only when the file had one
+//     <KeyWord Name="" Comment="text"/>        a free comment
+//     <KeyWord Name="h1, h2" Comment="...">    a rule (Comment: optional)
+//       <Prop Name="color" Value="red" Checked="True" [Deleted="True"] [Comment=".."]/>
+//       <Verbatim Name=".b">.b { color: blue }</Verbatim>   nested block, as written
+//     </KeyWord>
+//     <Verbatim Name="@media print">@media print {...}</Verbatim>  at-rule, as written
+//   </KeyWords>
+//
+// Rules are unique by name (a repeated selector adds to its first rule) and
+// properties are unique by name within a rule (a repeated property updates
+// the first one in place). Verbatim elements are never merged.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "model/xmldocument.h"
+
+namespace korvel {
+
+namespace tags {
+inline constexpr std::string_view kRoot = "KeyWords";
+inline constexpr std::string_view kRule = "KeyWord";
+inline constexpr std::string_view kProp = "Prop";
+inline constexpr std::string_view kVerbatim = "Verbatim";
+}  // namespace tags
+
+namespace attrs {
+inline constexpr std::string_view kName = "Name";
+inline constexpr std::string_view kValue = "Value";
+inline constexpr std::string_view kChecked = "Checked";
+inline constexpr std::string_view kDeleted = "Deleted";
+inline constexpr std::string_view kComment = "Comment";
+inline constexpr std::string_view kBom = "Bom";
+}  // namespace attrs
+
+class StyleDocument final {
+ public:
+  StyleDocument();
+  StyleDocument(StyleDocument&&) noexcept = default;
+  StyleDocument& operator=(StyleDocument&&) noexcept = default;
+  StyleDocument(const StyleDocument&) = delete;
+  StyleDocument& operator=(const StyleDocument&) = delete;
+
+  [[nodiscard]] const XmlDocumentPtr& Xml() const { return xml_; }
+  [[nodiscard]] XmlElement Root() const { return xml_->RootElement(); }
+
+  /// The first "KeyWord", in document order, whose "Name" is exactly this
+  /// name; none when there is none. The empty name finds the first free
+  /// comment. Answers from an index, not by scanning the document.
+  [[nodiscard]] XmlElement FindRule(std::string_view name) const;
+
+  /// Appends a "KeyWord" with that "Name" after the last root child.
+  XmlElement AddRule(std::string_view name);
+
+  /// The parser's way of storing what it reads:
+  /// - an empty rule name appends a free comment holding `comment`;
+  /// - a property name that is empty, with a comment, sets the rule's comment;
+  /// - otherwise the property is added to the rule (made when missing), or,
+  ///   when the rule has it already, updated in place: it takes the value and
+  ///   checked state, and the comment only when one is given.
+  void PutProp(std::string_view rule, std::string_view name, std::string_view value, bool checked,
+               std::string_view comment);
+
+  /// Appends a statement or block kept exactly as written: at the root when
+  /// `rule` is empty, else inside that rule (made when missing). `text` has
+  /// CR LF line ends.
+  XmlElement AddVerbatim(std::string_view rule, std::string_view name, std::string_view text);
+
+  /// Whether the file started with a UTF-8 byte-order mark, kept on save.
+  [[nodiscard]] bool HasByteOrderMark() const;
+  void SetByteOrderMark(bool present);
+
+  /// Rebuilds the name index after the document was changed through its XML
+  /// elements directly (rules removed or renamed).
+  void Reindex();
+
+ private:
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+
+  XmlDocumentPtr xml_;
+  std::unordered_map<std::string, XmlElement, NameHash, std::equal_to<>> rules_;
+};
+
+/// The first "Prop" of the rule whose "Name" is exactly this name, or none.
+XmlElement FindProp(XmlElement rule, std::string_view name);
+
+/// Whether the element is a rule or free comment ("KeyWord"), a property
+/// ("Prop") or a verbatim statement ("Verbatim").
+bool IsRule(XmlElement element);
+bool IsProp(XmlElement element);
+bool IsVerbatim(XmlElement element);
+
+}  // namespace korvel
