@@ -1,0 +1,176 @@
+#include "settings/gxmlini.h"
+
+#include <array>
+#include <charconv>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace korvel {
+
+namespace {
+
+constexpr std::string_view kRootTag = "Document";
+constexpr std::string_view kEntryTag = "Object";
+constexpr std::string_view kTypeAttr = "Type";
+constexpr std::string_view kNameAttr = "Name";
+
+enum class Shape {
+  kBounds,  // Left, Top, Width, Height, applied in one call
+  kSize,    // Width, then Height
+  kText,    // one child holding the text
+};
+
+struct Kind {
+  std::string_view type;
+  bool tiedToControl;
+  Shape shape;
+  std::string_view textTag;  // for Shape::kText
+};
+
+constexpr std::array<std::string_view, 4> kBoundsTags = {"Left", "Top", "Width", "Height"};
+constexpr std::array<std::string_view, 2> kSizeTags = {"Width", "Height"};
+
+constexpr std::array<Kind, 11> kKinds = {{
+    {settingkind::kForm, true, Shape::kBounds, {}},
+    {settingkind::kPanel, true, Shape::kSize, {}},
+    {settingkind::kPageControl, true, Shape::kSize, {}},
+    {settingkind::kMemo, true, Shape::kBounds, {}},
+    {settingkind::kButtonDirPath, true, Shape::kText, "Path"},
+    {settingkind::kLocalServer, false, Shape::kText, "Value"},
+    {settingkind::kProjectFolderPath, false, Shape::kText, "Path"},
+    {settingkind::kLocalServerProjPath, false, Shape::kText, "Path"},
+    {settingkind::kHTMLFilePath, false, Shape::kText, "Path"},
+    {settingkind::kCSSFilePath, false, Shape::kText, "Path"},
+    {settingkind::kImagesFolder, false, Shape::kText, "Path"},
+}};
+
+const Kind* FindKind(std::string_view type) {
+  for (const Kind& kind : kKinds)
+    if (kind.type == type) return &kind;
+  return nullptr;
+}
+
+void RequireControl(const Kind& kind, const SettingsControl* control) {
+  if (kind.tiedToControl && control == nullptr)
+    throw std::invalid_argument("Le réglage « " + std::string(kind.type) +
+                                " » se rapporte à un contrôle, et aucun n'est donné.");
+}
+
+// Reading and writing must agree on which entries are the setting's, or a
+// written value would not be the one read back.
+std::vector<XmlElement> EntriesOf(const XmlDocument& document, const Kind& kind, const std::string& controlName) {
+  std::vector<XmlElement> entries;
+  for (XmlElement entry : document.RootElement().Elements()) {
+    if (!(entry.GetAttr(kTypeAttr) == kind.type)) continue;
+    if (kind.tiedToControl && !(entry.GetAttr(kNameAttr) == controlName)) continue;
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+int PixelsOf(XmlElement entry, std::string_view tag, const Kind& kind, const std::string& controlName,
+             const std::string& fileName) {
+  const std::string where = "Réglages « " + fileName + " », " + std::string(kind.type) + " « " + controlName + " » : ";
+  const XmlElement child = entry.FindChild(tag);
+  if (!child) throw XmlError(where + "la valeur " + std::string(tag) + " manque.");
+  const std::string_view text = child.TextOf();
+  int number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size())
+    throw XmlError(where + std::string(tag) + " « " + std::string(text) + " » n'est pas un nombre entier valide.");
+  return number;
+}
+
+}  // namespace
+
+void GXMLIni::Open(const std::string& path) {
+  // Whatever happens below, the file opened before is no longer the one to
+  // write to; and when this one cannot be loaded, no later write may replace
+  // it with another project's settings.
+  fileName_.clear();
+  document_.reset();
+
+  // A dangling link is not "nothing there": loading it reports the fault
+  // instead of replacing the link with a new file.
+  std::error_code ignored;
+  if (std::filesystem::symlink_status(path, ignored).type() == std::filesystem::file_type::not_found) CreateNew(path);
+  document_ = LoadXmlFile(path);
+  fileName_ = path;
+}
+
+void GXMLIni::CreateNew(const std::string& path) { SaveXmlFile(*CreateXmlDocument(kRootTag), path); }
+
+std::string GXMLIni::ReadValue(std::string_view type, SettingsControl* control) const {
+  const Kind* kind = FindKind(type);
+  if (kind == nullptr) return {};
+  RequireControl(*kind, control);
+  if (!document_) return {};
+
+  const std::string controlName = kind->tiedToControl ? control->Name() : std::string();
+  std::string result;
+  for (XmlElement entry : EntriesOf(*document_, *kind, controlName)) {
+    switch (kind->shape) {
+      case Shape::kBounds: {
+        std::array<int, kBoundsTags.size()> n{};
+        for (std::size_t i = 0; i < n.size(); ++i)
+          n[i] = PixelsOf(entry, kBoundsTags[i], *kind, controlName, fileName_);
+        control->SetBounds(n[0], n[1], n[2], n[3]);
+        break;
+      }
+      case Shape::kSize: {
+        const int width = PixelsOf(entry, kSizeTags[0], *kind, controlName, fileName_);
+        const int height = PixelsOf(entry, kSizeTags[1], *kind, controlName, fileName_);
+        control->SetWidth(width);
+        control->SetHeight(height);
+        break;
+      }
+      case Shape::kText: {
+        const XmlElement child = entry.FindChild(kind->textTag);
+        result = child ? std::string(child.TextOf()) : std::string();
+        break;
+      }
+    }
+  }
+  return result;
+}
+
+void GXMLIni::WriteValue(const SettingsControl* control, std::string_view type, std::string_view value) {
+  const Kind* kind = FindKind(type);
+  if (kind != nullptr) RequireControl(*kind, control);
+  if (!document_ || terminating_) return;
+
+  if (kind != nullptr) {
+    const std::string controlName = kind->tiedToControl ? control->Name() : std::string();
+    std::vector<std::pair<std::string_view, std::string>> values;
+    switch (kind->shape) {
+      case Shape::kBounds:
+        values = {{kBoundsTags[0], std::to_string(control->Left())},
+                  {kBoundsTags[1], std::to_string(control->Top())},
+                  {kBoundsTags[2], std::to_string(control->Width())},
+                  {kBoundsTags[3], std::to_string(control->Height())}};
+        break;
+      case Shape::kSize:
+        values = {{kSizeTags[0], std::to_string(control->Width())}, {kSizeTags[1], std::to_string(control->Height())}};
+        break;
+      case Shape::kText:
+        values = {{kind->textTag, std::string(value)}};
+        break;
+    }
+
+    std::vector<XmlElement> entries = EntriesOf(*document_, *kind, controlName);
+    if (entries.empty()) {
+      XmlElement entry = document_->RootElement().AppendChild(kEntryTag);
+      entry.SetAttr(kTypeAttr, kind->type);
+      if (kind->tiedToControl) entry.SetAttr(kNameAttr, controlName);
+      entries.push_back(entry);
+    }
+    for (XmlElement entry : entries)
+      for (const auto& [tag, text] : values) entry.ChildByTag(tag).SetTextOf(text);
+  }
+  SaveXmlFile(*document_, fileName_);
+}
+
+}  // namespace korvel
