@@ -1,0 +1,94 @@
+#include "model/csstokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace korvel {
+namespace {
+
+// Tokens written compactly: T"text" C"comment" V"verbatim" { } ; B
+std::string Render(std::string_view css) {
+  TokenList tokens;
+  Tokenize(css, tokens);
+  std::string out;
+  for (const Token& token : tokens) {
+    if (!out.empty()) out += ' ';
+    switch (token.kind) {
+      case TokenKind::ByteOrderMark: out += 'B'; break;
+      case TokenKind::Text: out += "T\"" + std::string(token.text) + '"'; break;
+      case TokenKind::Comment: out += "C\"" + std::string(token.text) + '"'; break;
+      case TokenKind::Verbatim: out += "V\"" + std::string(token.text) + '"'; break;
+      case TokenKind::OpenBrace: out += '{'; break;
+      case TokenKind::CloseBrace: out += '}'; break;
+      case TokenKind::Semicolon: out += ';'; break;
+    }
+  }
+  return out;
+}
+
+struct TokenCase {
+  const char* what;
+  std::string_view css;
+  const char* tokens;
+};
+
+class Tokenizer : public ::testing::TestWithParam<TokenCase> {};
+
+TEST_P(Tokenizer, Cuts) { EXPECT_EQ(Render(GetParam().css), GetParam().tokens) << GetParam().what; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Tokenizer,
+    ::testing::Values(
+        TokenCase{"empty text", "", ""},
+        TokenCase{"blank lines only", "\r\n  \r\n\t\n", ""},
+        TokenCase{"one line without blanks", "p{color:red}", "T\"p\" { T\"color:red\" }"},
+        TokenCase{"one item per line", "p\r\n{\r\n color: red;\r\n}\r\n", "T\"p\r\n\" { T\"color: red\" ; }"},
+        TokenCase{"two declarations", "p { a: 1; b: 2 }", "T\"p \" { T\"a: 1\" ; T\"b: 2 \" }"},
+        TokenCase{"comment behind a declaration", "p { a: 1; /* x */ }", "T\"p \" { T\"a: 1\" ; C\"/* x */\" }"},
+        TokenCase{"comment inside a declaration", "p { a: /*x*/ 1 }",
+                  "T\"p \" { T\"a: \" C\"/*x*/\" T\" 1 \" }"},
+        TokenCase{"text right after a comment", "/*a*/p{}", "C\"/*a*/\" T\"p\" { }"},
+        TokenCase{"a comment needs its own closing star", "/*/ x */p{}", "C\"/*/ x */\" T\"p\" { }"},
+        TokenCase{"unterminated comment takes the rest", "p{} /* open\n q{}", "T\"p\" { } C\"/* open\n q{}\""},
+        TokenCase{"two slashes are text", "a//b{}", "T\"a//b\" { }"},
+        TokenCase{"a closing brace then more text", "a{x:1} b{y:2}", "T\"a\" { T\"x:1\" } T\"b\" { T\"y:2\" }"},
+        TokenCase{"a stray closing brace", "} a{}", "} T\"a\" { }"},
+        TokenCase{"braces in a string", "a{content:\"}{\"}", "T\"a\" { T\"content:\"}{\"\" }"},
+        TokenCase{"comment marker in a string", "a{content:'/*'}", "T\"a\" { T\"content:'/*'\" }"},
+        TokenCase{"semicolon in an unquoted url", "a{b:url(x;y)}", "T\"a\" { T\"b:url(x;y)\" }"},
+        TokenCase{"braces in an unquoted url", "a{b:url(x{y}.png)}", "T\"a\" { T\"b:url(x{y}.png)\" }"},
+        TokenCase{"semicolon in parentheses", "a{b:f(1;2);c:3}", "T\"a\" { T\"b:f(1;2)\" ; T\"c:3\" }"},
+        TokenCase{"a string ends at the end of its line", "a{b:\"x;\ny;c:1}",
+                  "T\"a\" { T\"b:\"x\" ; T\"y\" ; T\"c:1\" }"},
+        TokenCase{"an unclosed parenthesis does not swallow the block", "a{b:f(1;c:2}d{}",
+                  "T\"a\" { T\"b:f(1\" ; T\"c:2\" } T\"d\" { }"},
+        TokenCase{"statement at-rules", "@import \"a.css\";@charset \"x\";p{}",
+                  "V\"@import \"a.css\";\" V\"@charset \"x\";\" T\"p\" { }"},
+        TokenCase{"block at-rule kept whole", "@media print { a { b: c } }\np{}",
+                  "V\"@media print { a { b: c } }\" T\"p\" { }"},
+        TokenCase{"nested rule kept whole in its block", "a{b:1; .c { d: 2 } e:3}",
+                  "T\"a\" { T\"b:1\" ; V\".c { d: 2 }\" T\"e:3\" }"},
+        TokenCase{"at-rule inside a block", "a{@apply x; @media print { b: c } }",
+                  "T\"a\" { V\"@apply x;\" V\"@media print { b: c }\" }"},
+        TokenCase{"block without selector", "{ a: b } p{}", "V\"{ a: b }\" T\"p\" { }"},
+        TokenCase{"text left without block", "p{} q r", "T\"p\" { } V\"q r\""},
+        TokenCase{"byte-order mark", "\xEF\xBB\xBFp{}", "B T\"p\" { }"}),
+    [](const ::testing::TestParamInfo<TokenCase>& param) { return "case" + std::to_string(param.index); });
+
+TEST(Tokenizer, DeclarationListHasNoBlock) {
+  TokenList tokens;
+  TokenizeDeclarations("a: 1; b: 2 } c: 3", tokens);
+  ASSERT_EQ(tokens.size(), 5u);
+  EXPECT_EQ(tokens[3], (Token{TokenKind::CloseBrace, "}"}));
+  EXPECT_EQ(tokens[4], (Token{TokenKind::Text, "c: 3"}));
+}
+
+TEST(Tokenizer, PreludeOfVerbatim) {
+  EXPECT_EQ(PreludeOf("@media screen and (min-width: 1px) { a {} }"), "@media screen and (min-width: 1px) ");
+  EXPECT_EQ(PreludeOf("@import url(a;b.css);"), "@import url(a;b.css)");
+  EXPECT_EQ(PreludeOf("loose text"), "loose text");
+}
+
+}  // namespace
+}  // namespace korvel

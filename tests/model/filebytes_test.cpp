@@ -1,0 +1,68 @@
+#include "model/filebytes.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace korvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeWrite : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("korvel-write-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  [[nodiscard]] std::string Path(const char* name) const { return (dir_ / name).string(); }
+  [[nodiscard]] std::size_t FileCount() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+  }
+  fs::path dir_;
+};
+
+TEST_F(SafeWrite, ReplacesContentAndKeepsPermissions) {
+  const std::string path = Path("styles.css");
+  std::ofstream(path) << "old content that is longer";
+  ::chmod(path.c_str(), 0640);
+  WriteFileAtomically(path, "new");
+  EXPECT_EQ(ReadFileBytes(path), "new");
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(FileCount(), 1u) << "no temporary file is left behind";
+}
+
+TEST_F(SafeWrite, WritesThroughASymbolicLink) {
+  const std::string target = Path("real.css");
+  const std::string link = Path("link.css");
+  std::ofstream(target) << "old";
+  fs::create_symlink(target, link);
+  WriteFileAtomically(link, "new");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFileBytes(target), "new");
+}
+
+TEST_F(SafeWrite, FailureLeavesNothingHalfWritten) {
+  EXPECT_THROW(WriteFileAtomically(Path("missing-folder/styles.css"), "x"), FileError);
+  EXPECT_THROW(WriteFileAtomically(dir_.string(), "x"), FileError) << "a folder is not a file";
+  EXPECT_EQ(FileCount(), 0u);
+}
+
+TEST_F(SafeWrite, ReadingMissingOrFolderRaisesNamingTheFile) {
+  try {
+    (void)ReadFileBytes(Path("none.css"));
+    FAIL();
+  } catch (const FileError& error) {
+    EXPECT_NE(std::string(error.what()).find("none.css"), std::string::npos) << error.what();
+  }
+  EXPECT_THROW((void)ReadFileBytes(dir_.string()), FileError);
+}
+
+}  // namespace
+}  // namespace korvel

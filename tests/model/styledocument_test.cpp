@@ -1,0 +1,147 @@
+#include "model/styledocument.h"
+
+#include <gtest/gtest.h>
+
+#include "model/cssparser.h"
+
+namespace korvel {
+namespace {
+
+std::string NameOf(XmlElement element) { return element.GetAttr(attrs::kName).AsText(); }
+
+TEST(StyleDocument, RepeatedRuleAndPropertyMergeIntoTheFirst) {
+  StyleDocument doc;
+  doc.PutProp("p", "color", "red", true, "");
+  doc.PutProp("h1", "color", "blue", true, "");
+  doc.PutProp("p", "margin", "0", true, "");
+  doc.PutProp("p", "color", "green", false, "");
+
+  XmlElement root = doc.Root();
+  ASSERT_EQ(root.ChildCount(), 2u);
+  XmlElement p = root.ChildAt(0);
+  EXPECT_EQ(NameOf(p), "p");
+  ASSERT_EQ(p.ChildCount(), 2u);
+  EXPECT_EQ(NameOf(p.ChildAt(0)), "color") << "a repeated property keeps its first place";
+  EXPECT_EQ(p.ChildAt(0).GetAttr(attrs::kValue).AsText(), "green");
+  EXPECT_EQ(p.ChildAt(0).GetAttr(attrs::kChecked).AsText(), "False");
+}
+
+TEST(StyleDocument, UpdateKeepsCommentAndDeletedMarks) {
+  StyleDocument doc;
+  doc.PutProp("p", "color", "red", true, "note");
+  FindProp(doc.FindRule("p"), "color").SetAttr(attrs::kDeleted, true);
+  doc.PutProp("p", "color", "blue", true, "");
+  XmlElement color = FindProp(doc.FindRule("p"), "color");
+  EXPECT_EQ(color.GetAttr(attrs::kComment).AsText(), "note");
+  EXPECT_TRUE(color.GetAttr(attrs::kDeleted).IsTrue());
+  EXPECT_EQ(color.GetAttr(attrs::kValue).AsText(), "blue");
+}
+
+TEST(StyleDocument, EmptyNamesAndComments) {
+  StyleDocument doc;
+  doc.PutProp("", "color", "red", true, "");  // no rule: a free comment, no property
+  doc.PutProp("", "", "", false, "Header");
+  doc.PutProp("p", "", "", false, "");  // a property with an empty name
+  doc.PutProp("p", "", "", false, "the rule's comment");
+
+  XmlElement root = doc.Root();
+  ASSERT_EQ(root.ChildCount(), 3u);
+  EXPECT_EQ(root.ChildAt(0).GetAttr(attrs::kComment).AsText(), "");
+  EXPECT_EQ(root.ChildAt(0).ChildCount(), 0u);
+  EXPECT_EQ(doc.FindRule(""), root.ChildAt(0)) << "the empty name finds the first free comment";
+  XmlElement p = doc.FindRule("p");
+  EXPECT_EQ(p.GetAttr(attrs::kComment).AsText(), "the rule's comment");
+  ASSERT_EQ(p.ChildCount(), 1u);
+  EXPECT_EQ(NameOf(p.ChildAt(0)), "");
+}
+
+TEST(StyleDocument, FindRuleIsExactAndFindsTheFirst) {
+  StyleDocument doc;
+  XmlElement first = doc.AddRule("p");
+  doc.AddRule("p");
+  doc.AddRule("P");
+  doc.AddRule("p ");
+  EXPECT_EQ(doc.FindRule("p"), first);
+  EXPECT_EQ(NameOf(doc.FindRule("P")), "P");
+  EXPECT_EQ(NameOf(doc.FindRule("p ")), "p ");
+  EXPECT_TRUE(doc.FindRule("div").IsNone());
+  EXPECT_TRUE(doc.FindRule("").IsNone());
+
+  doc.Root().RemoveChild(first);
+  doc.Reindex();
+  EXPECT_EQ(doc.FindRule("p"), doc.Root().ChildAt(0));
+}
+
+TEST(StyleDocument, VerbatimIsNeverMerged) {
+  StyleDocument doc;
+  doc.AddVerbatim("", "@media print", "@media print { a { b: c } }");
+  doc.AddVerbatim("", "@media print", "@media print { d { e: f } }");
+  doc.AddVerbatim(".card", ".title", ".title { color: blue }");
+  ASSERT_EQ(doc.Root().ChildCount(), 3u);
+  EXPECT_TRUE(IsVerbatim(doc.Root().ChildAt(1)));
+  XmlElement card = doc.FindRule(".card");
+  ASSERT_TRUE(IsRule(card));
+  EXPECT_EQ(card.ChildAt(0).TextOf(), ".title { color: blue }");
+}
+
+// What the parser makes of the cases the layout cannot show.
+TEST(Parser, ModelOfSwitchedOffCommentsAndVerbatim) {
+  const StyleDocument doc = ReadStylesheet(
+      "\xEF\xBB\xBF/* Header */\n"
+      ".a /* banner */ {\n"
+      "  color: red;\n"
+      "  /*margin: 0; */\n"
+      "  /* rtl:ignore */\n"
+      "  .b { color: blue }\n"
+      "}\n"
+      "@media print {\n  .c { d: e }\n}\n");
+  EXPECT_TRUE(doc.HasByteOrderMark());
+  XmlElement root = doc.Root();
+  ASSERT_EQ(root.ChildCount(), 3u);
+  EXPECT_EQ(root.ChildAt(0).GetAttr(attrs::kComment).AsText(), "Header");
+
+  XmlElement a = doc.FindRule(".a");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a.GetAttr(attrs::kComment).AsText(), "banner");
+  ASSERT_EQ(a.ChildCount(), 3u);
+  EXPECT_EQ(a.ChildAt(0).GetAttr(attrs::kChecked).AsText(), "True");
+  EXPECT_EQ(NameOf(a.ChildAt(1)), "margin");
+  EXPECT_EQ(a.ChildAt(1).GetAttr(attrs::kChecked).AsText(), "False");
+  EXPECT_TRUE(IsVerbatim(a.ChildAt(2)));
+  EXPECT_EQ(NameOf(a.ChildAt(2)), ".b");
+
+  XmlElement media = root.ChildAt(2);
+  EXPECT_TRUE(IsVerbatim(media));
+  EXPECT_EQ(NameOf(media), "@media print");
+  EXPECT_EQ(media.TextOf(), "@media print {\r\n  .c { d: e }\r\n}") << "line ends become CR LF";
+}
+
+TEST(Parser, SwitchedOffDeclarationsMustBeReal) {
+  const struct {
+    const char* comment;
+    bool switchedOff;
+  } cases[] = {
+      {"/*margin: 0; */", true},                // known property
+      {"/*my-own-thing: 1; */", true},          // the writer's own form, any name
+      {"/* padding: 1px; margin: 0 */", true},  // several known properties
+      {"/* -webkit-transition: none */", true},
+      {"/* --brand: #333 */", true},
+      {"/* rtl:ignore */", false},
+      {"/* deprecated: use .b */", false},
+      {"/* color: red; duration: 3s */", false},  // one of them is not a property
+      {"/* see https://example.org */", false},
+      {"/* color: */", false},
+      {"/* nested /* color: red */", false},
+  };
+  for (const auto& c : cases) {
+    const StyleDocument doc = ReadStylesheet(std::string("p { top: 0; ") + c.comment + " }");
+    const XmlElement p = doc.FindRule("p");
+    ASSERT_TRUE(p) << c.comment;
+    EXPECT_EQ(p.ChildCount() > 1, c.switchedOff) << c.comment;
+  }
+}
+
+TEST(Parser, NulByteIsRefused) { EXPECT_THROW(ReadStylesheet(std::string("p { a: b\0 }", 11)), StyleError); }
+
+}  // namespace
+}  // namespace korvel
