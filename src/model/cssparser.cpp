@@ -1,5 +1,6 @@
 #include "model/cssparser.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -70,6 +71,26 @@ bool StringsCloseOnTheirLine(std::string_view text) {
     }
   }
   return quote == 0;
+}
+
+// Whether every "(" outside strings has its ")".
+bool ParenthesesBalance(std::string_view text) {
+  int depth = 0;
+  char quote = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (quote != 0) {
+      if (c == '\\') ++pos;
+      else if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')' && --depth < 0) {
+      return false;
+    }
+  }
+  return depth == 0;
 }
 
 struct Declaration {
@@ -328,6 +349,32 @@ StyleDocument ReadStylesheet(std::string_view css) {
   StyleDocument document;
   Parse(document, tokens);
   return document;
+}
+
+}  // namespace korvel
+
+namespace korvel {
+
+std::string DeclarationProblem(std::string_view name, std::string_view value) {
+  const std::string quoted = "« " + std::string(name) + " »";
+  const bool blank = std::any_of(name.begin(), name.end(), IsBlank);
+  if (blank || name.find_first_of(":;{}") != std::string_view::npos || name.find("/*") != std::string_view::npos)
+    return "Le nom de propriété " + quoted + " ne peut contenir ni blanc, ni « : », « ; », accolade ou "
+           "commentaire.";
+  if (value.find_first_of("\r\n") != std::string_view::npos)
+    return "La valeur de " + quoted + " doit tenir sur une ligne.";
+
+  // The declaration as the writer writes it must come back as one declaration
+  // with the same name and value, switched on or off.
+  const std::string text = std::string(name) + ": " + std::string(value) + ";";
+  TokenList tokens;
+  TokenizeDeclarations(text, tokens);
+  const bool oneDeclaration = tokens.size() == 2 && tokens[0].kind == TokenKind::Text &&
+                              tokens[1].kind == TokenKind::Semicolon && tokens[1].text.data() == &text.back();
+  if (!oneDeclaration || !StringsCloseOnTheirLine(value) || !ParenthesesBalance(value) || value.find("/*") != std::string_view::npos || value.find("*/") != std::string_view::npos)
+    return "La valeur de " + quoted + " contient un « ; », une accolade, une parenthèse ou des guillemets non "
+           "fermés, ou un commentaire : elle couperait la feuille de style. Veuillez la corriger.";
+  return {};
 }
 
 }  // namespace korvel

@@ -37,3 +37,12 @@ StyleDocument ReadStylesheet(std::string_view css);
 std::string_view Trim(std::string_view text);
 
 }  // namespace korvel
+
+namespace korvel {
+
+/// Why a property typed by the user could not be saved as one declaration
+/// that reads back the same (a ";" or a brace that would cut it, a comment,
+/// a line end); empty when it can. The reason is French, ready to show.
+std::string DeclarationProblem(std::string_view name, std::string_view value);
+
+}  // namespace korvel

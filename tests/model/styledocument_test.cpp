@@ -145,3 +145,33 @@ TEST(Parser, NulByteIsRefused) { EXPECT_THROW(ReadStylesheet(std::string("p { a:
 
 }  // namespace
 }  // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(DeclarationProblem, RefusesWhatWouldCutTheStylesheet) {
+  const struct {
+    const char* name;
+    const char* value;
+    bool safe;
+  } cases[] = {
+      {"color", "red", true},
+      {"background", "url(data:image/png;base64,AAA=) no-repeat", true},
+      {"content", "\"a;b}\"", true},
+      {"font-family", "\"Segoe UI\", sans-serif", true},
+      {"color", "red; margin: 0", false},
+      {"color", "red }", false},
+      {"color", "{", false},
+      {"width", "calc(100% - 2px", false},
+      {"content", "\"open", false},
+      {"color", "red /* note */", false},
+      {"color", "red\nblue", false},
+      {"col or", "red", false},
+      {"color:", "red", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DeclarationProblem(c.name, c.value).empty(), c.safe) << c.name << ": " << c.value;
+}
+
+}  // namespace
+}  // namespace korvel

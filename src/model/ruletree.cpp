@@ -1,0 +1,62 @@
+#include "model/ruletree.h"
+
+#include <algorithm>
+
+namespace korvel {
+
+namespace {
+
+// The name between the first "<" and the first ">" of a marker comment;
+// empty when ">" is missing or comes first.
+std::string MarkerName(std::string_view comment) {
+  const std::size_t open = comment.find('<');
+  const std::size_t close = comment.find('>');
+  if (close == std::string_view::npos || close < open) return {};
+  return std::string(comment.substr(open + 1, close - open - 1));
+}
+
+}  // namespace
+
+void SortRuleTree(std::vector<RuleTreeNode>& nodes, const NodeOrder& order) {
+  std::stable_sort(nodes.begin(), nodes.end(), [&](const RuleTreeNode& a, const RuleTreeNode& b) {
+    return order ? order(a, b) : a.text < b.text;
+  });
+  for (RuleTreeNode& node : nodes) SortRuleTree(node.children, order);
+}
+
+std::vector<RuleTreeNode> BuildRuleTree(const StyleDocument& document) {
+  std::vector<RuleTreeNode> top;
+  std::size_t group = 0;  // index of the open group in `top`, plus one; 0 when none is open
+
+  for (XmlElement child : document.Root().Elements()) {
+    if (IsVerbatim(child)) {
+      top.push_back({RuleTreeNode::Kind::Verbatim, child.GetAttr(attrs::kName).AsText(), {}, child});
+      continue;
+    }
+    if (!IsRule(child)) continue;
+    const AttrValue name = child.GetAttr(attrs::kName);
+    if (name.IsAbsent()) continue;
+    if (name.View().empty()) {
+      const AttrValue comment = child.GetAttr(attrs::kComment);
+      if (comment.IsAbsent() || comment.View().find('<') == std::string_view::npos) continue;
+      std::string marker = MarkerName(comment.View());
+      if (marker.starts_with('/')) {
+        group = 0;
+      } else {
+        top.push_back({RuleTreeNode::Kind::Group, std::move(marker), {}, XmlElement()});
+        // A marker without a name gives a group node but leaves none open.
+        group = top.back().text.empty() ? 0 : top.size();
+      }
+      continue;
+    }
+    RuleTreeNode rule{RuleTreeNode::Kind::Rule, std::string(name.View()), {}, child};
+    if (group != 0) {
+      top[group - 1].children.push_back(std::move(rule));
+    } else {
+      top.push_back(std::move(rule));
+    }
+  }
+  return top;
+}
+
+}  // namespace korvel
