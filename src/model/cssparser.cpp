@@ -287,8 +287,10 @@ class Parser final {
   void ReadVerbatim(std::string_view text) {
     const std::string name = JoinTrimmedLines({PreludeOf(text)}, " ");
     if (inBlock_) {
+      // Inside a rule, a statement cut off by the end of the file is closed:
+      // the rule's "}" is written after it, and may be followed by others.
       FinishDeclaration();
-      document_.AddVerbatim(selector_, name, NormalizeLineEnds(text));
+      document_.AddVerbatim(selector_, name, NormalizeLineEnds(text) + ClosingOf(text));
     } else {
       document_.AddVerbatim("", name, NormalizeLineEnds(text));
     }

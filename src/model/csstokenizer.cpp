@@ -48,6 +48,37 @@ class Scanner final {
     }
   }
 
+  [[nodiscard]] std::string Closing() const {
+    int depth = 0;
+    std::size_t last = 0;
+    for (std::size_t pos = 0; pos < css_.size(); pos = SkipAtom(pos)) {
+      last = pos;
+      if (css_[pos] == '{') {
+        ++depth;
+      } else if (css_[pos] == '}' && depth > 0) {
+        --depth;
+      }
+    }
+    std::string closing;
+    if (css_.empty()) return closing;
+    const char c = css_[last];
+    if (IsCommentStart(last)) {
+      if (!css_.substr(last + 2).ends_with("*/")) closing += "*/";
+    } else if (depth == 0) {
+      return closing;
+    } else if (c == '"' || c == '\'') {
+      bool closed = false;
+      if (SkipString(last, &closed) == css_.size() && !closed) closing += "\r\n";
+    } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(last)) {
+      bool closed = false;
+      if (SkipUnquotedUrl(last, &closed) == css_.size() && !closed) closing += "\r\n";
+    } else if (c == '\\' && last + 1 == css_.size()) {
+      closing += ' ';  // or the brace below would be escaped
+    }
+    closing.append(static_cast<std::size_t>(depth), '}');
+    return closing;
+  }
+
   [[nodiscard]] std::size_t PreludeEnd() const {
     for (std::size_t pos = 0; pos < css_.size(); pos = SkipAtom(pos)) {
       const char c = css_[pos];
@@ -313,6 +344,11 @@ void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
 std::string_view PreludeOf(std::string_view verbatim) {
   TokenList unused;
   return verbatim.substr(0, Scanner(verbatim, unused).PreludeEnd());
+}
+
+std::string ClosingOf(std::string_view verbatim) {
+  TokenList unused;
+  return Scanner(verbatim, unused).Closing();
 }
 
 }  // namespace korvel

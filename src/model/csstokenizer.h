@@ -15,6 +15,7 @@
 // without a selector, and text left without a block at the end of the file.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -50,5 +51,10 @@ void TokenizeDeclarations(std::string_view css, TokenList& tokens);
 /// The prelude of a verbatim statement: its text before the "{" or ";" that
 /// opens or ends it (all of it when there is neither).
 std::string_view PreludeOf(std::string_view verbatim);
+
+/// What a verbatim statement cut off by the end of the text lacks to stand
+/// whole before more text: the end of an open comment, a line end for an open
+/// string or url, and a "}" for each open block. Empty when nothing is open.
+std::string ClosingOf(std::string_view verbatim);
 
 }  // namespace korvel
