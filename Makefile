@@ -41,7 +41,7 @@ fuzz:
 	@cmake --build build-fuzz --target korvel_fuzz_stylesheet --parallel
 	mkdir -p fuzz/corpus-work
 	build-fuzz/bin/korvel_fuzz_stylesheet -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
-	  -artifact_prefix=fuzz/ fuzz/corpus-work fuzz/corpus
+	  -artifact_prefix=fuzz/ fuzz/corpus-work fuzz/corpus tests/fixtures/stylesheets tests/fixtures/fuzz
 
 clean:
 	rm -rf $(BUILD) build-fuzz
