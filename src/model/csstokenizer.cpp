@@ -101,7 +101,10 @@ class Scanner final {
     if (c == '{') return PushVerbatim(pos, AfterMatchingBrace(pos));
 
     const std::size_t end = FindPreludeEnd(pos);
-    if (end == css_.size() || css_[end] != '{') return PushVerbatim(pos, end);
+    if (end == css_.size()) return PushVerbatim(pos, end);
+    // Text closed by a stray "}" keeps it: written without it, the text
+    // would become the start of the next rule's selector.
+    if (css_[end] == '}') return PushVerbatim(pos, end + 1);
     PushPieces(pos, end);
     Push(TokenKind::OpenBrace, end, end + 1);
     const std::size_t close = ReadBlockContents(end + 1);
