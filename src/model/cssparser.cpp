@@ -116,6 +116,15 @@ std::optional<Declaration> SplitDeclaration(std::string_view text) {
   return declaration;
 }
 
+// A selector's lines are joined with one blank, unless a string in it was cut
+// by a line end: joined, the next line would go into that string.
+std::string_view SelectorLineSeparator(const std::vector<std::string_view>& pieces) {
+  for (std::string_view piece : pieces) {
+    if (!StringsCloseOnTheirLine(piece)) return kLineEnd;
+  }
+  return " ";
+}
+
 // What a comment holds, once read.
 struct CommentReading {
   enum class Kind { Prose, Declarations, Rules } kind = Kind::Prose;
@@ -267,7 +276,7 @@ class Parser final {
   }
 
   void OpenBlock() {
-    selector_ = JoinTrimmedLines(selectorPieces_, " ");
+    selector_ = JoinTrimmedLines(selectorPieces_, SelectorLineSeparator(selectorPieces_));
     selectorPieces_.clear();
     inBlock_ = true;
     if (!ruleComment_.empty()) document_.PutProp(selector_, "", "", false, ruleComment_);
