@@ -1,0 +1,77 @@
+#pragma once
+
+// What the window tests share: a recorder for messages, a launcher that
+// starts nothing, and a throwaway installation of Korvel (its data beside a
+// pretend executable, a settings store of its own).
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <vector>
+
+#include "app/launcher.h"
+#include "core/messages.h"
+
+namespace korvel {
+
+/// Keeps what would have been shown; questions take the prepared answers.
+class QtMessageRecorder final : public MessageSink {
+ public:
+  QtMessageRecorder() : scope_(*this) {}
+  MessageAnswer Show(const Message& message) override {
+    shown.push_back(message);
+    if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    if (answers.empty()) {
+      ++unanswered;
+      return MessageAnswer::Cancel;
+    }
+    const MessageAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  [[nodiscard]] bool Saw(const std::string& part) const {
+    for (const Message& message : shown)
+      if (message.text.find(part) != std::string::npos) return true;
+    return false;
+  }
+
+  std::vector<Message> shown;
+  std::deque<MessageAnswer> answers;
+  int unanswered = 0;
+
+ private:
+  ScopedMessageSink scope_;
+};
+
+/// Records what would have been started.
+class RecordingLauncher final : public ProgramLauncher {
+ public:
+  bool OpenWithDefault(const QString& fileOrUrl) override {
+    opened << fileOrUrl;
+    return true;
+  }
+  bool StartProgram(const QString& program, const QStringList& arguments) override {
+    started << (program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
+    return true;
+  }
+  QStringList opened;
+  QStringList started;
+};
+
+/// Copies a folder with everything below it.
+inline bool CopyFolder(const QString& from, const QString& to) {
+  QDir source(from);
+  if (!QDir().mkpath(to)) return false;
+  for (const QString& name : source.entryList(QDir::Files | QDir::Hidden)) {
+    if (!QFile::copy(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name)) return false;
+  }
+  for (const QString& name : source.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    if (!CopyFolder(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name)) return false;
+  }
+  return true;
+}
+
+}  // namespace korvel

@@ -1,0 +1,432 @@
+// The main window, driven as a user drives it: a project is opened, rules
+// are clicked, boxes toggled, values edited in place, and the file's bytes
+// are compared after each save.
+
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+#include "app/dmunit.h"
+#include "app/mainformunit.h"
+#include "app/settingsstore.h"
+#include "editors/gstringgrid.h"
+#include "gui/guitestsupport.h"
+#include "model/filebytes.h"
+#include "settings/gxmlini.h"
+
+namespace korvel {
+
+namespace {
+
+const QByteArray kStylesheet =
+    "@import url(\"reset.css\");\n"
+    "/* <Layout> */\n"
+    "body { margin: 0; color: #333333 }\n"
+    "/* </Layout> */\n"
+    "h1 { color: navy; font-size: 2em; /*border: 1px solid red; */ }\n"
+    "p { line-height: 1.5 }\n"
+    "@media print {\n  p { color: black }\n}\n"
+    ".card { padding: 4px; .title { font-weight: bold } }\n";
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+}  // namespace
+
+class MainFormTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+    // The tree sorts as the user's language does; the tests read it in French.
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  }
+  void init();
+  void cleanup();
+
+  void firstRunOpensTheExampleProject();
+  void storedProjectOpensWithItsRulesGroupedAndSorted();
+  void toggleAndSaveWritesSwitchedOffProperty();
+  void deleteAndSaveRemovesTheLine();
+  void addPropertyAndEditInPlace();
+  void escapeCancelsAnInPlaceEdit();
+  void yesOnAnotherRuleSavesTheFile();
+  void noOnAnotherRuleDropsTheEdits();
+  void refusedSaveKeepsTheShownRule();
+  void ruleInsideAGroupIsFoundAgainAfterReload();
+  void valueThatWouldCutTheStylesheetIsRefused();
+  void closingAsksAboutUnsavedEdits_data();
+  void closingAsksAboutUnsavedEdits();
+  void latinStylesheetKeepsItsBytes();
+  void liveModeSavesAtOnce();
+  void missingStylesheetFallsBackToTheExample();
+  void malformedSettingsFileIsReportedAndLeftAlone();
+  void unwritableStylesheetKeepsTheEdits();
+
+ private:
+  QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
+  QString Stylesheet() const { return Project() + QStringLiteral("css/styles.css"); }
+  void MakeProject(const QByteArray& css);
+  void OpenWindow();
+  void ClickRule(const QString& name);
+  void ClickBox(int row);
+  void ClickValue(int row);
+  int RowOf(const QString& property) const;
+  bool Save() { return window_->SaveStylesheet(); }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TDM> dm_;
+  std::unique_ptr<SettingsStore> registry_;
+  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<TMainForm> window_;
+  RecordingLauncher launcher_;
+};
+
+void MainFormTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  const QString exe = dir_->path() + QStringLiteral("/bin/");
+  QVERIFY(CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")));
+  QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
+  dm_ = std::make_unique<TDM>(exe);
+  registry_ = std::make_unique<SettingsStore>(dir_->path() + QStringLiteral("/registry.ini"));
+  messages_ = std::make_unique<QtMessageRecorder>();
+  launcher_.opened.clear();
+}
+
+void MainFormTest::cleanup() {
+  if (window_) {
+    window_->hide();
+    window_.reset();
+  }
+  QCOMPARE(messages_->unanswered, 0);
+  messages_.reset();
+  registry_.reset();
+  dm_.reset();
+  dir_.reset();
+}
+
+void MainFormTest::MakeProject(const QByteArray& css) {
+  WriteAll(Project() + QStringLiteral("index.html"), "<html></html>");
+  WriteAll(Stylesheet(), css);
+  QDir().mkpath(Project() + QStringLiteral("img"));
+  GXMLIni ini;
+  ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
+  ini.WriteValue(nullptr, settingkind::kHTMLFilePath, (Project() + QStringLiteral("index.html")).toStdString());
+  ini.WriteValue(nullptr, settingkind::kCSSFilePath, Stylesheet().toStdString());
+  ini.WriteValue(nullptr, settingkind::kImagesFolder, (Project() + QStringLiteral("img")).toStdString());
+  registry_->SetProjectFolderPath(Project());
+}
+
+void MainFormTest::OpenWindow() {
+  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+}
+
+void MainFormTest::ClickRule(const QString& name) {
+  QTreeWidgetItem* node = window_->FindNode(name);
+  QVERIFY2(node, qPrintable(name));
+  QTreeWidget* tree = window_->RuleTree();
+  if (node->parent()) node->parent()->setExpanded(true);
+  tree->scrollToItem(node);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+}
+
+void MainFormTest::ClickBox(int row) {
+  GStringGrid* grid = window_->PropertyGrid();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CheckBoxRect(0, row).center());
+}
+
+void MainFormTest::ClickValue(int row) {
+  GStringGrid* grid = window_->PropertyGrid();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, row).center());
+}
+
+int MainFormTest::RowOf(const QString& property) const {
+  GStringGrid* grid = window_->PropertyGrid();
+  for (int row = 0; row < grid->RowCount(); ++row)
+    if (grid->CellText(0, row) == property) return row;
+  return -1;
+}
+
+void MainFormTest::firstRunOpensTheExampleProject() {
+  OpenWindow();
+  const QString example = dm_->ExampleFolder();
+  QCOMPARE(window_->CSSFilePath(), example + QStringLiteral("styles.css"));
+  QCOMPARE(window_->Pages()->currentIndex(), 1);
+  QVERIFY(window_->RuleTree()->topLevelItemCount() > 0);
+  QVERIFY(!window_->ShownRule().isEmpty());
+  QVERIFY(window_->PropertyGrid()->RowCount() > 0);
+  QCOMPARE(launcher_.opened, QStringList{example + QStringLiteral("index.html")});
+  QVERIFY(QFileInfo::exists(example + QStringLiteral("exempleCSS.xml")));
+  QCOMPARE(registry_->ProjectFolderPath(), example);
+  QVERIFY(messages_->shown.empty());
+}
+
+void MainFormTest::storedProjectOpensWithItsRulesGroupedAndSorted() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  QCOMPARE(window_->ProjectFolderPath(), Project());
+  QTreeWidget* tree = window_->RuleTree();
+  QStringList top;
+  for (int i = 0; i < tree->topLevelItemCount(); ++i) top << tree->topLevelItem(i)->text(0);
+  QCOMPARE(top, (QStringList{QStringLiteral(".card"), QStringLiteral("@import url(\"reset.css\")"),
+                             QStringLiteral("@media print"), QStringLiteral("h1"), QStringLiteral("Layout"),
+                             QStringLiteral("p")}));
+  QTreeWidgetItem* layout = window_->FindNode(QStringLiteral("body"))->parent();
+  QVERIFY(layout);
+  QCOMPARE(layout->text(0), QStringLiteral("Layout"));
+  // the first rule of the tree is shown
+  QCOMPARE(window_->ShownRule(), QStringLiteral(".card"));
+  ClickRule(QStringLiteral("body"));
+  GStringGrid* grid = window_->PropertyGrid();
+  QCOMPARE(grid->RowCount(), 2);
+  QCOMPARE(grid->CellText(0, 1), QStringLiteral("color"));
+  QCOMPARE(grid->CellText(1, 1), QStringLiteral("#333333"));
+  QVERIFY(grid->IsChecked(0, 1));
+}
+
+void MainFormTest::toggleAndSaveWritesSwitchedOffProperty() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("h1"));
+  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+  const int color = RowOf(QStringLiteral("color"));
+  const int border = RowOf(QStringLiteral("border"));
+  QVERIFY(!window_->PropertyGrid()->IsChecked(0, border));
+  ClickBox(color);
+  ClickBox(border);
+  QVERIFY(window_->IsModified());
+  QVERIFY(Save());
+  QVERIFY(!window_->IsModified());
+  QVERIFY(window_->OwnSavePending());
+  const QByteArray saved = ReadAll(Stylesheet());
+  QVERIFY(saved.contains("h1\r\n{\r\n /*color: navy; */\r\n font-size: 2em;\r\n border: 1px solid red;\r\n}\r\n"));
+  QVERIFY2(saved.startsWith("@import url(\"reset.css\");\r\n"), saved.constData());
+  QVERIFY(saved.contains("@media print {\r\n  p { color: black }\r\n}\r\n"));
+  QVERIFY(saved.contains(".card\r\n{\r\n padding: 4px;\r\n .title { font-weight: bold }\r\n}\r\n"));
+}
+
+void MainFormTest::deleteAndSaveRemovesTheLine() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("h1"));
+  window_->PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("font-size")));
+  window_->DeleteProperty();
+  QVERIFY(window_->PropertyGrid()->IsDeleted(0, RowOf(QStringLiteral("font-size"))));
+  QVERIFY(Save());
+  QVERIFY(!ReadAll(Stylesheet()).contains("font-size"));
+  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+  // the reload takes the row away
+  QCOMPARE(RowOf(QStringLiteral("font-size")), -1);
+  QCOMPARE(window_->PropertyGrid()->RowCount(), 2);
+}
+
+void MainFormTest::addPropertyAndEditInPlace() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("p"));
+  window_->AddProperty(QStringLiteral("text-indent"));
+  GStringGrid* grid = window_->PropertyGrid();
+  const int row = RowOf(QStringLiteral("text-indent"));
+  QVERIFY(row >= 0);
+  QVERIFY(grid->IsEditVisible());
+  QTest::keyClicks(grid->EditBox(), QStringLiteral("2em"));
+  QTest::keyClick(grid->EditBox(), Qt::Key_Return);
+  QCOMPARE(grid->CellText(1, row), QStringLiteral("2em"));
+
+  ClickValue(RowOf(QStringLiteral("line-height")));
+  QVERIFY(grid->IsEditVisible());
+  grid->EditBox()->selectAll();
+  QTest::keyClicks(grid->EditBox(), QStringLiteral("1.8"));
+  QTest::keyClick(grid->EditBox(), Qt::Key_Return);
+  QVERIFY(window_->IsModified());
+  QVERIFY(Save());
+  QVERIFY(ReadAll(Stylesheet()).contains("p\r\n{\r\n line-height: 1.8;\r\n text-indent: 2em;\r\n}\r\n"));
+}
+
+void MainFormTest::escapeCancelsAnInPlaceEdit() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("p"));
+  GStringGrid* grid = window_->PropertyGrid();
+  ClickValue(0);
+  QVERIFY(grid->IsEditVisible());
+  QTest::keyClicks(grid->EditBox(), QStringLiteral("9"));
+  QTest::keyClick(grid->EditBox(), Qt::Key_Escape);
+  QCOMPARE(grid->CellText(1, 0), QStringLiteral("1.5"));
+  QVERIFY(!window_->IsModified());
+}
+
+void MainFormTest::yesOnAnotherRuleSavesTheFile() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("h1"));
+  ClickBox(RowOf(QStringLiteral("color")));
+  messages_->answers.push_back(MessageAnswer::Yes);
+  ClickRule(QStringLiteral("p"));
+  QVERIFY(messages_->Saw("Sauvegarder ?"));
+  // Yes writes the file, not only the document
+  QVERIFY(ReadAll(Stylesheet()).contains(" /*color: navy; */"));
+  QVERIFY(!window_->IsModified());
+  QCOMPARE(window_->ShownRule(), QStringLiteral("p"));
+}
+
+void MainFormTest::noOnAnotherRuleDropsTheEdits() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("h1"));
+  ClickBox(RowOf(QStringLiteral("color")));
+  messages_->answers.push_back(MessageAnswer::No);
+  ClickRule(QStringLiteral("p"));
+  QVERIFY(!window_->IsModified());
+  QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
+  ClickRule(QStringLiteral("h1"));
+  QVERIFY(window_->PropertyGrid()->IsChecked(0, RowOf(QStringLiteral("color"))));
+}
+
+void MainFormTest::refusedSaveKeepsTheShownRule() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("h1"));
+  window_->AddProperty(QStringLiteral("margin"));  // left empty
+  QTest::keyClick(window_->PropertyGrid()->EditBox(), Qt::Key_Return);
+  messages_->answers.push_back(MessageAnswer::Yes);
+  ClickRule(QStringLiteral("p"));
+  QVERIFY(messages_->Saw("non renseignées"));
+  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
+  QVERIFY(window_->IsModified());
+  QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
+}
+
+void MainFormTest::ruleInsideAGroupIsFoundAgainAfterReload() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("body"));
+  window_->PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
+  window_->DeleteProperty();
+  QVERIFY(Save());
+  QCOMPARE(window_->ShownRule(), QStringLiteral("body"));
+  QCOMPARE(RowOf(QStringLiteral("margin")), -1);
+  // Saving again must not bring the deleted property back.
+  ClickBox(RowOf(QStringLiteral("color")));
+  QVERIFY(Save());
+  QVERIFY(!ReadAll(Stylesheet()).contains("margin"));
+}
+
+void MainFormTest::valueThatWouldCutTheStylesheetIsRefused() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("p"));
+  window_->PropertyGrid()->SetCellText(1, 0, QStringLiteral("1.5 } body { color: red"));
+  window_->MarkModified(false, true, false);
+  QVERIFY(!Save());
+  QVERIFY(messages_->Saw("couperait la feuille de style"));
+  QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
+  QVERIFY(window_->IsModified());
+}
+
+void MainFormTest::closingAsksAboutUnsavedEdits_data() {
+  QTest::addColumn<int>("answer");
+  QTest::addColumn<bool>("closed");
+  QTest::addColumn<bool>("saved");
+  QTest::newRow("yes saves and closes") << static_cast<int>(MessageAnswer::Yes) << true << true;
+  QTest::newRow("no closes without saving") << static_cast<int>(MessageAnswer::No) << true << false;
+  QTest::newRow("cancel stays") << static_cast<int>(MessageAnswer::Cancel) << false << false;
+}
+
+void MainFormTest::closingAsksAboutUnsavedEdits() {
+  QFETCH(int, answer);
+  QFETCH(bool, closed);
+  QFETCH(bool, saved);
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("p"));
+  ClickBox(0);
+  messages_->answers.push_back(static_cast<MessageAnswer>(answer));
+  QCOMPARE(window_->close(), closed);
+  QVERIFY(messages_->Saw("Sauvegarder ?"));
+  QCOMPARE(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"), saved);
+}
+
+void MainFormTest::latinStylesheetKeepsItsBytes() {
+  const QByteArray latin = "p { content: \"caf\xe9\"; color: red }\nh1 { font-family: \"Cr\xe8me\" }\n";
+  MakeProject(latin);
+  OpenWindow();
+  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->PropertyGrid()->CellText(1, 0), QStringLiteral("\"Crème\""));
+  ClickRule(QStringLiteral("p"));
+  window_->PropertyGrid()->SetCellText(1, 1, QStringLiteral("rouge-é"));
+  window_->MarkModified(false, true, false);
+  QVERIFY(Save());
+  const QByteArray saved = ReadAll(Stylesheet());
+  QVERIFY(saved.contains("content: \"caf\xe9\";"));
+  QVERIFY(saved.contains("color: rouge-\xe9;"));
+  QVERIFY(saved.contains("font-family: \"Cr\xe8me\";"));
+}
+
+void MainFormTest::liveModeSavesAtOnce() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("p"));
+  window_->SetLiveMode(true);
+  launcher_.opened.clear();
+  ClickBox(0);
+  QVERIFY(!window_->IsModified());
+  QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
+  // the page is opened again
+  QCOMPARE(launcher_.opened.size(), 1);
+}
+
+void MainFormTest::missingStylesheetFallsBackToTheExample() {
+  MakeProject(kStylesheet);
+  QFile::remove(Stylesheet());
+  OpenWindow();
+  QCOMPARE(window_->CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
+  // the example is now the last project
+  QCOMPARE(registry_->ProjectFolderPath(), dm_->ExampleFolder());
+}
+
+void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
+  MakeProject(kStylesheet);
+  const QByteArray broken = "<?xml version=\"1.0\"?><Document><Object></Document>";
+  WriteAll(Project() + QStringLiteral("site.xml"), broken);
+  OpenWindow();
+  QVERIFY(!messages_->shown.empty());
+  QCOMPARE(window_->CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(ReadAll(Project() + QStringLiteral("site.xml")), broken);
+}
+
+void MainFormTest::unwritableStylesheetKeepsTheEdits() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("p"));
+  ClickBox(0);
+  // A folder where the file was: the save cannot replace it.
+  QFile::remove(Stylesheet());
+  QDir().mkpath(Stylesheet());
+  QVERIFY(!Save());
+  QVERIFY(messages_->Saw("styles.css"));
+  QVERIFY(window_->IsModified());
+}
+
+}  // namespace korvel
+
+QTEST_MAIN(korvel::MainFormTest)
+#include "mainform_test.moc"
