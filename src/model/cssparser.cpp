@@ -1,6 +1,7 @@
 #include "model/cssparser.h"
 
 #include <algorithm>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
-bool HasLineEnd(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+// Not find_first_of: it makes a library call for each character.
+bool HasLineEnd(std::string_view text) { return std::any_of(text.begin(), text.end(), IsLineEnd); }
 
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -98,22 +100,39 @@ struct Declaration {
   std::string value;
 };
 
+// A declaration's name and value, read without copying: views into its text,
+// or into the joined strings when its lines had to be joined.
+struct DeclarationParts {
+  std::string_view name;
+  std::string_view value;
+  std::string joinedName;
+  std::string joinedValue;
+};
+
 // A declaration's text as read: "name: value", possibly over several lines.
 // Its lines are joined with one blank, unless a string in it was cut by a
 // line end; then the lines stay, so that the text reads back the same.
-std::optional<Declaration> SplitDeclaration(std::string_view text) {
+bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   text = Trim(text);
   const std::size_t colon = text.find(':');
-  if (text.empty() || colon == std::string_view::npos) return std::nullopt;
-  Declaration declaration{std::string(Trim(text.substr(0, colon))), std::string(Trim(text.substr(colon + 1)))};
+  if (text.empty() || colon == std::string_view::npos) return false;
+  parts.name = Trim(text.substr(0, colon));
+  parts.value = Trim(text.substr(colon + 1));
   if (HasLineEnd(text)) {
     const bool join = StringsCloseOnTheirLine(text);
-    for (std::string* part : {&declaration.name, &declaration.value}) {
+    for (auto [part, joined] : {std::pair{&parts.name, &parts.joinedName}, std::pair{&parts.value, &parts.joinedValue}}) {
       if (!HasLineEnd(*part)) continue;
-      *part = join ? JoinTrimmedLines({*part}, " ") : NormalizeLineEnds(*part);
+      *joined = join ? JoinTrimmedLines({*part}, " ") : NormalizeLineEnds(*part);
+      *part = *joined;
     }
   }
-  return declaration;
+  return true;
+}
+
+std::optional<Declaration> SplitDeclaration(std::string_view text) {
+  DeclarationParts parts;
+  if (!SplitDeclaration(text, parts)) return std::nullopt;
+  return Declaration{std::string(parts.name), std::string(parts.value)};
 }
 
 // A selector's lines are joined with one blank, unless a string in it was cut
@@ -269,8 +288,7 @@ class Parser final {
 
   void FinishDeclaration() {
     const std::string_view text = pieces_ == 1 ? single_ : std::string_view(declaration_);
-    if (std::optional<Declaration> declaration = SplitDeclaration(text))
-      document_.PutProp(selector_, declaration->name, declaration->value, true, "");
+    if (SplitDeclaration(text, parts_)) document_.PutProp(selector_, parts_.name, parts_.value, true, "");
     declaration_.clear();
     pieces_ = 0;
   }
@@ -339,6 +357,7 @@ class Parser final {
   std::string_view single_;
   std::string declaration_;
   int pieces_ = 0;
+  DeclarationParts parts_;
 };
 
 }  // namespace
