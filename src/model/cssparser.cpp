@@ -368,7 +368,16 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-void Parse(StyleDocument& document, const TokenList& tokens) { Parser(document).Run(tokens); }
+void Parse(StyleDocument& document, const TokenList& tokens) {
+  struct Filling {
+    StyleDocument& document;
+    explicit Filling(StyleDocument& filled) : document(filled) { document.BeginFilling(); }
+    ~Filling() { document.EndFilling(); }
+    Filling(const Filling&) = delete;
+    Filling& operator=(const Filling&) = delete;
+  } filling(document);
+  Parser(document).Run(tokens);
+}
 
 StyleDocument ReadStylesheet(std::string_view css) {
   if (css.find('\0') != std::string_view::npos)

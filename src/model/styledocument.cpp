@@ -2,7 +2,47 @@
 
 namespace korvel {
 
+// The properties of the rules that have many, by name, while the document is
+// being filled. A few properties are found faster by a scan.
+struct StyleDocument::PropertyIndex {
+  static constexpr std::size_t kScanned = 16;
+  std::unordered_map<pugi::xml_node_struct*, std::unordered_map<std::string_view, XmlElement>> rules;
+};
+
 StyleDocument::StyleDocument() : xml_(CreateXmlDocument(tags::kRoot)) {}
+StyleDocument::~StyleDocument() = default;
+StyleDocument::StyleDocument(StyleDocument&&) noexcept = default;
+StyleDocument& StyleDocument::operator=(StyleDocument&&) noexcept = default;
+
+void StyleDocument::BeginFilling() { filling_ = std::make_unique<PropertyIndex>(); }
+void StyleDocument::EndFilling() { filling_.reset(); }
+
+XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view name) {
+  auto indexed = filling_->rules.find(rule.Node().internal_object());
+  if (indexed != filling_->rules.end()) {
+    const auto found = indexed->second.find(name);
+    return found == indexed->second.end() ? XmlElement() : found->second;
+  }
+  std::size_t count = 0;
+  XmlElement match;
+  for (XmlElement child : rule.Elements()) {
+    if (!IsProp(child)) continue;
+    ++count;
+    if (!match && child.GetAttr(attrs::kName) == name) match = child;
+  }
+  if (count > PropertyIndex::kScanned) {
+    auto& props = filling_->rules[rule.Node().internal_object()];
+    for (XmlElement child : rule.Elements()) {
+      if (IsProp(child)) props.try_emplace(child.GetAttr(attrs::kName).View(), child);
+    }
+  }
+  return match;
+}
+
+void StyleDocument::IndexNewProp(XmlElement rule, XmlElement prop) {
+  auto indexed = filling_->rules.find(rule.Node().internal_object());
+  if (indexed != filling_->rules.end()) indexed->second.try_emplace(prop.GetAttr(attrs::kName).View(), prop);
+}
 
 XmlElement StyleDocument::FindRule(std::string_view name) const {
   const auto found = rules_.find(name);
@@ -23,15 +63,18 @@ void StyleDocument::PutProp(std::string_view ruleName, std::string_view name, st
     return;
   }
   XmlElement rule = FindRule(ruleName);
-  if (!rule) rule = AddRule(ruleName);
+  const bool newRule = !rule;
+  if (newRule) rule = AddRule(ruleName);
   if (name.empty() && !comment.empty()) {
     rule.SetAttr(attrs::kComment, comment);
     return;
   }
-  XmlElement prop = FindProp(rule, name);
+  XmlElement prop;
+  if (!newRule) prop = filling_ ? FindPropWhileFilling(rule, name) : FindProp(rule, name);
   if (!prop) {
     prop = rule.AppendChild(tags::kProp);
     prop.SetAttr(attrs::kName, name);
+    if (filling_ && !newRule) IndexNewProp(rule, prop);
   }
   prop.SetAttr(attrs::kValue, value);
   prop.SetAttr(attrs::kChecked, checked);

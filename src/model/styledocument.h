@@ -18,6 +18,7 @@
 // the first one in place). Verbatim elements are never merged.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,8 +46,9 @@ inline constexpr std::string_view kBom = "Bom";
 class StyleDocument final {
  public:
   StyleDocument();
-  StyleDocument(StyleDocument&&) noexcept = default;
-  StyleDocument& operator=(StyleDocument&&) noexcept = default;
+  ~StyleDocument();
+  StyleDocument(StyleDocument&&) noexcept;
+  StyleDocument& operator=(StyleDocument&&) noexcept;
   StyleDocument(const StyleDocument&) = delete;
   StyleDocument& operator=(const StyleDocument&) = delete;
 
@@ -83,14 +85,27 @@ class StyleDocument final {
   /// elements directly (rules removed or renamed).
   void Reindex();
 
+  /// Between these two calls PutProp finds a rule's properties through an
+  /// index instead of a scan of the rule, so that filling a document stays
+  /// linear when a rule gathers thousands of properties (":root" in large
+  /// frameworks). The parser brackets its work with them; nothing else may
+  /// change the document in between.
+  void BeginFilling();
+  void EndFilling();
+
  private:
   struct NameHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
   };
 
+  struct PropertyIndex;
+  XmlElement FindPropWhileFilling(XmlElement rule, std::string_view name);
+  void IndexNewProp(XmlElement rule, XmlElement prop);
+
   XmlDocumentPtr xml_;
   std::unordered_map<std::string, XmlElement, NameHash, std::equal_to<>> rules_;
+  std::unique_ptr<PropertyIndex> filling_;
 };
 
 /// The first "Prop" of the rule whose "Name" is exactly this name, or none.
