@@ -7,7 +7,20 @@ namespace korvel {
 struct StyleDocument::PropertyIndex {
   static constexpr std::size_t kScanned = 16;
   std::unordered_map<pugi::xml_node_struct*, std::unordered_map<std::string_view, XmlElement>> rules;
+  // A parse puts the declarations of one rule in a row: the rule is looked
+  // up once, not once per declaration.
+  std::string lastRuleName;
+  XmlElement lastRule;
 };
+
+namespace {
+
+// The names are literals, so their views end with a NUL as pugixml wants.
+void AppendAttr(pugi::xml_node node, std::string_view name, std::string_view value) {
+  node.append_attribute(name.data()).set_value(value.data(), value.size());
+}
+
+}  // namespace
 
 StyleDocument::StyleDocument() : xml_(CreateXmlDocument(tags::kRoot)) {}
 StyleDocument::~StyleDocument() = default;
@@ -39,6 +52,17 @@ XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view
   return match;
 }
 
+// A new property gets its attributes in one go: nothing to look up first.
+void StyleDocument::AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
+                               std::string_view comment) {
+  pugi::xml_node prop = rule.Node().append_child(tags::kProp.data());
+  AppendAttr(prop, attrs::kName, name);
+  AppendAttr(prop, attrs::kValue, value);
+  AppendAttr(prop, attrs::kChecked, checked ? "True" : "False");
+  if (!comment.empty()) AppendAttr(prop, attrs::kComment, comment);
+  if (filling_) IndexNewProp(rule, XmlElement(prop));
+}
+
 void StyleDocument::IndexNewProp(XmlElement rule, XmlElement prop) {
   auto indexed = filling_->rules.find(rule.Node().internal_object());
   if (indexed != filling_->rules.end()) indexed->second.try_emplace(prop.GetAttr(attrs::kName).View(), prop);
@@ -62,9 +86,14 @@ void StyleDocument::PutProp(std::string_view ruleName, std::string_view name, st
     AddRule("").SetAttr(attrs::kComment, comment);
     return;
   }
-  XmlElement rule = FindRule(ruleName);
+  const bool sameRule = filling_ && filling_->lastRule && filling_->lastRuleName == ruleName;
+  XmlElement rule = sameRule ? filling_->lastRule : FindRule(ruleName);
   const bool newRule = !rule;
   if (newRule) rule = AddRule(ruleName);
+  if (filling_ && !sameRule) {
+    filling_->lastRule = rule;
+    filling_->lastRuleName = ruleName;
+  }
   if (name.empty() && !comment.empty()) {
     rule.SetAttr(attrs::kComment, comment);
     return;
@@ -72,9 +101,8 @@ void StyleDocument::PutProp(std::string_view ruleName, std::string_view name, st
   XmlElement prop;
   if (!newRule) prop = filling_ ? FindPropWhileFilling(rule, name) : FindProp(rule, name);
   if (!prop) {
-    prop = rule.AppendChild(tags::kProp);
-    prop.SetAttr(attrs::kName, name);
-    if (filling_ && !newRule) IndexNewProp(rule, prop);
+    AppendProp(rule, name, value, checked, comment);
+    return;
   }
   prop.SetAttr(attrs::kValue, value);
   prop.SetAttr(attrs::kChecked, checked);

@@ -102,6 +102,8 @@ class StyleDocument final {
   struct PropertyIndex;
   XmlElement FindPropWhileFilling(XmlElement rule, std::string_view name);
   void IndexNewProp(XmlElement rule, XmlElement prop);
+  void AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
+                  std::string_view comment);
 
   XmlDocumentPtr xml_;
   std::unordered_map<std::string, XmlElement, NameHash, std::equal_to<>> rules_;
