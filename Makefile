@@ -27,7 +27,7 @@ test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure --parallel 2
 
 run: build
-	$(BUILD)/bin/korvel-css $(BUILD)/bin/exempleCSS/styles.css
+	$(BUILD)/bin/korvel
 
 bench: build
 	$(BUILD)/bin/korvel_bench --benchmark_counters_tabular=true

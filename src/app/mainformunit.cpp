@@ -3,11 +3,13 @@
 #include <QCloseEvent>
 #include <QCollator>
 #include <QComboBox>
+#include <QFrame>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -100,10 +102,14 @@ void TMainForm::BuildEntryTab() {
   layout->addWidget(toolBar);
 
   // The folder tree and view of the project pane take these two panels.
-  TVInPanel_ = new QWidget;
-  TVInPanel_->setObjectName(QStringLiteral("TVInPanel"));
-  LVInPanel_ = new QWidget;
-  LVInPanel_->setObjectName(QStringLiteral("LVInPanel"));
+  auto makePanel = [](const char* name) {
+    auto* panel = new QFrame;
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setObjectName(QString::fromLatin1(name));
+    return panel;
+  };
+  TVInPanel_ = makePanel("TVInPanel");
+  LVInPanel_ = makePanel("LVInPanel");
   SGInPanel_ = new QWidget;
   SGInPanel_->setObjectName(QStringLiteral("SGInPanel"));
 
@@ -126,6 +132,8 @@ void TMainForm::BuildEntryTab() {
   SplitterTVLV_->addWidget(TVInPanel_);
   SplitterTVLV_->addWidget(SplitterLVSG_);
   SplitterTVLV_->setStretchFactor(1, 1);
+  SplitterTVLV_->setSizes({240, 660});
+  SplitterLVSG_->setSizes({420, 5 * 20 + 24});
   layout->addWidget(SplitterTVLV_, 1);
   connect(SplitterTVLV_, &QSplitter::splitterMoved, this, [this] { RecordLayout(settingkind::kPanel, TVInPanel_); });
   connect(SplitterLVSG_, &QSplitter::splitterMoved, this, [this] { RecordLayout(settingkind::kPanel, SGInPanel_); });
@@ -387,11 +395,13 @@ void TMainForm::RecordLayout(std::string_view kind, QWidget* pane) {
   }
 }
 
+// The value column takes the rest of the grid's width, also while a tab is
+// hidden and whenever the grid is resized.
 void TMainForm::SetColumnWidths() {
-  InputGrid_->SetColumnWidth(0, kLabelWidth);
-  InputGrid_->SetColumnWidth(1, std::max(50, InputGrid_->viewport()->width() - kLabelWidth));
-  PropertyGrid_->SetColumnWidth(0, kLabelWidth);
-  PropertyGrid_->SetColumnWidth(1, std::max(50, PropertyGrid_->viewport()->width() - kLabelWidth));
+  for (GStringGrid* grid : {InputGrid_, PropertyGrid_}) {
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->SetColumnWidth(0, kLabelWidth);
+  }
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -458,8 +468,10 @@ void TMainForm::OKInClick() {
 }
 
 void TMainForm::OpenPage() {
+  // Said in the status bar: a machine without a browser must not stop the
+  // user at every save in live mode.
   if (!HTMLFilePath_.isEmpty() && !launcher_.OpenWithDefault(HTMLFilePath_))
-    Warn("Impossible d'ouvrir la page « " + Std(HTMLFilePath_) + " » dans le navigateur.");
+    statusBar()->showMessage(QStringLiteral("Impossible d'ouvrir la page « %1 » dans le navigateur.").arg(HTMLFilePath_));
 }
 
 // ---------------------------------------------------------------- the rule tree
