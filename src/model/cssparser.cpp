@@ -258,6 +258,12 @@ class Parser final {
   explicit Parser(StyleDocument& document) : document_(document) {}
 
   void Run(const TokenList& tokens) {
+    Read(tokens);
+    Finish();
+  }
+
+  // The tokens of whole statements, in order; Finish after the last.
+  void Read(const TokenList& tokens) {
     for (const Token& token : tokens) {
       switch (token.kind) {
         case TokenKind::ByteOrderMark: document_.SetByteOrderMark(true); break;
@@ -269,6 +275,9 @@ class Parser final {
         case TokenKind::Verbatim: ReadVerbatim(token.text); break;
       }
     }
+  }
+
+  void Finish() {
     if (inBlock_) CloseBlock();
   }
 
@@ -368,25 +377,44 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+namespace {
+
+class Filling final {
+ public:
+  explicit Filling(StyleDocument& document) : document_(document) { document_.BeginFilling(); }
+  ~Filling() { document_.EndFilling(); }
+  Filling(const Filling&) = delete;
+  Filling& operator=(const Filling&) = delete;
+
+ private:
+  StyleDocument& document_;
+};
+
+}  // namespace
+
 void Parse(StyleDocument& document, const TokenList& tokens) {
-  struct Filling {
-    StyleDocument& document;
-    explicit Filling(StyleDocument& filled) : document(filled) { document.BeginFilling(); }
-    ~Filling() { document.EndFilling(); }
-    Filling(const Filling&) = delete;
-    Filling& operator=(const Filling&) = delete;
-  } filling(document);
+  const Filling filling(document);
   Parser(document).Run(tokens);
 }
 
 StyleDocument ReadStylesheet(std::string_view css) {
   if (css.find('\0') != std::string_view::npos)
     throw StyleError("Ce fichier n'est pas une feuille de style : il contient un octet nul.");
-  TokenList tokens;
-  tokens.reserve(css.size() / 16);
-  Tokenize(css, tokens);
+  // Tokens are parsed a batch at a time: all of a large file's at once
+  // would take more memory than its document.
+  constexpr std::size_t kBatch = 4096;
   StyleDocument document;
-  Parse(document, tokens);
+  {
+    const Filling filling(document);
+    Parser parser(document);
+    TokenList tokens;
+    tokens.reserve(kBatch * 2);
+    TokenizeInBatches(css, tokens, kBatch, [&] {
+      parser.Read(tokens);
+      tokens.clear();
+    });
+    parser.Finish();
+  }
   return document;
 }
 

@@ -27,13 +27,17 @@ class Scanner final {
  public:
   Scanner(std::string_view css, TokenList& tokens) : css_(css), tokens_(tokens) {}
 
-  void ReadStylesheet() {
+  void ReadStylesheet(std::size_t batch = 0, const std::function<void()>* take = nullptr) {
     std::size_t pos = 0;
     if (css_.starts_with(kByteOrderMark)) {
       Push(TokenKind::ByteOrderMark, 0, kByteOrderMark.size());
       pos = kByteOrderMark.size();
     }
-    while ((pos = SkipBlanks(pos)) < css_.size()) pos = ReadTopLevelStatement(pos);
+    while ((pos = SkipBlanks(pos)) < css_.size()) {
+      pos = ReadTopLevelStatement(pos);
+      if (take && tokens_.size() >= batch) (*take)();
+    }
+    if (take) (*take)();
   }
 
   void ReadDeclarationList() {
@@ -339,6 +343,11 @@ class Scanner final {
 }  // namespace
 
 void Tokenize(std::string_view css, TokenList& tokens) { Scanner(css, tokens).ReadStylesheet(); }
+
+void TokenizeInBatches(std::string_view css, TokenList& tokens, std::size_t batch,
+                       const std::function<void()>& take) {
+  Scanner(css, tokens).ReadStylesheet(batch, &take);
+}
 
 void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
   Scanner(css, tokens).ReadDeclarationList();

@@ -14,7 +14,9 @@
 // token: an at-rule with all its block, a block nested inside a rule, a block
 // without a selector, and text left without a block at the end of the file.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +45,13 @@ using TokenList = std::vector<Token>;
 
 /// Appends the tokens of a whole stylesheet. Every input gives some list.
 void Tokenize(std::string_view css, TokenList& tokens);
+
+/// The same tokens, handed over as they come, so that those of a large file
+/// are never all in memory: at the end of a statement outside any block,
+/// once `tokens` holds at least `batch` of them, and at the end of the text,
+/// `take` is called; it must empty the list.
+void TokenizeInBatches(std::string_view css, TokenList& tokens, std::size_t batch,
+                       const std::function<void()>& take);
 
 /// Appends the tokens of text read as the inside of a rule's block
 /// (declarations, comments and nested blocks, no closing brace expected).
