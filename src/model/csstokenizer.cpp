@@ -1,6 +1,7 @@
 #include "model/csstokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace korvel {
@@ -16,6 +17,17 @@ bool IsNameCharacter(char c) {
          static_cast<unsigned char>(c) >= 0x80;
 }
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The characters any scan below stops at or treats as more than one step:
+// every other character is passed over one at a time, so runs of them are
+// skipped in a tight loop.
+constexpr auto kStops = [] {
+  std::array<bool, 256> stops{};
+  for (unsigned char c : std::string_view("{};()\"'/\\uU")) stops[c] = true;
+  return stops;
+}();
+
+bool IsStop(char c) { return kStops[static_cast<unsigned char>(c)]; }
 
 // Where a scan for the end of a statement stopped, and what it went through.
 struct ScanEnd {
@@ -181,7 +193,7 @@ class Scanner final {
 
   // A rule's prelude runs to its "{", or to a "}" or the end when it has none.
   std::size_t FindPreludeEnd(std::size_t pos) const {
-    for (; pos < css_.size(); pos = SkipAtom(pos)) {
+    for (pos = SkipPlain(pos); pos < css_.size(); pos = SkipPlain(SkipAtom(pos))) {
       const char c = css_[pos];
       if (c == '{' || c == '}') return pos;
     }
@@ -191,7 +203,7 @@ class Scanner final {
   ScanEnd ScanStatement(std::size_t pos, bool stopAtSemicolon) const {
     ScanEnd end{css_.size()};
     int parentheses = 0;
-    while (pos < css_.size()) {
+    while ((pos = SkipPlain(pos)) < css_.size()) {
       const char c = css_[pos];
       if (c == '{' || c == '}' || (stopAtSemicolon && c == ';' && parentheses == 0)) {
         end.at = pos;
@@ -221,7 +233,7 @@ class Scanner final {
   // The position after the "}" matching the "{" at `open`, or the end.
   std::size_t AfterMatchingBrace(std::size_t open) const {
     int depth = 0;
-    for (std::size_t pos = open; pos < css_.size(); pos = SkipAtom(pos)) {
+    for (std::size_t pos = open; pos < css_.size(); pos = SkipPlain(SkipAtom(pos))) {
       if (css_[pos] == '{') {
         ++depth;
       } else if (css_[pos] == '}' && --depth == 0) {
@@ -229,6 +241,11 @@ class Scanner final {
       }
     }
     return css_.size();
+  }
+
+  std::size_t SkipPlain(std::size_t pos) const {
+    while (pos < css_.size() && !IsStop(css_[pos])) ++pos;
+    return pos;
   }
 
   // Steps over one unit: a string, a comment, an unquoted url(...), an
@@ -312,7 +329,7 @@ class Scanner final {
   void PushPieces(std::size_t begin, std::size_t end) {
     std::size_t text = begin;
     std::size_t pos = begin;
-    while (pos < end) {
+    while ((pos = std::min(SkipPlain(pos), end)) < end) {
       if (IsCommentStart(pos)) {
         PushText(text, pos);
         pos = text = PushComment(pos);
