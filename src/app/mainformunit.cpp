@@ -608,6 +608,8 @@ void TMainForm::FillPropertyGrid(const QString& ruleName) {
       if (IsProp(child) && !child.GetAttr(attrs::kDeleted).IsTrue()) props.push_back(child);
     }
   }
+  // One repaint for the whole rule, not one per cell.
+  PropertyGrid_->setUpdatesEnabled(false);
   PropertyGrid_->SetRowCount(static_cast<int>(props.size()));
   for (XmlElement prop : props) {
     PropertyGrid_->SetCheckBox(0, row, prop.GetAttr(attrs::kChecked).IsTrue());
@@ -617,6 +619,7 @@ void TMainForm::FillPropertyGrid(const QString& ruleName) {
     ++row;
   }
   if (row > 0) PropertyGrid_->SetCurrentRow(0);
+  PropertyGrid_->setUpdatesEnabled(true);
 }
 
 void TMainForm::WriteGridToDocument() {
