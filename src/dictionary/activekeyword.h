@@ -36,6 +36,12 @@ struct MemberRow {
 class ActiveKeyword final {
  public:
   ActiveKeyword();
+  // A copy would share the document with the original until either is
+  // prepared again; editors hold a reference to the one instead.
+  ActiveKeyword(const ActiveKeyword&) = delete;
+  ActiveKeyword& operator=(const ActiveKeyword&) = delete;
+  ActiveKeyword(ActiveKeyword&&) = default;
+  ActiveKeyword& operator=(ActiveKeyword&&) = default;
 
   /// Replaces the document by an empty one (root "KeyWords", no entry).
   void Reset();
