@@ -166,12 +166,13 @@ class Scanner final {
   // parentheses cannot be trusted: it ends at its first ";" instead. Both
   // readings agree on every well-formed declaration, and the second reads a
   // saved malformed declaration back the same, so that saving again changes
-  // nothing.
+  // nothing. A "/*" whose comment does not close within the declaration
+  // came from inside a string (the scan stopped there): it is text too.
   std::size_t FindDeclarationEnd(std::size_t pos) const {
     const ScanEnd end = ScanStatement(pos, true);
     if (end.unbalanced) {
       for (std::size_t at = pos; at < end.at; ++at) {
-        if (IsCommentStart(at)) {
+        if (IsCommentStart(at) && SkipComment(at) <= end.at) {
           at = SkipComment(at) - 1;
         } else if (css_[at] == ';') {
           return at;
