@@ -188,7 +188,10 @@ void TMainForm::BuildEditTab() {
 
   std::vector<std::string> names = dictionary_.KeywordNames();
   QStringList items;
-  for (const std::string& name : names) items << QString::fromStdString(name);
+  for (const std::string& name : names) {
+    // "--*" stands for every custom property; it is not a name to add.
+    if (name.find('*') == std::string::npos) items << QString::fromStdString(name);
+  }
   items.sort();
   CBAdd_->addItems(items);
   CBAdd_->setCurrentIndex(-1);

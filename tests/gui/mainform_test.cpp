@@ -2,6 +2,7 @@
 // are clicked, boxes toggled, values edited in place, and the file's bytes
 // are compared after each save.
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -64,6 +65,7 @@ class MainFormTest final : public QObject {
   void deleteAndSaveRemovesTheLine();
   void addPropertyAndEditInPlace();
   void escapeCancelsAnInPlaceEdit();
+  void keywordValueIsPickedFromTheList();
   void yesOnAnotherRuleSavesTheFile();
   void noOnAnotherRuleDropsTheEdits();
   void refusedSaveKeepsTheShownRule();
@@ -271,6 +273,23 @@ void MainFormTest::escapeCancelsAnInPlaceEdit() {
   QTest::keyClick(grid->EditBox(), Qt::Key_Escape);
   QCOMPARE(grid->CellText(1, 0), QStringLiteral("1.5"));
   QVERIFY(!window_->IsModified());
+}
+
+void MainFormTest::keywordValueIsPickedFromTheList() {
+  MakeProject("p { text-align: left; line-height: 1.5 }\n");
+  OpenWindow();
+  GStringGrid* grid = window_->PropertyGrid();
+  ClickValue(RowOf(QStringLiteral("text-align")));
+  QVERIFY(grid->IsComboVisible());
+  QVERIFY(grid->ComboItems().contains(QStringLiteral("center")));
+  QVERIFY(grid->ComboItems().contains(QStringLiteral("inherit")));
+  QCOMPARE(grid->ComboText(), QStringLiteral("left"));
+  grid->ComboBox()->setFocus();
+  const int center = grid->ComboItems().indexOf(QStringLiteral("center"));
+  grid->ComboBox()->setCurrentIndex(center);
+  emit grid->ComboBox()->textActivated(QStringLiteral("center"));
+  QCOMPARE(grid->CellText(1, RowOf(QStringLiteral("text-align"))), QStringLiteral("center"));
+  QVERIFY(window_->IsModified());
 }
 
 void MainFormTest::yesOnAnotherRuleSavesTheFile() {
