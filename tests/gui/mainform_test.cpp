@@ -78,6 +78,8 @@ class MainFormTest final : public QObject {
   void missingStylesheetFallsBackToTheExample();
   void malformedSettingsFileIsReportedAndLeftAlone();
   void unwritableStylesheetKeepsTheEdits();
+  void borderButtonOutlinesTheRule();
+  void missingDictionaryStopsTheWindowWithItsName();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -443,6 +445,27 @@ void MainFormTest::unwritableStylesheetKeepsTheEdits() {
   QVERIFY(!Save());
   QVERIFY(messages_->Saw("styles.css"));
   QVERIFY(window_->IsModified());
+}
+
+void MainFormTest::borderButtonOutlinesTheRule() {
+  MakeProject("p { border: 2px solid red; color: red }\nh1 { color: navy }\n");
+  OpenWindow();
+  window_->BorderClick();  // h1, shown first, has no border yet
+  QVERIFY(ReadAll(Stylesheet()).contains("h1\r\n{\r\n color: navy;\r\n border: 1px dotted black;\r\n}"));
+  ClickRule(QStringLiteral("p"));
+  window_->BorderClick();  // replaces the rule's own border, which the grid held
+  QVERIFY(ReadAll(Stylesheet()).contains("p\r\n{\r\n border: 1px dotted black;\r\n color: red;\r\n}"));
+  QVERIFY(!window_->IsModified());
+}
+
+void MainFormTest::missingDictionaryStopsTheWindowWithItsName() {
+  QFile::remove(dm_->DictionaryPath());
+  try {
+    TMainForm window(*dm_, launcher_, *registry_);
+    QFAIL("a window without its dictionary must not be made");
+  } catch (const std::exception& error) {
+    QVERIFY2(QString::fromUtf8(error.what()).contains(QStringLiteral("CSSKeywords.xml")), error.what());
+  }
 }
 
 }  // namespace korvel
