@@ -1,7 +1,8 @@
-// Inputs the fuzzer found faults with, one file each in fixtures/fuzz/. Each
-// must load and save, and the layout must settle: once saved twice, loading
-// and saving again changes no byte. A file with a ".saved.css" twin must
-// also save to exactly that text.
+// Inputs the fuzzer found faults with, one file each in fixtures/fuzz/, and
+// extracts of real frameworks in fixtures/frameworks/. Each must load and
+// save, and the layout must settle: once saved twice, loading and saving
+// again changes no byte. A file with a ".saved.css" twin must also save to
+// exactly that text.
 
 #include <gtest/gtest.h>
 
@@ -20,42 +21,43 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path FuzzFolder() { return fs::path(KORVEL_FIXTURES) / "fuzz"; }
-
-std::vector<std::string> FoundInputs() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(FuzzFolder())) {
+// The inputs of a fixture folder: every file but the saved twins and, when
+// `extension` is given, those with another extension (licence notes).
+std::vector<std::string> Inputs(const std::string& folder, const std::string& extension = "") {
+  std::vector<std::string> paths;
+  for (const auto& entry : fs::directory_iterator(fs::path(KORVEL_FIXTURES) / folder)) {
     const std::string file = entry.path().filename().string();
-    if (!file.ends_with(".saved.css")) names.push_back(file);
+    if (file.ends_with(".saved.css") || !file.ends_with(extension)) continue;
+    paths.push_back(folder + "/" + file);
   }
-  std::sort(names.begin(), names.end());
-  return names;
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
 
 std::string Saved(const std::string& css) { return Write(ReadStylesheet(css)); }
 
-class FuzzRegression : public ::testing::TestWithParam<std::string> {};
+class SettlingFixture : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(FuzzRegression, SavingSettlesAfterTwoSaves) {
-  const std::string input = ReadFileBytes((FuzzFolder() / GetParam()).string());
-  const std::string once = Saved(input);
+TEST_P(SettlingFixture, SavesAsItsTwinAndSettlesAfterTwoSaves) {
+  const fs::path path = fs::path(KORVEL_FIXTURES) / GetParam();
+  const std::string once = Saved(ReadFileBytes(path.string()));
   const std::string twice = Saved(once);
   EXPECT_EQ(Saved(twice), twice);
 
-  const fs::path twin = FuzzFolder() / fs::path(GetParam()).replace_extension(".saved.css");
+  const fs::path twin = fs::path(path).replace_extension(".saved.css");
   if (fs::exists(twin)) {
     EXPECT_EQ(once, ReadFileBytes(twin.string()));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Found, FuzzRegression, ::testing::ValuesIn(FoundInputs()),
-                         [](const ::testing::TestParamInfo<std::string>& found) {
-                           std::string name = found.param;
-                           std::replace_if(
-                               name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
-                               '_');
-                           return name;
-                         });
+std::string TestName(const ::testing::TestParamInfo<std::string>& input) {
+  std::string name = fs::path(input.param).filename().string();
+  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(FuzzFound, SettlingFixture, ::testing::ValuesIn(Inputs("fuzz")), TestName);
+INSTANTIATE_TEST_SUITE_P(Frameworks, SettlingFixture, ::testing::ValuesIn(Inputs("frameworks", ".css")), TestName);
 
 }  // namespace
 }  // namespace korvel
