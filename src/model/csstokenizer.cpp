@@ -113,14 +113,13 @@ class Scanner final {
       Push(TokenKind::CloseBrace, pos, pos + 1);
       return pos + 1;
     }
-    if (c == '@') return PushVerbatim(pos, FindAtRuleEnd(pos));
+    // An at-rule or text closed by a stray "}" keeps it: written without
+    // it, the statement would run on into the next one.
+    if (c == '@') return PushVerbatim(pos, AfterStrayBrace(FindAtRuleEnd(pos)));
     if (c == '{') return PushVerbatim(pos, AfterMatchingBrace(pos));
 
     const std::size_t end = FindPreludeEnd(pos);
-    if (end == css_.size()) return PushVerbatim(pos, end);
-    // Text closed by a stray "}" keeps it: written without it, the text
-    // would become the start of the next rule's selector.
-    if (css_[end] == '}') return PushVerbatim(pos, end + 1);
+    if (end == css_.size() || css_[end] == '}') return PushVerbatim(pos, AfterStrayBrace(end));
     PushPieces(pos, end);
     Push(TokenKind::OpenBrace, end, end + 1);
     const std::size_t close = ReadBlockContents(end + 1);
@@ -129,6 +128,10 @@ class Scanner final {
       return close + 1;
     }
     return close;
+  }
+
+  std::size_t AfterStrayBrace(std::size_t end) const {
+    return end < css_.size() && css_[end] == '}' ? end + 1 : end;
   }
 
   // The inside of a rule's block, up to its "}" (returned) or the end.
