@@ -1,5 +1,7 @@
 #include "model/csswriter.h"
 
+#include <cstring>
+
 namespace korvel {
 
 namespace {
@@ -23,12 +25,48 @@ void AppendComment(std::string& out, std::string_view text) {
   out += "*/";
 }
 
-void WriteProp(std::string& out, XmlElement prop) {
-  if (prop.GetAttr(attrs::kDeleted).IsTrue()) return;
-  const std::string_view name = prop.GetAttr(attrs::kName).View();
-  const std::string_view value = prop.GetAttr(attrs::kValue).View();
+// Whether a NUL-terminated name is exactly this one, without measuring it.
+bool NameIs(const char* name, std::string_view expected) {
+  return std::strncmp(name, expected.data(), expected.size()) == 0 && name[expected.size()] == '\0';
+}
+
+// A property's attributes, read in one pass over them: asking for each one
+// by name walks the list and measures every name again.
+struct PropAttrs {
+  AttrValue name;
+  AttrValue value;
+  AttrValue checked;
+  AttrValue deleted;
+  AttrValue comment;
+
+  explicit PropAttrs(XmlElement prop) {
+    for (pugi::xml_attribute attr = prop.Node().first_attribute(); attr; attr = attr.next_attribute()) {
+      const char* key = attr.name();
+      AttrValue* slot = nullptr;
+      if (NameIs(key, attrs::kName)) {
+        slot = &name;
+      } else if (NameIs(key, attrs::kValue)) {
+        slot = &value;
+      } else if (NameIs(key, attrs::kChecked)) {
+        slot = &checked;
+      } else if (NameIs(key, attrs::kDeleted)) {
+        slot = &deleted;
+      } else if (NameIs(key, attrs::kComment)) {
+        slot = &comment;
+      }
+      // The first attribute of a name counts, as for GetAttr.
+      if (slot && slot->IsAbsent()) *slot = AttrValue(attr.value());
+    }
+  }
+};
+
+void WriteProp(std::string& out, XmlElement element) {
+  const PropAttrs prop(element);
+  if (prop.deleted.IsTrue()) return;
+  const std::string_view name = prop.name.View();
+  const std::string_view value = prop.value.View();
   out += ' ';
-  if (prop.GetAttr(attrs::kChecked).AsBool()) {
+  if (prop.checked.AsBool()) {
     out.append(name).append(": ").append(value).append(";");
   } else {
     out += "/*";
@@ -37,8 +75,7 @@ void WriteProp(std::string& out, XmlElement prop) {
     AppendInComment(out, value);
     out += "; */";
   }
-  const AttrValue comment = prop.GetAttr(attrs::kComment);
-  if (!comment.IsAbsent() && !comment.View().empty()) AppendComment(out, comment.View());
+  if (!prop.comment.IsAbsent() && !prop.comment.View().empty()) AppendComment(out, prop.comment.View());
   out += kLineEnd;
 }
 
