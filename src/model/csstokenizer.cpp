@@ -165,22 +165,16 @@ class Scanner final {
 
   // A declaration ends at the first ";" outside strings and parentheses, or
   // where a "{" or "}" stands. When what it crossed is unbalanced (a "(" that
-  // never closes, a string or url cut by a line end), its quotes and
-  // parentheses cannot be trusted: it ends at its first ";" instead. Both
-  // readings agree on every well-formed declaration, and the second reads a
-  // saved malformed declaration back the same, so that saving again changes
-  // nothing. A "/*" whose comment does not close within the declaration
-  // came from inside a string (the scan stopped there): it is text too.
+  // never closes, a string or url cut by a line end), its quotes, parentheses
+  // and comment marks cannot be trusted: it ends at its very first ";"
+  // instead, so that its value never holds one. Both readings agree on every
+  // well-formed declaration, and the second reads a saved malformed
+  // declaration back the same, so that saving again changes nothing.
   std::size_t FindDeclarationEnd(std::size_t pos) const {
     const ScanEnd end = ScanStatement(pos, true);
     if (end.unbalanced) {
-      for (std::size_t at = pos; at < end.at; ++at) {
-        if (IsCommentStart(at) && SkipComment(at) <= end.at) {
-          at = SkipComment(at) - 1;
-        } else if (css_[at] == ';') {
-          return at;
-        }
-      }
+      const std::size_t semicolon = css_.substr(0, end.at).find(';', pos);
+      if (semicolon != std::string_view::npos) return semicolon;
     }
     return end.at;
   }
