@@ -265,6 +265,7 @@ class Parser final {
   // The tokens of whole statements, in order; Finish after the last.
   void Read(const TokenList& tokens) {
     for (const Token& token : tokens) {
+      lastNested_ = XmlElement();
       switch (token.kind) {
         case TokenKind::ByteOrderMark: document_.SetByteOrderMark(true); break;
         case TokenKind::Text: ReadText(token.text); break;
@@ -278,6 +279,14 @@ class Parser final {
   }
 
   void Finish() {
+    // A statement in a rule that the end of the file cut off is closed: the
+    // rule's "}" is written after it, and other rules may follow. Only the
+    // last token can be such a statement, and only there does reading it
+    // alone tell whether it is whole.
+    if (lastNested_) {
+      const std::string closing = ClosingOf(lastNestedText_);
+      if (!closing.empty()) lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
+    }
     if (inBlock_) CloseBlock();
   }
 
@@ -323,10 +332,9 @@ class Parser final {
   void ReadVerbatim(std::string_view text) {
     const std::string name = JoinTrimmedLines({PreludeOf(text)}, " ");
     if (inBlock_) {
-      // Inside a rule, a statement cut off by the end of the file is closed:
-      // the rule's "}" is written after it, and may be followed by others.
       FinishDeclaration();
-      document_.AddVerbatim(selector_, name, NormalizeLineEnds(text) + ClosingOf(text));
+      lastNested_ = document_.AddVerbatim(selector_, name, NormalizeLineEnds(text));
+      lastNestedText_ = text;
     } else {
       document_.AddVerbatim("", name, NormalizeLineEnds(text));
     }
@@ -367,6 +375,9 @@ class Parser final {
   std::string declaration_;
   int pieces_ = 0;
   DeclarationParts parts_;
+  // The statement nested in a rule that the last token held, if it did.
+  XmlElement lastNested_;
+  std::string_view lastNestedText_;
 };
 
 }  // namespace

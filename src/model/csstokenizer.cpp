@@ -65,6 +65,7 @@ class Scanner final {
   }
 
   [[nodiscard]] std::string Closing() const {
+    if (!IsCutOff()) return {};
     int depth = 0;
     std::size_t last = 0;
     for (std::size_t pos = 0; pos < css_.size(); pos = SkipAtom(pos)) {
@@ -93,6 +94,18 @@ class Scanner final {
     }
     closing.append(static_cast<std::size_t>(depth), '}');
     return closing;
+  }
+
+  // Whether the statement the text holds runs to its end unclosed, as one the
+  // end of the file cut off does; one that ends with its ";" or "}" is whole,
+  // even if a comment or string seems open in it.
+  [[nodiscard]] bool IsCutOff() const {
+    const std::size_t end = FindDeclarationEnd(0);
+    if (end == css_.size()) return true;
+    if (css_[end] != '{') return false;
+    bool closed = false;
+    AfterMatchingBrace(end, &closed);
+    return !closed;
   }
 
   [[nodiscard]] std::size_t PreludeEnd() const {
@@ -229,12 +242,13 @@ class Scanner final {
   }
 
   // The position after the "}" matching the "{" at `open`, or the end.
-  std::size_t AfterMatchingBrace(std::size_t open) const {
+  std::size_t AfterMatchingBrace(std::size_t open, bool* closed = nullptr) const {
     int depth = 0;
     for (std::size_t pos = open; pos < css_.size(); pos = SkipPlain(SkipAtom(pos))) {
       if (css_[pos] == '{') {
         ++depth;
       } else if (css_[pos] == '}' && --depth == 0) {
+        if (closed) *closed = true;
         return pos + 1;
       }
     }
