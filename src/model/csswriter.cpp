@@ -1,7 +1,5 @@
 #include "model/csswriter.h"
 
-#include <cstring>
-
 namespace korvel {
 
 namespace {
@@ -25,11 +23,6 @@ void AppendComment(std::string& out, std::string_view text) {
   out += "*/";
 }
 
-// Whether a NUL-terminated name is exactly this one, without measuring it.
-bool NameIs(const char* name, std::string_view expected) {
-  return std::strncmp(name, expected.data(), expected.size()) == 0 && name[expected.size()] == '\0';
-}
-
 // A property's attributes, read in one pass over them: asking for each one
 // by name walks the list and measures every name again.
 struct PropAttrs {
@@ -43,15 +36,15 @@ struct PropAttrs {
     for (pugi::xml_attribute attr = prop.Node().first_attribute(); attr; attr = attr.next_attribute()) {
       const char* key = attr.name();
       AttrValue* slot = nullptr;
-      if (NameIs(key, attrs::kName)) {
+      if (TextEquals(key, attrs::kName)) {
         slot = &name;
-      } else if (NameIs(key, attrs::kValue)) {
+      } else if (TextEquals(key, attrs::kValue)) {
         slot = &value;
-      } else if (NameIs(key, attrs::kChecked)) {
+      } else if (TextEquals(key, attrs::kChecked)) {
         slot = &checked;
-      } else if (NameIs(key, attrs::kDeleted)) {
+      } else if (TextEquals(key, attrs::kDeleted)) {
         slot = &deleted;
-      } else if (NameIs(key, attrs::kComment)) {
+      } else if (TextEquals(key, attrs::kComment)) {
         slot = &comment;
       }
       // The first attribute of a name counts, as for GetAttr.

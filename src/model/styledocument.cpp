@@ -5,12 +5,15 @@ namespace korvel {
 // The properties of the rules that have many, by name, while the document is
 // being filled. A few properties are found faster by a scan.
 struct StyleDocument::PropertyIndex {
+  using Props = std::unordered_map<std::string_view, XmlElement>;
   static constexpr std::size_t kScanned = 16;
-  std::unordered_map<pugi::xml_node_struct*, std::unordered_map<std::string_view, XmlElement>> rules;
-  // A parse puts the declarations of one rule in a row: the rule is looked
-  // up once, not once per declaration.
+  std::unordered_map<pugi::xml_node_struct*, Props> rules;
+  // A parse puts the declarations of one rule in a row: the rule and its
+  // properties' index (none for a rule with few) are looked up once, not
+  // once per declaration.
   std::string lastRuleName;
   XmlElement lastRule;
+  Props* lastRuleProps = nullptr;
 };
 
 namespace {
@@ -30,11 +33,11 @@ StyleDocument& StyleDocument::operator=(StyleDocument&&) noexcept = default;
 void StyleDocument::BeginFilling() { filling_ = std::make_unique<PropertyIndex>(); }
 void StyleDocument::EndFilling() { filling_.reset(); }
 
+// `rule` is the index's last rule.
 XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view name) {
-  auto indexed = filling_->rules.find(rule.Node().internal_object());
-  if (indexed != filling_->rules.end()) {
-    const auto found = indexed->second.find(name);
-    return found == indexed->second.end() ? XmlElement() : found->second;
+  if (PropertyIndex::Props* props = filling_->lastRuleProps) {
+    const auto found = props->find(name);
+    return found == props->end() ? XmlElement() : found->second;
   }
   std::size_t count = 0;
   XmlElement match;
@@ -48,6 +51,7 @@ XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view
     for (XmlElement child : rule.Elements()) {
       if (IsProp(child)) props.try_emplace(child.GetAttr(attrs::kName).View(), child);
     }
+    filling_->lastRuleProps = &props;
   }
   return match;
 }
@@ -63,9 +67,9 @@ void StyleDocument::AppendProp(XmlElement rule, std::string_view name, std::stri
   if (filling_) IndexNewProp(rule, XmlElement(prop));
 }
 
-void StyleDocument::IndexNewProp(XmlElement rule, XmlElement prop) {
-  auto indexed = filling_->rules.find(rule.Node().internal_object());
-  if (indexed != filling_->rules.end()) indexed->second.try_emplace(prop.GetAttr(attrs::kName).View(), prop);
+// `rule` is the index's last rule.
+void StyleDocument::IndexNewProp(XmlElement /*rule*/, XmlElement prop) {
+  if (PropertyIndex::Props* props = filling_->lastRuleProps) props->try_emplace(prop.GetAttr(attrs::kName).View(), prop);
 }
 
 XmlElement StyleDocument::FindRule(std::string_view name) const {
@@ -93,6 +97,8 @@ void StyleDocument::PutProp(std::string_view ruleName, std::string_view name, st
   if (filling_ && !sameRule) {
     filling_->lastRule = rule;
     filling_->lastRuleName = ruleName;
+    const auto indexed = newRule ? filling_->rules.end() : filling_->rules.find(rule.Node().internal_object());
+    filling_->lastRuleProps = indexed == filling_->rules.end() ? nullptr : &indexed->second;
   }
   if (name.empty() && !comment.empty()) {
     rule.SetAttr(attrs::kComment, comment);
@@ -146,8 +152,8 @@ XmlElement FindProp(XmlElement rule, std::string_view name) {
   return XmlElement();
 }
 
-bool IsRule(XmlElement element) { return element && element.TagOf() == tags::kRule; }
-bool IsProp(XmlElement element) { return element && element.TagOf() == tags::kProp; }
-bool IsVerbatim(XmlElement element) { return element && element.TagOf() == tags::kVerbatim; }
+bool IsRule(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }
+bool IsProp(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kProp); }
+bool IsVerbatim(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kVerbatim); }
 
 }  // namespace korvel

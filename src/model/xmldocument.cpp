@@ -91,7 +91,7 @@ XmlElement XmlElement::ChildAt(std::size_t index) const {
 XmlElement XmlElement::FindChild(std::string_view tag) const {
   for (pugi::xml_node child = NextElement(node_.first_child()); child;
        child = NextElement(child.next_sibling()))
-    if (tag == child.name()) return XmlElement(child);
+    if (TextEquals(child.name(), tag)) return XmlElement(child);
   return XmlElement();
 }
 
@@ -110,7 +110,7 @@ XmlElement XmlElement::Parent() const { return XmlElement(node_.parent()); }
 
 AttrValue XmlElement::GetAttr(std::string_view name) const {
   for (pugi::xml_attribute attr = node_.first_attribute(); attr; attr = attr.next_attribute())
-    if (name == attr.name()) return AttrValue(attr.value());
+    if (TextEquals(attr.name(), name)) return AttrValue(attr.value());
   return AttrValue();
 }
 
@@ -118,7 +118,7 @@ bool XmlElement::HasAttr(std::string_view name) const { return !GetAttr(name).Is
 
 void XmlElement::SetAttr(std::string_view name, std::string_view value) {
   for (pugi::xml_attribute attr = node_.first_attribute(); attr; attr = attr.next_attribute()) {
-    if (name == attr.name()) {
+    if (TextEquals(attr.name(), name)) {
       attr.set_value(value.data(), value.size());
       return;
     }

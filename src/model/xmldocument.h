@@ -135,6 +135,16 @@ class XmlElement final {
   pugi::xml_node node_;
 };
 
+/// Whether the engine's NUL-terminated text is exactly `expected`, compared in
+/// place: no measuring of the text first. A NUL in `expected` never matches.
+inline bool TextEquals(const char* text, std::string_view expected) {
+  for (const char c : expected) {
+    if (c == '\0' || *text != c) return false;
+    ++text;
+  }
+  return *text == '\0';
+}
+
 /// An XML document with its declaration and one root element. Held through
 /// XmlDocumentPtr: it lives while any holder keeps it.
 class XmlDocument final {
