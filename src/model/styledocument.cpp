@@ -1,5 +1,7 @@
 #include "model/styledocument.h"
 
+#include <algorithm>
+
 namespace korvel {
 
 // The properties of the rules that have many, by name, while the document is
@@ -72,15 +74,48 @@ void StyleDocument::IndexNewProp(XmlElement /*rule*/, XmlElement prop) {
   if (PropertyIndex::Props* props = filling_->lastRuleProps) props->try_emplace(prop.GetAttr(attrs::kName).View(), prop);
 }
 
+// The slot of that name, or the empty slot where it would go; none while
+// the index is empty.
+StyleDocument::RuleSlot* StyleDocument::FindSlot(std::string_view name, std::size_t hash) const {
+  if (ruleSlots_.empty()) return nullptr;
+  const std::size_t mask = ruleSlots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    RuleSlot& slot = ruleSlots_[at];
+    if (!slot.rule) return &slot;
+    if (slot.hash == hash && slot.rule.GetAttr(attrs::kName) == name) return &slot;
+  }
+}
+
 XmlElement StyleDocument::FindRule(std::string_view name) const {
-  const auto found = rules_.find(name);
-  return found == rules_.end() ? XmlElement() : found->second;
+  const RuleSlot* slot = FindSlot(name, std::hash<std::string_view>{}(name));
+  return slot ? slot->rule : XmlElement();
+}
+
+// A name already indexed keeps its first rule.
+void StyleDocument::IndexRule(XmlElement rule, std::string_view name) {
+  // Kept at most half full, so that probes stay short.
+  if (2 * (ruleCount_ + 1) > ruleSlots_.size()) {
+    std::vector<RuleSlot> old(std::max<std::size_t>(64, 2 * ruleSlots_.size()));
+    old.swap(ruleSlots_);
+    const std::size_t mask = ruleSlots_.size() - 1;
+    for (const RuleSlot& slot : old) {
+      if (!slot.rule) continue;
+      std::size_t at = slot.hash & mask;
+      while (ruleSlots_[at].rule) at = (at + 1) & mask;
+      ruleSlots_[at] = slot;
+    }
+  }
+  const std::size_t hash = std::hash<std::string_view>{}(name);
+  RuleSlot* slot = FindSlot(name, hash);
+  if (slot->rule) return;
+  *slot = RuleSlot{hash, rule};
+  ++ruleCount_;
 }
 
 XmlElement StyleDocument::AddRule(std::string_view name) {
   XmlElement rule = Root().AppendChild(tags::kRule);
   rule.SetAttr(attrs::kName, name);
-  rules_.try_emplace(std::string(name), rule);
+  IndexRule(rule, name);
   return rule;
 }
 
@@ -138,10 +173,11 @@ void StyleDocument::SetByteOrderMark(bool present) {
 }
 
 void StyleDocument::Reindex() {
-  rules_.clear();
+  ruleSlots_.clear();
+  ruleCount_ = 0;
   for (XmlElement child : Root().Elements()) {
     const AttrValue name = child.GetAttr(attrs::kName);
-    if (IsRule(child) && !name.IsAbsent()) rules_.try_emplace(std::string(name.View()), child);
+    if (IsRule(child) && !name.IsAbsent()) IndexRule(child, name.View());
   }
 }
 

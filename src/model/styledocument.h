@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "model/xmldocument.h"
 
@@ -94,10 +95,17 @@ class StyleDocument final {
   void EndFilling();
 
  private:
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  // The name index: open addressing on the names' hashes. A slot holds the
+  // first rule of its name; the rule's own "Name" is the key, so the index
+  // keeps no copy of the names, and a miss touches one slot, not a chain of
+  // scattered nodes (on a large stylesheet the old map's misses were an
+  // eighth of loading).
+  struct RuleSlot {
+    std::size_t hash = 0;
+    XmlElement rule;
   };
+  RuleSlot* FindSlot(std::string_view name, std::size_t hash) const;
+  void IndexRule(XmlElement rule, std::string_view name);
 
   struct PropertyIndex;
   XmlElement FindPropWhileFilling(XmlElement rule, std::string_view name);
@@ -106,7 +114,8 @@ class StyleDocument final {
                   std::string_view comment);
 
   XmlDocumentPtr xml_;
-  std::unordered_map<std::string, XmlElement, NameHash, std::equal_to<>> rules_;
+  mutable std::vector<RuleSlot> ruleSlots_;
+  std::size_t ruleCount_ = 0;
   std::unique_ptr<PropertyIndex> filling_;
 };
 
