@@ -17,6 +17,15 @@ void AppendInComment(std::string& out, std::string_view text) {
   out.append(text.substr(begin));
 }
 
+// A value that ends in a lone backslash (cut off by the end of the file)
+// would escape the ";" written after it; a blank between them is escaped
+// instead, and trimmed off when the value is read back.
+std::string_view BeforeSemicolon(std::string_view value) {
+  const std::size_t last = value.find_last_not_of('\\');
+  const std::size_t backslashes = value.size() - (last == std::string_view::npos ? 0 : last + 1);
+  return backslashes % 2 == 1 ? " " : "";
+}
+
 void AppendComment(std::string& out, std::string_view text) {
   out += "/*";
   AppendInComment(out, text);
@@ -60,12 +69,13 @@ void WriteProp(std::string& out, XmlElement element) {
   const std::string_view value = prop.value.View();
   out += ' ';
   if (prop.checked.AsBool()) {
-    out.append(name).append(": ").append(value).append(";");
+    out.append(name).append(": ").append(value).append(BeforeSemicolon(value)).append(";");
   } else {
     out += "/*";
     AppendInComment(out, name);
     out += ": ";
     AppendInComment(out, value);
+    out += BeforeSemicolon(value);
     out += "; */";
   }
   if (!prop.comment.IsAbsent() && !prop.comment.View().empty()) AppendComment(out, prop.comment.View());
