@@ -114,8 +114,9 @@ void WriteRule(std::string& out, XmlElement rule) {
 }  // namespace
 
 std::string Write(const StyleDocument& document) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   std::string out;
-  if (document.HasByteOrderMark()) out += "\xEF\xBB\xBF";
+  if (document.HasByteOrderMark()) out += kByteOrderMark;
   for (XmlElement child : document.Root().Elements()) {
     if (IsRule(child)) {
       WriteRule(out, child);
@@ -125,6 +126,9 @@ std::string Write(const StyleDocument& document) {
       if (child.TextOf().ends_with('}')) out += kLineEnd;
     }
   }
+  // Text that starts with those bytes without being a byte-order mark (it
+  // stood further down in the file read) would read back as one.
+  if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, kLineEnd);
   return out;
 }
 
