@@ -178,18 +178,32 @@ class Scanner final {
 
   // A declaration ends at the first ";" outside strings and parentheses, or
   // where a "{" or "}" stands. When what it crossed is unbalanced (a "(" that
-  // never closes, a string or url cut by a line end), its quotes, parentheses
-  // and comment marks cannot be trusted: it ends at its very first ";"
-  // instead, so that its value never holds one. Both readings agree on every
-  // well-formed declaration, and the second reads a saved malformed
-  // declaration back the same, so that saving again changes nothing.
+  // never closes, a string or url cut by a line end), its quotes and
+  // parentheses cannot be trusted: it ends at its first ";" outside comments
+  // instead. Nor can a "/*" that only closes on a later line (or past the
+  // declaration) be trusted: it may have stood in a cut string; it is text.
+  // Both readings agree on every well-formed declaration, and the second
+  // reads a saved malformed declaration back the same, so that saving again
+  // changes nothing.
   std::size_t FindDeclarationEnd(std::size_t pos) const {
     const ScanEnd end = ScanStatement(pos, true);
     if (end.unbalanced) {
-      const std::size_t semicolon = css_.substr(0, end.at).find(';', pos);
-      if (semicolon != std::string_view::npos) return semicolon;
+      for (std::size_t at = pos; at < end.at; ++at) {
+        if (IsCommentStart(at) && IsClosedOnItsLine(at, end.at)) {
+          at = SkipComment(at) - 1;
+        } else if (css_[at] == ';') {
+          return at;
+        }
+      }
     }
     return end.at;
+  }
+
+  bool IsClosedOnItsLine(std::size_t open, std::size_t limit) const {
+    const std::size_t close = SkipComment(open);
+    if (close > limit || !css_.substr(open + 2, close - open - 2).ends_with("*/")) return false;
+    return std::none_of(css_.begin() + static_cast<std::ptrdiff_t>(open), css_.begin() + static_cast<std::ptrdiff_t>(close),
+                        IsNewline);
   }
 
   // An at-rule ends with its ";" or with the "}" closing its block. A "}"
