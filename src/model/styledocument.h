@@ -117,6 +117,8 @@ class StyleDocument final {
   mutable std::vector<RuleSlot> ruleSlots_;
   std::size_t ruleCount_ = 0;
   std::unique_ptr<PropertyIndex> filling_;
+  pugi::xml_node ruleModel_;      // a "KeyWord" with an empty "Name"
+  pugi::xml_node propModels_[2];  // a "Prop" switched off, and one switched on
 };
 
 /// The first "Prop" of the rule whose "Name" is exactly this name, or none.

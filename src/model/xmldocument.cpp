@@ -145,9 +145,12 @@ XmlElement::Children XmlElement::Elements() const {
 
 XmlElement XmlDocument::RootElement() const { return XmlElement(doc_.document_element()); }
 
+// The declaration and the root element: what a document is. Anything a
+// document keeps beside its root for its own use is not part of it.
 std::string XmlDocument::ToText() const {
   std::ostringstream out;
-  doc_.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  doc_.document_element().print(out, "  ", pugi::format_default, pugi::encoding_utf8);
   return out.str();
 }
 
