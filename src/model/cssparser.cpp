@@ -66,8 +66,8 @@ bool StringsCloseOnTheirLine(std::string_view text) {
       if (c == '"' || c == '\'') quote = c;
     } else if (c == quote) {
       quote = 0;
-    } else if (IsLineEnd(c)) {
-      return false;
+    } else if (IsLineEnd(c) || (c == '\\' && pos + 1 < text.size() && IsLineEnd(text[pos + 1]))) {
+      return false;  // a line end, escaped or not, must stay where it is
     } else if (c == '\\') {
       ++pos;
     }

@@ -280,7 +280,7 @@ class Scanner final {
     const char c = css_[pos];
     if (c == '"' || c == '\'') return SkipString(pos);
     if (IsCommentStart(pos)) return SkipComment(pos);
-    if (c == '\\') return std::min(pos + 2, css_.size());
+    if (c == '\\') return EscapeEnd(pos);
     if ((c == 'u' || c == 'U') && IsUnquotedUrl(pos)) return SkipUnquotedUrl(pos);
     return pos + 1;
   }
@@ -295,9 +295,16 @@ class Scanner final {
         return pos + 1;
       }
       if (IsNewline(c)) return pos;
-      pos += (c == '\\') ? 2 : 1;
+      pos = (c == '\\') ? EscapeEnd(pos) : pos + 1;
     }
     return css_.size();
+  }
+
+  // A backslash escapes the next character; before CR LF it escapes the
+  // pair, which a saved file writes where the original had a lone CR or LF.
+  [[nodiscard]] std::size_t EscapeEnd(std::size_t pos) const {
+    if (pos + 2 < css_.size() && css_[pos + 1] == '\r' && css_[pos + 2] == '\n') return pos + 3;
+    return std::min(pos + 2, css_.size());
   }
 
   [[nodiscard]] bool IsCommentStart(std::size_t pos) const {
