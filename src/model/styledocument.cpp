@@ -162,6 +162,9 @@ void StyleDocument::PutProp(std::string_view ruleName, std::string_view name, st
     AppendProp(rule, name, value, checked, comment);
     return;
   }
+  // A switched-off declaration is an alternative written in a comment; it
+  // must not take the place of the declaration in force, which would be lost.
+  if (!checked && prop.GetAttr(attrs::kChecked).IsTrue()) return;
   prop.SetAttr(attrs::kValue, value);
   prop.SetAttr(attrs::kChecked, checked);
   if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);

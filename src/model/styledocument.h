@@ -69,7 +69,8 @@ class StyleDocument final {
   /// - a property name that is empty, with a comment, sets the rule's comment;
   /// - otherwise the property is added to the rule (made when missing), or,
   ///   when the rule has it already, updated in place: it takes the value and
-  ///   checked state, and the comment only when one is given.
+  ///   checked state, and the comment only when one is given — except that a
+  ///   switched-off value never replaces one in force.
   void PutProp(std::string_view rule, std::string_view name, std::string_view value, bool checked,
                std::string_view comment);
 

@@ -14,7 +14,7 @@ TEST(StyleDocument, RepeatedRuleAndPropertyMergeIntoTheFirst) {
   doc.PutProp("p", "color", "red", true, "");
   doc.PutProp("h1", "color", "blue", true, "");
   doc.PutProp("p", "margin", "0", true, "");
-  doc.PutProp("p", "color", "green", false, "");
+  doc.PutProp("p", "color", "green", true, "");
 
   XmlElement root = doc.Root();
   ASSERT_EQ(root.ChildCount(), 2u);
@@ -23,7 +23,28 @@ TEST(StyleDocument, RepeatedRuleAndPropertyMergeIntoTheFirst) {
   ASSERT_EQ(p.ChildCount(), 2u);
   EXPECT_EQ(NameOf(p.ChildAt(0)), "color") << "a repeated property keeps its first place";
   EXPECT_EQ(p.ChildAt(0).GetAttr(attrs::kValue).AsText(), "green");
-  EXPECT_EQ(p.ChildAt(0).GetAttr(attrs::kChecked).AsText(), "False");
+}
+
+TEST(StyleDocument, SwitchedOffValueNeverReplacesOneInForce) {
+  const struct {
+    bool firstChecked;
+    bool secondChecked;
+    const char* value;
+    const char* checked;
+  } cases[] = {
+      {true, true, "second", "True"},    // the later declaration wins
+      {false, true, "second", "True"},   // a declaration in force replaces a commented one
+      {false, false, "second", "False"},
+      {true, false, "first", "True"},    // a commented alternative leaves it alone
+  };
+  for (const auto& c : cases) {
+    StyleDocument doc;
+    doc.PutProp("p", "color", "first", c.firstChecked, "");
+    doc.PutProp("p", "color", "second", c.secondChecked, "");
+    const XmlElement color = FindProp(doc.FindRule("p"), "color");
+    EXPECT_EQ(color.GetAttr(attrs::kValue).AsText(), c.value) << c.firstChecked << c.secondChecked;
+    EXPECT_EQ(color.GetAttr(attrs::kChecked).AsText(), c.checked) << c.firstChecked << c.secondChecked;
+  }
 }
 
 TEST(StyleDocument, UpdateKeepsCommentAndDeletedMarks) {
