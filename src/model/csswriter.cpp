@@ -17,10 +17,11 @@ void AppendInComment(std::string& out, std::string_view text) {
   out.append(text.substr(begin));
 }
 
-// A value that ends in a lone backslash (cut off by the end of the file)
-// would escape the ";" written after it; a blank between them is escaped
-// instead, and trimmed off when the value is read back.
-std::string_view BeforeSemicolon(std::string_view value) {
+// Text that ends in a lone backslash (cut off by the end of the file) would
+// escape what is written after it, the ";" of a value or the line end after
+// a selector; a blank between them is escaped instead, and trimmed off when
+// the text is read back.
+std::string_view BeforeWhatFollows(std::string_view value) {
   const std::size_t last = value.find_last_not_of('\\');
   const std::size_t backslashes = value.size() - (last == std::string_view::npos ? 0 : last + 1);
   return backslashes % 2 == 1 ? " " : "";
@@ -69,13 +70,13 @@ void WriteProp(std::string& out, XmlElement element) {
   const std::string_view value = prop.value.View();
   out += ' ';
   if (prop.checked.AsBool()) {
-    out.append(name).append(": ").append(value).append(BeforeSemicolon(value)).append(";");
+    out.append(name).append(": ").append(value).append(BeforeWhatFollows(value)).append(";");
   } else {
     out += "/*";
     AppendInComment(out, name);
     out += ": ";
     AppendInComment(out, value);
-    out += BeforeSemicolon(value);
+    out += BeforeWhatFollows(value);
     out += "; */";
   }
   if (!prop.comment.IsAbsent() && !prop.comment.View().empty()) AppendComment(out, prop.comment.View());
@@ -85,6 +86,7 @@ void WriteProp(std::string& out, XmlElement element) {
 void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent) {
   out += indent;
   out += verbatim.TextOf();
+  out += BeforeWhatFollows(verbatim.TextOf());
   out += kLineEnd;
 }
 
@@ -100,7 +102,7 @@ void WriteRule(std::string& out, XmlElement rule) {
     // A free comment holds nothing else; an empty one writes nothing.
     if (hasText || rule.ChildCount() == 0) return;
   }
-  out.append(name).append(kLineEnd).append("{").append(kLineEnd);
+  out.append(name).append(BeforeWhatFollows(name)).append(kLineEnd).append("{").append(kLineEnd);
   for (XmlElement child : rule.Elements()) {
     if (IsProp(child)) {
       WriteProp(out, child);
