@@ -335,9 +335,9 @@ class Scanner final {
         return pos + 1;
       }
       if (IsNewline(c)) return pos;
-      if (c == '\\') ++pos;
+      if (c == '\\') pos = EscapeEnd(pos) - 1;
     }
-    return css_.size();
+    return std::min(pos, css_.size());
   }
 
   std::size_t SkipBlanks(std::size_t pos) const {
