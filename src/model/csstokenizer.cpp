@@ -352,6 +352,17 @@ class Scanner final {
   }
 
   std::size_t PushVerbatim(std::size_t begin, std::size_t end) {
+    // A malformed statement cut at a ";" inside a comment would leave that
+    // comment open, and once saved it would swallow what follows: the
+    // statement takes the rest of its comment, when the comment closes.
+    for (std::size_t pos = begin; pos < end; pos = SkipAtom(pos)) {
+      if (!IsCommentStart(pos)) continue;
+      const std::size_t close = css_.find("*/", pos + 2);
+      if (close == std::string_view::npos || close + 2 > end) {
+        if (close != std::string_view::npos) end = close + 2;
+        break;
+      }
+    }
     std::size_t last = end;
     while (last > begin && IsBlank(css_[last - 1])) --last;
     Push(TokenKind::Verbatim, begin, last);
