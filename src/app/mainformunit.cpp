@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -79,6 +80,10 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   BuildEntryTab();
   BuildEditTab();
   BuildImagesTab();
+  recordSize_ = new QTimer(this);
+  recordSize_->setSingleShot(true);
+  recordSize_->setInterval(400);
+  connect(recordSize_, &QTimer::timeout, this, [this] { RecordLayout(settingkind::kForm, nullptr); });
   connect(PgCtlMain_, &QTabWidget::currentChanged, this, [this] {
     PropertyGrid_->SetComboVisible(false);
     PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsImages_), false);
@@ -409,7 +414,8 @@ void TMainForm::SetColumnWidths() {
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (shown_) RecordLayout(settingkind::kForm, nullptr);
+  // Recorded once the resizing settles: every record saves the settings file.
+  if (shown_) recordSize_->start();
   SetColumnWidths();
 }
 
@@ -426,6 +432,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
       default: event->ignore(); return;
     }
   }
+  recordSize_->stop();
   RecordLayout(settingkind::kForm, nullptr);
   dm_.Ini().SetTerminating(true);
   event->accept();

@@ -23,6 +23,7 @@ class QComboBox;
 class QLabel;
 class QSplitter;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -124,6 +125,7 @@ class TMainForm final : public QMainWindow {
   bool shown_ = false;
   bool restoring_ = false;
 
+  QTimer* recordSize_ = nullptr;
   QTabWidget* PgCtlMain_ = nullptr;
   QWidget* tsIn_ = nullptr;
   QWidget* tsEdit_ = nullptr;
