@@ -75,6 +75,23 @@ bool StringsCloseOnTheirLine(std::string_view text) {
   return quote == 0;
 }
 
+// Whether every unquoted "url(" closes on the line it opens. A url cut by a
+// line end ends there; joined to the next line, it would run on into it.
+bool UrlsCloseOnTheirLine(std::string_view text) {
+  for (std::size_t pos = 0; pos + 4 <= text.size(); ++pos) {
+    if ((text[pos] | 0x20) != 'u' || (text[pos + 1] | 0x20) != 'r' || (text[pos + 2] | 0x20) != 'l' ||
+        text[pos + 3] != '(')
+      continue;
+    const std::size_t end = text.find_first_of(")\r\n", pos + 4);
+    if (end != std::string_view::npos && text[end] != ')') return false;
+  }
+  return true;
+}
+
+// Whether the lines of a selector or declaration can be joined with blanks
+// and read back the same.
+bool LinesCanBeJoined(std::string_view text) { return StringsCloseOnTheirLine(text) && UrlsCloseOnTheirLine(text); }
+
 // Whether every "(" outside strings has its ")".
 bool ParenthesesBalance(std::string_view text) {
   int depth = 0;
@@ -119,7 +136,7 @@ bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   parts.name = Trim(text.substr(0, colon));
   parts.value = Trim(text.substr(colon + 1));
   if (HasLineEnd(text)) {
-    const bool join = StringsCloseOnTheirLine(text);
+    const bool join = LinesCanBeJoined(text);
     for (auto [part, joined] : {std::pair{&parts.name, &parts.joinedName}, std::pair{&parts.value, &parts.joinedValue}}) {
       if (!HasLineEnd(*part)) continue;
       *joined = join ? JoinTrimmedLines({*part}, " ") : NormalizeLineEnds(*part);
@@ -139,7 +156,7 @@ std::optional<Declaration> SplitDeclaration(std::string_view text) {
 // by a line end: joined, the next line would go into that string.
 std::string_view SelectorLineSeparator(const std::vector<std::string_view>& pieces) {
   for (std::string_view piece : pieces) {
-    if (!StringsCloseOnTheirLine(piece)) return kLineEnd;
+    if (!LinesCanBeJoined(piece)) return kLineEnd;
   }
   return " ";
 }
