@@ -323,7 +323,9 @@ class Scanner final {
     if (pos > 0 && IsNameCharacter(css_[pos - 1])) return false;
     std::size_t inside = pos + 4;
     while (inside < css_.size() && IsBlank(css_[inside]) && !IsNewline(css_[inside])) ++inside;
-    return inside < css_.size() && css_[inside] != '"' && css_[inside] != '\'';
+    // Cut off by the end of the text, it is still a url: what a save writes
+    // after it must not run into it.
+    return inside == css_.size() || (css_[inside] != '"' && css_[inside] != '\'');
   }
 
   // An unquoted url runs to its ")"; it never spans lines.
