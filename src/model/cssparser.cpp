@@ -161,6 +161,21 @@ std::string_view SelectorLineSeparator(const std::vector<std::string_view>& piec
   return " ";
 }
 
+// The selector's text: its lines joined with one blank, or, when they cannot
+// be joined, kept as they are (an empty line is a line end too, and one
+// after a backslash is what the backslash escapes).
+std::string JoinSelector(const std::vector<std::string_view>& pieces) {
+  if (SelectorLineSeparator(pieces) == " ") return JoinTrimmedLines(pieces, " ");
+  std::string joined;
+  for (std::string_view piece : pieces) {
+    piece = Trim(piece);
+    if (piece.empty()) continue;
+    if (!joined.empty()) joined += kLineEnd;
+    joined += NormalizeLineEnds(piece);
+  }
+  return joined;
+}
+
 // What a comment holds, once read.
 struct CommentReading {
   enum class Kind { Prose, Declarations, Rules } kind = Kind::Prose;
@@ -329,7 +344,7 @@ class Parser final {
   }
 
   void OpenBlock() {
-    selector_ = JoinTrimmedLines(selectorPieces_, SelectorLineSeparator(selectorPieces_));
+    selector_ = JoinSelector(selectorPieces_);
     selectorPieces_.clear();
     inBlock_ = true;
     if (!ruleComment_.empty()) document_.PutProp(selector_, "", "", false, ruleComment_);
