@@ -230,7 +230,8 @@ class Scanner final {
     int parentheses = 0;
     while ((pos = SkipPlain(pos)) < css_.size()) {
       const char c = css_[pos];
-      if (c == '{' || c == '}' || (stopAtSemicolon && c == ';' && parentheses == 0)) {
+      if (c == '{' || c == '}' ||
+          (stopAtSemicolon && c == ';' && (parentheses == 0 || !ClosesOnItsLine(pos, parentheses)))) {
         end.at = pos;
         break;
       }
@@ -253,6 +254,20 @@ class Scanner final {
     }
     if (parentheses > 0) end.unbalanced = true;
     return end;
+  }
+
+  // Whether the `depth` parentheses open at `pos` all close before the line
+  // ends. Parentheses protect a ";" only then: one left open would otherwise
+  // join a statement to whatever text comes to close it, and a saved file,
+  // which puts statements on lines of their own, would read differently.
+  [[nodiscard]] bool ClosesOnItsLine(std::size_t pos, int depth) const {
+    for (++pos; pos < css_.size(); pos = SkipAtom(pos)) {
+      const char c = css_[pos];
+      if (IsNewline(c) || c == '{' || c == '}') return false;
+      if (c == '(') ++depth;
+      if (c == ')' && --depth == 0) return true;
+    }
+    return false;
   }
 
   // The position after the "}" matching the "{" at `open`, or the end.
