@@ -134,6 +134,10 @@ bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   const std::size_t colon = text.find(':');
   if (text.empty() || colon == std::string_view::npos) return false;
   parts.name = Trim(text.substr(0, colon));
+  // A quote is no part of a property's name: such text is not a declaration,
+  // and browsers drop it too. Kept, its stray quote would pair with one of
+  // the value once written as "name: value".
+  if (parts.name.find_first_of("\"'") != std::string_view::npos) return false;
   parts.value = Trim(text.substr(colon + 1));
   if (HasLineEnd(text)) {
     const bool join = LinesCanBeJoined(text);
