@@ -13,7 +13,6 @@
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 #include "app/textbridge.h"
 #include "dictionary/keyworddictionary.h"

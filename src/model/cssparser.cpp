@@ -156,20 +156,11 @@ std::optional<Declaration> SplitDeclaration(std::string_view text) {
   return Declaration{std::string(parts.name), std::string(parts.value)};
 }
 
-// A selector's lines are joined with one blank, unless a string in it was cut
-// by a line end: joined, the next line would go into that string.
-std::string_view SelectorLineSeparator(const std::vector<std::string_view>& pieces) {
-  for (std::string_view piece : pieces) {
-    if (!LinesCanBeJoined(piece)) return kLineEnd;
-  }
-  return " ";
-}
-
 // The selector's text: its lines joined with one blank, or, when they cannot
 // be joined, kept as they are (an empty line is a line end too, and one
 // after a backslash is what the backslash escapes).
 std::string JoinSelector(const std::vector<std::string_view>& pieces) {
-  if (SelectorLineSeparator(pieces) == " ") return JoinTrimmedLines(pieces, " ");
+  if (std::all_of(pieces.begin(), pieces.end(), LinesCanBeJoined)) return JoinTrimmedLines(pieces, " ");
   std::string joined;
   for (std::string_view piece : pieces) {
     piece = Trim(piece);

@@ -1,6 +1,8 @@
 #include "model/filebytes.h"
 
 #include <gtest/gtest.h>
+
+#include "core/tempfolder.h"
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -11,19 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SafeWrite : public ::testing::Test {
+class SafeWrite : public TempFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korvel-write-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  [[nodiscard]] std::string Path(const char* name) const { return (dir_ / name).string(); }
+  [[nodiscard]] std::string Path(const char* name) const { return (root_ / name).string(); }
   [[nodiscard]] std::size_t FileCount() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(root_), fs::directory_iterator()));
   }
-  fs::path dir_;
 };
 
 TEST_F(SafeWrite, ReplacesContentAndKeepsPermissions) {
@@ -50,7 +45,7 @@ TEST_F(SafeWrite, WritesThroughASymbolicLink) {
 
 TEST_F(SafeWrite, FailureLeavesNothingHalfWritten) {
   EXPECT_THROW(WriteFileAtomically(Path("missing-folder/styles.css"), "x"), FileError);
-  EXPECT_THROW(WriteFileAtomically(dir_.string(), "x"), FileError) << "a folder is not a file";
+  EXPECT_THROW(WriteFileAtomically(root_.string(), "x"), FileError) << "a folder is not a file";
   EXPECT_EQ(FileCount(), 0u);
 }
 
@@ -61,7 +56,7 @@ TEST_F(SafeWrite, ReadingMissingOrFolderRaisesNamingTheFile) {
   } catch (const FileError& error) {
     EXPECT_NE(std::string(error.what()).find("none.css"), std::string::npos) << error.what();
   }
-  EXPECT_THROW((void)ReadFileBytes(dir_.string()), FileError);
+  EXPECT_THROW((void)ReadFileBytes(root_.string()), FileError);
 }
 
 }  // namespace

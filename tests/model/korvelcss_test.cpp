@@ -1,6 +1,8 @@
 // The command-line tool, run as a user runs it.
 
 #include <gtest/gtest.h>
+
+#include "core/tempfolder.h"
 #include <sys/wait.h>
 
 #include <array>
@@ -35,42 +37,38 @@ ToolRun KorvelCss(const std::string& arguments, const fs::path& err) {
   return run;
 }
 
-class KorvelCssTool : public ::testing::Test {
+class KorvelCssTool : public TempFolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korvel-cli-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    std::ofstream(dir_ / "in.css") << "p { color: red }\n";
+    TempFolderTest::SetUp();
+    std::ofstream(root_ / "in.css") << "p { color: red }\n";
   }
-  void TearDown() override { fs::remove_all(dir_); }
-  [[nodiscard]] std::string Err() const { return ReadFileBytes((dir_ / "err").string()); }
-  fs::path dir_;
+  [[nodiscard]] std::string Err() const { return ReadFileBytes((root_ / "err").string()); }
 };
 
 TEST_F(KorvelCssTool, PrintsTheSavedForm) {
-  const ToolRun run = KorvelCss((dir_ / "in.css").string(), dir_ / "err");
+  const ToolRun run = KorvelCss((root_ / "in.css").string(), root_ / "err");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "p\r\n{\r\n color: red;\r\n}\r\n\r\n");
 }
 
 TEST_F(KorvelCssTool, PrintsTheModelAsXml) {
-  const ToolRun run = KorvelCss("--xml " + (dir_ / "in.css").string(), dir_ / "err");
+  const ToolRun run = KorvelCss("--xml " + (root_ / "in.css").string(), root_ / "err");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("<KeyWord Name=\"p\">"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("<Prop Name=\"color\" Value=\"red\" Checked=\"True\""), std::string::npos) << run.out;
 }
 
 TEST_F(KorvelCssTool, WritesAnOutputFile) {
-  const fs::path out = dir_ / "out.css";
-  const ToolRun run = KorvelCss("-o " + out.string() + " " + (dir_ / "in.css").string(), dir_ / "err");
+  const fs::path out = root_ / "out.css";
+  const ToolRun run = KorvelCss("-o " + out.string() + " " + (root_ / "in.css").string(), root_ / "err");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.out.empty());
   EXPECT_EQ(ReadFileBytes(out.string()), "p\r\n{\r\n color: red;\r\n}\r\n\r\n");
 }
 
 TEST_F(KorvelCssTool, MissingFileIsOneLineNamingItAndStatusOne) {
-  const ToolRun run = KorvelCss((dir_ / "absent.css").string(), dir_ / "err");
+  const ToolRun run = KorvelCss((root_ / "absent.css").string(), root_ / "err");
   EXPECT_EQ(run.status, 1);
   const std::string err = Err();
   EXPECT_NE(err.find("absent.css"), std::string::npos) << err;
@@ -78,12 +76,12 @@ TEST_F(KorvelCssTool, MissingFileIsOneLineNamingItAndStatusOne) {
 }
 
 TEST_F(KorvelCssTool, HelpAndBadArguments) {
-  const ToolRun help = KorvelCss("--help", dir_ / "err");
+  const ToolRun help = KorvelCss("--help", root_ / "err");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--xml"), std::string::npos);
   EXPECT_NE(help.out.find("-o"), std::string::npos);
-  EXPECT_EQ(KorvelCss("--bogus x.css", dir_ / "err").status, 2);
-  EXPECT_EQ(KorvelCss("", dir_ / "err").status, 2);
+  EXPECT_EQ(KorvelCss("--bogus x.css", root_ / "err").status, 2);
+  EXPECT_EQ(KorvelCss("", root_ / "err").status, 2);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/tempfolder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -81,21 +83,14 @@ TEST(XmlElement, ChildrenAttributesAndText) {
   EXPECT_EQ(seen, 3u);
 }
 
-class XmlFiles : public ::testing::Test {
- protected:
-  std::filesystem::path dir_ = std::filesystem::temp_directory_path() /
-                               ("korvel-xml-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  void SetUp() override { std::filesystem::create_directories(dir_); }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-};
+using XmlFiles = TempFolderTest;
 
 TEST_F(XmlFiles, SaveAndLoadKeepTextsAndDropWhitespaceBetweenElements) {
   XmlDocumentPtr doc = CreateXmlDocument("Document");
   XmlElement object = doc->RootElement().AppendChild("Object");
   object.SetAttr("Name", "Café «déjà» & <b>");
   object.SetAttr("Lines", "a\r\nb");
-  const std::string path = (dir_ / "s.xml").string();
+  const std::string path = (root_ / "s.xml").string();
   SaveXmlFile(*doc, path);
   EXPECT_EQ(ReadFileBytes(path).rfind("<?xml", 0), 0u) << "saved with a declaration";
 
@@ -106,8 +101,8 @@ TEST_F(XmlFiles, SaveAndLoadKeepTextsAndDropWhitespaceBetweenElements) {
 }
 
 TEST_F(XmlFiles, MissingAndMalformedFilesRaiseWithTheEngineMessage) {
-  EXPECT_THROW(LoadXmlFile((dir_ / "none.xml").string()), FileError);
-  const std::string path = (dir_ / "bad.xml").string();
+  EXPECT_THROW(LoadXmlFile((root_ / "none.xml").string()), FileError);
+  const std::string path = (root_ / "bad.xml").string();
   std::ofstream(path) << "<?xml version=\"1.0\"?><Document><Object></Document>";
   try {
     LoadXmlFile(path);

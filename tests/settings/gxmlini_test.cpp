@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/tempfolder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -71,17 +73,8 @@ void ExpectRestored(const GXMLIni& ini, const std::vector<Restore>& cases) {
   }
 }
 
-class XMLIniFiles : public ::testing::Test {
+class XMLIniFiles : public TempFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "korvel-settings-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
 
   // A copy of a fixture, named as a project's settings file is.
   std::string CopyOfFixture(const std::string& fixture, const std::string& project = "proj") {
@@ -102,7 +95,6 @@ class XMLIniFiles : public ::testing::Test {
     return entries;
   }
 
-  fs::path root_;
 };
 
 TEST_F(XMLIniFiles, OpenCreatesAMissingFileWithAnEmptyDocument) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/tempfolder.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -115,17 +117,8 @@ TEST(GFile, RecordsOtherThanZeroAndOneDoNotExist) {
   EXPECT_THROW((void)file.Record(2), std::out_of_range);
 }
 
-class GFileDeleteFiles : public ::testing::Test {
+class GFileDeleteFiles : public TempFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "korvel-gfile-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
   static void Touch(const fs::path& path) { std::ofstream(path) << "x"; }
   // The names left in a folder, sorted.
   static std::vector<std::string> Names(const fs::path& folder) {
@@ -134,7 +127,6 @@ class GFileDeleteFiles : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  fs::path root_;
 };
 
 TEST_F(GFileDeleteFiles, DeletesTheFilesAndLeavesSubFoldersWhole) {
