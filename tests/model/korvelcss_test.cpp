@@ -41,7 +41,7 @@ class KorvelCssTool : public TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    std::ofstream(root_ / "in.css") << "p { color: red }\n";
+    std::ofstream(root_ / "in.css") << "p { color: red }\r\n";
   }
   [[nodiscard]] std::string Err() const { return ReadFileBytes((root_ / "err").string()); }
 };
