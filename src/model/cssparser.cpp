@@ -78,12 +78,15 @@ bool StringsCloseOnTheirLine(std::string_view text) {
 // Whether every unquoted "url(" closes on the line it opens. A url cut by a
 // line end ends there; joined to the next line, it would run on into it.
 bool UrlsCloseOnTheirLine(std::string_view text) {
+  // The end found for one "url(" is the end of every later one before it.
+  std::size_t end = 0;
   for (std::size_t pos = 0; pos + 4 <= text.size(); ++pos) {
     if ((text[pos] | 0x20) != 'u' || (text[pos + 1] | 0x20) != 'r' || (text[pos + 2] | 0x20) != 'l' ||
         text[pos + 3] != '(')
       continue;
-    const std::size_t end = text.find_first_of(")\r\n", pos + 4);
-    if (end != std::string_view::npos && text[end] != ')') return false;
+    if (end < pos + 4) end = text.find_first_of(")\r\n", pos + 4);
+    if (end == std::string_view::npos) return true;
+    if (text[end] != ')') return false;
   }
   return true;
 }
@@ -140,7 +143,9 @@ bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   if (parts.name.find_first_of("\"'") != std::string_view::npos) return false;
   parts.value = Trim(text.substr(colon + 1));
   if (HasLineEnd(text)) {
-    const bool join = LinesCanBeJoined(text);
+    // A custom property's value is kept as written, line ends included:
+    // scripts read it as it stands.
+    const bool join = !parts.name.starts_with("--") && LinesCanBeJoined(text);
     for (auto [part, joined] : {std::pair{&parts.name, &parts.joinedName}, std::pair{&parts.value, &parts.joinedValue}}) {
       if (!HasLineEnd(*part)) continue;
       *joined = join ? JoinTrimmedLines({*part}, " ") : NormalizeLineEnds(*part);
@@ -326,6 +331,7 @@ class Parser final {
       const std::string closing = ClosingOf(lastNestedText_);
       if (!closing.empty()) lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
     }
+    lastDeclarationAtEnd_ = true;
     if (inBlock_) CloseBlock();
   }
 
@@ -345,7 +351,18 @@ class Parser final {
 
   void FinishDeclaration() {
     const std::string_view text = pieces_ == 1 ? single_ : std::string_view(declaration_);
-    if (SplitDeclaration(text, parts_)) StoredInto(document_.PutProp(selector_, parts_.name, parts_.value, true, ""));
+    if (SplitDeclaration(text, parts_)) {
+      // A custom property's value may run to the end of the file with its
+      // brackets open; they are closed, so that what is written after it
+      // stays outside.
+      if (parts_.name.starts_with("--") && lastDeclarationAtEnd_) {
+        if (const std::string closing = UnclosedBracketsOf(parts_.value); !closing.empty()) {
+          parts_.joinedValue = std::string(parts_.value) + closing;
+          parts_.value = parts_.joinedValue;
+        }
+      }
+      StoredInto(document_.PutProp(selector_, parts_.name, parts_.value, true, ""));
+    }
     declaration_.clear();
     pieces_ = 0;
   }
@@ -496,6 +513,7 @@ class Parser final {
   XmlElement lastProp_;
   const char* lastPropEnd_ = nullptr;
   bool propStored_ = false;
+  bool lastDeclarationAtEnd_ = false;
   // Rules known so far only from commented-out copies.
   std::unordered_set<pugi::xml_node_struct*> commentedOutRules_;
   // The statement nested in a rule that the last token held, if it did.

@@ -23,7 +23,7 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 // skipped in a tight loop.
 constexpr auto kStops = [] {
   std::array<bool, 256> stops{};
-  for (unsigned char c : std::string_view("{};()[]\"'/\\uU")) stops[c] = true;
+  for (unsigned char c : std::string_view("{};()[]\"'/\\uU\n\r\f")) stops[c] = true;
   return stops;
 }();
 
@@ -196,9 +196,17 @@ class Scanner final {
   // A custom property's value may hold blocks in braces and brackets, and any
   // value may hold braces inside a function's parentheses: there they are
   // part of the value, not a nested rule. Such a declaration ends at the
-  // first ";" or "}" outside every bracket. kNone when its brackets do not
-  // pair up, or when a "{" opens a nested rule.
+  // first ";" or "}" outside every bracket. A custom property's brackets left
+  // open run to the end of the text, as browsers read them. kNone when other
+  // brackets do not pair up, when a "{" opens a nested rule, or when a string
+  // or url is cut; a scan that gave up is not tried again on the text it
+  // crossed, so that reading stays linear.
   std::size_t FindBlockValueDeclarationEnd(std::size_t pos, bool custom) const {
+    if (!custom && pos < blockValueGaveUpAt_) return kNone;
+    const auto giveUp = [&](std::size_t at) {
+      if (!custom) blockValueGaveUpAt_ = std::max(blockValueGaveUpAt_, at);
+      return kNone;
+    };
     std::string closers;
     std::size_t at = pos;
     while ((at = SkipPlain(at)) < css_.size()) {
@@ -214,15 +222,18 @@ class Scanner final {
         closers += c == '(' ? ')' : c == '[' ? ']' : '}';
         ++at;
       } else if (c == ')' || c == ']' || c == '}' || c == '{') {
-        if (closers.empty() || closers.back() != c) return kNone;
-        closers.pop_back();
+        if (!closers.empty() && closers.back() == c) {
+          closers.pop_back();
+        } else if (!custom) {
+          return giveUp(at);
+        }
         ++at;
       } else {
         at = SkipAtom(at);
       }
-      if (!closed) return kNone;
+      if (!closed) return giveUp(at);
     }
-    return closers.empty() ? at : kNone;
+    return (custom || closers.empty()) ? css_.size() : giveUp(at);
   }
 
   // A declaration ends at the first ";" outside strings and parentheses, or
@@ -328,14 +339,28 @@ class Scanner final {
   // to whatever text comes to close it, and a saved file, which puts
   // statements on lines of their own, would read differently.
   [[nodiscard]] bool ClosesOnItsLine(std::size_t open) const {
-    int depth = 1;
-    for (std::size_t pos = open + 1; pos < css_.size(); pos = SkipAtom(pos)) {
+    if (open >= parenthesesScanFrom_ && open < parenthesesScanTo_) return parenthesesClosing_[open - parenthesesScanFrom_];
+    // The scan notes, for every "(" it crosses, whether it closes before the
+    // line ends, so that the next statements of a long line ask again
+    // without scanning it again.
+    parenthesesClosing_.assign(1, false);
+    parenthesesOpen_.assign(1, open);
+    std::size_t pos = open + 1;
+    for (; pos < css_.size(); pos = SkipAtom(pos)) {
       const char c = css_[pos];
-      if (IsNewline(c) || c == '{' || c == '}') return false;
-      if (c == '(') ++depth;
-      if (c == ')' && --depth == 0) return true;
+      if (IsNewline(c) || c == '{' || c == '}') break;
+      parenthesesClosing_.resize(pos - open + 1, false);
+      if (c == '(') {
+        parenthesesOpen_.push_back(pos);
+      } else if (c == ')') {
+        parenthesesClosing_[parenthesesOpen_.back() - open] = true;
+        parenthesesOpen_.pop_back();
+        if (parenthesesOpen_.empty()) break;
+      }
     }
-    return false;
+    parenthesesScanFrom_ = open;
+    parenthesesScanTo_ = open + parenthesesClosing_.size();
+    return parenthesesClosing_[0];
   }
 
   // The position after the "}" matching the "{" at `open`, or the end.
@@ -394,9 +419,16 @@ class Scanner final {
     return css_[pos] == '/' && pos + 1 < css_.size() && css_[pos + 1] == '*';
   }
 
-  std::size_t SkipComment(std::size_t pos) const {
-    const std::size_t close = css_.find("*/", pos + 2);
-    return close == std::string_view::npos ? css_.size() : close + 2;
+  std::size_t SkipComment(std::size_t pos) const { return CommentCloseFrom(pos + 2) + 2 > css_.size() ? css_.size() : CommentCloseFrom(pos + 2) + 2; }
+
+  // The first "*/" at or after `from`, remembered: scans that try a "/*" at
+  // each position of a run of them would otherwise search again each time.
+  std::size_t CommentCloseFrom(std::size_t from) const {
+    if (from < closeSearchFrom_ || (closeFound_ != std::string_view::npos && from > closeFound_)) {
+      closeSearchFrom_ = from;
+      closeFound_ = css_.find("*/", from);
+    }
+    return closeFound_ == std::string_view::npos ? css_.size() : closeFound_;
   }
 
   // "url(" not preceded by a name character and not followed by a quote.
@@ -442,9 +474,9 @@ class Scanner final {
     // statement takes the rest of its comment, when the comment closes.
     for (std::size_t pos = begin; pos < end; pos = SkipAtom(pos)) {
       if (!IsCommentStart(pos)) continue;
-      const std::size_t close = css_.find("*/", pos + 2);
-      if (close == std::string_view::npos || close + 2 > end) {
-        if (close != std::string_view::npos) end = close + 2;
+      const std::size_t close = CommentCloseFrom(pos + 2);
+      if (close == css_.size() || close + 2 > end) {
+        if (close != css_.size()) end = close + 2;
         break;
       }
     }
@@ -482,6 +514,16 @@ class Scanner final {
 
   std::string_view css_;
   TokenList& tokens_;
+  mutable std::size_t closeSearchFrom_ = std::string_view::npos;
+  mutable std::size_t closeFound_ = std::string_view::npos;
+  // What the last scan of a line for closing parentheses learnt: for each
+  // "(" it crossed, whether it closes before the line ends.
+  mutable std::size_t parenthesesScanFrom_ = 0;
+  mutable std::size_t parenthesesScanTo_ = 0;
+  mutable std::vector<bool> parenthesesClosing_;  // by position from parenthesesScanFrom_
+  mutable std::vector<std::size_t> parenthesesOpen_;
+  // Where a scan for braces inside a value gave up at a line end.
+  mutable std::size_t blockValueGaveUpAt_ = 0;
 };
 
 }  // namespace
@@ -500,6 +542,29 @@ void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
 std::string_view PreludeOf(std::string_view verbatim) {
   TokenList unused;
   return verbatim.substr(0, Scanner(verbatim, unused).PreludeEnd());
+}
+
+std::string UnclosedBracketsOf(std::string_view value) {
+  std::string closers;
+  for (std::size_t pos = 0; pos < value.size(); ++pos) {
+    const char c = value[pos];
+    if (c == '"' || c == '\'') {
+      const std::size_t close = value.find(c, pos + 1);
+      if (close == std::string_view::npos) break;
+      pos = close;
+    } else if (c == '\\') {
+      ++pos;
+    } else if (c == '/' && pos + 1 < value.size() && value[pos + 1] == '*') {
+      const std::size_t close = value.find("*/", pos + 2);
+      if (close == std::string_view::npos) return "*/" + std::string(closers.rbegin(), closers.rend());
+      pos = close + 1;
+    } else if (c == '(' || c == '[' || c == '{') {
+      closers += c == '(' ? ')' : c == '[' ? ']' : '}';
+    } else if (!closers.empty() && c == closers.back()) {
+      closers.pop_back();
+    }
+  }
+  return std::string(closers.rbegin(), closers.rend());
 }
 
 std::string ClosingOf(std::string_view verbatim) {

@@ -1,7 +1,6 @@
 #include "model/ruletree.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "model/cssparser.h"
 
@@ -11,12 +10,13 @@ namespace {
 
 // A marker is a comment whose whole text, trimmed, is "<name>" or "</...>":
 // prose that mentions a tag ("the <details> element") is no marker.
-std::optional<std::string> MarkerName(std::string_view comment) {
+bool ReadMarker(std::string_view comment, std::string& marker) {
   const std::string_view text = Trim(comment);
-  if (text.size() < 2 || text.front() != '<' || text.back() != '>') return std::nullopt;
-  const std::string_view name = text.substr(1, text.size() - 2);
-  if (name.find_first_of("<>") != std::string_view::npos) return std::nullopt;
-  return std::string(name);
+  if (text.size() < 2 || text.front() != '<' || text.back() != '>') return false;
+  const std::string_view inside = text.substr(1, text.size() - 2);
+  if (inside.find_first_of("<>") != std::string_view::npos) return false;
+  marker = inside;
+  return true;
 }
 
 }  // namespace
@@ -42,10 +42,8 @@ std::vector<RuleTreeNode> BuildRuleTree(const StyleDocument& document) {
     if (name.IsAbsent()) continue;
     if (name.View().empty()) {
       const AttrValue comment = child.GetAttr(attrs::kComment);
-      if (comment.IsAbsent()) continue;
-      std::optional<std::string> name = MarkerName(comment.View());
-      if (!name) continue;
-      std::string marker = std::move(*name);
+      std::string marker;
+      if (comment.IsAbsent() || !ReadMarker(comment.View(), marker)) continue;
       if (marker.starts_with('/')) {
         group = 0;
       } else {

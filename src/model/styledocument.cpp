@@ -58,12 +58,13 @@ XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view
     const auto found = props->find(name);
     return found == props->end() ? XmlElement() : found->second;
   }
+  // Every child counts towards the index, so that a rule of many comments
+  // and few properties is not scanned again at each declaration.
   std::size_t count = 0;
   XmlElement match;
   for (XmlElement child : rule.Elements()) {
-    if (!IsProp(child)) continue;
     ++count;
-    if (!match && child.GetAttr(attrs::kName) == name) match = child;
+    if (!match && IsProp(child) && child.GetAttr(attrs::kName) == name) match = child;
   }
   if (count > PropertyIndex::kScanned) {
     auto& props = filling_->rules[rule.Node().internal_object()];
