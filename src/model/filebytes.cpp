@@ -69,7 +69,13 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-void WriteFileAtomically(const std::string& requested, std::string_view bytes) {
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  return ::access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0;
+}
+
+void WriteFileAtomically(const std::string& requested, std::string_view bytes, WriteOptions options) {
   if (requested.empty() || requested.back() == '/') Fail("Impossible d'écrire le fichier", requested, EISDIR);
 
   // Saving through a symbolic link replaces the file it points to, not the link.
@@ -85,6 +91,8 @@ void WriteFileAtomically(const std::string& requested, std::string_view bytes) {
   struct stat old {};
   const bool exists = ::stat(path.c_str(), &old) == 0;
   if (exists && S_ISDIR(old.st_mode)) Fail("Impossible d'écrire le fichier", path, EISDIR);
+  if (exists && !options.replaceReadOnly && IsReadOnlyFile(path))
+    throw ReadOnlyFileError("Le fichier " + Quoted(path) + " est en lecture seule : il n'a pas été remplacé.");
 
   std::string temporary = FolderOf(path) + "/.korvel-XXXXXX";
   FileDescriptor file(::mkstemp(temporary.data()));

@@ -20,10 +20,17 @@ class FileError : public std::runtime_error {
 /// folder or cannot be read.
 std::string ReadFileBytes(const std::string& path);
 
+/// The file exists and may not be written: the user lacks write access, or its mode has no write
+/// permission for anyone (even root, who could write it anyway). Raised before anything is written.
+class ReadOnlyFileError : public FileError { public: using FileError::FileError; };
+struct WriteOptions { bool replaceReadOnly = false; };  ///< true: the user said to replace it anyway
+
 /// Replaces the file's content with these bytes: they go to a new file in the
 /// same folder, which is flushed to disk and then renamed over the old one.
 /// An existing file keeps its permissions. On failure the old file is left
 /// whole, the new one removed, and FileError is raised.
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
+void WriteFileAtomically(const std::string& path, std::string_view bytes, WriteOptions options = {});
+/// Whether WriteFileAtomically would refuse this path as read-only.
+bool IsReadOnlyFile(const std::string& path);
 
 }  // namespace korvel

@@ -49,6 +49,32 @@ TEST_F(SafeWrite, FailureLeavesNothingHalfWritten) {
   EXPECT_EQ(FileCount(), 0u);
 }
 
+// Tests run as root too: read-only is told by the file's mode, which even root respects here.
+TEST_F(SafeWrite, ReadOnlyFileIsRefusedUnlessTheUserSaysToReplaceIt) {
+  const std::string path = Path("styles.css");
+  std::ofstream(path) << "old";
+  ::chmod(path.c_str(), 0444);
+  EXPECT_TRUE(IsReadOnlyFile(path));
+  EXPECT_FALSE(IsReadOnlyFile(Path("absent.css"))) << "a new file is not read-only";
+  try {
+    WriteFileAtomically(path, "new");
+    FAIL() << "a read-only file was replaced";
+  } catch (const ReadOnlyFileError& error) {
+    EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(ReadFileBytes(path), "old");
+  EXPECT_EQ(FileCount(), 1u) << "nothing is written before the refusal";
+
+  WriteFileAtomically(path, "new", {.replaceReadOnly = true});
+  EXPECT_EQ(ReadFileBytes(path), "new");
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0444u) << "replacing it keeps its mode";
+
+  ::chmod(path.c_str(), 0644);
+  EXPECT_FALSE(IsReadOnlyFile(path));
+}
+
 TEST_F(SafeWrite, ReadingMissingOrFolderRaisesNamingTheFile) {
   try {
     (void)ReadFileBytes(Path("none.css"));
