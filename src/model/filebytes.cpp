@@ -48,6 +48,19 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+bool IsKorvelTemporary(std::string_view name) {
+  // ".<name>.korvel-XXXXXX", or ".korvel-XXXXXX" when the name was too long for a folder entry.
+  constexpr std::string_view kMark = "korvel-";
+  constexpr std::size_t kUnique = 6;
+  if (name.size() < 1 + kMark.size() + kUnique || name.front() != '.') return false;
+  const std::size_t mark = name.size() - kUnique - kMark.size();
+  if (name.substr(mark, kMark.size()) != kMark) return false;
+  if (mark != 1 && (mark < 3 || name[mark - 1] != '.')) return false;
+  for (const char c : name.substr(name.size() - kUnique))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string ReadFileBytes(const std::string& path) {
@@ -77,23 +90,6 @@ bool IsReadOnlyFile(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0) return false;
   return ::access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0;
 }
-
-namespace {
-
-bool IsKorvelTemporary(std::string_view name) {
-  // ".<name>.korvel-XXXXXX", or ".korvel-XXXXXX" when the name was too long for a folder entry.
-  constexpr std::string_view kMark = "korvel-";
-  constexpr std::size_t kUnique = 6;
-  if (name.size() < 1 + kMark.size() + kUnique || name.front() != '.') return false;
-  const std::size_t mark = name.size() - kUnique - kMark.size();
-  if (name.substr(mark, kMark.size()) != kMark) return false;
-  if (mark != 1 && (mark < 3 || name[mark - 1] != '.')) return false;
-  for (const char c : name.substr(name.size() - kUnique))
-    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
-  return true;
-}
-
-}  // namespace
 
 void RemoveStaleTemporaries(const std::string& folder) {
   DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
