@@ -18,8 +18,29 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "« " + path + " »"; }
 
+// The system's own text is in the language of the C locale, English as a
+// rule; the reasons a user meets are said in French.
+std::string Reason(int error) {
+  switch (error) {
+    case ENOENT: return "le fichier ou le dossier n'existe pas";
+    case ENOTDIR: return "un élément du chemin n'est pas un dossier";
+    case EISDIR: return "c'est un dossier";
+    case EACCES:
+    case EPERM: return "permission refusée";
+    case EROFS: return "le disque est en lecture seule";
+    case ENOSPC: return "le disque est plein";
+    case EDQUOT: return "le quota de disque est atteint";
+    case ENAMETOOLONG: return "le nom est trop long";
+    case ELOOP: return "trop de liens symboliques";
+    case EIO: return "erreur d'entrée-sortie";
+    case EBUSY:
+    case ETXTBSY: return "le fichier est occupé";
+    default: return std::strerror(error);
+  }
+}
+
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
-  throw FileError(what + " " + Quoted(path) + " : " + std::strerror(error));
+  throw FileError(what + " " + Quoted(path) + " : " + Reason(error) + ".");
 }
 
 class FileDescriptor final {

@@ -47,9 +47,23 @@ TEST_F(SafeWrite, WritesThroughASymbolicLink) {
   EXPECT_EQ(ReadFileBytes(target), "new");
 }
 
-TEST_F(SafeWrite, FailureLeavesNothingHalfWritten) {
-  EXPECT_THROW(WriteFileAtomically(Path("missing-folder/styles.css"), "x"), FileError);
-  EXPECT_THROW(WriteFileAtomically(root_.string(), "x"), FileError) << "a folder is not a file";
+TEST_F(SafeWrite, FailureLeavesNothingHalfWrittenAndSaysWhyInFrench) {
+  const struct {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {Path("missing-folder/styles.css"), "n'existe pas"},
+      {root_.string(), "c'est un dossier"},
+      {Path("missing-folder/"), "c'est un dossier"},
+  };
+  for (const auto& c : cases) {
+    try {
+      WriteFileAtomically(c.path, "x");
+      ADD_FAILURE() << c.path << " was written";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << error.what();
+    }
+  }
   EXPECT_EQ(FileCount(), 0u);
 }
 
