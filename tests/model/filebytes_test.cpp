@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "core/tempfolder.h"
 
@@ -176,6 +179,35 @@ TEST_F(SafeWrite, TemporariesLeftByInterruptedSavesAreRemoved) {
   WriteFileAtomically(Path("styles.css"), "new");
   EXPECT_FALSE(fs::exists(root_ / stale[0])) << "a save cleans its folder";
   EXPECT_FALSE(fs::exists(busy)) << "its lock is free now";
+}
+
+// A save killed at any moment leaves the old text or the new one, never a mix;
+// what it leaves behind goes at the next clean-up of the folder.
+TEST_F(SafeWrite, AKilledSaveLeavesTheOldTextOrTheNew) {
+  const std::string path = Path("styles.css");
+  const std::string first(4 << 20, 'a');
+  const std::string second(3 << 20, 'b');
+  WriteFileAtomically(path, first);
+  for (int round = 0; round < 12; ++round) {
+    const pid_t saver = ::fork();
+    ASSERT_GE(saver, 0);
+    if (saver == 0) {
+      try {
+        for (bool flip = false;; flip = !flip) WriteFileAtomically(path, flip ? first : second);
+      } catch (...) {
+        ::_exit(1);
+      }
+    }
+    ::usleep(static_cast<useconds_t>(2000 + 3000 * round));
+    ::kill(saver, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(saver, &status, 0), saver);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself, status " << status;
+    const std::string text = ReadFileBytes(path);
+    EXPECT_TRUE(text == first || text == second) << "round " << round << ": " << text.size() << " bytes";
+  }
+  RemoveStaleTemporaries(root_.string());
+  EXPECT_EQ(FileCount(), 1u) << "the temporaries of killed saves are removed";
 }
 
 TEST_F(SafeWrite, ReadingMissingOrFolderRaisesNamingTheFile) {
