@@ -220,10 +220,10 @@ void MainFormTest::toggleAndSaveWritesSwitchedOffProperty() {
   QVERIFY(!window_->IsModified());
   QVERIFY(window_->OwnSavePending());
   const QByteArray saved = ReadAll(Stylesheet());
-  QVERIFY(saved.contains("h1\r\n{\r\n /*color: navy; */\r\n font-size: 2em;\r\n border: 1px solid red;\r\n}\r\n"));
-  QVERIFY2(saved.startsWith("@import url(\"reset.css\");\r\n"), saved.constData());
-  QVERIFY(saved.contains("@media print {\r\n  p { color: black }\r\n}\r\n"));
-  QVERIFY(saved.contains(".card\r\n{\r\n padding: 4px;\r\n .title { font-weight: bold }\r\n}\r\n"));
+  QVERIFY(saved.contains("h1\n{\n /*color: navy; */\n font-size: 2em;\n border: 1px solid red;\n}\n"));
+  QVERIFY2(saved.startsWith("@import url(\"reset.css\");\n"), saved.constData());
+  QVERIFY(saved.contains("@media print {\n  p { color: black }\n}\n"));
+  QVERIFY(saved.contains(".card\n{\n padding: 4px;\n .title { font-weight: bold }\n}\n"));
 }
 
 void MainFormTest::deleteAndSaveRemovesTheLine() {
@@ -261,7 +261,7 @@ void MainFormTest::addPropertyAndEditInPlace() {
   QTest::keyClick(grid->EditBox(), Qt::Key_Return);
   QVERIFY(window_->IsModified());
   QVERIFY(Save());
-  QVERIFY(ReadAll(Stylesheet()).contains("p\r\n{\r\n line-height: 1.8;\r\n text-indent: 2em;\r\n}\r\n"));
+  QVERIFY(ReadAll(Stylesheet()).contains("p\n{\n line-height: 1.8;\n text-indent: 2em;\n}\n"));
 }
 
 void MainFormTest::escapeCancelsAnInPlaceEdit() {
@@ -451,10 +451,10 @@ void MainFormTest::borderButtonOutlinesTheRule() {
   MakeProject("p { border: 2px solid red; color: red }\nh1 { color: navy }\n");
   OpenWindow();
   window_->BorderClick();  // h1, shown first, has no border yet
-  QVERIFY(ReadAll(Stylesheet()).contains("h1\r\n{\r\n color: navy;\r\n border: 1px dotted black;\r\n}"));
+  QVERIFY(ReadAll(Stylesheet()).contains("h1\n{\n color: navy;\n border: 1px dotted black;\n}"));
   ClickRule(QStringLiteral("p"));
   window_->BorderClick();  // replaces the rule's own border, which the grid held
-  QVERIFY(ReadAll(Stylesheet()).contains("p\r\n{\r\n border: 1px dotted black;\r\n color: red;\r\n}"));
+  QVERIFY(ReadAll(Stylesheet()).contains("p\n{\n border: 1px dotted black;\n color: red;\n}"));
   QVERIFY(!window_->IsModified());
 }
 
