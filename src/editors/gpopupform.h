@@ -86,12 +86,15 @@ class GPopupForm : public QWidget {
 
  private:
   void WatchMainWindow(QWidget* mainWindow);
-  [[nodiscard]] bool IsOwnKey(QObject* receiver, QEvent* event) const;
+  [[nodiscard]] bool IsOwnKey(QObject* receiver, QEvent* event);
 
   QList<QPointer<QWidget>> ownKeyControls_;
   QPointer<QWidget> mainWindow_;
   QPoint mainWindowPosition_;
   bool filteringKeys_ = false;
+  // The last key event an in-place editor kept (compared, never read).
+  const QEvent* keptEvent_ = nullptr;
+  QPointer<QWidget> keptBy_;
 };
 
 }  // namespace korvel
