@@ -58,13 +58,7 @@ TFormEdit::~TFormEdit() = default;
 
 void TFormEdit::BuildControls() {
   setFixedSize(kWidth, kHeight);
-  setAutoFillBackground(true);
-  QPalette colours = palette();
-  colours.setColor(QPalette::Window, QColor(kSkyBlue));
-  setPalette(colours);
-  QFont small(QStringLiteral("Tahoma"));
-  small.setPointSize(8);
-  setFont(small);
+  SetFormLook(QColor(kSkyBlue));
 
   // Created in the order Tab goes through them.
   edit_ = new QLineEdit(this);

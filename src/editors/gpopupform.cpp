@@ -1,6 +1,8 @@
 #include "editors/gpopupform.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QPalette>
 #include <QKeyEvent>
 #include <QWindowStateChangeEvent>
 
@@ -47,6 +49,16 @@ void GPopupForm::OnOk() { Accept(QString()); }
 void GPopupForm::Accept(const QString& value) {
   emit Accepted(value);
   hide();
+}
+
+void GPopupForm::SetFormLook(const QColor& background) {
+  setAutoFillBackground(true);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, background);
+  setPalette(colours);
+  QFont small(QStringLiteral("Tahoma"));
+  small.setPointSize(8);
+  setFont(small);
 }
 
 void GPopupForm::KeepOwnKeys(QWidget* control) {

@@ -27,13 +27,7 @@ QString FromStd(const std::string& text) { return QString::fromStdString(text); 
 TSGGridForm::TSGGridForm(const ActiveKeyword& keywords, QWidget* mainWindow)
     : GPopupForm(mainWindow), keywords_(keywords) {
   resize(kWidth, 113);
-  setAutoFillBackground(true);
-  QPalette colours = palette();
-  colours.setColor(QPalette::Window, QColor(kFormGrey));
-  setPalette(colours);
-  QFont small(QStringLiteral("Tahoma"));
-  small.setPointSize(8);
-  setFont(small);
+  SetFormLook(QColor(kFormGrey));
 
   edit_ = new QLineEdit(this);
   edit_->setFixedHeight(kEditHeight);
