@@ -74,8 +74,25 @@ std::vector<std::string> JoinSlashes(const std::vector<std::string>& words) {
   return joined;
 }
 
+bool HasMember(XmlElement entry, std::string_view name) {
+  for (XmlElement member : entry.Elements())
+    if (member.GetAttr("Name") == name) return true;
+  return false;
+}
+
 void ExpandFont(XmlElement entry, const WordClassifier& classifier, const std::vector<std::string>& words) {
-  for (const std::string& word : JoinSlashes(words)) {
+  const bool hasLineHeight = HasMember(entry, "line-height");
+  for (std::string word : JoinSlashes(words)) {
+    // size/line-height: each half to its own member when the entry has one
+    // for the line height.
+    const std::size_t slash = word.find('/');
+    if (hasLineHeight && slash != std::string::npos && slash > 0 && slash + 1 < word.size()) {
+      const std::string lineHeight = word.substr(slash + 1);
+      word.resize(slash);
+      ValueClass lineHeightClass = classifier.Classify(lineHeight);
+      lineHeightClass.member = "line-height";
+      AssignWord(entry, lineHeightClass, lineHeight);
+    }
     ValueClass valueClass = classifier.Classify(word);
     if (valueClass.member.empty()) valueClass = ValueClass{"font-family", "font-family"};
     AssignWord(entry, valueClass, word);

@@ -23,8 +23,9 @@ namespace korvel {
 ///   "vertical", by place only; a lone word gets "center" as its vertical;
 /// - "font": each word goes where ClassifyWord puts it, and a word that no
 ///   member accepts goes to "font-family"; a "/" standing between two words
-///   (12px / 1.5) is joined to them first, so that the size and the line
-///   height stay one word of "font-size".
+///   (12px / 1.5) is joined to them first; the line height after the "/"
+///   goes to "line-height" when the entry has that member, else stays with
+///   the size in "font-size".
 /// Words beyond what a rule takes (five sides, three coordinates), words for
 /// a member the entry lacks and every word of another entry are dropped.
 void ExpandShorthand(XmlElement entry, const std::vector<std::string>& words);

@@ -205,12 +205,26 @@ TEST(ComposeShorthand, ExpandingThenComposingKeepsTheValue) {
       {"background-position", "10px 20px", "10px 20px"},
       {"font", "italic bold 12px / 1.5 Arial", "italic bold 12px/1.5 Arial"},
       {"font", "12px/1.5 serif", "12px/1.5 serif"},
+      {"font", "bold 12px/normal serif", "bold 12px serif"},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(dictionary.PrepareKeyword(c.entry, c.value));
     std::vector<MemberRow> rows;
     dictionary.Active().FillMemberGrid(rows);
     EXPECT_EQ(ComposeShorthand(dictionary.Active(), rows), c.composed) << c.entry << ": " << c.value;
+  }
+}
+
+TEST(ExpandShorthand, TheLineHeightAfterTheSlashGoesToItsMember) {
+  KeywordDictionary dictionary(ParseXmlText(kComposeDictionary), "test.xml");
+  for (const char* value : {"italic 12px/1.5 Arial", "italic 12px / 1.5 Arial", "italic 12px/ 1.5 Arial"}) {
+    ASSERT_TRUE(dictionary.PrepareKeyword("font", value));
+    std::vector<MemberRow> rows;
+    dictionary.Active().FillMemberGrid(rows);
+    const std::vector<MemberRow> expected = {{"font-style", "italic"}, {"font-weight", "normal"},
+                                             {"font-size", "12px"},    {"line-height", "1.5"},
+                                             {"font-family", "Arial"}};
+    EXPECT_EQ(rows, expected) << value;
   }
 }
 
