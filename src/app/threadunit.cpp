@@ -160,7 +160,8 @@ void ThreadSurveillance::Run() {
       std::uint64_t count = 0;
       [[maybe_unused]] const ssize_t read = ::read(wake_, &count, sizeof count);
     }
-    if ((waits[0].revents & POLLIN) && ReadEvents(inotify_, current, watches)) WatchTarget(inotify_, current, watches);
+    if ((waits[0].revents & POLLIN) && ReadEvents(inotify_, current, generation, watches))
+      WatchTarget(inotify_, current, watches);
   }
   for (const Watch& watch : watches) ::inotify_rm_watch(inotify_, watch.descriptor);
 }
@@ -183,7 +184,8 @@ void ThreadSurveillance::WatchTarget(int inotify, const Target& target, std::vec
   watches = std::move(next);
 }
 
-bool ThreadSurveillance::ReadEvents(int inotify, const Target& target, std::vector<Watch>& watches) {
+bool ThreadSurveillance::ReadEvents(int inotify, const Target& target, unsigned generation,
+                                    std::vector<Watch>& watches) {
   alignas(inotify_event) char buffer[64 * 1024];
   bool rewatch = false;
   for (;;) {
@@ -192,6 +194,9 @@ bool ThreadSurveillance::ReadEvents(int inotify, const Target& target, std::vect
     if (length <= 0) break;  // EAGAIN: the queue is empty
 
     std::lock_guard lock(mutex_);
+    // Changes of a folder given up since: the record starts afresh with the
+    // new one, and the loop takes it up.
+    if (generation != targetGeneration_) return false;
     const std::size_t before = static_cast<std::size_t>(changes_.ChangeCount());
     const bool mayHaveChangedBefore = changes_.stylesheetMayHaveChanged;
     for (ssize_t offset = 0; offset < length;) {
