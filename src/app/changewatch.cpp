@@ -65,4 +65,17 @@ ChangeDecision DecideOnActivation(const ChangeLists& recorded, const std::string
   return {ChangeVerdict::AskModified, Message{text, caption, MessageKind::Information, MessageButtons::OkCancel}};
 }
 
+void ChangeWatch::Watch(const std::filesystem::path& projectFolder, const std::filesystem::path& stylesheet) {
+  stylesheet_ = stylesheet;
+  stylesheetName_ = ProjectRelativeName(projectFolder, stylesheet);
+  held_.reset();
+  thread_.SetWatchedFolder(projectFolder, stylesheet);
+}
+
+ChangeDecision ChangeWatch::OnActivation(bool unsavedEdits) {
+  const ChangeLists recorded = thread_.TakeChanges();
+  if (!held_ || !ConcernsStylesheet(recorded, stylesheetName_)) return {};
+  return DecideOnActivation(recorded, stylesheetName_, FileStamp::OfFile(stylesheet_.string()), held_, unsavedEdits);
+}
+
 }  // namespace korvel

@@ -15,6 +15,7 @@
 // when the decision is taken.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,5 +66,37 @@ struct ChangeDecision {
 /// True when the record names the stylesheet, or a folder on its way, or
 /// says that the stylesheet may have changed.
 [[nodiscard]] bool ConcernsStylesheet(const ChangeLists& recorded, const std::string& stylesheetName);
+
+/// The window's side of the watch: the watch thread, the stylesheet it
+/// looks after and the stamp of the version the window holds.
+///
+/// The window calls Watch at "OK", Hold with the bytes it read or wrote at
+/// every load and save, and OnActivation when it becomes active again; on
+/// OK to "Recharger ?" it loads the stylesheet again (and calls Hold).
+class ChangeWatch final {
+ public:
+  ChangeWatch() = default;
+  ChangeWatch(const ChangeWatch&) = delete;
+  ChangeWatch& operator=(const ChangeWatch&) = delete;
+
+  /// Watches the project for changes to this stylesheet (absolute paths).
+  /// The version held is forgotten until the next Hold.
+  void Watch(const std::filesystem::path& projectFolder, const std::filesystem::path& stylesheet);
+  /// These bytes are the stylesheet as the window holds it now.
+  void Hold(std::string_view bytes) { held_ = FileStamp::OfBytes(bytes); }
+
+  /// Takes what the watch recorded and decides what to tell the user. Reads
+  /// the stylesheet only when the record concerns it; raises FileError when
+  /// it exists but cannot be read.
+  [[nodiscard]] ChangeDecision OnActivation(bool unsavedEdits);
+
+  [[nodiscard]] ThreadSurveillance& Thread() { return thread_; }
+
+ private:
+  ThreadSurveillance thread_;
+  std::filesystem::path stylesheet_;
+  std::string stylesheetName_;
+  std::optional<FileStamp> held_;
+};
 
 }  // namespace korvel

@@ -60,6 +60,12 @@ int ChangeLists::ChangeCount() const {
   return static_cast<int>(added.size() + removed.size() + modified.size() + renamedOld.size() + renamedNew.size());
 }
 
+bool ChangeLists::Holds(const std::string& name) const {
+  for (const std::vector<std::string>* list : {&added, &removed, &modified, &renamedOld, &renamedNew})
+    if (std::find(list->begin(), list->end(), name) != list->end()) return true;
+  return false;
+}
+
 std::string ProjectRelativeName(const fs::path& folder, const fs::path& path) {
   return path.lexically_normal().lexically_relative(folder.lexically_normal()).generic_string();
 }
@@ -125,6 +131,11 @@ int ThreadSurveillance::ChangeCount() const {
 bool ThreadSurveillance::WaitForChanges(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   return recorded_.wait_for(lock, timeout, [this] { return !changes_.Empty(); });
+}
+
+bool ThreadSurveillance::WaitForName(const std::string& name, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return recorded_.wait_for(lock, timeout, [&] { return changes_.Holds(name); });
 }
 
 bool ThreadSurveillance::WaitUntilWatching(std::chrono::milliseconds timeout) {

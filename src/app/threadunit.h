@@ -42,6 +42,8 @@ struct ChangeLists {
 
   /// How many names the lists hold together.
   [[nodiscard]] int ChangeCount() const;
+  /// True when one of the lists holds the name.
+  [[nodiscard]] bool Holds(const std::string& name) const;
   [[nodiscard]] bool Empty() const { return ChangeCount() == 0 && !stylesheetMayHaveChanged; }
 };
 
@@ -77,6 +79,10 @@ class ThreadSurveillance final {
   /// Waits until something is recorded or the time is up; true when the
   /// record is not empty. For tests and measurements.
   bool WaitForChanges(std::chrono::milliseconds timeout);
+  /// Waits until this name is in one of the lists or the time is up; true
+  /// when it is. Changes come in order: once a file written last is
+  /// recorded, every earlier change is too.
+  bool WaitForName(const std::string& name, std::chrono::milliseconds timeout);
   /// Waits until the thread has taken up the folder last given, so that a
   /// change made afterwards is seen. False when the time is up.
   bool WaitUntilWatching(std::chrono::milliseconds timeout);

@@ -50,10 +50,6 @@ void Save(SaveStyle style, const fs::path& path, const std::string& bytes) {
   }
 }
 
-void Append(std::vector<std::string>& to, const std::vector<std::string>& from) {
-  to.insert(to.end(), from.begin(), from.end());
-}
-
 // Every inotify watch this process holds, read from /proc.
 int InotifyWatchesHeld() {
   int count = 0;
@@ -93,20 +89,8 @@ class ChangeWatchTest final : public QObject {
   // Everything the watch records up to now.
   ChangeLists Settle(ThreadSurveillance& watch) {
     const std::string marker = PutMarker();
-    ChangeLists all;
-    for (int round = 0; round < 100; ++round) {
-      watch.WaitForChanges(50ms);
-      const ChangeLists taken = watch.TakeChanges();
-      Append(all.added, taken.added);
-      Append(all.removed, taken.removed);
-      Append(all.modified, taken.modified);
-      Append(all.renamedOld, taken.renamedOld);
-      Append(all.renamedNew, taken.renamedNew);
-      all.stylesheetMayHaveChanged = all.stylesheetMayHaveChanged || taken.stylesheetMayHaveChanged;
-      if (std::find(all.renamedNew.begin(), all.renamedNew.end(), marker) != all.renamedNew.end()) return all;
-    }
-    qWarning("the watch never saw the marker");
-    return all;
+    if (!watch.WaitForName(marker, 5s)) qWarning("the watch never saw the marker");
+    return watch.TakeChanges();
   }
 
  private slots:
@@ -260,14 +244,34 @@ class ChangeWatchTest final : public QObject {
     QVERIFY(watch.WaitUntilWatching(5s));
     for (std::size_t i = 0; i <= ThreadSurveillance::kListCapacity; ++i)
       WriteInPlace(project_ / ("page" + std::to_string(i) + ".html"), "x");
-    // Taken at once: added and modified full, and the marker.
-    const std::string marker = PutMarker();
-    const int expected = 2 * ThreadSurveillance::kListCapacity + 1;
-    for (int round = 0; round < 100 && watch.ChangeCount() < expected; ++round) QTest::qWait(20);
-    const ChangeLists seen = watch.TakeChanges();
-    QCOMPARE(seen.renamedNew, std::vector<std::string>{marker});
+    const ChangeLists seen = Settle(watch);
     QCOMPARE(seen.added.size(), ThreadSurveillance::kListCapacity);
     QVERIFY(seen.stylesheetMayHaveChanged);
+  }
+
+  void cancelKeepsTheHeldVersionAndOnlyANewChangeAsksAgain() {
+    const fs::path css = Make("css/styles.css");
+    ChangeWatch changes;
+    changes.Watch(project_, css);
+    QVERIFY(changes.Thread().WaitUntilWatching(5s));
+    changes.Hold("p { color: red }\n");
+
+    const std::string mine = "p { color: lime }\n";
+    WriteFileAtomically(css.string(), mine);
+    changes.Hold(mine);
+    QVERIFY(changes.Thread().WaitForName(PutMarker(), 5s));
+    QCOMPARE(changes.OnActivation(false).verdict, ChangeVerdict::Nothing);
+
+    WriteAndRenameOver(css, "p { color: plum }\n");
+    QVERIFY(changes.Thread().WaitForName(PutMarker(), 5s));
+    QCOMPARE(changes.OnActivation(true).verdict, ChangeVerdict::AskModified);
+    // Cancel: the window keeps its version and Hold is not called.
+    QVERIFY(changes.Thread().WaitForName(PutMarker(), 5s));
+    QCOMPARE(changes.OnActivation(true).verdict, ChangeVerdict::Nothing);
+
+    WriteInPlace(css, "p { color: pink }\n");
+    QVERIFY(changes.Thread().WaitForName(PutMarker(), 5s));
+    QCOMPARE(changes.OnActivation(true).verdict, ChangeVerdict::AskModified);
   }
 
   // ---------------------------------------------------------------- the decision alone
