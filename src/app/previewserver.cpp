@@ -48,10 +48,10 @@ std::string Lower(std::string text) {
 
 std::string ContentTypeOf(const fs::path& file) {
   static const std::array<std::pair<const char*, const char*>, 19> kTypes{{
-      {".html", "text/html; charset=utf-8"}, {".htm", "text/html; charset=utf-8"},
-      {".php", "text/html; charset=utf-8"},  {".css", "text/css"},
+      {".html", "text/html"},                {".htm", "text/html"},
+      {".php", "text/html"},                 {".css", "text/css"},
       {".js", "text/javascript"},            {".mjs", "text/javascript"},
-      {".json", "application/json"},         {".txt", "text/plain; charset=utf-8"},
+      {".json", "application/json"},         {".txt", "text/plain"},
       {".png", "image/png"},                 {".jpg", "image/jpeg"},
       {".jpeg", "image/jpeg"},               {".gif", "image/gif"},
       {".svg", "image/svg+xml"},             {".webp", "image/webp"},
@@ -59,6 +59,8 @@ std::string ContentTypeOf(const fs::path& file) {
       {".woff", "font/woff"},                {".woff2", "font/woff2"},
       {".ttf", "font/ttf"},
   }};
+  // No charset: the page's own <meta charset> says it, and Korvel's projects
+  // are not all in UTF-8.
   const std::string extension = Lower(file.extension().string());
   for (const auto& [known, type] : kTypes)
     if (extension == known) return type;
@@ -104,19 +106,26 @@ std::string WithPreviewScript(const std::string& html) {
   return result;
 }
 
-std::optional<fs::path> FileInside(const fs::path& root, const std::string& requestPath) {
+std::optional<fs::path> RelativeRequestPath(const std::string& requestPath) {
   if (requestPath.empty() || requestPath.front() != '/') return std::nullopt;
   if (requestPath.find('\\') != std::string::npos || requestPath.find('\0') != std::string::npos) return std::nullopt;
-  fs::path candidate = root;
+  fs::path relative;
   std::size_t start = 1;
   while (start <= requestPath.size()) {
     std::size_t end = requestPath.find('/', start);
     if (end == std::string::npos) end = requestPath.size();
     const std::string part = requestPath.substr(start, end - start);
     if (part == "..") return std::nullopt;
-    if (!part.empty() && part != ".") candidate /= part;
+    if (!part.empty() && part != ".") relative /= part;
     start = end + 1;
   }
+  return relative;
+}
+
+std::optional<fs::path> FileInside(const fs::path& root, const std::string& requestPath) {
+  const std::optional<fs::path> relative = RelativeRequestPath(requestPath);
+  if (!relative) return std::nullopt;
+  fs::path candidate = root / *relative;
   std::error_code error;
   if (fs::is_directory(candidate, error)) candidate /= "index.html";
   const fs::path real = fs::canonical(candidate, error);
@@ -221,9 +230,11 @@ void PreviewServer::Answer(const httplib::Request& request, httplib::Response& r
   }
   if (to.schemeHostPort.empty()) return AnswerFile(request.path, response);
   // The forwarded path obeys the same rule as a file path.
-  if (request.path.empty() || request.path.front() != '/' || request.path.find("..") != std::string::npos)
-    return Refuse(response, 404, "Not Found");
-  AnswerForwarded(to, request, response);
+  const std::optional<fs::path> relative = RelativeRequestPath(request.path);
+  if (!relative) return Refuse(response, 404, "Not Found");
+  std::string path = "/" + relative->generic_string();
+  if (request.path.back() == '/' && path.back() != '/') path += '/';
+  AnswerForwarded(to, path, request, response);
 }
 
 void PreviewServer::AnswerFile(const std::string& path, httplib::Response& response) {
@@ -239,20 +250,27 @@ void PreviewServer::AnswerFile(const std::string& path, httplib::Response& respo
   response.set_content(IsHtml(type) ? WithPreviewScript(bytes) : bytes, type);
 }
 
-void PreviewServer::AnswerForwarded(const Forwarding& to, const httplib::Request& request,
+void PreviewServer::AnswerForwarded(const Forwarding& to, const std::string& path, const httplib::Request& request,
                                     httplib::Response& response) {
   httplib::Client upstream(to.schemeHostPort);
   upstream.set_connection_timeout(5);
   upstream.set_read_timeout(30);
-  const std::string target = PercentEncoded(to.pathPrefix + request.path) +
+  const std::string target = PercentEncoded(to.pathPrefix + path) +
                              (request.target.find('?') != std::string::npos
                                   ? request.target.substr(request.target.find('?'))
                                   : std::string());
-  const httplib::Result answer = upstream.Get(target);
+  // What a page needs of the request to be the same page: its language,
+  // what it accepts, its session.
+  httplib::Headers headers;
+  for (const char* name : {"Accept", "Accept-Language", "Cookie", "User-Agent"})
+    if (request.has_header(name)) headers.emplace(name, request.get_header_value(name));
+  const httplib::Result answer = request.method == "HEAD" ? upstream.Head(target, headers) : upstream.Get(target, headers);
   if (!answer) return Refuse(response, 502, "Bad Gateway");
   response.status = answer->status;
   const std::string type = answer->get_header_value("Content-Type");
-  if (answer->has_header("Location")) response.set_header("Location", answer->get_header_value("Location"));
+  for (const char* name : {"Location", "Set-Cookie"})
+    for (std::size_t i = 0; i < answer->get_header_value_count(name); ++i)
+      response.headers.emplace(name, answer->get_header_value(name, i));
   response.set_content(IsHtml(type) ? WithPreviewScript(answer->body) : answer->body,
                        type.empty() ? "application/octet-stream" : type);
 }

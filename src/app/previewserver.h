@@ -89,7 +89,8 @@ class PreviewServer final {
   void Answer(const httplib::Request& request, httplib::Response& response);
   void AnswerEvents(const httplib::Request& request, httplib::Response& response);
   void AnswerFile(const std::string& path, httplib::Response& response);
-  void AnswerForwarded(const Forwarding& to, const httplib::Request& request, httplib::Response& response);
+  void AnswerForwarded(const Forwarding& to, const std::string& path, const httplib::Request& request,
+                       httplib::Response& response);
 
   std::filesystem::path root_;
   std::unique_ptr<httplib::Server> server_;
@@ -110,6 +111,11 @@ class PreviewServer final {
 
 /// The HTML with the script put before its last </body> (else at its end).
 [[nodiscard]] std::string WithPreviewScript(const std::string& html);
+
+/// The request path ("/css/styles.css", already decoded) as a path relative
+/// to the served folder, or nothing when it would leave it: a ".." part, a
+/// backslash, a NUL, a path that does not start with "/".
+[[nodiscard]] std::optional<std::filesystem::path> RelativeRequestPath(const std::string& requestPath);
 
 /// The file a request path names inside the root (both canonical), or
 /// nothing when the path leaves the root in any way: "..", a symbolic link

@@ -97,7 +97,7 @@ class PreviewServerTest final : public QObject {
     const auto page = client.Get("/index.html");
     QVERIFY(page);
     QCOMPARE(page->status, 200);
-    QCOMPARE(page->get_header_value("Content-Type"), std::string("text/html; charset=utf-8"));
+    QCOMPARE(page->get_header_value("Content-Type"), std::string("text/html"));
     QCOMPARE(page->body, std::string(kPage).insert(kPage.rfind("</BODY>"), PreviewScript()));
 
     const auto css = client.Get("/css/styles.css");
@@ -223,7 +223,10 @@ class PreviewServerTest final : public QObject {
   void forwardsToTheLocalServerAndAddsTheScript() {
     httplib::Server local;
     local.Get("/proj/index.php", [](const httplib::Request& request, httplib::Response& response) {
-      response.set_content("<html><body>PHP " + request.get_param_value("q") + "</body></html>", "text/html");
+      response.set_header("Set-Cookie", "session=2");
+      response.set_content("<html><body>PHP " + request.get_param_value("q") + " " +
+                               request.get_header_value("Cookie") + "</body></html>",
+                           "text/html");
     });
     local.Get("/proj/styles.css", [](const httplib::Request&, httplib::Response& response) {
       response.set_content(kCss, "text/css");
@@ -235,10 +238,11 @@ class PreviewServerTest final : public QObject {
     PreviewServer server(project_);
     server.ForwardTo("http://127.0.0.1:" + std::to_string(localPort), "/proj/");
     httplib::Client client("127.0.0.1", server.Port());
-    const auto page = client.Get("/index.php?q=1");
+    const auto page = client.Get("/index.php?q=1", {{"Cookie", "session=1"}});
     QVERIFY(page);
     QCOMPARE(page->status, 200);
-    QCOMPARE(page->body, "<html><body>PHP 1" + PreviewScript() + "</body></html>");
+    QCOMPARE(page->body, "<html><body>PHP 1 session=1" + PreviewScript() + "</body></html>");
+    QCOMPARE(page->get_header_value("Set-Cookie"), std::string("session=2"));
     QCOMPARE(client.Get("/styles.css")->body, kCss);
     QCOMPARE(client.Get("/absent.php")->status, 404);
     const std::string refused = RawRequest(server.Port(), "GET /%2e%2e/secret HTTP/1.1");
