@@ -69,13 +69,23 @@ void ChangeWatch::Watch(const std::filesystem::path& projectFolder, const std::f
   stylesheet_ = stylesheet;
   stylesheetName_ = ProjectRelativeName(projectFolder, stylesheet);
   held_.reset();
+  asked_.reset();
   thread_.SetWatchedFolder(projectFolder, stylesheet);
+}
+
+void ChangeWatch::Hold(std::string_view bytes) {
+  held_ = FileStamp::OfBytes(bytes);
+  asked_.reset();
 }
 
 ChangeDecision ChangeWatch::OnActivation(bool unsavedEdits) {
   const ChangeLists recorded = thread_.TakeChanges();
   if (!held_ || !ConcernsStylesheet(recorded, stylesheetName_)) return {};
-  return DecideOnActivation(recorded, stylesheetName_, FileStamp::OfFile(stylesheet_.string()), held_, unsavedEdits);
+  const std::optional<FileStamp> onDisk = FileStamp::OfFile(stylesheet_.string());
+  if (onDisk && onDisk == asked_) return {};
+  ChangeDecision decision = DecideOnActivation(recorded, stylesheetName_, onDisk, held_, unsavedEdits);
+  asked_ = decision.verdict == ChangeVerdict::AskModified ? onDisk : std::nullopt;
+  return decision;
 }
 
 }  // namespace korvel

@@ -83,11 +83,13 @@ class ChangeWatch final {
   /// The version held is forgotten until the next Hold.
   void Watch(const std::filesystem::path& projectFolder, const std::filesystem::path& stylesheet);
   /// These bytes are the stylesheet as the window holds it now.
-  void Hold(std::string_view bytes) { held_ = FileStamp::OfBytes(bytes); }
+  void Hold(std::string_view bytes);
 
   /// Takes what the watch recorded and decides what to tell the user. Reads
   /// the stylesheet only when the record concerns it; raises FileError when
-  /// it exists but cannot be read.
+  /// it exists but cannot be read. A version the user already declined to
+  /// reload is not asked about again (an editor that writes twice, or
+  /// touches the file, would ask again); the next different one is.
   [[nodiscard]] ChangeDecision OnActivation(bool unsavedEdits);
 
   [[nodiscard]] ThreadSurveillance& Thread() { return thread_; }
@@ -97,6 +99,7 @@ class ChangeWatch final {
   std::filesystem::path stylesheet_;
   std::string stylesheetName_;
   std::optional<FileStamp> held_;
+  std::optional<FileStamp> asked_;
 };
 
 }  // namespace korvel
