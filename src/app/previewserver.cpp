@@ -213,6 +213,13 @@ int PreviewServer::ConnectedPages() const {
   return connected_;
 }
 
+bool PreviewServer::ClaimPageOpening(std::chrono::steady_clock::time_point now) {
+  std::lock_guard lock(mutex_);
+  if (connected_ > 0 || (lastOpening_ && now - *lastOpening_ < kOpeningGrace)) return false;
+  lastOpening_ = now;
+  return true;
+}
+
 void PreviewServer::ForwardTo(const std::string& schemeHostPort, const std::string& pathPrefix) {
   std::lock_guard lock(mutex_);
   forwarding_ = Forwarding{schemeHostPort, pathPrefix};

@@ -21,6 +21,7 @@
 // from the user-interface thread while it serves.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -72,6 +73,13 @@ class PreviewServer final {
   /// counts until the server's next heartbeat finds it gone (about a second).
   [[nodiscard]] int ConnectedPages() const;
 
+  /// Whether the caller should open the page in a browser now: no page
+  /// listens, and none was opened in the last kOpeningGrace (a browser takes
+  /// a moment to start and connect; saves in that time must not open a tab
+  /// each). A true answer counts as an opening.
+  bool ClaimPageOpening(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+  static constexpr std::chrono::seconds kOpeningGrace{10};
+
   /// Forwards every request, except the events, to the local web server
   /// ("http://localhost" or "http://localhost:8080"), under that path prefix
   /// ("/proj"), instead of reading files. An empty server reads files again.
@@ -104,6 +112,7 @@ class PreviewServer final {
   int connected_ = 0;
   bool stopping_ = false;
   Forwarding forwarding_;
+  std::optional<std::chrono::steady_clock::time_point> lastOpening_;
 };
 
 /// The script that HTML answers carry, in its <script> element.

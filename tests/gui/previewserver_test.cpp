@@ -200,6 +200,22 @@ class PreviewServerTest final : public QObject {
     QCOMPARE(server.NotifySaved(), 0);
   }
 
+  void aPageIsOpenedOnceWhileTheBrowserStarts() {
+    PreviewServer server(project_);
+    const auto start = std::chrono::steady_clock::now();
+    QVERIFY(server.ClaimPageOpening(start));
+    QVERIFY(!server.ClaimPageOpening(start + 1s));
+    QVERIFY(!server.ClaimPageOpening(start + PreviewServer::kOpeningGrace - 1ms));
+    QVERIFY(server.ClaimPageOpening(start + PreviewServer::kOpeningGrace));
+
+    httplib::Client browser("127.0.0.1", server.Port());
+    std::thread listening([&] { browser.Get(PreviewServer::kEventsPath, [](const char*, std::size_t) { return true; }); });
+    QTRY_COMPARE(server.ConnectedPages(), 1);
+    QVERIFY(!server.ClaimPageOpening(start + 10 * PreviewServer::kOpeningGrace));
+    browser.stop();
+    listening.join();
+  }
+
   void stopsPromptlyWithAPageListening() {
     auto server = std::make_unique<PreviewServer>(project_);
     httplib::Client browser("127.0.0.1", server->Port());
