@@ -7,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 
 DEBS := cmake ninja-build g++ pkg-config libpugixml-dev python3 \
         libgtest-dev libgmock-dev libbenchmark-dev \
-        qt6-base-dev qt6-base-dev-tools libgl-dev
+        qt6-base-dev qt6-base-dev-tools libgl-dev libcpp-httplib-dev
 FUZZ_DEBS := clang libclang-rt-14-dev
 
 .PHONY: all deps configure build test run bench fuzz clean
@@ -33,6 +33,7 @@ bench: build
 	$(BUILD)/bin/korvel_bench --benchmark_counters_tabular=true
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_window_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_popup_bench
+	$(BUILD)/bin/korvel_watch_bench
 
 # A bounded run of the fuzz target; crashes it finds are left in fuzz/.
 FUZZ_SECONDS ?= 60
