@@ -33,6 +33,7 @@ run: build
 bench: build
 	$(BUILD)/bin/korvel_bench --benchmark_counters_tabular=true
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_window_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_fonts_bench
 
 # A bounded run of the fuzz target; crashes it finds are left in fuzz/.
 FUZZ_SECONDS ?= 60

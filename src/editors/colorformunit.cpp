@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/imagelists.h"
+#include "editors/editorbuttons.h"
 #include "core/messages.h"
 #include "editors/colorswatch.h"
 #include "editors/colorunit.h"
@@ -25,21 +26,12 @@ namespace korvel {
 namespace {
 
 constexpr int kEntryRole = Qt::UserRole;
-constexpr QRgb kSkyBlue = qRgb(166, 202, 240);
 constexpr int kSwatchLeft = 5;
 constexpr int kSwatchRight = 55;
 constexpr int kSwatchHeight = 15;
 constexpr int kTextLeft = 60;
 
 QString NameOfEntry(const QString& entry) { return entry.section(QLatin1Char('='), 0, 0); }
-
-QToolButton* FlatButton(const QIcon& icon, const QString& hint, QWidget* parent) {
-  auto* button = new QToolButton(parent);
-  button->setAutoRaise(true);
-  button->setIcon(icon);
-  button->setToolTip(hint);
-  return button;
-}
 
 // The mixer button's picture: a red, a green and a blue bar.
 QIcon MixerIcon() {
@@ -88,17 +80,11 @@ class TColorForm::ItemPainter final : public QStyledItemDelegate {
 };
 
 TColorForm::TColorForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
-  setAutoFillBackground(true);
-  QPalette background = palette();
-  background.setColor(QPalette::Window, QColor(kSkyBlue));
-  setPalette(background);
+  SetBackground(*this, QColor(kPopupSkyBlue));
 
   auto* top = new QFrame(this);
   top->setFrameStyle(QFrame::Box | QFrame::Plain);
-  top->setAutoFillBackground(true);
-  QPalette white = top->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  top->setPalette(white);
+  SetBackground(*top, Qt::white);
   combo_ = new QComboBox(top);
   combo_->setEditable(true);
   combo_->setInsertPolicy(QComboBox::NoInsert);
@@ -115,8 +101,8 @@ TColorForm::TColorForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
   list_->setItemDelegate(painter_);
   list_->setFont(font());
 
-  okButton_ = FlatButton(QIcon(ImageListPixmap(kImageOk)), QStringLiteral("OK"), this);
-  cancelButton_ = FlatButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
+  okButton_ = MakeOkButton(this);
+  cancelButton_ = MakeCancelButton(this);
   auto* bottom = new QHBoxLayout;
   bottom->addStretch();
   bottom->addWidget(okButton_);
@@ -205,6 +191,8 @@ void TColorForm::TakeMixedColor(const QString& html) {
   SelectName(name);
   combo_->setEditText(html);
 }
+
+TGestColorForm* TColorForm::Mixer() const { return mixer_; }
 
 QString TColorForm::SelectedName() const {
   const QListWidgetItem* item = list_->currentItem();

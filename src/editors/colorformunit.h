@@ -83,7 +83,7 @@ class TColorForm final : public GPopupForm {
   [[nodiscard]] QToolButton* OkButton() const { return okButton_; }
   [[nodiscard]] QToolButton* CancelButton() const { return cancelButton_; }
   /// The mixer, or null before its first use.
-  [[nodiscard]] TGestColorForm* Mixer() const { return mixer_; }
+  [[nodiscard]] TGestColorForm* Mixer() const;
   /// The name of the selected list item, or "".
   [[nodiscard]] QString SelectedName() const;
 

@@ -13,7 +13,7 @@
 #include <array>
 #include <optional>
 
-#include "app/imagelists.h"
+#include "editors/editorbuttons.h"
 #include "editors/colorutils.h"
 
 namespace korvel {
@@ -22,14 +22,6 @@ namespace {
 
 constexpr int kStatusPanelWidth = 100;
 constexpr int kPreviewHeight = 87;
-
-QToolButton* FlatButton(const QIcon& icon, const QString& hint, QWidget* parent) {
-  auto* button = new QToolButton(parent);
-  button->setAutoRaise(true);
-  button->setIcon(icon);
-  button->setToolTip(hint);
-  return button;
-}
 
 // The three components of a name of the colour table or of a "#" text of 3
 // or 6 hexadecimal digits.
@@ -93,8 +85,8 @@ TGestColorForm::TGestColorForm(QWidget* parent) : QDialog(parent) {
   blue_ = new ChannelSlider(QColor(0, 0, 255), this);
   blue_->setToolTip(QStringLiteral("Blue"));
 
-  ok_ = FlatButton(QIcon(ImageListPixmap(kImageOk)), QStringLiteral("OK"), this);
-  cancel_ = FlatButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
+  ok_ = MakeOkButton(this);
+  cancel_ = MakeCancelButton(this);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok_);

@@ -160,8 +160,16 @@ struct Face {
   int score = 0;
 };
 
-// How far a face is from the family's regular face; lower is nearer. Faces
-// in formats without an OS/2 table come after every face that has one.
+// Whether the face is in a format that has an OS/2 table (TrueType and
+// OpenType); Type 1 and bitmap faces have none and are slow to open.
+bool HasOs2Format(FcPattern* pattern) {
+  FcChar8* format = nullptr;
+  if (FcPatternGetString(pattern, FC_FONTFORMAT, 0, &format) != FcResultMatch) return false;
+  const std::string_view name(reinterpret_cast<const char*>(format));
+  return name == "TrueType" || name == "CFF";
+}
+
+// How far a face is from the family's regular face; lower is nearer.
 int RegularFaceScore(FcPattern* pattern) {
   int weight = FC_WEIGHT_REGULAR;
   int slant = FC_SLANT_ROMAN;
@@ -169,13 +177,8 @@ int RegularFaceScore(FcPattern* pattern) {
   FcPatternGetInteger(pattern, FC_WEIGHT, 0, &weight);
   FcPatternGetInteger(pattern, FC_SLANT, 0, &slant);
   FcPatternGetInteger(pattern, FC_WIDTH, 0, &width);
-  int score = std::abs(weight - FC_WEIGHT_REGULAR) + 4 * std::abs(slant - FC_SLANT_ROMAN) + std::abs(width - FC_WIDTH_NORMAL);
-  FcChar8* format = nullptr;
-  if (FcPatternGetString(pattern, FC_FONTFORMAT, 0, &format) == FcResultMatch) {
-    const std::string_view name(reinterpret_cast<const char*>(format));
-    if (name != "TrueType" && name != "CFF") score += 100000;
-  }
-  return score;
+  return std::abs(weight - FC_WEIGHT_REGULAR) + 4 * std::abs(slant - FC_SLANT_ROMAN) +
+         std::abs(width - FC_WIDTH_NORMAL);
 }
 
 // The family's name as the face gives it in English, else its first name.
@@ -247,7 +250,8 @@ FontCatalog ListInstalledFontFamilies() {
     FcPatternGetInteger(pattern, FC_INDEX, 0, &index);
     Family& family = families[Lowered(name)];
     if (family.name.empty()) family.name = std::move(name);
-    family.faces.push_back({reinterpret_cast<const char*>(file), index, RegularFaceScore(pattern)});
+    if (HasOs2Format(pattern))
+      family.faces.push_back({reinterpret_cast<const char*>(file), index, RegularFaceScore(pattern)});
   }
 
   FreeTypeLibrary freetype;
@@ -255,6 +259,8 @@ FontCatalog ListInstalledFontFamilies() {
   for (auto& [key, family] : families) {
     std::stable_sort(family.faces.begin(), family.faces.end(),
                      [](const Face& a, const Face& b) { return a.score < b.score; });
+    // The regular face answers; a face of the family that FreeType cannot
+    // read lets the next nearest one answer.
     std::optional<GenericFamily> generic;
     for (const Face& face : family.faces) {
       if (std::optional<FontFileFacts> facts = ReadFacts(freetype.library, face.file.c_str(), face.index)) {

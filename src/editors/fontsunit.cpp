@@ -16,23 +16,14 @@
 #include <optional>
 #include <utility>
 
-#include "app/imagelists.h"
+#include "editors/editorbuttons.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr QRgb kSkyBlue = qRgb(166, 202, 240);
 constexpr std::array<const char*, kGenericFamilies.size()> kCaptions = {"Serif", "Sans-serif", "Monospace",
                                                                         "Cursive", "Fantasy"};
-
-QToolButton* FlatButton(const QIcon& icon, const QString& hint, QWidget* parent) {
-  auto* button = new QToolButton(parent);
-  button->setAutoRaise(true);
-  button->setIcon(icon);
-  button->setToolTip(hint);
-  return button;
-}
 
 }  // namespace
 
@@ -58,10 +49,7 @@ class TFontForm::FacePainter final : public QStyledItemDelegate {
 };
 
 TFontForm::TFontForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
-  setAutoFillBackground(true);
-  QPalette background = palette();
-  background.setColor(QPalette::Window, QColor(kSkyBlue));
-  setPalette(background);
+  SetBackground(*this, QColor(kPopupSkyBlue));
 
   selected_ = new QLineEdit(this);
   pages_ = new QTabWidget(this);
@@ -79,8 +67,8 @@ TFontForm::TFontForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
   }
   ShowFamily(GenericFamily::Fantasy);
 
-  okButton_ = FlatButton(QIcon(ImageListPixmap(kImageOk)), QStringLiteral("OK"), this);
-  cancelButton_ = FlatButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
+  okButton_ = MakeOkButton(this);
+  cancelButton_ = MakeCancelButton(this);
   auto* bottom = new QHBoxLayout;
   bottom->addStretch();
   bottom->addWidget(okButton_);
