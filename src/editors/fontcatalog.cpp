@@ -223,6 +223,12 @@ std::optional<GenericFamily> GenericFamilyFromFacts(const FontFileFacts& facts) 
   }
 }
 
+std::optional<GenericFamily> ConfiguredGenericFamily(const std::string& family) {
+  std::unique_ptr<FcConfig, ConfigReleaser> config(FcConfigReference(nullptr));
+  if (!config) return std::nullopt;
+  return ConfigGenerics(config.get()).Of(family);
+}
+
 FontCatalog ListInstalledFontFamilies() {
   FontCatalog catalog;
   std::unique_ptr<FcConfig, ConfigReleaser> config(FcConfigReference(nullptr));

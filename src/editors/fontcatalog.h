@@ -57,6 +57,12 @@ struct FontFileFacts {
 /// ornamental and symbolic classes (9, 12) fantasy.
 [[nodiscard]] std::optional<GenericFamily> GenericFamilyFromFacts(const FontFileFacts& facts);
 
+/// The generic family that fontconfig's configuration gives a family name
+/// (its rules that file families under generic names), or nothing when no
+/// rule names the family: a catch-all rule that files every unknown family
+/// under one generic name does not count.
+[[nodiscard]] std::optional<GenericFamily> ConfiguredGenericFamily(const std::string& family);
+
 /// Installed family names by generic family, each list sorted ignoring
 /// letter case and holding each family once.
 struct FontCatalog {

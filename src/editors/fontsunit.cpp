@@ -53,7 +53,6 @@ TFontForm::TFontForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
 
   selected_ = new QLineEdit(this);
   pages_ = new QTabWidget(this);
-  pages_->setUsesScrollButtons(false);
   auto* painter = new FacePainter(this);
   for (GenericFamily family : kGenericFamilies) {
     auto* list = new QListWidget(pages_);
@@ -97,6 +96,8 @@ void TFontForm::SetFontFamilies(const FontCatalog& catalog) {
       auto* item = new QListWidgetItem(QString::fromStdString(name), list);
       item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
       item->setCheckState(Qt::Unchecked);
+      // A symbol face draws its own name as symbols.
+      item->setToolTip(item->text());
     }
   }
   loading_ = wasLoading;

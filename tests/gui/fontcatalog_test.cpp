@@ -103,6 +103,24 @@ class FontCatalogTest final : public QObject {
     QCOMPARE(TabOf(catalog_, family.toStdString()), generic);
   }
 
+  void genericFamilyFromFontconfigRules_data() {
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("generic");
+    QTest::newRow("Nimbus Roman") << "Nimbus Roman" << int(GenericFamily::Serif);
+    QTest::newRow("Z003, filed after the catch-all") << "Z003" << int(GenericFamily::Cursive);
+    QTest::newRow("D050000L") << "D050000L" << int(GenericFamily::Fantasy);
+    QTest::newRow("Nimbus Mono PS") << "Nimbus Mono PS" << int(GenericFamily::Monospace);
+    QTest::newRow("URW Gothic, filed under the catch-all's own") << "URW Gothic" << int(GenericFamily::SansSerif);
+    QTest::newRow("a name no rule knows") << "Korvel Unknown Sans" << -1;
+    QTest::newRow("empty name") << "" << -1;
+  }
+  void genericFamilyFromFontconfigRules() {
+    QFETCH(QString, family);
+    QFETCH(int, generic);
+    const std::optional<GenericFamily> found = ConfiguredGenericFamily(family.toStdString());
+    QCOMPARE(found ? static_cast<int>(*found) : -1, generic);
+  }
+
   void eachFamilyListedOnceAndSorted() {
     std::vector<std::string> all;
     for (GenericFamily generic : kGenericFamilies) {
