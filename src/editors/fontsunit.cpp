@@ -103,7 +103,21 @@ void TFontForm::SetFontFamilies(const FontCatalog& catalog) {
   loading_ = wasLoading;
 }
 
+void TFontForm::SetFontFamilies(std::shared_future<FontCatalog> listing) { listing_ = std::move(listing); }
+
+void TFontForm::TakeListing() {
+  if (!listing_.valid()) return;
+  const std::shared_future<FontCatalog> listing = std::exchange(listing_, {});
+  SetFontFamilies(listing.get());
+}
+
+void TFontForm::showEvent(QShowEvent* event) {
+  TakeListing();
+  GPopupForm::showEvent(event);
+}
+
 void TFontForm::LoadValue(const QString& value) {
+  TakeListing();
   const bool wasLoading = std::exchange(loading_, true);
   std::optional<GenericFamily> firstFontFamily;
   bool first = true;

@@ -22,6 +22,7 @@
 #include <QString>
 
 #include <array>
+#include <future>
 
 #include "editors/fontcatalog.h"
 #include "editors/gpopupform.h"
@@ -48,6 +49,10 @@ class TFontForm final : public GPopupForm {
 
   /// Fills the five lists, replacing what they held (and their checks).
   void SetFontFamilies(const FontCatalog& catalog);
+  /// Fills the lists from a listing still running on another thread (see
+  /// StartListingInstalledFontFamilies) when the picker is first loaded or
+  /// shown, waiting for it only then.
+  void SetFontFamilies(std::shared_future<FontCatalog> listing);
 
   /// Loads a value: each font it names (double and single quotes dropped,
   /// blanks trimmed) is checked and selected in the first list that has it,
@@ -75,6 +80,7 @@ class TFontForm final : public GPopupForm {
  protected:
   void OnOk() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   class FacePainter;
@@ -83,6 +89,7 @@ class TFontForm final : public GPopupForm {
   /// changed, followed by the caption of the tab shown.
   void ComposeFrom(QListWidget* list);
   void OnItemChanged(QListWidgetItem* item);
+  void TakeListing();
   bool DragEvent(QEvent* event);
 
   QLineEdit* selected_ = nullptr;
@@ -90,6 +97,7 @@ class TFontForm final : public GPopupForm {
   std::array<QListWidget*, kGenericFamilies.size()> lists_{};
   QToolButton* okButton_ = nullptr;
   QToolButton* cancelButton_ = nullptr;
+  std::shared_future<FontCatalog> listing_;
   bool liveUpdate_ = false;
   bool loading_ = false;
   // Where a press on a list started a possible drag, in screen coordinates,

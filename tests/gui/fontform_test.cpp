@@ -228,13 +228,17 @@ class FontFormTest final : public QObject {
     QCOMPARE(list->currentItem()->text(), QStringLiteral("Georgia"));
   }
 
-  void fillingFromTheInstalledFonts() {
+  void fillingFromTheInstalledFontsListedOnAThread() {
     TFontForm picker(nullptr);
-    picker.SetFontFamilies(ListInstalledFontFamilies());
+    picker.SetFontFamilies(StartListingInstalledFontFamilies());
+    picker.show();
     QVERIFY(!picker.List(GenericFamily::Serif)->findItems(QStringLiteral("DejaVu Serif"), Qt::MatchExactly).isEmpty());
     QVERIFY(!picker.List(GenericFamily::Cursive)->findItems(QStringLiteral("Z003"), Qt::MatchExactly).isEmpty());
-    picker.LoadValue(QStringLiteral("'Liberation Mono', monospace"));
-    QCOMPARE(Checked(picker, GenericFamily::Monospace), Names({"Liberation Mono"}));
+
+    TFontForm loaded(nullptr);
+    loaded.SetFontFamilies(StartListingInstalledFontFamilies());
+    loaded.LoadValue(QStringLiteral("'Liberation Mono', monospace"));
+    QCOMPARE(Checked(loaded, GenericFamily::Monospace), Names({"Liberation Mono"}));
   }
 };
 
