@@ -1,6 +1,8 @@
 #include "editors/gpopupform.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QPalette>
 #include <QKeyEvent>
 #include <QWindowStateChangeEvent>
 
@@ -49,6 +51,16 @@ void GPopupForm::Accept(const QString& value) {
   hide();
 }
 
+void GPopupForm::SetFormLook(const QColor& background) {
+  setAutoFillBackground(true);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, background);
+  setPalette(colours);
+  QFont small(QStringLiteral("Tahoma"));
+  small.setPointSize(8);
+  setFont(small);
+}
+
 void GPopupForm::KeepOwnKeys(QWidget* control) {
   if (control != nullptr) ownKeyControls_.append(control);
 }
@@ -72,7 +84,7 @@ void GPopupForm::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
 }
 
-bool GPopupForm::IsOwnKey(QObject* receiver, QEvent* event) const {
+bool GPopupForm::IsOwnKey(QObject* receiver, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return false;
   const int key = static_cast<QKeyEvent*>(event)->key();
   if (key != Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter) return false;
@@ -80,8 +92,18 @@ bool GPopupForm::IsOwnKey(QObject* receiver, QEvent* event) const {
   // isAncestorOf stops at window boundaries, so the drop-down list of a
   // combo box (a window of its own) keeps its keys.
   if (widget == nullptr || !isAncestorOf(widget)) return false;
+  // A key that an in-place editor leaves unused travels on to its parents;
+  // it is still that editor's key, not the popup's.
+  // (Events are compared by address, so a later event at the same address
+  // counts as kept only on its way up from the editor.)
+  if (event == keptEvent_ && keptBy_ != nullptr && widget->isAncestorOf(keptBy_)) return false;
+  keptEvent_ = nullptr;
   for (const QPointer<QWidget>& control : ownKeyControls_) {
-    if (control != nullptr && control->isVisible() && (control == widget || control->isAncestorOf(widget))) return false;
+    if (control != nullptr && control->isVisible() && (control == widget || control->isAncestorOf(widget))) {
+      keptEvent_ = event;
+      keptBy_ = control;
+      return false;
+    }
   }
   return true;
 }

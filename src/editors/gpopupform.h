@@ -16,6 +16,7 @@
 // and Accepted carries the result to whoever opened the popup, which writes
 // it. The popup itself writes nothing anywhere.
 
+#include <QColor>
 #include <QList>
 #include <QPoint>
 #include <QPointer>
@@ -76,6 +77,9 @@ class GPopupForm : public QWidget {
   virtual void OnOk();
   /// Raises Accepted with the value and hides the popup.
   void Accept(const QString& value);
+  /// The look the editors share: a plain background of that colour and a
+  /// small font (Tahoma 8 pt, or the nearest the system has).
+  void SetFormLook(const QColor& background);
   /// Leaves Escape and Enter to `control` and its children while they have
   /// the focus: an in-place editor that commits or cancels itself with them.
   void KeepOwnKeys(QWidget* control);
@@ -86,12 +90,15 @@ class GPopupForm : public QWidget {
 
  private:
   void WatchMainWindow(QWidget* mainWindow);
-  [[nodiscard]] bool IsOwnKey(QObject* receiver, QEvent* event) const;
+  [[nodiscard]] bool IsOwnKey(QObject* receiver, QEvent* event);
 
   QList<QPointer<QWidget>> ownKeyControls_;
   QPointer<QWidget> mainWindow_;
   QPoint mainWindowPosition_;
   bool filteringKeys_ = false;
+  // The last key event an in-place editor kept (compared, never read).
+  const QEvent* keptEvent_ = nullptr;
+  QPointer<QWidget> keptBy_;
 };
 
 }  // namespace korvel
