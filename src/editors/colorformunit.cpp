@@ -80,7 +80,7 @@ class TColorForm::ItemPainter final : public QStyledItemDelegate {
 };
 
 TColorForm::TColorForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
-  SetBackground(*this, QColor(kPopupSkyBlue));
+  SetFormLook(QColor(kPopupSkyBlue));
 
   auto* top = new QFrame(this);
   top->setFrameStyle(QFrame::Box | QFrame::Plain);

@@ -1,14 +1,12 @@
 #pragma once
 
-// What the value editors share in their looks: the flat picture buttons
-// (OK, Cancel and the like) and the sky-blue background of the popups.
+// What the pickers share in their looks: the flat picture buttons (OK,
+// Cancel and the like), the sky-blue background and plain backgrounds.
 
 #include <QColor>
 #include <QIcon>
 #include <QStyle>
 #include <QToolButton>
-
-#include "app/imagelists.h"
 
 namespace korvel {
 
@@ -26,7 +24,7 @@ inline QToolButton* FlatButton(const QIcon& icon, const QString& hint, QWidget* 
 
 /// The editors' "OK" and "Cancel" buttons.
 inline QToolButton* MakeOkButton(QWidget* parent) {
-  return FlatButton(QIcon(ImageListPixmap(kImageOk)), QStringLiteral("OK"), parent);
+  return FlatButton(parent->style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), parent);
 }
 inline QToolButton* MakeCancelButton(QWidget* parent) {
   return FlatButton(parent->style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), parent);

@@ -49,7 +49,7 @@ class TFontForm::FacePainter final : public QStyledItemDelegate {
 };
 
 TFontForm::TFontForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
-  SetBackground(*this, QColor(kPopupSkyBlue));
+  SetFormLook(QColor(kPopupSkyBlue));
 
   selected_ = new QLineEdit(this);
   pages_ = new QTabWidget(this);
