@@ -8,17 +8,18 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QScreen>
-#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 #include "app/imagelists.h"
-#include "editors/editorbuttons.h"
 #include "core/messages.h"
 #include "editors/colorswatch.h"
 #include "editors/colorunit.h"
 #include "editors/colorutils.h"
+#include "editors/editorbuttons.h"
 #include "editors/gstringgrid.h"
 
 namespace korvel {

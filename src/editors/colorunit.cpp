@@ -13,8 +13,8 @@
 #include <array>
 #include <optional>
 
-#include "editors/editorbuttons.h"
 #include "editors/colorutils.h"
+#include "editors/editorbuttons.h"
 
 namespace korvel {
 

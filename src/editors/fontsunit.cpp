@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolButton>
