@@ -180,8 +180,9 @@ void TColorForm::OpenMixer() {
   mixer_->raise();
 }
 
-void TColorForm::TakeMixedColor(const QString& html) {
-  if (!isVisible()) return;
+void TColorForm::TakeMixedColor(const QString& mixed) {
+  const QString html = QString::fromStdString(NormalizeHtmlColor(mixed.toStdString()));
+  if (!isVisible() || html.isEmpty()) return;
   ColorTable& table = ColorTable::Shared();
   QString name = QString::fromStdString(table.ColorNameFromValue(html.toStdString()));
   if (name.isEmpty()) {

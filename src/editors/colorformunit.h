@@ -74,8 +74,9 @@ class TColorForm final : public GPopupForm {
 
   /// A colour mixed in the RGB mixer: while the picker is open, selects it
   /// in the list (adding it to the table and the list when it is new) and
-  /// shows it in the combo box. While the picker is hidden, nothing changes.
-  void TakeMixedColor(const QString& html);
+  /// shows it in the combo box. While the picker is hidden, or for a text
+  /// that is not a "#" colour, nothing changes.
+  void TakeMixedColor(const QString& mixed);
 
   [[nodiscard]] QComboBox* Combo() const { return combo_; }
   [[nodiscard]] QListWidget* ColorList() const { return list_; }

@@ -346,6 +346,11 @@ class ColorFormTest final : public QObject {
     QCOMPARE(TableSize(), before);
     QVERIFY(!mixer->isVisible());
     QVERIFY(picker.isVisible());
+
+    // Only "#" colours come in from a mixer.
+    picker.TakeMixedColor(QStringLiteral("var(--brand)"));
+    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("#FF0000"));
+    QCOMPARE(TableSize(), before);
   }
 
   void mixerOkWithANewColour() {
