@@ -7,7 +7,8 @@ BUILD_TYPE ?= RelWithDebInfo
 
 DEBS := cmake ninja-build g++ pkg-config libpugixml-dev python3 \
         libgtest-dev libgmock-dev libbenchmark-dev \
-        qt6-base-dev qt6-base-dev-tools libgl-dev libcpp-httplib-dev
+        qt6-base-dev qt6-base-dev-tools libgl-dev libcpp-httplib-dev \
+        libfontconfig-dev libfreetype-dev fonts-dejavu-core fonts-liberation2 fonts-urw-base35
 FUZZ_DEBS := clang libclang-rt-14-dev
 
 .PHONY: all deps configure build test run bench fuzz clean
@@ -34,6 +35,7 @@ bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_window_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_popup_bench
 	$(BUILD)/bin/korvel_watch_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_fonts_bench
 
 # A bounded run of the fuzz target; crashes it finds are left in fuzz/.
 FUZZ_SECONDS ?= 60
