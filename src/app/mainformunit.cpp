@@ -55,6 +55,8 @@ void ShowError(const std::exception& error) {
   ShowMessage(Message{error.what(), std::string(kApplicationTitle), MessageKind::Error, MessageButtons::Ok});
 }
 
+bool IsCustomProperty(const QString& name) { return name.startsWith(QStringLiteral("--")); }
+
 QToolButton* MakeButton(const QString& caption, const QPixmap& icon = {}) {
   auto* button = new QToolButton;
   button->setText(caption);
@@ -654,7 +656,10 @@ void TMainForm::WriteGridToDocument() {
 bool TMainForm::ValidateGrid() {
   PropertyGrid_->CommitEdit();
   for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
-    if (PropertyGrid_->CellText(0, row).isEmpty() || PropertyGrid_->CellText(1, row).isEmpty()) {
+    const QString name = PropertyGrid_->CellText(0, row);
+    // A custom property may hold an empty value ("--x: ;"); no other may.
+    const bool valueMissing = PropertyGrid_->CellText(1, row).trimmed().isEmpty() && !IsCustomProperty(name);
+    if (name.isEmpty() || valueMissing) {
       if (PropertyGrid_->IsDeleted(0, row)) continue;  // it will not be written
       Warn(kEmptyCells);
       return false;

@@ -80,6 +80,7 @@ class MainFormTest final : public QObject {
   void unwritableStylesheetKeepsTheEdits();
   void borderButtonOutlinesTheRule();
   void missingDictionaryStopsTheWindowWithItsName();
+  void emptyCustomPropertyCanBeSaved();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -466,6 +467,24 @@ void MainFormTest::missingDictionaryStopsTheWindowWithItsName() {
   } catch (const std::exception& error) {
     QVERIFY2(QString::fromUtf8(error.what()).contains(QStringLiteral("CSSKeywords.xml")), error.what());
   }
+}
+
+void MainFormTest::emptyCustomPropertyCanBeSaved() {
+  MakeProject(":root { --bs-btn-font-family: ; color: red }\n");
+  OpenWindow();
+  QCOMPARE(window_->ShownRule(), QStringLiteral(":root"));
+  ClickBox(RowOf(QStringLiteral("color")));
+  QVERIFY(Save());
+  QVERIFY(messages_->shown.empty());
+  const QByteArray saved = ReadAll(Stylesheet());
+  QVERIFY2(saved.contains("--bs-btn-font-family: ;"), saved.constData());
+  QVERIFY(saved.contains("/*color: red; */"));
+
+  // An ordinary property still needs a value.
+  window_->AddProperty(QStringLiteral("margin"));
+  QTest::keyClick(window_->PropertyGrid()->EditBox(), Qt::Key_Return);
+  QVERIFY(!Save());
+  QVERIFY(messages_->Saw("non renseignées"));
 }
 
 }  // namespace korvel
