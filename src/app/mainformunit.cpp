@@ -760,8 +760,8 @@ void TMainForm::OpenValueEditor(int column, int row) {
 }
 
 void TMainForm::PropertyGridComboChange() {
-  const int row = PropertyGrid_->CurrentRow();
-  if (row < 0) return;
+  const int row = PropertyGrid_->ComboRow();
+  if (row < 0 || row >= PropertyGrid_->RowCount()) return;
   PropertyGrid_->SetCellText(1, row, PropertyGrid_->ComboText());
   MarkModified(liveMode_, true, false);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -84,8 +85,12 @@ GStringGrid::GStringGrid(QWidget* parent)
   combo_->setEditable(true);
   combo_->setInsertPolicy(QComboBox::NoInsert);
   combo_->hide();
-  connect(combo_, &QComboBox::textActivated, this, [this] { emit OnComboChange(); });
-  connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { emit OnComboChange(); });
+  // The arrow keys activate items too; only a pick from the list is a choice.
+  connect(combo_, &QComboBox::textActivated, this, [this] {
+    if (!comboKeyStep_) CommitCombo();
+  });
+  combo_->installEventFilter(this);
+  combo_->lineEdit()->installEventFilter(this);
 
   edit_ = new QLineEdit(viewport());
   edit_->setFrame(false);
@@ -348,6 +353,7 @@ void GStringGrid::PlaceCombo() {
 
 void GStringGrid::ShowComboAt(int column, int row) {
   if (!combo_ || !IsCell(column, row)) return;
+  if (IsComboVisible()) CommitCombo();
   QWidget* host = ComboHost();
   if (combo_->parentWidget() != host) combo_->setParent(host);
   comboColumn_ = column;
@@ -356,10 +362,55 @@ void GStringGrid::ShowComboAt(int column, int row) {
   combo_->show();
   combo_->raise();
   combo_->setFocus(Qt::OtherFocusReason);
+  comboShownText_ = combo_->currentText();
 }
 
 void GStringGrid::SetComboVisible(bool visible) {
-  if (combo_) combo_->setVisible(visible);
+  if (!combo_) return;
+  // Hidden before the focus leaves it, so that leaving commits nothing.
+  QWidget* focus = QApplication::focusWidget();
+  const bool hadFocus = focus && (focus == combo_ || combo_->isAncestorOf(focus));
+  combo_->setVisible(visible);
+  if (!visible && hadFocus) setFocus(Qt::OtherFocusReason);
+}
+
+void GStringGrid::CommitCombo() {
+  if (!IsComboVisible()) return;
+  // Hidden before the signal: hiding moves the focus, which must not commit
+  // a second time, and the owner may open another editor at once.
+  SetComboVisible(false);
+  if (combo_->currentText() == comboShownText_) return;
+  comboShownText_ = combo_->currentText();
+  emit OnComboChange();
+}
+
+bool GStringGrid::FilterComboEvent(QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter: CommitCombo(); return true;
+      case Qt::Key_Escape: SetComboVisible(false); return true;
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        if (comboKeyStep_) return false;
+        comboKeyStep_ = true;
+        QCoreApplication::sendEvent(combo_, event);
+        comboKeyStep_ = false;
+        return true;
+      default: return false;
+    }
+  }
+  if (event->type() == QEvent::FocusOut) {
+    // Opening the box's own list, switching to another window or moving
+    // between the box and its text field is not leaving the choice.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    QWidget* now = QApplication::focusWidget();
+    const bool stillInside = now && (now == combo_ || combo_->isAncestorOf(now));
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !stillInside) CommitCombo();
+  }
+  return false;
 }
 
 bool GStringGrid::IsComboVisible() const { return combo_ && !combo_->isHidden(); }
@@ -367,7 +418,9 @@ bool GStringGrid::IsComboVisible() const { return combo_ && !combo_->isHidden();
 QString GStringGrid::ComboText() const { return combo_ ? combo_->currentText() : QString(); }
 
 void GStringGrid::SetComboText(const QString& text) {
-  if (combo_) combo_->setEditText(text);
+  if (!combo_) return;
+  combo_->setEditText(text);
+  comboShownText_ = text;
 }
 
 void GStringGrid::FillComboFromNode(const XmlElement& node) {
@@ -444,6 +497,9 @@ void GStringGrid::CancelEdit() {
 }
 
 bool GStringGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (combo_ && (watched == combo_ || watched == combo_->lineEdit()) && IsComboVisible() &&
+      FilterComboEvent(event))
+    return true;
   if (watched == edit_ && !edit_->isHidden()) {
     if (event->type() == QEvent::KeyPress) {
       const int key = static_cast<QKeyEvent*>(event)->key();

@@ -81,6 +81,7 @@ class MainFormTest final : public QObject {
   void borderButtonOutlinesTheRule();
   void missingDictionaryStopsTheWindowWithItsName();
   void emptyCustomPropertyCanBeSaved();
+  void liveModeWritesATypedChoiceOnce();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -485,6 +486,35 @@ void MainFormTest::emptyCustomPropertyCanBeSaved() {
   QTest::keyClick(window_->PropertyGrid()->EditBox(), Qt::Key_Return);
   QVERIFY(!Save());
   QVERIFY(messages_->Saw("non renseignées"));
+}
+
+void MainFormTest::liveModeWritesATypedChoiceOnce() {
+  MakeProject("p { text-align: left; line-height: 1.5 }\n");
+  OpenWindow();
+  window_->SetLiveMode(true);
+  launcher_.opened.clear();
+  GStringGrid* grid = window_->PropertyGrid();
+  const int row = RowOf(QStringLiteral("text-align"));
+  ClickValue(row);
+  QVERIFY(grid->IsComboVisible());
+  grid->ComboBox()->lineEdit()->selectAll();
+  QTest::keyClicks(grid->ComboBox()->lineEdit(), QStringLiteral("center"));
+  // Nothing is written while the choice is being typed.
+  QVERIFY(launcher_.opened.isEmpty());
+  QCOMPARE(ReadAll(Stylesheet()), QByteArray("p { text-align: left; line-height: 1.5 }\n"));
+  QTest::keyClick(grid->ComboBox(), Qt::Key_Return);
+  QVERIFY(!grid->IsComboVisible());
+  QCOMPARE(launcher_.opened.size(), 1);
+  QVERIFY(ReadAll(Stylesheet()).contains("text-align: center;"));
+
+  // Escape leaves the value and the file alone.
+  ClickValue(row);
+  grid->ComboBox()->lineEdit()->selectAll();
+  QTest::keyClicks(grid->ComboBox()->lineEdit(), QStringLiteral("right"));
+  QTest::keyClick(grid->ComboBox(), Qt::Key_Escape);
+  QVERIFY(!grid->IsComboVisible());
+  QCOMPARE(grid->CellText(1, row), QStringLiteral("center"));
+  QCOMPARE(launcher_.opened.size(), 1);
 }
 
 }  // namespace korvel
