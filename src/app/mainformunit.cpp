@@ -45,7 +45,7 @@ enum NodeRole { kNodeKind = Qt::UserRole };
 std::string Std(const QString& path) { return path.toStdString(); }
 QString FromStd(const std::string& path) { return QString::fromStdString(path); }
 
-MessageAnswer Ask(const char* text, MessageButtons buttons) {
+MessageAnswer Ask(const std::string& text, MessageButtons buttons) {
   return ShowMessage(Message{text, "", MessageKind::Question, buttons});
 }
 
@@ -457,6 +457,7 @@ void TMainForm::OKInClick() {
                  InputGrid_->IsChecked(0, kRowServer) ? QStringLiteral("true") : QStringLiteral("false"));
   }
   PgCtlCSS_->setTabText(0, InputGrid_->CellText(1, kRowStylesheet));
+  RemoveStaleTemporaries(Std(QFileInfo(CSSFilePath_).absolutePath()));
   LoadStylesheet();
   if (!document_) return;  // the stylesheet could not be read: said already
 
@@ -703,11 +704,8 @@ bool TMainForm::SaveStylesheet() {
     return false;
   }
   WriteGridToDocument();
-  try {
-    WriteFileAtomically(Std(CSSFilePath_), Write(*document_));
-  } catch (const std::exception& error) {
-    ShowError(error);  // the file on disk is as it was; the edits stay to save again
-    SetModifiedButtons(true);
+  if (!WriteStylesheetFile()) {
+    SetModifiedButtons(true);  // the file on disk is as it was; the edits stay to save again
     return false;
   }
   ownSavePending_ = true;
@@ -723,6 +721,33 @@ bool TMainForm::SaveStylesheet() {
     }
   }
   return true;
+}
+
+bool TMainForm::WriteStylesheetFile() {
+  const std::string bytes = Write(*document_);
+  WriteOptions options;
+  options.replaceReadOnly = replaceReadOnlyAgreed_ == CSSFilePath_;
+  try {
+    WriteFileAtomically(Std(CSSFilePath_), bytes, options);
+    return true;
+  } catch (const ReadOnlyFileError&) {
+    const std::string question = "Le fichier « " + Std(CSSFilePath_) +
+                                 " » est en lecture seule.\nLe remplacer quand même par la feuille modifiée ?";
+    if (Ask(question, MessageButtons::YesNo) != MessageAnswer::Yes) return false;
+  } catch (const std::exception& error) {
+    ShowError(error);
+    return false;
+  }
+  // Asked once for this file: live mode must not ask at every change.
+  replaceReadOnlyAgreed_ = CSSFilePath_;
+  options.replaceReadOnly = true;
+  try {
+    WriteFileAtomically(Std(CSSFilePath_), bytes, options);
+    return true;
+  } catch (const std::exception& error) {
+    ShowError(error);
+    return false;
+  }
 }
 
 void TMainForm::PropertyGridMouseDown(QPoint position) {

@@ -100,6 +100,9 @@ class TMainForm final : public QMainWindow {
   void PropertyGridComboChange();
   void OpenPage();
   void SetModifiedButtons(bool enabled);
+  /// Writes the document into the stylesheet file; a read-only file is
+  /// replaced only when the user says so. False when nothing was written.
+  bool WriteStylesheetFile();
 
   [[nodiscard]] std::string Bytes(const QString& text) const { return FromQt(text, encoding_); }
   [[nodiscard]] QString Text(std::string_view bytes) const { return ToQt(bytes, encoding_); }
@@ -118,6 +121,8 @@ class TMainForm final : public QMainWindow {
   QString ImagesFolder_;
   QString ProjectName_;
   QString shownRule_;
+  /// The read-only stylesheet the user agreed to replace.
+  QString replaceReadOnlyAgreed_;
   bool liveMode_ = false;
   bool ownSavePending_ = false;
   bool reloadAfterSave_ = false;

@@ -82,6 +82,8 @@ class MainFormTest final : public QObject {
   void missingDictionaryStopsTheWindowWithItsName();
   void emptyCustomPropertyCanBeSaved();
   void liveModeWritesATypedChoiceOnce();
+  void readOnlyStylesheetIsReplacedOnlyWhenTheUserSays();
+  void interruptedSaveLeftoversGoWhenTheProjectOpens();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -515,6 +517,38 @@ void MainFormTest::liveModeWritesATypedChoiceOnce() {
   QVERIFY(!grid->IsComboVisible());
   QCOMPARE(grid->CellText(1, row), QStringLiteral("center"));
   QCOMPARE(launcher_.opened.size(), 1);
+}
+
+void MainFormTest::readOnlyStylesheetIsReplacedOnlyWhenTheUserSays() {
+  MakeProject(kStylesheet);
+  QVERIFY(QFile::setPermissions(Stylesheet(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+  OpenWindow();
+  ClickRule(QStringLiteral("p"));
+  ClickBox(0);
+  messages_->answers.push_back(MessageAnswer::No);
+  QVERIFY(!Save());
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QCOMPARE(messages_->shown.front().buttons, MessageButtons::YesNo);
+  QVERIFY(messages_->Saw(Stylesheet().toStdString()));
+  QVERIFY(messages_->Saw("lecture seule"));
+  QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
+  // the edits stay, to be saved later
+  QVERIFY(window_->IsModified());
+  QVERIFY(!window_->PropertyGrid()->IsChecked(0, 0));
+
+  messages_->answers.push_back(MessageAnswer::Yes);
+  QVERIFY(Save());
+  QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
+  QVERIFY(!window_->IsModified());
+}
+
+void MainFormTest::interruptedSaveLeftoversGoWhenTheProjectOpens() {
+  MakeProject(kStylesheet);
+  const QString leftover = Project() + QStringLiteral("css/.styles.css.korvel-Ab12Cd");
+  WriteAll(leftover, "p { col");
+  OpenWindow();
+  QVERIFY(!QFileInfo::exists(leftover));
+  QVERIFY(QFileInfo::exists(Stylesheet()));
 }
 
 }  // namespace korvel
