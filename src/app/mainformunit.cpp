@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -86,8 +87,10 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   recordSize_->setSingleShot(true);
   recordSize_->setInterval(400);
   connect(recordSize_, &QTimer::timeout, this, [this] { RecordLayout(settingkind::kForm, nullptr); });
+  auto* save = new QShortcut(QKeySequence::Save, this);
+  connect(save, &QShortcut::activated, this, [this] { SaveStylesheet(); });
   connect(PgCtlMain_, &QTabWidget::currentChanged, this, [this] {
-    PropertyGrid_->SetComboVisible(false);
+    CommitPendingEdits();
     PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsImages_), false);
   });
   resize(900, 640);
@@ -422,6 +425,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  CommitPendingEdits();
   if (IsModified()) {
     switch (Ask(kUnsavedQuestion, MessageButtons::YesNoCancel)) {
       case MessageAnswer::Yes:
@@ -569,8 +573,7 @@ bool TMainForm::SelectRule(QTreeWidgetItem* node, bool select) {
   const QString text = node->text(0);
   const auto kind = static_cast<RuleTreeNode::Kind>(node->data(0, kNodeKind).toInt());
   if (select) TVCSS_->setCurrentItem(node);
-  PropertyGrid_->SetComboVisible(false);
-  PropertyGrid_->CancelEdit();
+  CommitPendingEdits();
 
   if (IsModified()) {
     if (Ask(kUnsavedQuestion, MessageButtons::YesNo) == MessageAnswer::Yes) {
@@ -697,8 +700,21 @@ void TMainForm::MarkModified(bool live, bool enable, bool reload) {
   }
 }
 
+void TMainForm::CommitPendingEdits() {
+  PropertyGrid_->CommitCombo();
+  PropertyGrid_->CommitEdit();
+}
+
 bool TMainForm::SaveStylesheet() {
   if (!document_) return false;
+  {
+    // A value still being typed is part of what is saved; committing it
+    // must not save on its own in live mode.
+    const bool live = liveMode_;
+    liveMode_ = false;
+    CommitPendingEdits();
+    liveMode_ = live;
+  }
   if (!ValidateGrid()) {
     SetModifiedButtons(true);
     return false;

@@ -100,6 +100,8 @@ class TMainForm final : public QMainWindow {
   void PropertyGridComboChange();
   void OpenPage();
   void SetModifiedButtons(bool enabled);
+  /// Writes into the grid what its in-place boxes hold.
+  void CommitPendingEdits();
   /// Writes the document into the stylesheet file; a read-only file is
   /// replaced only when the user says so. False when nothing was written.
   bool WriteStylesheetFile();

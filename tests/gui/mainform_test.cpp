@@ -84,6 +84,8 @@ class MainFormTest final : public QObject {
   void liveModeWritesATypedChoiceOnce();
   void readOnlyStylesheetIsReplacedOnlyWhenTheUserSays();
   void interruptedSaveLeftoversGoWhenTheProjectOpens();
+  void typedValueIsCommittedBeforeLeaving_data();
+  void typedValueIsCommittedBeforeLeaving();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -549,6 +551,56 @@ void MainFormTest::interruptedSaveLeftoversGoWhenTheProjectOpens() {
   OpenWindow();
   QVERIFY(!QFileInfo::exists(leftover));
   QVERIFY(QFileInfo::exists(Stylesheet()));
+}
+
+void MainFormTest::typedValueIsCommittedBeforeLeaving_data() {
+  QTest::addColumn<QString>("leaving");
+  QTest::addColumn<bool>("combo");
+  QTest::newRow("closing, edit box") << QStringLiteral("close") << false;
+  QTest::newRow("closing, drop-down") << QStringLiteral("close") << true;
+  QTest::newRow("another rule, edit box") << QStringLiteral("rule") << false;
+  QTest::newRow("another rule, drop-down") << QStringLiteral("rule") << true;
+  QTest::newRow("Ctrl+S, edit box") << QStringLiteral("ctrl+s") << false;
+  QTest::newRow("Ctrl+S, drop-down") << QStringLiteral("ctrl+s") << true;
+}
+
+void MainFormTest::typedValueIsCommittedBeforeLeaving() {
+  QFETCH(QString, leaving);
+  QFETCH(bool, combo);
+  MakeProject("p { text-align: left; line-height: 1.5 }\nh1 { color: navy }\n");
+  OpenWindow();
+  window_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  ClickRule(QStringLiteral("p"));
+  GStringGrid* grid = window_->PropertyGrid();
+  QWidget* box = nullptr;
+  if (combo) {
+    ClickValue(RowOf(QStringLiteral("text-align")));
+    QVERIFY(grid->IsComboVisible());
+    box = grid->ComboBox()->lineEdit();
+    grid->ComboBox()->lineEdit()->selectAll();
+    QTest::keyClicks(box, QStringLiteral("center"));
+  } else {
+    ClickValue(RowOf(QStringLiteral("line-height")));
+    QVERIFY(grid->IsEditVisible());
+    box = grid->EditBox();
+    QTest::keyClicks(box, QStringLiteral("2"));
+  }
+  const QByteArray expected = combo ? "text-align: center;" : "line-height: 2;";
+  if (leaving == QStringLiteral("ctrl+s")) {
+    QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(messages_->shown.empty());
+  } else {
+    messages_->answers.push_back(MessageAnswer::Yes);
+    if (leaving == QStringLiteral("close")) {
+      QVERIFY(window_->close());
+    } else {
+      QVERIFY(window_->SelectRule(window_->FindNode(QStringLiteral("h1")), true));
+      QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+    }
+    QVERIFY(messages_->Saw("Sauvegarder ?"));
+  }
+  QVERIFY2(ReadAll(Stylesheet()).contains(expected), ReadAll(Stylesheet()).constData());
 }
 
 }  // namespace korvel
