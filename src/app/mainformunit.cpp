@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -164,7 +165,10 @@ void TMainForm::BuildEditTab() {
   TVCSS_->setMouseTracking(true);  // highlights the node under the mouse
   TVCSS_->setExpandsOnDoubleClick(false);
   TVCSS_->setIconSize(QSize(16, 16));
-  connect(TVCSS_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { TVCSSClick(node); });
+  // The keyboard (arrows, type-ahead) shows a rule as a click does.
+  connect(TVCSS_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
+    if (node && followTree_) TVCSSClick(node);
+  });
   // Groups show their open picture while expanded.
   connect(TVCSS_, &QTreeWidget::itemExpanded, this,
           [](QTreeWidgetItem* item) { item->setIcon(0, TreeImageListPixmap(kTreeImageGroupOpen)); });
@@ -466,8 +470,11 @@ void TMainForm::OKInClick() {
   if (!document_) return;  // the stylesheet could not be read: said already
 
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsEdit_), true);
-  PgCtlMain_->setCurrentWidget(tsEdit_);
-  TVCSS_->setFocus();
+  {
+    const QScopedValueRollback<bool> quiet(followTree_, false);
+    PgCtlMain_->setCurrentWidget(tsEdit_);
+    TVCSS_->setFocus();
+  }
   // The first rule of the tree: the first top-level rule, or the first rule
   // of the first group.
   for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
@@ -507,6 +514,7 @@ void TMainForm::LoadStylesheet() {
 }
 
 void TMainForm::FillRuleTree() {
+  const QScopedValueRollback<bool> quiet(followTree_, false);
   TVCSS_->clear();
   shownRule_.clear();
   std::vector<RuleTreeNode> nodes = BuildRuleTree(*document_);
@@ -569,6 +577,8 @@ void TMainForm::TVCSSClick(QTreeWidgetItem* node) { SelectRule(node, false); }
 
 bool TMainForm::SelectRule(QTreeWidgetItem* node, bool select) {
   if (!node) return false;
+  // What this does to the tree's current node is not a choice of the user.
+  const QScopedValueRollback<bool> quiet(followTree_, false);
   // The node may be gone once a save has reloaded the tree: keep what names it.
   const QString text = node->text(0);
   const auto kind = static_cast<RuleTreeNode::Kind>(node->data(0, kNodeKind).toInt());

@@ -130,6 +130,7 @@ class TMainForm final : public QMainWindow {
   bool reloadAfterSave_ = false;
   bool shown_ = false;
   bool restoring_ = false;
+  bool followTree_ = true;
 
   QTimer* recordSize_ = nullptr;
   QTabWidget* PgCtlMain_ = nullptr;

@@ -86,6 +86,7 @@ class MainFormTest final : public QObject {
   void interruptedSaveLeftoversGoWhenTheProjectOpens();
   void typedValueIsCommittedBeforeLeaving_data();
   void typedValueIsCommittedBeforeLeaving();
+  void keyboardInTheTreeShowsTheRule();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -601,6 +602,26 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving() {
     QVERIFY(messages_->Saw("Sauvegarder ?"));
   }
   QVERIFY2(ReadAll(Stylesheet()).contains(expected), ReadAll(Stylesheet()).constData());
+}
+
+void MainFormTest::keyboardInTheTreeShowsTheRule() {
+  MakeProject("a { color: red }\nb { color: blue }\nc { color: green }\n");
+  OpenWindow();
+  QTreeWidget* tree = window_->RuleTree();
+  ClickRule(QStringLiteral("a"));
+  QTest::keyClick(tree, Qt::Key_Down);
+  QCOMPARE(window_->ShownRule(), QStringLiteral("b"));
+  QCOMPARE(window_->PropertyGrid()->CellText(1, 0), QStringLiteral("blue"));
+  QTest::keyClicks(tree, QStringLiteral("c"));
+  QCOMPARE(window_->ShownRule(), QStringLiteral("c"));
+
+  // Unsaved edits are asked about once, as for a click.
+  ClickBox(0);
+  messages_->answers.push_back(MessageAnswer::No);
+  QTest::keyClick(tree, Qt::Key_Up);
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QCOMPARE(window_->ShownRule(), QStringLiteral("b"));
+  QVERIFY(!window_->IsModified());
 }
 
 }  // namespace korvel
