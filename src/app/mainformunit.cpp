@@ -417,7 +417,7 @@ void TMainForm::RecordLayout(std::string_view kind, QWidget* pane) {
 void TMainForm::SetColumnWidths() {
   for (GStringGrid* grid : {InputGrid_, PropertyGrid_}) {
     grid->horizontalHeader()->setStretchLastSection(true);
-    grid->SetColumnWidth(0, kLabelWidth);
+    if (!grid->NameColumnSetByUser()) grid->SetColumnWidth(0, kLabelWidth);
   }
 }
 

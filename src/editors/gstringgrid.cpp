@@ -1,6 +1,7 @@
 #include "editors/gstringgrid.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include "model/xmldocument.h"
 
@@ -78,6 +80,7 @@ GStringGrid::GStringGrid(QWidget* parent)
   setShowGrid(true);
   setWordWrap(false);
   setTabKeyNavigation(false);
+  viewport()->setMouseTracking(true);  // the resize cursor over the column border
 
   // The combo box moves to the grid's parent when it is first shown; until
   // then the grid holds it, so that it never becomes a window of its own.
@@ -290,7 +293,6 @@ void GStringGrid::PaintCell(QPainter& painter, const QRect& cell, int column, in
   }
   painter.fillRect(cell, background);
 
-  int textLeft = cell.left();
   const int flags = Flags(column, row);
   if (flags & kHasBoxFlag) {
     const QRect box = BoxInCell(cell);
@@ -301,11 +303,9 @@ void GStringGrid::PaintCell(QPainter& painter, const QRect& cell, int column, in
       painter.setRenderHint(QPainter::SmoothPixmapTransform);
       painter.drawPixmap(box, images_.at(image));
     }
-    textLeft = box.left() + box.width() - kBoxOverlap;
   }
 
-  QRect textRect = cell;
-  textRect.setLeft(textLeft + kTextGap);
+  const QRect textRect = TextRect(cell, column, row);
   if (textRect.isValid()) {
     painter.setClipRect(textRect);
     painter.setPen(foreground);
@@ -314,10 +314,84 @@ void GStringGrid::PaintCell(QPainter& painter, const QRect& cell, int column, in
   painter.restore();
 }
 
+QRect GStringGrid::TextRect(const QRect& cell, int column, int row) const {
+  int textLeft = cell.left();
+  if (Flags(column, row) & kHasBoxFlag) {
+    const QRect box = BoxInCell(cell);
+    textLeft = box.left() + box.width() - kBoxOverlap;
+  }
+  QRect textRect = cell;
+  textRect.setLeft(textLeft + kTextGap);
+  return textRect;
+}
+
+QString GStringGrid::CutCellText(int column, int row) const {
+  if (!IsCell(column, row)) return {};
+  const QString text = CellText(column, row);
+  const QRect textRect = TextRect(CellRect(column, row), column, row);
+  return fontMetrics().horizontalAdvance(text) > textRect.width() ? text : QString();
+}
+
+bool GStringGrid::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    int column = -1;
+    int row = -1;
+    const QString text = CellAt(help->pos(), &column, &row) ? CutCellText(column, row) : QString();
+    if (text.isEmpty()) {
+      QToolTip::hideText();
+      event->ignore();
+    } else {
+      QToolTip::showText(help->globalPos(), text, viewport(), CellRect(column, row));
+    }
+    return true;
+  }
+  return QTableWidget::viewportEvent(event);
+}
+
 // --- Mouse -------------------------------------------------------------------
+
+bool GStringGrid::OnColumnBorder(QPoint position) const {
+  constexpr int kGrab = 3;
+  return rowCount() > 0 && std::abs(position.x() - columnViewportPosition(1)) <= kGrab;
+}
+
+void GStringGrid::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint position = event->position().toPoint();
+  if (resizingColumn_) {
+    constexpr int kNarrowest = 24;
+    const int widest = std::max(kNarrowest, viewport()->width() - kNarrowest);
+    setColumnWidth(0, std::clamp(position.x(), kNarrowest, widest));
+    nameColumnSetByUser_ = true;
+    event->accept();
+    return;
+  }
+  if (OnColumnBorder(position)) {
+    viewport()->setCursor(Qt::SplitHCursor);
+  } else {
+    viewport()->unsetCursor();
+  }
+  QTableWidget::mouseMoveEvent(event);
+}
+
+void GStringGrid::mouseReleaseEvent(QMouseEvent* event) {
+  if (resizingColumn_) {
+    resizingColumn_ = false;
+    event->accept();
+    return;
+  }
+  QTableWidget::mouseReleaseEvent(event);
+}
 
 void GStringGrid::mousePressEvent(QMouseEvent* event) {
   const QPoint position = event->position().toPoint();
+  // The border between the columns is a handle: the user widens the name
+  // column there, without choosing a row.
+  if (event->button() == Qt::LeftButton && OnColumnBorder(position)) {
+    resizingColumn_ = true;
+    event->accept();
+    return;
+  }
   // A press below the rows must leave the current row alone; the item view
   // would clear the selection there.
   if (indexAt(position).isValid()) {

@@ -105,8 +105,16 @@ class GStringGrid final : public QTableWidget {
   [[nodiscard]] int CurrentRow() const;
   /// Makes the row current (and selected); ignored outside the rows.
   void SetCurrentRow(int row);
+  /// The user may drag the border between the two columns to widen or
+  /// narrow the first one.
   [[nodiscard]] int ColumnWidth(int column) const { return columnWidth(column); }
   void SetColumnWidth(int column, int width) { setColumnWidth(column, width); }
+  /// Whether the user has dragged the first column's width; an owner that
+  /// lays the columns out keeps that width from then on.
+  [[nodiscard]] bool NameColumnSetByUser() const { return nameColumnSetByUser_; }
+  /// The cell's whole text when the cell is too narrow to show it, else "".
+  /// It is the cell's tool tip.
+  [[nodiscard]] QString CutCellText(int column, int row) const;
   /// Height of every row, grid line included; 20 at first.
   [[nodiscard]] int DefaultRowHeight() const;
   void SetDefaultRowHeight(int height);
@@ -206,6 +214,9 @@ class GStringGrid final : public QTableWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void updateEditorGeometries() override;
   void scrollContentsBy(int dx, int dy) override;
@@ -215,6 +226,8 @@ class GStringGrid final : public QTableWidget {
   friend class CellPainter;
 
   void PaintCell(QPainter& painter, const QRect& cell, int column, int row, bool selected) const;
+  [[nodiscard]] QRect TextRect(const QRect& cell, int column, int row) const;
+  [[nodiscard]] bool OnColumnBorder(QPoint position) const;
   [[nodiscard]] int Flags(int column, int row) const;
   void SetFlags(int column, int row, int flags);
   QTableWidgetItem* WritableItem(int column, int row);
@@ -235,6 +248,8 @@ class GStringGrid final : public QTableWidget {
   int comboColumn_ = -1;
   int comboRow_ = -1;
   QString comboShownText_;
+  bool resizingColumn_ = false;
+  bool nameColumnSetByUser_ = false;
   bool comboKeyStep_ = false;
   int editColumn_ = -1;
   int editRow_ = -1;

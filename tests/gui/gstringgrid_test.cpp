@@ -7,8 +7,10 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QHelpEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -129,6 +131,8 @@ class GStringGridTest final : public QObject {
   void comboPlacementAndChangeSignal();
   void comboChoiceIsOneChange_data();
   void comboChoiceIsOneChange();
+  void userWidensTheNameColumn();
+  void cutTextIsTheTooltip();
   void editBox_data();
   void editBox();
   void editBoxGoesWithItsRow();
@@ -732,6 +736,49 @@ void GStringGridTest::editBoxGoesWithItsRow() {
   QCOMPARE(commits.count(), 0);
   QVERIFY(grid.CellText(1, 3).isEmpty());
   for (int row = 0; row < 2; ++row) QCOMPARE(grid.CellText(1, row), QStringLiteral("v"));
+}
+
+void GStringGridTest::userWidensTheNameColumn() {
+  Window window;
+  QVERIFY(window.Activate());
+  GStringGrid& grid = *window.grid;
+  grid.SetCurrentRow(2);
+  QSignalSpy presses(&grid, &GStringGrid::OnMouseDown);
+  const int y = grid.CellRect(0, 0).center().y();
+  QVERIFY(!grid.NameColumnSetByUser());
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(grid.ColumnWidth(0), y));
+  QTest::mouseMove(grid.viewport(), QPoint(200, y + 5));
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(200, y + 5));
+  QCOMPARE(grid.ColumnWidth(0), 200);
+  QVERIFY(grid.NameColumnSetByUser());
+  // Grabbing the border is not a press on a row.
+  QCOMPARE(presses.count(), 0);
+  QCOMPARE(grid.CurrentRow(), 2);
+  // Elsewhere a press is a press, and a move changes no width.
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(1, 1).center());
+  QCOMPARE(presses.count(), 1);
+  QTest::mouseMove(grid.viewport(), QPoint(60, y));
+  QCOMPARE(grid.ColumnWidth(0), 200);
+}
+
+void GStringGridTest::cutTextIsTheTooltip() {
+  Window window;
+  QVERIFY(window.Activate());
+  GStringGrid& grid = *window.grid;
+  const QString longName = QStringLiteral("--bs-btn-disabled-border-color-of-a-long-name");
+  grid.SetCellText(0, 1, longName);
+  QCOMPARE(grid.CutCellText(0, 1), longName);
+  QCOMPARE(grid.CutCellText(0, 0), QString());  // "p" fits
+  QCOMPARE(grid.CutCellText(0, 9), QString());   // no such row
+
+  const QPoint inCell = grid.CellRect(0, 1).center();
+  QHelpEvent help(QEvent::ToolTip, inCell, grid.viewport()->mapToGlobal(inCell));
+  QApplication::sendEvent(grid.viewport(), &help);
+  QTRY_COMPARE(QToolTip::text(), longName);
+
+  // Wide enough, the cell shows it all and has no tooltip.
+  grid.SetColumnWidth(0, 300);
+  QCOMPARE(grid.CutCellText(0, 1), QString());
 }
 
 QTEST_MAIN(GStringGridTest)

@@ -87,6 +87,7 @@ class MainFormTest final : public QObject {
   void typedValueIsCommittedBeforeLeaving_data();
   void typedValueIsCommittedBeforeLeaving();
   void keyboardInTheTreeShowsTheRule();
+  void nameColumnTheUserWidenedStaysWide();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -622,6 +623,19 @@ void MainFormTest::keyboardInTheTreeShowsTheRule() {
   QCOMPARE(messages_->shown.size(), size_t{1});
   QCOMPARE(window_->ShownRule(), QStringLiteral("b"));
   QVERIFY(!window_->IsModified());
+}
+
+void MainFormTest::nameColumnTheUserWidenedStaysWide() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  GStringGrid* grid = window_->PropertyGrid();
+  const int y = grid->CellRect(0, 0).center().y();
+  QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(grid->ColumnWidth(0), y));
+  QTest::mouseMove(grid->viewport(), QPoint(260, y));
+  QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(260, y));
+  QCOMPARE(grid->ColumnWidth(0), 260);
+  window_->resize(window_->width() + 40, window_->height());
+  QCOMPARE(grid->ColumnWidth(0), 260);
 }
 
 }  // namespace korvel
