@@ -739,9 +739,20 @@ bool TMainForm::SaveStylesheet() {
   if (reloadAfterSave_) {
     reloadAfterSave_ = false;
     const QString shown = shownRule_;
+    // The tree comes back as the user left it: the same groups open, the
+    // shown rule selected and in view.
+    QStringList openGroups;
+    for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+      if (TVCSS_->topLevelItem(i)->isExpanded()) openGroups << TVCSS_->topLevelItem(i)->text(0);
+    }
     LoadStylesheet();
+    for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* group = TVCSS_->topLevelItem(i);
+      if (openGroups.contains(group->text(0))) group->setExpanded(true);
+    }
     if (QTreeWidgetItem* node = FindNode(shown)) {
       SelectRule(node, true);
+      TVCSS_->scrollToItem(node);
     } else {
       PropertyGrid_->SetRowCount(0);
     }

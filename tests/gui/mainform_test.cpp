@@ -88,6 +88,7 @@ class MainFormTest final : public QObject {
   void typedValueIsCommittedBeforeLeaving();
   void keyboardInTheTreeShowsTheRule();
   void nameColumnTheUserWidenedStaysWide();
+  void reloadingSaveKeepsTheTreeAsItWas();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -636,6 +637,27 @@ void MainFormTest::nameColumnTheUserWidenedStaysWide() {
   QCOMPARE(grid->ColumnWidth(0), 260);
   window_->resize(window_->width() + 40, window_->height());
   QCOMPARE(grid->ColumnWidth(0), 260);
+}
+
+void MainFormTest::reloadingSaveKeepsTheTreeAsItWas() {
+  QByteArray css = "/* <Layout> */\nbody { margin: 0 }\n/* </Layout> */\n/* <Forms> */\nform { margin: 0 }\n/* </Forms> */\n";
+  for (int i = 0; i < 60; ++i) css += QStringLiteral(".r%1 { color: red; margin: 1px }\n").arg(i, 2, 10, QLatin1Char('0')).toLatin1();
+  MakeProject(css);
+  OpenWindow();
+  QTreeWidget* tree = window_->RuleTree();
+  ClickRule(QStringLiteral("body"));  // opens Layout; Forms stays closed
+  ClickRule(QStringLiteral(".r55"));
+  window_->PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
+  window_->DeleteProperty();
+  QVERIFY(Save());
+  QVERIFY(!ReadAll(Stylesheet()).contains(".r55\r\n{\r\n color: red;\r\n margin"));
+
+  QVERIFY(window_->FindNode(QStringLiteral("body"))->parent()->isExpanded());
+  QVERIFY(!window_->FindNode(QStringLiteral("form"))->parent()->isExpanded());
+  QVERIFY(tree->currentItem());
+  QCOMPARE(tree->currentItem()->text(0), QStringLiteral(".r55"));
+  QCOMPARE(window_->ShownRule(), QStringLiteral(".r55"));
+  QVERIFY(tree->viewport()->rect().contains(tree->visualItemRect(tree->currentItem())));
 }
 
 }  // namespace korvel
