@@ -7,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 
 DEBS := cmake ninja-build g++ pkg-config libpugixml-dev \
         libgtest-dev libgmock-dev libbenchmark-dev \
-        qt6-base-dev qt6-base-dev-tools libgl-dev
+        qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
 FUZZ_DEBS := clang libclang-rt-14-dev
 
 .PHONY: all deps configure build test run bench fuzz clean
