@@ -299,22 +299,19 @@ void TMainForm::FormShow() {
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsEdit_), false);
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsImages_), false);
 
-  ProjectFolderPath_ = registry_.ProjectFolderPath();
+  // A remembered project that cannot be opened is said once; it stays
+  // remembered until the user opens another one.
+  const QString remembered = registry_.ProjectFolderPath();
+  std::string problem;
   bool restored = false;
-  if (!ProjectFolderPath_.isEmpty() && OpenSettings(ProjectFolderPath_)) {
-    WindowControl window(*this, "MainForm");
-    SplitterPaneControl tree(*SplitterTVLV_, 0, "TVInPanel");
-    SplitterPaneControl grid(*SplitterLVSG_, 1, "SGInPanel");
-    SplitterPaneControl rules(*SplitterEditTVSG_, 0, "PgCtlCSS");
-    try {
-      dm_.Ini().ReadValue(settingkind::kForm, &window);
-      dm_.Ini().ReadValue(settingkind::kPanel, &tree);
-      dm_.Ini().ReadValue(settingkind::kPanel, &grid);
-      dm_.Ini().ReadValue(settingkind::kPageControl, &rules);
-    } catch (const std::exception& error) {
-      ShowError(error);
+  if (!remembered.isEmpty()) {
+    ProjectFolderPath_ = remembered;
+    problem = RestoreRememberedProject();
+    restored = problem.empty();
+    if (!restored) {
+      Warn("Le projet « " + Std(remembered) + " » ne peut pas être ouvert : " + problem +
+           ".\nKorvel ouvre le projet d'exemple ; le projet reste mémorisé jusqu'à ce que vous en ouvriez un autre.");
     }
-    restored = RestoreProject();
   }
   if (!restored) {
     UseExampleProject();
@@ -325,8 +322,39 @@ void TMainForm::FormShow() {
   if (restored && !InputGrid_->CellText(1, kRowPage).isEmpty() &&
       !InputGrid_->CellText(1, kRowStylesheet).isEmpty()) {
     OKIn_->setEnabled(true);
-    OKInClick();
+    OpenProject(/*remember=*/problem.empty());
   }
+}
+
+std::string TMainForm::RestoreRememberedProject() {
+  if (!QFileInfo(ProjectFolderPath_).isDir()) return "son dossier n'existe plus";
+  ProjectName_ = FromStd(GFile::LastFolderName(Std(ProjectFolderPath_)));
+  const QString settings = ProjectFolderPath_ + ProjectName_ + QStringLiteral(".xml");
+  GXMLIni& ini = dm_.Ini();
+  try {
+    ini.Open(Std(settings));
+    WindowControl window(*this, "MainForm");
+    SplitterPaneControl tree(*SplitterTVLV_, 0, "TVInPanel");
+    SplitterPaneControl grid(*SplitterLVSG_, 1, "SGInPanel");
+    SplitterPaneControl rules(*SplitterEditTVSG_, 0, "PgCtlCSS");
+    ini.ReadValue(settingkind::kForm, &window);
+    ini.ReadValue(settingkind::kPanel, &tree);
+    ini.ReadValue(settingkind::kPanel, &grid);
+    ini.ReadValue(settingkind::kPageControl, &rules);
+  } catch (const std::exception& error) {
+    return "son fichier de réglages « " + Std(settings) + " » ne peut pas être lu (" + error.what() + ")";
+  }
+  const QString page = FromStd(ini.ReadValue(settingkind::kHTMLFilePath));
+  const QString stylesheet = FromStd(ini.ReadValue(settingkind::kCSSFilePath));
+  if (page.isEmpty() || stylesheet.isEmpty())
+    return "son fichier de réglages « " + Std(settings) + " » ne nomme pas sa page et sa feuille de style";
+  std::vector<std::string> missing;
+  if (!QFileInfo::exists(page)) missing.push_back("la page « " + Std(page) + " » est introuvable");
+  if (!QFileInfo::exists(stylesheet)) missing.push_back("la feuille de style « " + Std(stylesheet) + " » est introuvable");
+  if (missing.size() == 2) return missing[0] + " et " + missing[1];
+  if (missing.size() == 1) return missing[0];
+  if (!RestoreProject()) return "ses réglages ne peuvent pas être relus";
+  return {};
 }
 
 bool TMainForm::OpenSettings(const QString& folder) {
@@ -387,8 +415,18 @@ void TMainForm::WriteSetting(std::string_view kind, const QString& value) {
   try {
     dm_.Ini().WriteValue(nullptr, kind, Std(value));
   } catch (const std::exception& error) {
-    ShowError(error);
+    ReportSettingsNotWritten(error);
   }
+}
+
+void TMainForm::ReportSettingsNotWritten(const std::exception& error) {
+  // One message per settings file, not one per setting or layout change.
+  // With nothing open, opening the file failed and was said already.
+  const QString file = FromStd(dm_.Ini().FileName());
+  if (file.isEmpty() || file == unwritableSettings_) return;
+  unwritableSettings_ = file;
+  Warn("Les réglages du projet ne peuvent pas être enregistrés : " + std::string(error.what()) +
+       "\nKorvel continue sans les enregistrer.");
 }
 
 void TMainForm::RecordLayout(std::string_view kind, QWidget* pane) {
@@ -408,7 +446,7 @@ void TMainForm::RecordLayout(std::string_view kind, QWidget* pane) {
       dm_.Ini().WriteValue(&control, kind);
     }
   } catch (const std::exception& error) {
-    ShowError(error);
+    ReportSettingsNotWritten(error);
   }
 }
 
@@ -450,12 +488,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 // ---------------------------------------------------------------- "OK"
 
-void TMainForm::OKInClick() {
+void TMainForm::OKInClick() { OpenProject(true); }
+
+void TMainForm::OpenProject(bool remember) {
   GFile& file = dm_.File();
   file.Compare(Std(HTMLFilePath_), Std(CSSFilePath_));
   ProjectFolderPath_ = FromStd(file.CommonBase());
   setWindowTitle(ProjectFolderPath_);
-  registry_.SetProjectFolderPath(ProjectFolderPath_);
+  if (remember) registry_.SetProjectFolderPath(ProjectFolderPath_);
   if (OpenSettings(ProjectFolderPath_)) {
     WriteSetting(settingkind::kHTMLFilePath, HTMLFilePath_);
     WriteSetting(settingkind::kCSSFilePath, CSSFilePath_);

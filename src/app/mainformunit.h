@@ -85,6 +85,12 @@ class TMainForm final : public QMainWindow {
   void BuildImagesTab();
 
   bool RestoreProject();
+  /// Opens the remembered project's settings and restores layout and paths;
+  /// returns what keeps it from opening (French, for the user), or "".
+  std::string RestoreRememberedProject();
+  /// What "OK" does; `remember` false keeps the remembered project as it is.
+  void OpenProject(bool remember);
+  void ReportSettingsNotWritten(const std::exception& error);
   void UseExampleProject();
   bool OpenSettings(const QString& folder);
   void WriteSetting(std::string_view kind, const QString& value);
@@ -125,6 +131,8 @@ class TMainForm final : public QMainWindow {
   QString shownRule_;
   /// The read-only stylesheet the user agreed to replace.
   QString replaceReadOnlyAgreed_;
+  /// The settings file whose writing failed and was reported.
+  QString unwritableSettings_;
   bool liveMode_ = false;
   bool ownSavePending_ = false;
   bool reloadAfterSave_ = false;

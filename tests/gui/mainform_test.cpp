@@ -75,7 +75,9 @@ class MainFormTest final : public QObject {
   void closingAsksAboutUnsavedEdits();
   void latinStylesheetKeepsItsBytes();
   void liveModeSavesAtOnce();
-  void missingStylesheetFallsBackToTheExample();
+  void brokenProjectIsSaidOnceAndStaysRemembered_data();
+  void brokenProjectIsSaidOnceAndStaysRemembered();
+  void readOnlySettingsAreSaidOnce();
   void malformedSettingsFileIsReportedAndLeftAlone();
   void unwritableStylesheetKeepsTheEdits();
   void borderButtonOutlinesTheRule();
@@ -424,13 +426,46 @@ void MainFormTest::liveModeSavesAtOnce() {
   QCOMPARE(launcher_.opened.size(), 1);
 }
 
-void MainFormTest::missingStylesheetFallsBackToTheExample() {
+void MainFormTest::brokenProjectIsSaidOnceAndStaysRemembered_data() {
+  QTest::addColumn<QString>("removed");  // below the project folder; empty: the folder itself
+  QTest::addColumn<QString>("said");
+  QTest::newRow("stylesheet missing") << QStringLiteral("css/styles.css") << QStringLiteral("styles.css");
+  QTest::newRow("page missing") << QStringLiteral("index.html") << QStringLiteral("index.html");
+  QTest::newRow("folder gone") << QString() << QStringLiteral("n'existe plus");
+}
+
+void MainFormTest::brokenProjectIsSaidOnceAndStaysRemembered() {
+  QFETCH(QString, removed);
+  QFETCH(QString, said);
   MakeProject(kStylesheet);
-  QFile::remove(Stylesheet());
+  if (removed.isEmpty()) {
+    QVERIFY(QDir(Project()).removeRecursively());
+  } else {
+    QVERIFY(QFile::remove(Project() + removed));
+  }
   OpenWindow();
   QCOMPARE(window_->CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
-  // the example is now the last project
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QVERIFY(messages_->Saw(Project().toStdString()));
+  QVERIFY(messages_->Saw(said.toStdString()));
+  // The example serves this run; the project stays the one to open next time.
+  QCOMPARE(registry_->ProjectFolderPath(), Project());
+  // Until the user opens a project.
+  window_->OKInClick();
   QCOMPARE(registry_->ProjectFolderPath(), dm_->ExampleFolder());
+}
+
+void MainFormTest::readOnlySettingsAreSaidOnce() {
+  MakeProject(kStylesheet);
+  const QString settings = Project() + QStringLiteral("site.xml");
+  QVERIFY(QFile::setPermissions(settings, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+  OpenWindow();  // opening writes five settings
+  QCOMPARE(window_->CSSFilePath(), Stylesheet());
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QVERIFY(messages_->Saw(settings.toStdString()));
+  // nor once more for the layout
+  QVERIFY(window_->close());
+  QCOMPARE(messages_->shown.size(), size_t{1});
 }
 
 void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
@@ -438,8 +473,10 @@ void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
   const QByteArray broken = "<?xml version=\"1.0\"?><Document><Object></Document>";
   WriteAll(Project() + QStringLiteral("site.xml"), broken);
   OpenWindow();
-  QVERIFY(!messages_->shown.empty());
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QVERIFY(messages_->Saw((Project() + QStringLiteral("site.xml")).toStdString()));
   QCOMPARE(window_->CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(registry_->ProjectFolderPath(), Project());
   QCOMPARE(ReadAll(Project() + QStringLiteral("site.xml")), broken);
 }
 
