@@ -30,6 +30,7 @@
 #include "model/csswriter.h"
 #include "model/filebytes.h"
 #include "model/ruletree.h"
+#include "model/styleedit.h"
 
 namespace korvel {
 
@@ -635,7 +636,7 @@ bool TMainForm::SelectRule(QTreeWidgetItem* node, bool select) {
       node = kind == RuleTreeNode::Kind::Group ? nullptr : FindNode(text);
       if (node) TVCSS_->setCurrentItem(node);
     } else {
-      SetModifiedButtons(false);
+      SetModified(false);
       reloadAfterSave_ = false;
       if (kind == RuleTreeNode::Kind::Group) return true;
       FillPropertyGrid(shownRule_);  // the dropped edits leave the grid too
@@ -691,19 +692,17 @@ void TMainForm::FillPropertyGrid(const QString& ruleName) {
 void TMainForm::WriteGridToDocument() {
   if (!document_ || shownRule_.isEmpty()) return;
   PropertyGrid_->CommitEdit();
-  XmlElement rule = document_->FindRule(Bytes(shownRule_));
-  if (!rule) return;
+  StyleEdit edit(*document_);
+  const std::string rule = Bytes(shownRule_);
   for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
-    const std::string name = Bytes(PropertyGrid_->CellText(0, row));
-    XmlElement prop = FindProp(rule, name);
-    if (!prop) prop = rule.AppendChild(tags::kProp);
-    prop.SetAttr(attrs::kName, name);
-    prop.SetAttr(attrs::kChecked, PropertyGrid_->IsChecked(0, row));
+    const XmlElement prop = edit.AddProp(rule, Bytes(PropertyGrid_->CellText(0, row)));
+    if (!prop) return;  // the rule is gone
+    StyleEdit::SetChecked(prop, PropertyGrid_->IsChecked(0, row));
     if (PropertyGrid_->IsDeleted(0, row)) {
-      prop.SetAttr(attrs::kDeleted, true);
+      StyleEdit::MarkDeleted(prop);
       PropertyGrid_->SetDeleted(0, row, false);
     }
-    prop.SetAttr(attrs::kValue, Bytes(PropertyGrid_->CellText(1, row)));
+    StyleEdit::SetValue(prop, Bytes(PropertyGrid_->CellText(1, row)));
   }
 }
 
@@ -732,21 +731,20 @@ bool TMainForm::ValidateGrid() {
   return true;
 }
 
-bool TMainForm::IsModified() const { return sbSaveModifs_->isEnabled(); }
-
-void TMainForm::SetModifiedButtons(bool enabled) {
-  sbSaveModifs_->setEnabled(enabled);
-  sbSaveImgModifs_->setEnabled(enabled);
+void TMainForm::SetModified(bool modified) {
+  modified_ = modified;
+  sbSaveModifs_->setEnabled(modified);
+  sbSaveImgModifs_->setEnabled(modified);
 }
 
 void TMainForm::MarkModified(bool live, bool enable, bool reload) {
-  SetModifiedButtons(false);
+  SetModified(false);
   // A reload asked for by an earlier change still has to happen at the save.
   reloadAfterSave_ = reloadAfterSave_ || reload;
   if (live) {
     if (SaveStylesheet()) OpenPage();
   } else if (enable) {
-    SetModifiedButtons(true);
+    SetModified(true);
   }
 }
 
@@ -766,16 +764,16 @@ bool TMainForm::SaveStylesheet() {
     liveMode_ = live;
   }
   if (!ValidateGrid()) {
-    SetModifiedButtons(true);
+    SetModified(true);
     return false;
   }
   WriteGridToDocument();
   if (!WriteStylesheetFile()) {
-    SetModifiedButtons(true);  // the file on disk is as it was; the edits stay to save again
+    SetModified(true);  // the file on disk is as it was; the edits stay to save again
     return false;
   }
   ownSavePending_ = true;
-  SetModifiedButtons(false);
+  SetModified(false);
   if (reloadAfterSave_) {
     reloadAfterSave_ = false;
     const QString shown = shownRule_;

@@ -64,7 +64,8 @@ class TMainForm final : public QMainWindow {
   [[nodiscard]] GStringGrid* PropertyGrid() const { return PropertyGrid_; }
   [[nodiscard]] QTreeWidget* RuleTree() const { return TVCSS_; }
   [[nodiscard]] QTabWidget* Pages() const { return PgCtlMain_; }
-  [[nodiscard]] bool IsModified() const;
+  /// The grid holds edits not yet in the file.
+  [[nodiscard]] bool IsModified() const { return modified_; }
   [[nodiscard]] bool LiveMode() const { return liveMode_; }
   [[nodiscard]] const QString& ShownRule() const { return shownRule_; }
   [[nodiscard]] const QString& CSSFilePath() const { return CSSFilePath_; }
@@ -105,7 +106,8 @@ class TMainForm final : public QMainWindow {
   void OpenValueEditor(int column, int row);
   void PropertyGridComboChange();
   void OpenPage();
-  void SetModifiedButtons(bool enabled);
+  /// The modified state, and the two "Sauvegarder" buttons that show it.
+  void SetModified(bool modified);
   /// Writes into the grid what its in-place boxes hold.
   void CommitPendingEdits();
   /// Writes the document into the stylesheet file; a read-only file is
@@ -134,6 +136,7 @@ class TMainForm final : public QMainWindow {
   /// The settings file whose writing failed and was reported.
   QString unwritableSettings_;
   bool liveMode_ = false;
+  bool modified_ = false;
   bool ownSavePending_ = false;
   bool reloadAfterSave_ = false;
   bool shown_ = false;
