@@ -24,6 +24,7 @@
 #include "app/imagelists.h"
 #include "app/launcher.h"
 #include "app/settingsstore.h"
+#include "app/twindowlayout.h"
 #include "core/messages.h"
 #include "editors/gstringgrid.h"
 #include "model/cssparser.h"
@@ -40,7 +41,6 @@ const char* const kUnsavedQuestion = "La grille d'édition a été modifiée. \n
 const char* const kEmptyCells = "Il y a des valeurs non renseignées dans la grille. \n Veuillez vérifier et corriger.";
 
 enum InputRow { kRowFolder = 0, kRowPage = 1, kRowStylesheet = 2, kRowImages = 3, kRowServer = 4 };
-constexpr int kLabelWidth = 150;
 
 // What a node of the rule tree stands for.
 enum NodeRole { kNodeKind = Qt::UserRole };
@@ -85,10 +85,10 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   BuildEntryTab();
   BuildEditTab();
   BuildImagesTab();
-  recordSize_ = new QTimer(this);
-  recordSize_->setSingleShot(true);
-  recordSize_->setInterval(400);
-  connect(recordSize_, &QTimer::timeout, this, [this] { RecordLayout(settingkind::kForm, nullptr); });
+  layout_ = new TWindowLayout(*this, dm_,
+                              TWindowLayout::Parts{SplitterTVLV_, SplitterLVSG_, SplitterEditTVSG_, InputGrid_,
+                                                   PropertyGrid_});
+  layout_->SetRestoring(true);  // until FormShow has restored it
   auto* save = new QShortcut(QKeySequence::Save, this);
   connect(save, &QShortcut::activated, this, [this] { SaveStylesheet(); });
   connect(PgCtlMain_, &QTabWidget::currentChanged, this, [this] {
@@ -137,18 +137,18 @@ void TMainForm::BuildEntryTab() {
   gridLayout->addWidget(InputGrid_);
 
   SplitterLVSG_ = new QSplitter(Qt::Vertical);
+  SplitterLVSG_->setObjectName(QStringLiteral("SplitterLVSG"));
   SplitterLVSG_->addWidget(LVInPanel_);
   SplitterLVSG_->addWidget(SGInPanel_);
   SplitterLVSG_->setStretchFactor(0, 1);
   SplitterTVLV_ = new QSplitter(Qt::Horizontal);
+  SplitterTVLV_->setObjectName(QStringLiteral("SplitterTVLV"));
   SplitterTVLV_->addWidget(TVInPanel_);
   SplitterTVLV_->addWidget(SplitterLVSG_);
   SplitterTVLV_->setStretchFactor(1, 1);
   SplitterTVLV_->setSizes({240, 660});
   SplitterLVSG_->setSizes({420, 5 * 20 + 24});
   layout->addWidget(SplitterTVLV_, 1);
-  connect(SplitterTVLV_, &QSplitter::splitterMoved, this, [this] { RecordLayout(settingkind::kPanel, TVInPanel_); });
-  connect(SplitterLVSG_, &QSplitter::splitterMoved, this, [this] { RecordLayout(settingkind::kPanel, SGInPanel_); });
 
   PgCtlMain_->addTab(tsIn_, QStringLiteral("Entrée"));
 }
@@ -244,10 +244,6 @@ void TMainForm::BuildEditTab() {
   SplitterEditTVSG_->addWidget(PGCtlEdit_);
   SplitterEditTVSG_->setStretchFactor(1, 1);
   SplitterEditTVSG_->setSizes({260, 600});
-  connect(SplitterEditTVSG_, &QSplitter::splitterMoved, this, [this] {
-    RecordLayout(settingkind::kPageControl, PgCtlCSS_);
-    SetColumnWidths();
-  });
   layout->addWidget(SplitterEditTVSG_, 1);
 
   auto* Panel3 = new QHBoxLayout;
@@ -295,7 +291,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-  restoring_ = true;
+  layout_->SetRestoring(true);
   PgCtlMain_->setCurrentWidget(tsIn_);
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsEdit_), false);
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsImages_), false);
@@ -318,8 +314,8 @@ void TMainForm::FormShow() {
     UseExampleProject();
     restored = RestoreProject();
   }
-  restoring_ = false;
-  SetColumnWidths();
+  layout_->SetRestoring(false);
+  layout_->SetColumnWidths();
   if (restored && !InputGrid_->CellText(1, kRowPage).isEmpty() &&
       !InputGrid_->CellText(1, kRowStylesheet).isEmpty()) {
     OKIn_->setEnabled(true);
@@ -334,14 +330,7 @@ std::string TMainForm::RestoreRememberedProject() {
   GXMLIni& ini = dm_.Ini();
   try {
     ini.Open(Std(settings));
-    WindowControl window(*this, "MainForm");
-    SplitterPaneControl tree(*SplitterTVLV_, 0, "TVInPanel");
-    SplitterPaneControl grid(*SplitterLVSG_, 1, "SGInPanel");
-    SplitterPaneControl rules(*SplitterEditTVSG_, 0, "PgCtlCSS");
-    ini.ReadValue(settingkind::kForm, &window);
-    ini.ReadValue(settingkind::kPanel, &tree);
-    ini.ReadValue(settingkind::kPanel, &grid);
-    ini.ReadValue(settingkind::kPageControl, &rules);
+    layout_->Restore();
   } catch (const std::exception& error) {
     return "son fichier de réglages « " + Std(settings) + " » ne peut pas être lu (" + error.what() + ")";
   }
@@ -396,9 +385,8 @@ bool TMainForm::RestoreProject() {
 void TMainForm::UseExampleProject() {
   ProjectFolderPath_ = dm_.ExampleFolder();
   if (!OpenSettings(ProjectFolderPath_)) return;
-  WindowControl window(*this, "MainForm");
   try {
-    dm_.Ini().ReadValue(settingkind::kForm, &window);
+    layout_->RestoreWindow();
   } catch (const std::exception& error) {
     ShowError(error);
   }
@@ -413,58 +401,12 @@ void TMainForm::UseExampleProject() {
 }
 
 void TMainForm::WriteSetting(std::string_view kind, const QString& value) {
-  try {
-    dm_.Ini().WriteValue(nullptr, kind, Std(value));
-  } catch (const std::exception& error) {
-    ReportSettingsNotWritten(error);
-  }
-}
-
-void TMainForm::ReportSettingsNotWritten(const std::exception& error) {
-  // One message per settings file, not one per setting or layout change.
-  // With nothing open, opening the file failed and was said already.
-  const QString file = FromStd(dm_.Ini().FileName());
-  if (file.isEmpty() || file == unwritableSettings_) return;
-  unwritableSettings_ = file;
-  Warn("Les réglages du projet ne peuvent pas être enregistrés : " + std::string(error.what()) +
-       "\nKorvel continue sans les enregistrer.");
-}
-
-void TMainForm::RecordLayout(std::string_view kind, QWidget* pane) {
-  if (restoring_) return;
-  try {
-    if (pane == nullptr) {
-      WindowControl window(*this, "MainForm");
-      dm_.Ini().WriteValue(&window, kind);
-    } else if (pane == TVInPanel_) {
-      SplitterPaneControl control(*SplitterTVLV_, 0, "TVInPanel");
-      dm_.Ini().WriteValue(&control, kind);
-    } else if (pane == SGInPanel_) {
-      SplitterPaneControl control(*SplitterLVSG_, 1, "SGInPanel");
-      dm_.Ini().WriteValue(&control, kind);
-    } else if (pane == PgCtlCSS_) {
-      SplitterPaneControl control(*SplitterEditTVSG_, 0, "PgCtlCSS");
-      dm_.Ini().WriteValue(&control, kind);
-    }
-  } catch (const std::exception& error) {
-    ReportSettingsNotWritten(error);
-  }
-}
-
-// The value column takes the rest of the grid's width, also while a tab is
-// hidden and whenever the grid is resized.
-void TMainForm::SetColumnWidths() {
-  for (GStringGrid* grid : {InputGrid_, PropertyGrid_}) {
-    grid->horizontalHeader()->setStretchLastSection(true);
-    if (!grid->NameColumnSetByUser()) grid->SetColumnWidth(0, kLabelWidth);
-  }
+  dm_.WriteSetting(nullptr, kind, Std(value));
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  // Recorded once the resizing settles: every record saves the settings file.
-  if (shown_) recordSize_->start();
-  SetColumnWidths();
+  if (layout_) layout_->FormResize();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -481,8 +423,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
       default: event->ignore(); return;
     }
   }
-  recordSize_->stop();
-  RecordLayout(settingkind::kForm, nullptr);
+  layout_->RecordWindowNow();
   dm_.Ini().SetTerminating(true);
   event->accept();
 }

@@ -34,6 +34,7 @@ class GStringGrid;
 class ProgramLauncher;
 class SettingsStore;
 class TDM;
+class TWindowLayout;
 
 class TMainForm final : public QMainWindow {
   Q_OBJECT
@@ -91,12 +92,10 @@ class TMainForm final : public QMainWindow {
   std::string RestoreRememberedProject();
   /// What "OK" does; `remember` false keeps the remembered project as it is.
   void OpenProject(bool remember);
-  void ReportSettingsNotWritten(const std::exception& error);
+
   void UseExampleProject();
   bool OpenSettings(const QString& folder);
   void WriteSetting(std::string_view kind, const QString& value);
-  void RecordLayout(std::string_view kind, QWidget* pane);
-  void SetColumnWidths();
 
   void FillRuleTree();
   void FillPropertyGrid(const QString& ruleName);
@@ -133,17 +132,14 @@ class TMainForm final : public QMainWindow {
   QString shownRule_;
   /// The read-only stylesheet the user agreed to replace.
   QString replaceReadOnlyAgreed_;
-  /// The settings file whose writing failed and was reported.
-  QString unwritableSettings_;
   bool liveMode_ = false;
   bool modified_ = false;
   bool ownSavePending_ = false;
   bool reloadAfterSave_ = false;
   bool shown_ = false;
-  bool restoring_ = false;
   bool followTree_ = true;
 
-  QTimer* recordSize_ = nullptr;
+  TWindowLayout* layout_ = nullptr;
   QTabWidget* PgCtlMain_ = nullptr;
   QWidget* tsIn_ = nullptr;
   QWidget* tsEdit_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
@@ -91,6 +92,7 @@ class MainFormTest final : public QObject {
   void keyboardInTheTreeShowsTheRule();
   void nameColumnTheUserWidenedStaysWide();
   void reloadingSaveKeepsTheTreeAsItWas();
+  void splitterDragIsRecordedOnceSettled();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -695,6 +697,25 @@ void MainFormTest::reloadingSaveKeepsTheTreeAsItWas() {
   QCOMPARE(tree->currentItem()->text(0), QStringLiteral(".r55"));
   QCOMPARE(window_->ShownRule(), QStringLiteral(".r55"));
   QVERIFY(tree->viewport()->rect().contains(tree->visualItemRect(tree->currentItem())));
+}
+
+void MainFormTest::splitterDragIsRecordedOnceSettled() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  const QString settings = Project() + QStringLiteral("site.xml");
+  const QByteArray before = ReadAll(settings);
+  QVERIFY(!before.contains("TVInPanel"));
+  auto* splitter = window_->findChild<QSplitter*>(QStringLiteral("SplitterTVLV"));
+  QVERIFY(splitter);
+  // A drag: many steps, none of which rewrites the settings file.
+  for (int width = 250; width <= 300; width += 10) {
+    splitter->setSizes({width, splitter->width() - width});
+    emit splitter->splitterMoved(width, 1);
+  }
+  QCOMPARE(ReadAll(settings), before);
+  // Once it settles, the last width is recorded.
+  QTRY_VERIFY(ReadAll(settings).contains("TVInPanel"));
+  QVERIFY2(ReadAll(settings).contains("<Width>300</Width>"), ReadAll(settings).constData());
 }
 
 }  // namespace korvel
