@@ -14,6 +14,7 @@
 
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
+#include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
 #include "editors/gstringgrid.h"
 #include "gui/guitestsupport.h"
@@ -103,7 +104,7 @@ class MainFormTest final : public QObject {
   void ClickBox(int row);
   void ClickValue(int row);
   int RowOf(const QString& property) const;
-  bool Save() { return window_->SaveStylesheet(); }
+  bool Save() { return window_->Editor().SaveStylesheet(); }
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<TDM> dm_;
@@ -156,26 +157,26 @@ void MainFormTest::OpenWindow() {
 }
 
 void MainFormTest::ClickRule(const QString& name) {
-  QTreeWidgetItem* node = window_->FindNode(name);
+  QTreeWidgetItem* node = window_->Editor().FindNode(name);
   QVERIFY2(node, qPrintable(name));
-  QTreeWidget* tree = window_->RuleTree();
+  QTreeWidget* tree = window_->Editor().RuleTree();
   if (node->parent()) node->parent()->setExpanded(true);
   tree->scrollToItem(node);
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
 }
 
 void MainFormTest::ClickBox(int row) {
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CheckBoxRect(0, row).center());
 }
 
 void MainFormTest::ClickValue(int row) {
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, row).center());
 }
 
 int MainFormTest::RowOf(const QString& property) const {
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   for (int row = 0; row < grid->RowCount(); ++row)
     if (grid->CellText(0, row) == property) return row;
   return -1;
@@ -186,9 +187,9 @@ void MainFormTest::firstRunOpensTheExampleProject() {
   const QString example = dm_->ExampleFolder();
   QCOMPARE(window_->CSSFilePath(), example + QStringLiteral("styles.css"));
   QCOMPARE(window_->Pages()->currentIndex(), 1);
-  QVERIFY(window_->RuleTree()->topLevelItemCount() > 0);
-  QVERIFY(!window_->ShownRule().isEmpty());
-  QVERIFY(window_->PropertyGrid()->RowCount() > 0);
+  QVERIFY(window_->Editor().RuleTree()->topLevelItemCount() > 0);
+  QVERIFY(!window_->Editor().ShownRule().isEmpty());
+  QVERIFY(window_->Editor().PropertyGrid()->RowCount() > 0);
   QCOMPARE(launcher_.opened, QStringList{example + QStringLiteral("index.html")});
   QVERIFY(QFileInfo::exists(example + QStringLiteral("exempleCSS.xml")));
   QCOMPARE(registry_->ProjectFolderPath(), example);
@@ -199,19 +200,19 @@ void MainFormTest::storedProjectOpensWithItsRulesGroupedAndSorted() {
   MakeProject(kStylesheet);
   OpenWindow();
   QCOMPARE(window_->ProjectFolderPath(), Project());
-  QTreeWidget* tree = window_->RuleTree();
+  QTreeWidget* tree = window_->Editor().RuleTree();
   QStringList top;
   for (int i = 0; i < tree->topLevelItemCount(); ++i) top << tree->topLevelItem(i)->text(0);
   QCOMPARE(top, (QStringList{QStringLiteral(".card"), QStringLiteral("@import url(\"reset.css\")"),
                              QStringLiteral("@media print"), QStringLiteral("h1"), QStringLiteral("Layout"),
                              QStringLiteral("p")}));
-  QTreeWidgetItem* layout = window_->FindNode(QStringLiteral("body"))->parent();
+  QTreeWidgetItem* layout = window_->Editor().FindNode(QStringLiteral("body"))->parent();
   QVERIFY(layout);
   QCOMPARE(layout->text(0), QStringLiteral("Layout"));
   // the first rule of the tree is shown
-  QCOMPARE(window_->ShownRule(), QStringLiteral(".card"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral(".card"));
   ClickRule(QStringLiteral("body"));
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   QCOMPARE(grid->RowCount(), 2);
   QCOMPARE(grid->CellText(0, 1), QStringLiteral("color"));
   QCOMPARE(grid->CellText(1, 1), QStringLiteral("#333333"));
@@ -222,16 +223,16 @@ void MainFormTest::toggleAndSaveWritesSwitchedOffProperty() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
-  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
   const int color = RowOf(QStringLiteral("color"));
   const int border = RowOf(QStringLiteral("border"));
-  QVERIFY(!window_->PropertyGrid()->IsChecked(0, border));
+  QVERIFY(!window_->Editor().PropertyGrid()->IsChecked(0, border));
   ClickBox(color);
   ClickBox(border);
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
   QVERIFY(Save());
-  QVERIFY(!window_->IsModified());
-  QVERIFY(window_->OwnSavePending());
+  QVERIFY(!window_->Editor().IsModified());
+  QVERIFY(window_->Editor().OwnSavePending());
   const QByteArray saved = ReadAll(Stylesheet());
   QVERIFY(saved.contains("h1\r\n{\r\n /*color: navy; */\r\n font-size: 2em;\r\n border: 1px solid red;\r\n}\r\n"));
   QVERIFY2(saved.startsWith("@import url(\"reset.css\");\r\n"), saved.constData());
@@ -243,23 +244,23 @@ void MainFormTest::deleteAndSaveRemovesTheLine() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
-  window_->PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("font-size")));
-  window_->DeleteProperty();
-  QVERIFY(window_->PropertyGrid()->IsDeleted(0, RowOf(QStringLiteral("font-size"))));
+  window_->Editor().PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("font-size")));
+  window_->Editor().DeleteProperty();
+  QVERIFY(window_->Editor().PropertyGrid()->IsDeleted(0, RowOf(QStringLiteral("font-size"))));
   QVERIFY(Save());
   QVERIFY(!ReadAll(Stylesheet()).contains("font-size"));
-  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
   // the reload takes the row away
   QCOMPARE(RowOf(QStringLiteral("font-size")), -1);
-  QCOMPARE(window_->PropertyGrid()->RowCount(), 2);
+  QCOMPARE(window_->Editor().PropertyGrid()->RowCount(), 2);
 }
 
 void MainFormTest::addPropertyAndEditInPlace() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
-  window_->AddProperty(QStringLiteral("text-indent"));
-  GStringGrid* grid = window_->PropertyGrid();
+  window_->Editor().AddProperty(QStringLiteral("text-indent"));
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   const int row = RowOf(QStringLiteral("text-indent"));
   QVERIFY(row >= 0);
   QVERIFY(grid->IsEditVisible());
@@ -272,7 +273,7 @@ void MainFormTest::addPropertyAndEditInPlace() {
   grid->EditBox()->selectAll();
   QTest::keyClicks(grid->EditBox(), QStringLiteral("1.8"));
   QTest::keyClick(grid->EditBox(), Qt::Key_Return);
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
   QVERIFY(Save());
   QVERIFY(ReadAll(Stylesheet()).contains("p\r\n{\r\n line-height: 1.8;\r\n text-indent: 2em;\r\n}\r\n"));
 }
@@ -281,19 +282,19 @@ void MainFormTest::escapeCancelsAnInPlaceEdit() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   ClickValue(0);
   QVERIFY(grid->IsEditVisible());
   QTest::keyClicks(grid->EditBox(), QStringLiteral("9"));
   QTest::keyClick(grid->EditBox(), Qt::Key_Escape);
   QCOMPARE(grid->CellText(1, 0), QStringLiteral("1.5"));
-  QVERIFY(!window_->IsModified());
+  QVERIFY(!window_->Editor().IsModified());
 }
 
 void MainFormTest::keywordValueIsPickedFromTheList() {
   MakeProject("p { text-align: left; line-height: 1.5 }\n");
   OpenWindow();
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   ClickValue(RowOf(QStringLiteral("text-align")));
   QVERIFY(grid->IsComboVisible());
   QVERIFY(grid->ComboItems().contains(QStringLiteral("center")));
@@ -304,7 +305,7 @@ void MainFormTest::keywordValueIsPickedFromTheList() {
   grid->ComboBox()->setCurrentIndex(center);
   emit grid->ComboBox()->textActivated(QStringLiteral("center"));
   QCOMPARE(grid->CellText(1, RowOf(QStringLiteral("text-align"))), QStringLiteral("center"));
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
 }
 
 void MainFormTest::yesOnAnotherRuleSavesTheFile() {
@@ -317,8 +318,8 @@ void MainFormTest::yesOnAnotherRuleSavesTheFile() {
   QVERIFY(messages_->Saw("Sauvegarder ?"));
   // Yes writes the file, not only the document
   QVERIFY(ReadAll(Stylesheet()).contains(" /*color: navy; */"));
-  QVERIFY(!window_->IsModified());
-  QCOMPARE(window_->ShownRule(), QStringLiteral("p"));
+  QVERIFY(!window_->Editor().IsModified());
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("p"));
 }
 
 void MainFormTest::noOnAnotherRuleDropsTheEdits() {
@@ -328,24 +329,24 @@ void MainFormTest::noOnAnotherRuleDropsTheEdits() {
   ClickBox(RowOf(QStringLiteral("color")));
   messages_->answers.push_back(MessageAnswer::No);
   ClickRule(QStringLiteral("p"));
-  QVERIFY(!window_->IsModified());
+  QVERIFY(!window_->Editor().IsModified());
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
   ClickRule(QStringLiteral("h1"));
-  QVERIFY(window_->PropertyGrid()->IsChecked(0, RowOf(QStringLiteral("color"))));
+  QVERIFY(window_->Editor().PropertyGrid()->IsChecked(0, RowOf(QStringLiteral("color"))));
 }
 
 void MainFormTest::refusedSaveKeepsTheShownRule() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
-  window_->AddProperty(QStringLiteral("margin"));  // left empty
-  QTest::keyClick(window_->PropertyGrid()->EditBox(), Qt::Key_Return);
+  window_->Editor().AddProperty(QStringLiteral("margin"));  // left empty
+  QTest::keyClick(window_->Editor().PropertyGrid()->EditBox(), Qt::Key_Return);
   messages_->answers.push_back(MessageAnswer::Yes);
   ClickRule(QStringLiteral("p"));
   QVERIFY(messages_->Saw("non renseignées"));
-  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
-  QCOMPARE(window_->RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
-  QVERIFY(window_->IsModified());
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
+  QVERIFY(window_->Editor().IsModified());
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
 }
 
@@ -353,10 +354,10 @@ void MainFormTest::ruleInsideAGroupIsFoundAgainAfterReload() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("body"));
-  window_->PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
-  window_->DeleteProperty();
+  window_->Editor().PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
+  window_->Editor().DeleteProperty();
   QVERIFY(Save());
-  QCOMPARE(window_->ShownRule(), QStringLiteral("body"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("body"));
   QCOMPARE(RowOf(QStringLiteral("margin")), -1);
   // Saving again must not bring the deleted property back.
   ClickBox(RowOf(QStringLiteral("color")));
@@ -368,12 +369,12 @@ void MainFormTest::valueThatWouldCutTheStylesheetIsRefused() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
-  window_->PropertyGrid()->SetCellText(1, 0, QStringLiteral("1.5 } body { color: red"));
-  window_->MarkModified(false, true, false);
+  window_->Editor().PropertyGrid()->SetCellText(1, 0, QStringLiteral("1.5 } body { color: red"));
+  window_->Editor().MarkModified(false, true, false);
   QVERIFY(!Save());
   QVERIFY(messages_->Saw("couperait la feuille de style"));
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
 }
 
 void MainFormTest::closingAsksAboutUnsavedEdits_data() {
@@ -403,11 +404,11 @@ void MainFormTest::latinStylesheetKeepsItsBytes() {
   const QByteArray latin = "p { content: \"caf\xe9\"; color: red }\nh1 { font-family: \"Cr\xe8me\" }\n";
   MakeProject(latin);
   OpenWindow();
-  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
-  QCOMPARE(window_->PropertyGrid()->CellText(1, 0), QStringLiteral("\"Crème\""));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().PropertyGrid()->CellText(1, 0), QStringLiteral("\"Crème\""));
   ClickRule(QStringLiteral("p"));
-  window_->PropertyGrid()->SetCellText(1, 1, QStringLiteral("rouge-é"));
-  window_->MarkModified(false, true, false);
+  window_->Editor().PropertyGrid()->SetCellText(1, 1, QStringLiteral("rouge-é"));
+  window_->Editor().MarkModified(false, true, false);
   QVERIFY(Save());
   const QByteArray saved = ReadAll(Stylesheet());
   QVERIFY(saved.contains("content: \"caf\xe9\";"));
@@ -419,10 +420,10 @@ void MainFormTest::liveModeSavesAtOnce() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
-  window_->SetLiveMode(true);
+  window_->Editor().SetLiveMode(true);
   launcher_.opened.clear();
   ClickBox(0);
-  QVERIFY(!window_->IsModified());
+  QVERIFY(!window_->Editor().IsModified());
   QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
   // the page is opened again
   QCOMPARE(launcher_.opened.size(), 1);
@@ -492,18 +493,18 @@ void MainFormTest::unwritableStylesheetKeepsTheEdits() {
   QDir().mkpath(Stylesheet());
   QVERIFY(!Save());
   QVERIFY(messages_->Saw("styles.css"));
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
 }
 
 void MainFormTest::borderButtonOutlinesTheRule() {
   MakeProject("p { border: 2px solid red; color: red }\nh1 { color: navy }\n");
   OpenWindow();
-  window_->BorderClick();  // h1, shown first, has no border yet
+  window_->Editor().BorderClick();  // h1, shown first, has no border yet
   QVERIFY(ReadAll(Stylesheet()).contains("h1\r\n{\r\n color: navy;\r\n border: 1px dotted black;\r\n}"));
   ClickRule(QStringLiteral("p"));
-  window_->BorderClick();  // replaces the rule's own border, which the grid held
+  window_->Editor().BorderClick();  // replaces the rule's own border, which the grid held
   QVERIFY(ReadAll(Stylesheet()).contains("p\r\n{\r\n border: 1px dotted black;\r\n color: red;\r\n}"));
-  QVERIFY(!window_->IsModified());
+  QVERIFY(!window_->Editor().IsModified());
 }
 
 void MainFormTest::missingDictionaryStopsTheWindowWithItsName() {
@@ -519,7 +520,7 @@ void MainFormTest::missingDictionaryStopsTheWindowWithItsName() {
 void MainFormTest::emptyCustomPropertyCanBeSaved() {
   MakeProject(":root { --bs-btn-font-family: ; color: red }\n");
   OpenWindow();
-  QCOMPARE(window_->ShownRule(), QStringLiteral(":root"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral(":root"));
   ClickBox(RowOf(QStringLiteral("color")));
   QVERIFY(Save());
   QVERIFY(messages_->shown.empty());
@@ -528,8 +529,8 @@ void MainFormTest::emptyCustomPropertyCanBeSaved() {
   QVERIFY(saved.contains("/*color: red; */"));
 
   // An ordinary property still needs a value.
-  window_->AddProperty(QStringLiteral("margin"));
-  QTest::keyClick(window_->PropertyGrid()->EditBox(), Qt::Key_Return);
+  window_->Editor().AddProperty(QStringLiteral("margin"));
+  QTest::keyClick(window_->Editor().PropertyGrid()->EditBox(), Qt::Key_Return);
   QVERIFY(!Save());
   QVERIFY(messages_->Saw("non renseignées"));
 }
@@ -537,9 +538,9 @@ void MainFormTest::emptyCustomPropertyCanBeSaved() {
 void MainFormTest::liveModeWritesATypedChoiceOnce() {
   MakeProject("p { text-align: left; line-height: 1.5 }\n");
   OpenWindow();
-  window_->SetLiveMode(true);
+  window_->Editor().SetLiveMode(true);
   launcher_.opened.clear();
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   const int row = RowOf(QStringLiteral("text-align"));
   ClickValue(row);
   QVERIFY(grid->IsComboVisible());
@@ -577,13 +578,13 @@ void MainFormTest::readOnlyStylesheetIsReplacedOnlyWhenTheUserSays() {
   QVERIFY(messages_->Saw("lecture seule"));
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
   // the edits stay, to be saved later
-  QVERIFY(window_->IsModified());
-  QVERIFY(!window_->PropertyGrid()->IsChecked(0, 0));
+  QVERIFY(window_->Editor().IsModified());
+  QVERIFY(!window_->Editor().PropertyGrid()->IsChecked(0, 0));
 
   messages_->answers.push_back(MessageAnswer::Yes);
   QVERIFY(Save());
   QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
-  QVERIFY(!window_->IsModified());
+  QVERIFY(!window_->Editor().IsModified());
 }
 
 void MainFormTest::interruptedSaveLeftoversGoWhenTheProjectOpens() {
@@ -614,7 +615,7 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving() {
   window_->activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
   ClickRule(QStringLiteral("p"));
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   QWidget* box = nullptr;
   if (combo) {
     ClickValue(RowOf(QStringLiteral("text-align")));
@@ -637,8 +638,8 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving() {
     if (leaving == QStringLiteral("close")) {
       QVERIFY(window_->close());
     } else {
-      QVERIFY(window_->SelectRule(window_->FindNode(QStringLiteral("h1")), true));
-      QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+      QVERIFY(window_->Editor().SelectRule(window_->Editor().FindNode(QStringLiteral("h1")), true));
+      QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
     }
     QVERIFY(messages_->Saw("Sauvegarder ?"));
   }
@@ -648,27 +649,27 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving() {
 void MainFormTest::keyboardInTheTreeShowsTheRule() {
   MakeProject("a { color: red }\nb { color: blue }\nc { color: green }\n");
   OpenWindow();
-  QTreeWidget* tree = window_->RuleTree();
+  QTreeWidget* tree = window_->Editor().RuleTree();
   ClickRule(QStringLiteral("a"));
   QTest::keyClick(tree, Qt::Key_Down);
-  QCOMPARE(window_->ShownRule(), QStringLiteral("b"));
-  QCOMPARE(window_->PropertyGrid()->CellText(1, 0), QStringLiteral("blue"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("b"));
+  QCOMPARE(window_->Editor().PropertyGrid()->CellText(1, 0), QStringLiteral("blue"));
   QTest::keyClicks(tree, QStringLiteral("c"));
-  QCOMPARE(window_->ShownRule(), QStringLiteral("c"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("c"));
 
   // Unsaved edits are asked about once, as for a click.
   ClickBox(0);
   messages_->answers.push_back(MessageAnswer::No);
   QTest::keyClick(tree, Qt::Key_Up);
   QCOMPARE(messages_->shown.size(), size_t{1});
-  QCOMPARE(window_->ShownRule(), QStringLiteral("b"));
-  QVERIFY(!window_->IsModified());
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("b"));
+  QVERIFY(!window_->Editor().IsModified());
 }
 
 void MainFormTest::nameColumnTheUserWidenedStaysWide() {
   MakeProject(kStylesheet);
   OpenWindow();
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   const int y = grid->CellRect(0, 0).center().y();
   QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(grid->ColumnWidth(0), y));
   QTest::mouseMove(grid->viewport(), QPoint(260, y));
@@ -683,19 +684,19 @@ void MainFormTest::reloadingSaveKeepsTheTreeAsItWas() {
   for (int i = 0; i < 60; ++i) css += QStringLiteral(".r%1 { color: red; margin: 1px }\n").arg(i, 2, 10, QLatin1Char('0')).toLatin1();
   MakeProject(css);
   OpenWindow();
-  QTreeWidget* tree = window_->RuleTree();
+  QTreeWidget* tree = window_->Editor().RuleTree();
   ClickRule(QStringLiteral("body"));  // opens Layout; Forms stays closed
   ClickRule(QStringLiteral(".r55"));
-  window_->PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
-  window_->DeleteProperty();
+  window_->Editor().PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
+  window_->Editor().DeleteProperty();
   QVERIFY(Save());
   QVERIFY(!ReadAll(Stylesheet()).contains(".r55\r\n{\r\n color: red;\r\n margin"));
 
-  QVERIFY(window_->FindNode(QStringLiteral("body"))->parent()->isExpanded());
-  QVERIFY(!window_->FindNode(QStringLiteral("form"))->parent()->isExpanded());
+  QVERIFY(window_->Editor().FindNode(QStringLiteral("body"))->parent()->isExpanded());
+  QVERIFY(!window_->Editor().FindNode(QStringLiteral("form"))->parent()->isExpanded());
   QVERIFY(tree->currentItem());
   QCOMPARE(tree->currentItem()->text(0), QStringLiteral(".r55"));
-  QCOMPARE(window_->ShownRule(), QStringLiteral(".r55"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral(".r55"));
   QVERIFY(tree->viewport()->rect().contains(tree->visualItemRect(tree->currentItem())));
 }
 
