@@ -14,6 +14,7 @@
 
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
+#include "app/tentrypage.h"
 #include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
 #include "editors/gstringgrid.h"
@@ -185,7 +186,7 @@ int MainFormTest::RowOf(const QString& property) const {
 void MainFormTest::firstRunOpensTheExampleProject() {
   OpenWindow();
   const QString example = dm_->ExampleFolder();
-  QCOMPARE(window_->CSSFilePath(), example + QStringLiteral("styles.css"));
+  QCOMPARE(window_->EntryPage().CSSFilePath(), example + QStringLiteral("styles.css"));
   QCOMPARE(window_->Pages()->currentIndex(), 1);
   QVERIFY(window_->Editor().RuleTree()->topLevelItemCount() > 0);
   QVERIFY(!window_->Editor().ShownRule().isEmpty());
@@ -199,7 +200,7 @@ void MainFormTest::firstRunOpensTheExampleProject() {
 void MainFormTest::storedProjectOpensWithItsRulesGroupedAndSorted() {
   MakeProject(kStylesheet);
   OpenWindow();
-  QCOMPARE(window_->ProjectFolderPath(), Project());
+  QCOMPARE(window_->EntryPage().ProjectFolderPath(), Project());
   QTreeWidget* tree = window_->Editor().RuleTree();
   QStringList top;
   for (int i = 0; i < tree->topLevelItemCount(); ++i) top << tree->topLevelItem(i)->text(0);
@@ -447,14 +448,14 @@ void MainFormTest::brokenProjectIsSaidOnceAndStaysRemembered() {
     QVERIFY(QFile::remove(Project() + removed));
   }
   OpenWindow();
-  QCOMPARE(window_->CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(window_->EntryPage().CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
   QCOMPARE(messages_->shown.size(), size_t{1});
   QVERIFY(messages_->Saw(Project().toStdString()));
   QVERIFY(messages_->Saw(said.toStdString()));
   // The example serves this run; the project stays the one to open next time.
   QCOMPARE(registry_->ProjectFolderPath(), Project());
   // Until the user opens a project.
-  window_->OKInClick();
+  window_->EntryPage().OKInClick();
   QCOMPARE(registry_->ProjectFolderPath(), dm_->ExampleFolder());
 }
 
@@ -463,7 +464,7 @@ void MainFormTest::readOnlySettingsAreSaidOnce() {
   const QString settings = Project() + QStringLiteral("site.xml");
   QVERIFY(QFile::setPermissions(settings, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
   OpenWindow();  // opening writes five settings
-  QCOMPARE(window_->CSSFilePath(), Stylesheet());
+  QCOMPARE(window_->EntryPage().CSSFilePath(), Stylesheet());
   QCOMPARE(messages_->shown.size(), size_t{1});
   QVERIFY(messages_->Saw(settings.toStdString()));
   // nor once more for the layout
@@ -478,7 +479,7 @@ void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
   OpenWindow();
   QCOMPARE(messages_->shown.size(), size_t{1});
   QVERIFY(messages_->Saw((Project() + QStringLiteral("site.xml")).toStdString()));
-  QCOMPARE(window_->CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(window_->EntryPage().CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
   QCOMPARE(registry_->ProjectFolderPath(), Project());
   QCOMPARE(ReadAll(Project() + QStringLiteral("site.xml")), broken);
 }
