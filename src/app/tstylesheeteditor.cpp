@@ -155,12 +155,17 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
 TStyleSheetEditor::~TStyleSheetEditor() = default;
 
 bool TStyleSheetEditor::OpenStylesheet(const QString& cssFile, const QString& htmlFile, const QString& caption) {
+  RemoveStaleTemporaries(Std(QFileInfo(cssFile).absolutePath()));
+  const QString previousStylesheet = CSSFilePath_;
   CSSFilePath_ = cssFile;
+  if (!LoadStylesheet()) {
+    // The document shown is still the previous file's: a save must go there.
+    CSSFilePath_ = previousStylesheet;
+    return false;
+  }
   HTMLFilePath_ = htmlFile;
   PgCtlCSS_->setTabText(0, caption);
-  RemoveStaleTemporaries(Std(QFileInfo(CSSFilePath_).absolutePath()));
-  LoadStylesheet();
-  return document_ != nullptr;  // when it could not be read, that was said
+  return true;
 }
 
 void TStyleSheetEditor::ShowFirstRule(const std::function<void()>& showPage) {
@@ -213,7 +218,7 @@ void TStyleSheetEditor::OpenPage() {
     emit StatusMessage(QStringLiteral("Impossible d'ouvrir la page « %1 » dans le navigateur.").arg(HTMLFilePath_));
 }
 
-void TStyleSheetEditor::LoadStylesheet() {
+bool TStyleSheetEditor::LoadStylesheet() {
   try {
     const std::string css = ReadFileBytes(Std(CSSFilePath_));
     auto document = std::make_unique<StyleDocument>(ReadStylesheet(css));
@@ -221,9 +226,10 @@ void TStyleSheetEditor::LoadStylesheet() {
     document_ = std::move(document);
   } catch (const std::exception& error) {
     ShowError(error);  // the previous document and tree stay
-    return;
+    return false;
   }
   FillRuleTree();
+  return true;
 }
 
 void TStyleSheetEditor::FillRuleTree() {

@@ -46,7 +46,7 @@ class TStyleSheetEditor final : public QWidget {
   /// Reads the project's stylesheet (leftovers of interrupted saves in its
   /// folder go first) and fills the tree; `caption` names it above the tree.
   /// False when it could not be read (said already; the previous document
-  /// stays).
+  /// and the file it is saved to stay).
   bool OpenStylesheet(const QString& cssFile, const QString& htmlFile, const QString& caption);
   /// Runs `showPage` (which brings this page to the front) and shows the
   /// first rule of the tree.
@@ -69,7 +69,9 @@ class TStyleSheetEditor final : public QWidget {
   void TVCSSClick(QTreeWidgetItem* node);
   bool SaveStylesheet();
   void MarkModified(bool live, bool enable, bool reload);
-  void LoadStylesheet();
+  /// Reads CSSFilePath into a new document and fills the tree. False when
+  /// the file cannot be read (said; the previous document and tree stay).
+  bool LoadStylesheet();
   void AddProperty(const QString& name);
   void DeleteProperty();
   void BorderClick();

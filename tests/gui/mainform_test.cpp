@@ -95,6 +95,7 @@ class MainFormTest final : public QObject {
   void nameColumnTheUserWidenedStaysWide();
   void reloadingSaveKeepsTheTreeAsItWas();
   void splitterDragIsRecordedOnceSettled();
+  void unreadableStylesheetLeavesTheShownOneToBeSaved();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -718,6 +719,23 @@ void MainFormTest::splitterDragIsRecordedOnceSettled() {
   // Once it settles, the last width is recorded.
   QTRY_VERIFY(ReadAll(settings).contains("TVInPanel"));
   QVERIFY2(ReadAll(settings).contains("<Width>300</Width>"), ReadAll(settings).constData());
+}
+
+void MainFormTest::unreadableStylesheetLeavesTheShownOneToBeSaved() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  TStyleSheetEditor& editor = window_->Editor();
+  ClickRule(QStringLiteral("p"));
+  ClickBox(0);
+  // Another stylesheet that cannot be read (a folder stands in its place).
+  const QString other = dir_->path() + QStringLiteral("/other/styles.css");
+  QVERIFY(QDir().mkpath(other));
+  QVERIFY(!editor.OpenStylesheet(other, QString(), QStringLiteral("styles.css")));
+  QVERIFY(messages_->Saw("styles.css"));
+  QCOMPARE(editor.CSSFilePath(), Stylesheet());
+  // The edits shown still go to the file they came from.
+  QVERIFY(Save());
+  QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
 }
 
 }  // namespace korvel
