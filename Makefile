@@ -5,7 +5,7 @@ BUILD ?= build
 GENERATOR ?= Ninja
 BUILD_TYPE ?= RelWithDebInfo
 
-DEBS := cmake ninja-build g++ pkg-config libpugixml-dev \
+DEBS := cmake ninja-build g++ pkg-config libpugixml-dev python3 \
         libgtest-dev libgmock-dev libbenchmark-dev \
         qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
 FUZZ_DEBS := clang libclang-rt-14-dev

@@ -18,8 +18,29 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "« " + path + " »"; }
 
+// The system's own text is in the language of the C locale, English as a
+// rule; the reasons a user meets are said in French.
+std::string Reason(int error) {
+  switch (error) {
+    case ENOENT: return "le fichier ou le dossier n'existe pas";
+    case ENOTDIR: return "un élément du chemin n'est pas un dossier";
+    case EISDIR: return "c'est un dossier";
+    case EACCES:
+    case EPERM: return "permission refusée";
+    case EROFS: return "le disque est en lecture seule";
+    case ENOSPC: return "le disque est plein";
+    case EDQUOT: return "le quota de disque est atteint";
+    case ENAMETOOLONG: return "le nom est trop long";
+    case ELOOP: return "trop de liens symboliques";
+    case EIO: return "erreur d'entrée-sortie";
+    case EBUSY:
+    case ETXTBSY: return "le fichier est occupé";
+    default: return std::strerror(error);
+  }
+}
+
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
-  throw FileError(what + " " + Quoted(path) + " : " + std::strerror(error));
+  throw FileError(what + " " + Quoted(path) + " : " + Reason(error) + ".");
 }
 
 class FileDescriptor final {
@@ -46,6 +67,19 @@ std::string FolderOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+bool IsKorvelTemporary(std::string_view name) {
+  // ".<name>.korvel-XXXXXX", or ".korvel-XXXXXX" when the name was too long for a folder entry.
+  constexpr std::string_view kMark = "korvel-";
+  constexpr std::size_t kUnique = 6;
+  if (name.size() < 1 + kMark.size() + kUnique || name.front() != '.') return false;
+  const std::size_t mark = name.size() - kUnique - kMark.size();
+  if (name.substr(mark, kMark.size()) != kMark) return false;
+  if (mark != 1 && (mark < 3 || name[mark - 1] != '.')) return false;
+  for (const char c : name.substr(name.size() - kUnique))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
 }
 
 }  // namespace
@@ -77,23 +111,6 @@ bool IsReadOnlyFile(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0) return false;
   return ::access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0;
 }
-
-namespace {
-
-bool IsKorvelTemporary(std::string_view name) {
-  // ".<name>.korvel-XXXXXX", or ".korvel-XXXXXX" when the name was too long for a folder entry.
-  constexpr std::string_view kMark = "korvel-";
-  constexpr std::size_t kUnique = 6;
-  if (name.size() < 1 + kMark.size() + kUnique || name.front() != '.') return false;
-  const std::size_t mark = name.size() - kUnique - kMark.size();
-  if (name.substr(mark, kMark.size()) != kMark) return false;
-  if (mark != 1 && (mark < 3 || name[mark - 1] != '.')) return false;
-  for (const char c : name.substr(name.size() - kUnique))
-    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
-  return true;
-}
-
-}  // namespace
 
 void RemoveStaleTemporaries(const std::string& folder) {
   DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());

@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "core/tempfolder.h"
 
@@ -47,9 +50,23 @@ TEST_F(SafeWrite, WritesThroughASymbolicLink) {
   EXPECT_EQ(ReadFileBytes(target), "new");
 }
 
-TEST_F(SafeWrite, FailureLeavesNothingHalfWritten) {
-  EXPECT_THROW(WriteFileAtomically(Path("missing-folder/styles.css"), "x"), FileError);
-  EXPECT_THROW(WriteFileAtomically(root_.string(), "x"), FileError) << "a folder is not a file";
+TEST_F(SafeWrite, FailureLeavesNothingHalfWrittenAndSaysWhyInFrench) {
+  const struct {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {Path("missing-folder/styles.css"), "n'existe pas"},
+      {root_.string(), "c'est un dossier"},
+      {Path("missing-folder/"), "c'est un dossier"},
+  };
+  for (const auto& c : cases) {
+    try {
+      WriteFileAtomically(c.path, "x");
+      ADD_FAILURE() << c.path << " was written";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << error.what();
+    }
+  }
   EXPECT_EQ(FileCount(), 0u);
 }
 
@@ -162,6 +179,35 @@ TEST_F(SafeWrite, TemporariesLeftByInterruptedSavesAreRemoved) {
   WriteFileAtomically(Path("styles.css"), "new");
   EXPECT_FALSE(fs::exists(root_ / stale[0])) << "a save cleans its folder";
   EXPECT_FALSE(fs::exists(busy)) << "its lock is free now";
+}
+
+// A save killed at any moment leaves the old text or the new one, never a mix;
+// what it leaves behind goes at the next clean-up of the folder.
+TEST_F(SafeWrite, AKilledSaveLeavesTheOldTextOrTheNew) {
+  const std::string path = Path("styles.css");
+  const std::string first(4 << 20, 'a');
+  const std::string second(3 << 20, 'b');
+  WriteFileAtomically(path, first);
+  for (int round = 0; round < 12; ++round) {
+    const pid_t saver = ::fork();
+    ASSERT_GE(saver, 0);
+    if (saver == 0) {
+      try {
+        for (bool flip = false;; flip = !flip) WriteFileAtomically(path, flip ? first : second);
+      } catch (...) {
+        ::_exit(1);
+      }
+    }
+    ::usleep(static_cast<useconds_t>(2000 + 3000 * round));
+    ::kill(saver, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(saver, &status, 0), saver);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself, status " << status;
+    const std::string text = ReadFileBytes(path);
+    EXPECT_TRUE(text == first || text == second) << "round " << round << ": " << text.size() << " bytes";
+  }
+  RemoveStaleTemporaries(root_.string());
+  EXPECT_EQ(FileCount(), 1u) << "the temporaries of killed saves are removed";
 }
 
 TEST_F(SafeWrite, ReadingMissingOrFolderRaisesNamingTheFile) {
