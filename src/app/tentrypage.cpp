@@ -85,11 +85,10 @@ bool TEntryPage::RestoreLastProject(TWindowLayout& layout) {
   // A remembered project that cannot be opened is said once; it stays
   // remembered until the user opens another one.
   const QString remembered = registry_.ProjectFolderPath();
-  std::string problem;
   bool restored = false;
   if (!remembered.isEmpty()) {
     ProjectFolderPath_ = remembered;
-    problem = RestoreRememberedProject();
+    const std::string problem = RestoreRememberedProject();
     restored = problem.empty();
     rememberAtOpen_ = restored;
     if (!restored) {
@@ -101,7 +100,8 @@ bool TEntryPage::RestoreLastProject(TWindowLayout& layout) {
     UseExampleProject();
     restored = RestoreProject();
   }
-  return restored && !InputGrid_->CellText(1, kRowPage).isEmpty() && !InputGrid_->CellText(1, kRowStylesheet).isEmpty();
+  return restored && !InputGrid_->CellText(1, kRowPage).isEmpty() &&
+         !InputGrid_->CellText(1, kRowStylesheet).isEmpty();
 }
 
 void TEntryPage::OpenRestoredProject() {
@@ -126,7 +126,8 @@ std::string TEntryPage::RestoreRememberedProject() {
     return "son fichier de réglages « " + Std(settings) + " » ne nomme pas sa page et sa feuille de style";
   std::vector<std::string> missing;
   if (!QFileInfo::exists(page)) missing.push_back("la page « " + Std(page) + " » est introuvable");
-  if (!QFileInfo::exists(stylesheet)) missing.push_back("la feuille de style « " + Std(stylesheet) + " » est introuvable");
+  if (!QFileInfo::exists(stylesheet))
+    missing.push_back("la feuille de style « " + Std(stylesheet) + " » est introuvable");
   if (missing.size() == 2) return missing[0] + " et " + missing[1];
   if (missing.size() == 1) return missing[0];
   if (!RestoreProject()) return "ses réglages ne peuvent pas être relus";

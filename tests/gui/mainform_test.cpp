@@ -682,8 +682,10 @@ void MainFormTest::nameColumnTheUserWidenedStaysWide() {
 }
 
 void MainFormTest::reloadingSaveKeepsTheTreeAsItWas() {
-  QByteArray css = "/* <Layout> */\nbody { margin: 0 }\n/* </Layout> */\n/* <Forms> */\nform { margin: 0 }\n/* </Forms> */\n";
-  for (int i = 0; i < 60; ++i) css += QStringLiteral(".r%1 { color: red; margin: 1px }\n").arg(i, 2, 10, QLatin1Char('0')).toLatin1();
+  QByteArray css =
+      "/* <Layout> */\nbody { margin: 0 }\n/* </Layout> */\n/* <Forms> */\nform { margin: 0 }\n/* </Forms> */\n";
+  for (int i = 0; i < 60; ++i)
+    css += QStringLiteral(".r%1 { color: red; margin: 1px }\n").arg(i, 2, 10, QLatin1Char('0')).toLatin1();
   MakeProject(css);
   OpenWindow();
   QTreeWidget* tree = window_->Editor().RuleTree();
