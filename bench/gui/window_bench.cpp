@@ -15,6 +15,7 @@
 
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
+#include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
 #include "editors/gstringgrid.h"
 #include "gui/guitestsupport.h"
@@ -52,7 +53,7 @@ class Bench final {
     window_->show();
     QApplication::processEvents();
   }
-  TMainForm& Window() { return *window_; }
+  TStyleSheetEditor& Window() { return window_->Editor(); }
   [[nodiscard]] std::size_t Bytes() const { return bytes_; }
 
  private:
