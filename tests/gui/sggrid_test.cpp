@@ -176,14 +176,15 @@ class SGGridTest final : public QObject {
     QCOMPARE(members.ComboItems().join(QLatin1Char(' ')), QStringLiteral("none solid dotted"));
     QSignalSpy changed(&form, &TSGGridForm::ValueChanged);
     members.ComboBox()->setCurrentIndex(1);
-    QTest::keyClick(members.ComboBox(), Qt::Key_Down);  // solid → dotted
+    QTest::keyClick(members.ComboBox(), Qt::Key_Down);  // solid → dotted, shown only
+    QCOMPARE(changed.count(), 0);
+    QTest::keyClick(members.ComboBox(), Qt::Key_Return);  // the choice is committed
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.last().at(0).toString(), QStringLiteral("1px dotted"));
     QCOMPARE(window.grid->CellText(1, 1), QStringLiteral("1px dotted"));
     QCOMPARE(form.Edit()->text(), QStringLiteral("1px dotted"));
 
-    // Enter in the in-place combo box belongs to it; the form stays open.
-    QTest::keyClick(members.ComboBox(), Qt::Key_Return);
+    // Enter in the in-place combo box belonged to it: the form stayed open.
     QVERIFY(form.isVisible());
     // Escape in the form's own edit box still closes it.
     QTest::keyClick(form.Edit(), Qt::Key_Escape);
@@ -205,13 +206,17 @@ class SGGridTest final : public QObject {
     GStringGrid& members = *form.SubGrid();
     members.ComboBox()->setCurrentIndex(-1);
     QTest::keyClick(members.ComboBox(), Qt::Key_Down);  // → color
+    QTest::keyClick(members.ComboBox(), Qt::Key_Return);
     QCOMPARE(icon, QStringLiteral("getcolor"));
     QCOMPARE(choice, QStringLiteral("white@border-color"));
     QCOMPARE(members.ComboText(), QStringLiteral("white"));
     QCOMPARE(changed.count(), 0);
     QCOMPARE(members.CellText(1, 2), QString());
 
+    window.ClickMember(2);
+    members.ComboBox()->setCurrentIndex(0);
     QTest::keyClick(members.ComboBox(), Qt::Key_Down);  // → red, no icon: written
+    QTest::keyClick(members.ComboBox(), Qt::Key_Return);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(window.grid->CellText(1, 1), QStringLiteral("1px solid red"));
   }

@@ -60,10 +60,11 @@ TEST(StyleEdit, OperationsChangeAttributesAndLeaveChildrenAlone) {
   EXPECT_EQ(nested.TextOf(), ".title { font-weight: bold }");
 
   // What the writer makes of it: the deleted one gone, the switched-off one
-  // a comment, the nested block as it was.
+  // a comment that switches its fallback off with it, the nested block as
+  // it was.
   const std::string css = Write(doc);
   EXPECT_EQ(css.find("margin"), std::string::npos) << css;
-  EXPECT_NE(css.find("/*color: blue; */"), std::string::npos) << css;
+  EXPECT_NE(css.find("/*color: rgb(255 0 0); color: blue; */"), std::string::npos) << css;
   EXPECT_NE(css.find(".title { font-weight: bold }"), std::string::npos) << css;
 }
 
