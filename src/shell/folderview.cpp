@@ -1,0 +1,443 @@
+#include "shell/folderview.h"
+
+#include <QCollator>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIcon>
+#include <QListView>
+#include <QLocale>
+#include <QPalette>
+#include <QStackedLayout>
+#include <QStandardItemModel>
+#include <QTreeView>
+#include <QUrl>
+
+#include "core/messages.h"
+#include "shell/thumbnailprovider.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole + 1;
+
+// The file-system model wants folders without their final "/", except the
+// root.
+QString ModelPath(const QString& folder) {
+  return folder.size() > 1 && folder.endsWith(QLatin1Char('/')) ? folder.chopped(1) : folder;
+}
+
+// One provider for every view, alive to the end of the process: the models'
+// workers may still ask it for icons while a view is being destroyed.
+QFileIconProvider& IconProvider() {
+  static auto* provider = new QFileIconProvider;
+  return *provider;
+}
+
+const QCollator& NameCollator() {
+  static const QCollator collator = [] {
+    QCollator made;
+    made.setNumericMode(true);
+    made.setCaseSensitivity(Qt::CaseInsensitive);
+    return made;
+  }();
+  return collator;
+}
+
+QString FolderText() { return QStringLiteral("Dossier"); }
+
+}  // namespace
+
+// FolderItemsModel ----------------------------------------------------------
+
+FolderItemsModel::FolderItemsModel(QFileSystemModel& files, ThumbnailProvider& thumbnails, QObject* parent)
+    : QSortFilterProxyModel(parent), files_(files), thumbnails_(thumbnails), canList_(CanListFolder) {
+  setSourceModel(&files);
+  setDynamicSortFilter(true);
+  connect(&thumbnails_, &ThumbnailProvider::ThumbnailReady, this, &FolderItemsModel::ThumbnailMade);
+}
+
+void FolderItemsModel::SetFolder(const QModelIndex& sourceFolder) {
+  folder_ = sourceFolder;
+  readable_.clear();
+  invalidateFilter();
+}
+
+void FolderItemsModel::SetInclude(std::function<bool(const QString&)> include) {
+  include_ = std::move(include);
+  invalidateFilter();
+}
+
+void FolderItemsModel::SetFolderAccess(std::function<bool(const QString&)> canList) {
+  canList_ = std::move(canList);
+  readable_.clear();
+}
+
+void FolderItemsModel::SetMode(TViewMode mode) {
+  if (mode == mode_) return;
+  const bool decorationsChange = mode == vmThumbnails || mode_ == vmThumbnails || mode == vmTiles || mode_ == vmTiles;
+  mode_ = mode;
+  if (decorationsChange && rowCount() > 0) {
+    // Only the shown folder's items change; its parents show no decoration.
+    const QModelIndex folder = mapFromSource(folder_);
+    const int rows = rowCount(folder);
+    if (rows > 0) emit dataChanged(index(0, 0, folder), index(rows - 1, 0, folder));
+  }
+}
+
+bool FolderItemsModel::IsReadable(const QString& folder) const {
+  const auto known = readable_.constFind(folder);
+  if (known != readable_.constEnd()) return *known;
+  const bool readable = canList_(folder);
+  readable_.insert(folder, readable);
+  return readable;
+}
+
+QString FolderItemsModel::PathOf(const QModelIndex& index) const {
+  const QModelIndex source = mapToSource(index.siblingAtColumn(0));
+  if (!source.isValid()) return {};
+  const QString path = files_.filePath(source);
+  return files_.isDir(source) ? FolderPath(path) : path;
+}
+
+QVariant FolderItemsModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || mapToSource(index).parent() != folder_) return QSortFilterProxyModel::data(index, role);
+  const QModelIndex source = mapToSource(index);
+  const bool folder = files_.isDir(source);
+  if (index.column() == fcType && role == Qt::DisplayRole && folder) return FolderText();
+  if (index.column() != fcName) return QSortFilterProxyModel::data(index, role);
+  switch (role) {
+    case Qt::DecorationRole:
+      if (mode_ == vmThumbnails && !folder && ThumbnailProvider::IsPicture(files_.fileName(source))) {
+        const QPixmap thumbnail = thumbnails_.Thumbnail(files_.filePath(source), files_.lastModified(source));
+        if (!thumbnail.isNull()) return QIcon(thumbnail);
+      }
+      break;
+    case Qt::DisplayRole:
+      if (mode_ == vmTiles) {
+        const QString detail = folder ? FolderText() : QLocale().formattedDataSize(files_.size(source));
+        return files_.fileName(source) + QLatin1Char('\n') + detail;
+      }
+      break;
+    case Qt::ToolTipRole:
+      if (folder && !IsReadable(PathOf(index))) return QStringLiteral("Korvel n'a pas le droit de lire ce dossier.");
+      break;
+    case Qt::ForegroundRole:
+      if (folder && !IsReadable(PathOf(index))) return QPalette().color(QPalette::Disabled, QPalette::Text);
+      break;
+    default:
+      break;
+  }
+  return QSortFilterProxyModel::data(index, role);
+}
+
+QVariant FolderItemsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+    switch (section) {
+      case fcName: return QStringLiteral("Nom");
+      case fcSize: return QStringLiteral("Taille");
+      case fcType: return QStringLiteral("Type");
+      case fcModified: return QStringLiteral("Modifié le");
+      default: break;
+    }
+  }
+  return QSortFilterProxyModel::headerData(section, orientation, role);
+}
+
+bool FolderItemsModel::filterAcceptsRow(int row, const QModelIndex& sourceParent) const {
+  if (!include_ || !folder_.isValid() || sourceParent != folder_) return true;
+  const QModelIndex source = files_.index(row, 0, sourceParent);
+  const QString path = files_.filePath(source);
+  return include_(files_.isDir(source) ? FolderPath(path) : path);
+}
+
+bool FolderItemsModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+  const bool leftFolder = files_.isDir(left);
+  const bool rightFolder = files_.isDir(right);
+  if (leftFolder != rightFolder) {
+    // Folders stay first whichever way the column is sorted.
+    return (sortOrder() == Qt::AscendingOrder) == leftFolder;
+  }
+  switch (left.column()) {
+    case fcSize:
+      if (files_.size(left) != files_.size(right)) return files_.size(left) < files_.size(right);
+      break;
+    case fcType: {
+      const int order = NameCollator().compare(files_.type(left), files_.type(right));
+      if (order != 0) return order < 0;
+      break;
+    }
+    case fcModified: {
+      const QDateTime leftDate = files_.lastModified(left);
+      const QDateTime rightDate = files_.lastModified(right);
+      if (leftDate != rightDate) return leftDate < rightDate;
+      break;
+    }
+    default:
+      break;
+  }
+  return NameCollator().compare(files_.fileName(left), files_.fileName(right)) < 0;
+}
+
+void FolderItemsModel::ThumbnailMade(const QString& path) {
+  const QModelIndex item = mapFromSource(files_.index(path));
+  if (item.isValid()) emit dataChanged(item, item, {Qt::DecorationRole});
+}
+
+// TFolderView ---------------------------------------------------------------
+
+TFolderView::TFolderView(QWidget* parent, ThumbnailProvider* thumbnails)
+    : QWidget(parent),
+      thumbnails_(thumbnails ? thumbnails : new ThumbnailProvider(96, this)),
+      files_(new QFileSystemModel(this)),
+      desktop_(new QStandardItemModel(this)),
+      stack_(new QStackedLayout(this)),
+      list_(new QListView(this)),
+      details_(new QTreeView(this)),
+      places_(DesktopPlaces()),
+      openFile_([](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); }),
+      canList_(CanListFolder) {
+  files_->setIconProvider(&IconProvider());
+  files_->setFilter(QDir::AllEntries | QDir::AllDirs | QDir::NoDotAndDotDot);
+  files_->setReadOnly(true);
+  items_ = new FolderItemsModel(*files_, *thumbnails_, this);
+  items_->sort(fcName, Qt::AscendingOrder);
+
+  stack_->setContentsMargins(0, 0, 0, 0);
+  stack_->addWidget(list_);
+  stack_->addWidget(details_);
+  for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(details_)}) {
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setDragEnabled(true);
+    view->setDragDropMode(QAbstractItemView::DragOnly);
+    view->installEventFilter(this);
+    connect(view, &QAbstractItemView::activated, this, &TFolderView::Activated);
+  }
+  list_->setUniformItemSizes(true);
+  list_->setMovement(QListView::Static);
+  list_->setResizeMode(QListView::Adjust);
+  list_->setLayoutMode(QListView::Batched);
+  list_->setBatchSize(500);
+  details_->setRootIsDecorated(false);
+  details_->setItemsExpandable(false);
+  details_->setUniformRowHeights(true);
+  details_->setSortingEnabled(true);
+  details_->header()->setSortIndicator(fcName, Qt::AscendingOrder);
+  ShowModel();
+  ApplyMode();
+}
+
+TFolderView::~TFolderView() = default;
+
+QString TFolderView::GetCurrentName() const { return IsDesktop() ? DesktopCaption() : FolderCaption(path_); }
+
+QString TFolderView::CheckFolder(const QString& folder) const {
+  const QFileInfo info(folder);
+  if (!info.exists())
+    return QStringLiteral("Impossible d'ouvrir le dossier « %1 » : il n'existe pas.").arg(folder);
+  if (!info.isDir()) return QStringLiteral("Impossible d'ouvrir « %1 » : ce n'est pas un dossier.").arg(ModelPath(folder));
+  if (!canList_(folder))
+    return QStringLiteral("Impossible d'ouvrir le dossier « %1 » : Korvel n'a pas le droit de le lire.").arg(folder);
+  return {};
+}
+
+void TFolderView::SetPath(const QString& path) {
+  const QString folder = FolderPath(path);
+  if (entered_ && folder == path_) return;
+  if (!folder.isEmpty()) {
+    const QString problem = CheckFolder(folder);
+    if (!problem.isEmpty()) throw FolderError(problem.toStdString());
+  }
+  thumbnails_->CancelPending();
+  path_ = folder;
+  entered_ = true;
+  if (IsDesktop()) {
+    desktop_->clear();
+    desktop_->setHorizontalHeaderLabels({QStringLiteral("Nom")});
+    for (const ShellPlace& place : places_) {
+      bool include = true;
+      if (canInclude_) canInclude_(*this, place.path, include);
+      if (!include) continue;
+      auto* item = new QStandardItem(IconProvider().icon(QFileInfo(place.path)), place.caption);
+      item->setData(place.path, kPathRole);
+      item->setEditable(false);
+      desktop_->appendRow(item);
+    }
+  } else {
+    const QModelIndex source = files_->setRootPath(ModelPath(folder));
+    items_->SetFolder(source);
+  }
+  ShowModel();
+  emit OnPathChanged(this);
+}
+
+QAbstractItemModel* TFolderView::Items() const {
+  return IsDesktop() ? static_cast<QAbstractItemModel*>(desktop_) : static_cast<QAbstractItemModel*>(items_);
+}
+
+QAbstractItemView* TFolderView::ItemView() const {
+  return mode_ == vmDetails ? static_cast<QAbstractItemView*>(details_) : static_cast<QAbstractItemView*>(list_);
+}
+
+QModelIndex TFolderView::RootIndex() const {
+  if (IsDesktop()) return {};
+  return items_->mapFromSource(files_->index(ModelPath(path_)));
+}
+
+void TFolderView::ShowModel() {
+  QAbstractItemModel* model = Items();
+  if (list_->model() != model) {
+    list_->setModel(model);
+    details_->setModel(model);
+    // One selection for both views, so that it survives a change of mode.
+    QItemSelectionModel* unused = details_->selectionModel();
+    details_->setSelectionModel(list_->selectionModel());
+    delete unused;
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { emit OnStateChanged(this, vsSelectionChanged); });
+  }
+  list_->clearSelection();
+  list_->setRootIndex(RootIndex());
+  details_->setRootIndex(RootIndex());
+}
+
+void TFolderView::SetViewMode(TViewMode mode) {
+  const bool hadFocus = ItemView()->hasFocus();
+  mode_ = mode;
+  ApplyMode();
+  if (hadFocus) ItemView()->setFocus();
+}
+
+void TFolderView::ApplyMode() {
+  if (mode_ != vmThumbnails) thumbnails_->CancelPending();
+  items_->SetMode(mode_);
+  if (mode_ == vmDetails) {
+    stack_->setCurrentWidget(details_);
+    return;
+  }
+  struct Layout {
+    QListView::ViewMode kind;
+    QListView::Flow flow;
+    int icon;
+    QSize grid;
+  };
+  const int thumb = thumbnails_->Edge();
+  const Layout layout = [&]() -> Layout {
+    switch (mode_) {
+      case vmSmallIcons: return {QListView::ListMode, QListView::LeftToRight, 16, {180, 22}};
+      case vmList: return {QListView::ListMode, QListView::TopToBottom, 16, {220, 22}};
+      case vmThumbnails: return {QListView::IconMode, QListView::LeftToRight, thumb, {thumb + 28, thumb + 44}};
+      case vmTiles: return {QListView::ListMode, QListView::LeftToRight, 48, {260, 60}};
+      default: return {QListView::IconMode, QListView::LeftToRight, 48, {100, 84}};
+    }
+  }();
+  list_->setViewMode(layout.kind);
+  list_->setFlow(layout.flow);
+  list_->setWrapping(true);
+  list_->setWordWrap(layout.kind == QListView::IconMode || mode_ == vmTiles);
+  list_->setIconSize({layout.icon, layout.icon});
+  list_->setGridSize(layout.grid);
+  list_->setMovement(QListView::Static);
+  list_->setRootIndex(RootIndex());
+  stack_->setCurrentWidget(list_);
+}
+
+bool TFolderView::GetItemsData(QStringList& names, bool selectedOnly) const {
+  const qsizetype before = names.size();
+  QModelIndexList rows;
+  if (selectedOnly) {
+    rows = list_->selectionModel()->selectedRows(0);
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  } else {
+    const QModelIndex root = RootIndex();
+    for (int row = 0; row < Items()->rowCount(root); ++row) rows << Items()->index(row, 0, root);
+  }
+  for (const QModelIndex& row : rows) {
+    const QString path = PathOfIndex(row);
+    if (!path.isEmpty()) names << path;
+  }
+  return names.size() > before;
+}
+
+QString TFolderView::PathOfIndex(const QModelIndex& index) const {
+  if (IsDesktop()) return index.siblingAtColumn(0).data(kPathRole).toString();
+  return items_->PathOf(index);
+}
+
+bool TFolderView::SelectItem(const QString& path) {
+  const QModelIndex root = RootIndex();
+  QAbstractItemModel* model = Items();
+  for (int row = 0; row < model->rowCount(root); ++row) {
+    const QModelIndex item = model->index(row, 0, root);
+    const QString itemPath = PathOfIndex(item);
+    if (itemPath != path && !(itemPath.endsWith(QLatin1Char('/')) && itemPath.chopped(1) == path)) continue;
+    list_->selectionModel()->setCurrentIndex(
+        item, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ItemView()->scrollTo(item);
+    return true;
+  }
+  return false;
+}
+
+void TFolderView::SortBy(FolderColumn column, Qt::SortOrder order) {
+  details_->header()->setSortIndicator(column, order);
+  items_->sort(column, order);
+}
+
+void TFolderView::OpenItem(const QString& path) {
+  if (path.endsWith(QLatin1Char('/'))) {
+    try {
+      // The owner's tree follows a folder opened inside the view.
+      syncTree_ = true;
+      SetPath(path);
+    } catch (const FolderError& error) {
+      ShowMessage(error.what(), MessageKind::Error);
+    }
+    return;
+  }
+  if (!openFile_(path))
+    ShowMessage(QStringLiteral("Aucun programme ne peut ouvrir le fichier « %1 ».").arg(path).toStdString(),
+                MessageKind::Warning);
+}
+
+void TFolderView::Activated(const QModelIndex& index) {
+  const QString path = PathOfIndex(index);
+  if (!path.isEmpty()) OpenItem(path);
+}
+
+void TFolderView::SetOnCanIncludeItem(CanIncludeItem handler) {
+  canInclude_ = std::move(handler);
+  if (canInclude_) {
+    items_->SetInclude([this](const QString& path) {
+      bool include = true;
+      canInclude_(*this, path, include);
+      return include;
+    });
+  } else {
+    items_->SetInclude({});
+  }
+}
+
+void TFolderView::SetFileOpener(FileOpener opener) { openFile_ = std::move(opener); }
+
+void TFolderView::SetPlaces(QList<ShellPlace> places) { places_ = std::move(places); }
+
+void TFolderView::SetFolderAccess(std::function<bool(const QString&)> canList) {
+  canList_ = canList;
+  items_->SetFolderAccess(std::move(canList));
+}
+
+bool TFolderView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ || watched == details_) {
+    if (event->type() == QEvent::FocusIn) emit OnStateChanged(this, vsSetFocus);
+    if (event->type() == QEvent::FocusOut) emit OnStateChanged(this, vsKillFocus);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace korvel
