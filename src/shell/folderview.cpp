@@ -237,7 +237,7 @@ TFolderView::~TFolderView() = default;
 QString TFolderView::GetCurrentName() const { return IsDesktop() ? DesktopCaption() : FolderCaption(path_); }
 
 QString TFolderView::CheckFolder(const QString& folder) const {
-  const QFileInfo info(folder);
+  const QFileInfo info(ModelPath(folder));
   if (!info.exists())
     return QStringLiteral("Impossible d'ouvrir le dossier « %1 » : il n'existe pas.").arg(folder);
   if (!info.isDir()) return QStringLiteral("Impossible d'ouvrir « %1 » : ce n'est pas un dossier.").arg(ModelPath(folder));
