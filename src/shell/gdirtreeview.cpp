@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QTimer>
 
 namespace korvel {
 
@@ -136,7 +137,13 @@ QTreeWidgetItem* GDirTreeView::NodeOf(const QString& folder) const {
 
 void GDirTreeView::CollapseOldBranch(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
   // Selecting a node opens it and closes the branch left, up to where the
-  // two meet.
+  // two meet. Done once the mouse press that selected it is handled: rows
+  // moving under the press would make it select nothing.
+  QTimer::singleShot(0, this, [this, current, previous] { SwapBranches(current, previous); });
+}
+
+void GDirTreeView::SwapBranches(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+  if (current != currentItem()) return;
   if (current && current != rootNode_ && !current->isExpanded()) current->setExpanded(true);
   for (QTreeWidgetItem* node = previous; node && node != rootNode_; node = node->parent()) {
     bool shared = false;

@@ -75,6 +75,7 @@ class GDirTreeView final : public QTreeWidget {
   void LoadChildren(QTreeWidgetItem* node);
   QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& caption, const QString& folder);
   void CollapseOldBranch(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+  void SwapBranches(QTreeWidgetItem* current, QTreeWidgetItem* previous);
 
   QTreeWidgetItem* rootNode_ = nullptr;
   QList<ShellPlace> places_;

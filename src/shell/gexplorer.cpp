@@ -3,10 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCompleter>
-#include <QFileSystemModel>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStringListModel>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -103,16 +104,28 @@ void GExplorer::CreateToolBar(QWidget* panel) {
 
   PathEdit_ = new QLineEdit(ToolBar_);
   PathEdit_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  auto* folders = new QFileSystemModel(PathEdit_);
-  folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-  folders->setRootPath(QString());
-  completer_ = new QCompleter(folders, PathEdit_);
+  folderNames_ = new QStringListModel(PathEdit_);
+  completer_ = new QCompleter(folderNames_, PathEdit_);
   completer_->setCaseSensitivity(Qt::CaseSensitive);
   PathEdit_->setCompleter(completer_);
+  connect(PathEdit_, &QLineEdit::textEdited, this, &GExplorer::ListFoldersToComplete);
   connect(PathEdit_, &QLineEdit::returnPressed, this, &GExplorer::PathEditReturn);
   ToolBar_->addWidget(PathEdit_);
 
   Fill(panel, ToolBar_);
+}
+
+void GExplorer::ListFoldersToComplete(const QString& text) {
+  // Only the folder being typed into is read, once while its name stays.
+  const QString base = text.left(text.lastIndexOf(QLatin1Char('/')) + 1);
+  if (base == completedFolder_) return;
+  completedFolder_ = base;
+  QStringList folders;
+  if (!base.isEmpty()) {
+    for (const QString& name : QDir(base).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+      folders << base + name + QLatin1Char('/');
+  }
+  folderNames_->setStringList(folders);
 }
 
 void GExplorer::ShowModeChecks() {

@@ -21,6 +21,7 @@ class QAction;
 class QCompleter;
 class QLineEdit;
 class QMenu;
+class QStringListModel;
 class QToolBar;
 class QToolButton;
 class QWidget;
@@ -80,6 +81,7 @@ class GExplorer final : public QObject {
 
  private:
   void ShowModeChecks();
+  void ListFoldersToComplete(const QString& text);
   void Navigate(const QString& path, bool syncTree);
 
   GDirTreeView* Tree_ = nullptr;
@@ -90,6 +92,8 @@ class GExplorer final : public QObject {
   QToolButton* UpButton_ = nullptr;
   QMenu* tbPopup_ = nullptr;
   QCompleter* completer_ = nullptr;
+  QStringListModel* folderNames_ = nullptr;
+  QString completedFolder_;
   QList<QAction*> modeItems_;
   QList<ShellPlace> places_;
   bool placesGiven_ = false;
