@@ -3,16 +3,13 @@
 #include <QCollator>
 #include <QDesktopServices>
 #include <QEvent>
-#include <QFileIconProvider>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QIcon>
 #include <QListView>
 #include <QLocale>
 #include <QPalette>
 #include <QStackedLayout>
-#include <QStandardItemModel>
 #include <QTreeView>
 #include <QUrl>
 
@@ -23,19 +20,9 @@ namespace korvel {
 
 namespace {
 
-constexpr int kPathRole = Qt::UserRole + 1;
-
-// The file-system model wants folders without their final "/", except the
-// root.
-QString ModelPath(const QString& folder) {
+// A folder path without its final "/", except the root.
+QString WithoutSlash(const QString& folder) {
   return folder.size() > 1 && folder.endsWith(QLatin1Char('/')) ? folder.chopped(1) : folder;
-}
-
-// One provider for every view, alive to the end of the process: the models'
-// workers may still ask it for icons while a view is being destroyed.
-QFileIconProvider& IconProvider() {
-  static auto* provider = new QFileIconProvider;
-  return *provider;
 }
 
 const QCollator& NameCollator() {
@@ -48,24 +35,18 @@ const QCollator& NameCollator() {
   return collator;
 }
 
-QString FolderText() { return QStringLiteral("Dossier"); }
-
 }  // namespace
 
 // FolderItemsModel ----------------------------------------------------------
 
-FolderItemsModel::FolderItemsModel(QFileSystemModel& files, ThumbnailProvider& thumbnails, QObject* parent)
+FolderItemsModel::FolderItemsModel(FolderModel& files, ThumbnailProvider& thumbnails, QObject* parent)
     : QSortFilterProxyModel(parent), files_(files), thumbnails_(thumbnails), canList_(CanListFolder) {
   setSourceModel(&files);
   setDynamicSortFilter(true);
   connect(&thumbnails_, &ThumbnailProvider::ThumbnailReady, this, &FolderItemsModel::ThumbnailMade);
 }
 
-void FolderItemsModel::SetFolder(const QModelIndex& sourceFolder) {
-  folder_ = sourceFolder;
-  readable_.clear();
-  invalidateFilter();
-}
+void FolderItemsModel::Forget() { readable_.clear(); }
 
 void FolderItemsModel::SetInclude(std::function<bool(const QString&)> include) {
   include_ = std::move(include);
@@ -81,12 +62,7 @@ void FolderItemsModel::SetMode(TViewMode mode) {
   if (mode == mode_) return;
   const bool decorationsChange = mode == vmThumbnails || mode_ == vmThumbnails || mode == vmTiles || mode_ == vmTiles;
   mode_ = mode;
-  if (decorationsChange && rowCount() > 0) {
-    // Only the shown folder's items change; its parents show no decoration.
-    const QModelIndex folder = mapFromSource(folder_);
-    const int rows = rowCount(folder);
-    if (rows > 0) emit dataChanged(index(0, 0, folder), index(rows - 1, 0, folder));
-  }
+  if (decorationsChange && rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
 }
 
 bool FolderItemsModel::IsReadable(const QString& folder) const {
@@ -98,29 +74,27 @@ bool FolderItemsModel::IsReadable(const QString& folder) const {
 }
 
 QString FolderItemsModel::PathOf(const QModelIndex& index) const {
-  const QModelIndex source = mapToSource(index.siblingAtColumn(0));
-  if (!source.isValid()) return {};
-  const QString path = files_.filePath(source);
-  return files_.isDir(source) ? FolderPath(path) : path;
+  return index.siblingAtColumn(0).data(FolderModel::PathRole).toString();
 }
 
 QVariant FolderItemsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || mapToSource(index).parent() != folder_) return QSortFilterProxyModel::data(index, role);
-  const QModelIndex source = mapToSource(index);
-  const bool folder = files_.isDir(source);
-  if (index.column() == fcType && role == Qt::DisplayRole && folder) return FolderText();
-  if (index.column() != fcName) return QSortFilterProxyModel::data(index, role);
+  if (!index.isValid() || index.column() != fcName || role >= Qt::UserRole)
+    return QSortFilterProxyModel::data(index, role);
+  const bool folder = QSortFilterProxyModel::data(index, FolderModel::IsFolderRole).toBool();
   switch (role) {
     case Qt::DecorationRole:
-      if (mode_ == vmThumbnails && !folder && ThumbnailProvider::IsPicture(files_.fileName(source))) {
-        const QPixmap thumbnail = thumbnails_.Thumbnail(files_.filePath(source), files_.lastModified(source));
-        if (!thumbnail.isNull()) return QIcon(thumbnail);
+      if (mode_ == vmThumbnails && !folder) {
+        const QString path = PathOf(index);
+        if (ThumbnailProvider::IsPicture(path)) {
+          const QPixmap thumbnail = thumbnails_.Thumbnail(path, index.data(FolderModel::ModifiedRole).toDateTime());
+          if (!thumbnail.isNull()) return QIcon(thumbnail);
+        }
       }
       break;
     case Qt::DisplayRole:
       if (mode_ == vmTiles) {
-        const QString detail = folder ? FolderText() : QLocale().formattedDataSize(files_.size(source));
-        return files_.fileName(source) + QLatin1Char('\n') + detail;
+        const QModelIndex detail = index.siblingAtColumn(folder ? fcType : fcSize);
+        return index.data(FolderModel::NameRole).toString() + QLatin1Char('\n') + detail.data().toString();
       }
       break;
     case Qt::ToolTipRole:
@@ -135,56 +109,47 @@ QVariant FolderItemsModel::data(const QModelIndex& index, int role) const {
   return QSortFilterProxyModel::data(index, role);
 }
 
-QVariant FolderItemsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
-    switch (section) {
-      case fcName: return QStringLiteral("Nom");
-      case fcSize: return QStringLiteral("Taille");
-      case fcType: return QStringLiteral("Type");
-      case fcModified: return QStringLiteral("Modifié le");
-      default: break;
-    }
-  }
-  return QSortFilterProxyModel::headerData(section, orientation, role);
-}
-
 bool FolderItemsModel::filterAcceptsRow(int row, const QModelIndex& sourceParent) const {
-  if (!include_ || !folder_.isValid() || sourceParent != folder_) return true;
-  const QModelIndex source = files_.index(row, 0, sourceParent);
-  const QString path = files_.filePath(source);
-  return include_(files_.isDir(source) ? FolderPath(path) : path);
+  if (!include_) return true;
+  return include_(files_.index(row, 0, sourceParent).data(FolderModel::PathRole).toString());
 }
 
 bool FolderItemsModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-  const bool leftFolder = files_.isDir(left);
-  const bool rightFolder = files_.isDir(right);
+  const bool leftFolder = left.data(FolderModel::IsFolderRole).toBool();
+  const bool rightFolder = right.data(FolderModel::IsFolderRole).toBool();
   if (leftFolder != rightFolder) {
     // Folders stay first whichever way the column is sorted.
     return (sortOrder() == Qt::AscendingOrder) == leftFolder;
   }
   switch (left.column()) {
-    case fcSize:
-      if (files_.size(left) != files_.size(right)) return files_.size(left) < files_.size(right);
+    case fcSize: {
+      const qint64 leftSize = left.data(FolderModel::SizeRole).toLongLong();
+      const qint64 rightSize = right.data(FolderModel::SizeRole).toLongLong();
+      if (leftSize != rightSize) return leftSize < rightSize;
       break;
+    }
     case fcType: {
-      const int order = NameCollator().compare(files_.type(left), files_.type(right));
+      const int order = NameCollator().compare(left.data().toString(), right.data().toString());
       if (order != 0) return order < 0;
       break;
     }
     case fcModified: {
-      const QDateTime leftDate = files_.lastModified(left);
-      const QDateTime rightDate = files_.lastModified(right);
+      const QDateTime leftDate = left.data(FolderModel::ModifiedRole).toDateTime();
+      const QDateTime rightDate = right.data(FolderModel::ModifiedRole).toDateTime();
       if (leftDate != rightDate) return leftDate < rightDate;
       break;
     }
     default:
       break;
   }
-  return NameCollator().compare(files_.fileName(left), files_.fileName(right)) < 0;
+  return NameCollator().compare(left.data(FolderModel::NameRole).toString(),
+                                right.data(FolderModel::NameRole).toString()) < 0;
 }
 
 void FolderItemsModel::ThumbnailMade(const QString& path) {
-  const QModelIndex item = mapFromSource(files_.index(path));
+  const int row = files_.RowOf(path);
+  if (row < 0) return;
+  const QModelIndex item = mapFromSource(files_.index(row, 0));
   if (item.isValid()) emit dataChanged(item, item, {Qt::DecorationRole});
 }
 
@@ -193,17 +158,13 @@ void FolderItemsModel::ThumbnailMade(const QString& path) {
 TFolderView::TFolderView(QWidget* parent, ThumbnailProvider* thumbnails)
     : QWidget(parent),
       thumbnails_(thumbnails ? thumbnails : new ThumbnailProvider(96, this)),
-      files_(new QFileSystemModel(this)),
-      desktop_(new QStandardItemModel(this)),
+      files_(new FolderModel(this)),
       stack_(new QStackedLayout(this)),
       list_(new QListView(this)),
       details_(new QTreeView(this)),
       places_(DesktopPlaces()),
       openFile_([](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); }),
       canList_(CanListFolder) {
-  files_->setIconProvider(&IconProvider());
-  files_->setFilter(QDir::AllEntries | QDir::AllDirs | QDir::NoDotAndDotDot);
-  files_->setReadOnly(true);
   items_ = new FolderItemsModel(*files_, *thumbnails_, this);
   items_->sort(fcName, Qt::AscendingOrder);
 
@@ -228,7 +189,14 @@ TFolderView::TFolderView(QWidget* parent, ThumbnailProvider* thumbnails)
   details_->setUniformRowHeights(true);
   details_->setSortingEnabled(true);
   details_->header()->setSortIndicator(fcName, Qt::AscendingOrder);
-  ShowModel();
+  list_->setModel(items_);
+  details_->setModel(items_);
+  // One selection for both views, so that it survives a change of mode.
+  QItemSelectionModel* unused = details_->selectionModel();
+  details_->setSelectionModel(list_->selectionModel());
+  delete unused;
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { emit OnStateChanged(this, vsSelectionChanged); });
   ApplyMode();
 }
 
@@ -237,10 +205,10 @@ TFolderView::~TFolderView() = default;
 QString TFolderView::GetCurrentName() const { return IsDesktop() ? DesktopCaption() : FolderCaption(path_); }
 
 QString TFolderView::CheckFolder(const QString& folder) const {
-  const QFileInfo info(ModelPath(folder));
+  const QFileInfo info(WithoutSlash(folder));
   if (!info.exists())
     return QStringLiteral("Impossible d'ouvrir le dossier « %1 » : il n'existe pas.").arg(folder);
-  if (!info.isDir()) return QStringLiteral("Impossible d'ouvrir « %1 » : ce n'est pas un dossier.").arg(ModelPath(folder));
+  if (!info.isDir()) return QStringLiteral("Impossible d'ouvrir « %1 » : ce n'est pas un dossier.").arg(WithoutSlash(folder));
   if (!canList_(folder))
     return QStringLiteral("Impossible d'ouvrir le dossier « %1 » : Korvel n'a pas le droit de le lire.").arg(folder);
   return {};
@@ -256,54 +224,19 @@ void TFolderView::SetPath(const QString& path) {
   thumbnails_->CancelPending();
   path_ = folder;
   entered_ = true;
+  items_->Forget();
   if (IsDesktop()) {
-    desktop_->clear();
-    desktop_->setHorizontalHeaderLabels({QStringLiteral("Nom")});
-    for (const ShellPlace& place : places_) {
-      bool include = true;
-      if (canInclude_) canInclude_(*this, place.path, include);
-      if (!include) continue;
-      auto* item = new QStandardItem(IconProvider().icon(QFileInfo(place.path)), place.caption);
-      item->setData(place.path, kPathRole);
-      item->setEditable(false);
-      desktop_->appendRow(item);
-    }
+    files_->SetPlaces(places_);
   } else {
-    const QModelIndex source = files_->setRootPath(ModelPath(folder));
-    items_->SetFolder(source);
+    files_->SetFolder(folder);
   }
-  ShowModel();
   emit OnPathChanged(this);
 }
 
-QAbstractItemModel* TFolderView::Items() const {
-  return IsDesktop() ? static_cast<QAbstractItemModel*>(desktop_) : static_cast<QAbstractItemModel*>(items_);
-}
+QAbstractItemModel* TFolderView::Items() const { return items_; }
 
 QAbstractItemView* TFolderView::ItemView() const {
   return mode_ == vmDetails ? static_cast<QAbstractItemView*>(details_) : static_cast<QAbstractItemView*>(list_);
-}
-
-QModelIndex TFolderView::RootIndex() const {
-  if (IsDesktop()) return {};
-  return items_->mapFromSource(files_->index(ModelPath(path_)));
-}
-
-void TFolderView::ShowModel() {
-  QAbstractItemModel* model = Items();
-  if (list_->model() != model) {
-    list_->setModel(model);
-    details_->setModel(model);
-    // One selection for both views, so that it survives a change of mode.
-    QItemSelectionModel* unused = details_->selectionModel();
-    details_->setSelectionModel(list_->selectionModel());
-    delete unused;
-    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { emit OnStateChanged(this, vsSelectionChanged); });
-  }
-  list_->clearSelection();
-  list_->setRootIndex(RootIndex());
-  details_->setRootIndex(RootIndex());
 }
 
 void TFolderView::SetViewMode(TViewMode mode) {
@@ -343,7 +276,6 @@ void TFolderView::ApplyMode() {
   list_->setIconSize({layout.icon, layout.icon});
   list_->setGridSize(layout.grid);
   list_->setMovement(QListView::Static);
-  list_->setRootIndex(RootIndex());
   stack_->setCurrentWidget(list_);
 }
 
@@ -354,8 +286,7 @@ bool TFolderView::GetItemsData(QStringList& names, bool selectedOnly) const {
     rows = list_->selectionModel()->selectedRows(0);
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   } else {
-    const QModelIndex root = RootIndex();
-    for (int row = 0; row < Items()->rowCount(root); ++row) rows << Items()->index(row, 0, root);
+    for (int row = 0; row < items_->rowCount(); ++row) rows << items_->index(row, 0);
   }
   for (const QModelIndex& row : rows) {
     const QString path = PathOfIndex(row);
@@ -364,16 +295,11 @@ bool TFolderView::GetItemsData(QStringList& names, bool selectedOnly) const {
   return names.size() > before;
 }
 
-QString TFolderView::PathOfIndex(const QModelIndex& index) const {
-  if (IsDesktop()) return index.siblingAtColumn(0).data(kPathRole).toString();
-  return items_->PathOf(index);
-}
+QString TFolderView::PathOfIndex(const QModelIndex& index) const { return items_->PathOf(index); }
 
 bool TFolderView::SelectItem(const QString& path) {
-  const QModelIndex root = RootIndex();
-  QAbstractItemModel* model = Items();
-  for (int row = 0; row < model->rowCount(root); ++row) {
-    const QModelIndex item = model->index(row, 0, root);
+  for (int row = 0; row < items_->rowCount(); ++row) {
+    const QModelIndex item = items_->index(row, 0);
     const QString itemPath = PathOfIndex(item);
     if (itemPath != path && !(itemPath.endsWith(QLatin1Char('/')) && itemPath.chopped(1) == path)) continue;
     list_->selectionModel()->setCurrentIndex(

@@ -15,7 +15,6 @@
 // FolderError with a French message and the view keeps its folder; opening
 // one from inside the view shows that message. Hidden files are not shown.
 
-#include <QPersistentModelIndex>
 #include <QSortFilterProxyModel>
 #include <QString>
 #include <QStringList>
@@ -24,13 +23,12 @@
 #include <functional>
 #include <stdexcept>
 
+#include "shell/foldermodel.h"
 #include "shell/shellplaces.h"
 
 class QAbstractItemView;
-class QFileSystemModel;
 class QListView;
 class QStackedLayout;
-class QStandardItemModel;
 class QTreeView;
 
 namespace korvel {
@@ -49,20 +47,17 @@ class FolderError final : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-/// The columns of the details mode.
-enum FolderColumn { fcName = 0, fcSize = 1, fcType = 2, fcModified = 3 };
-
-/// The items of the shown folder over the file-system model: filtered by the
-/// owner's rule, folders first, sorted by the column asked, thumbnails as
-/// decorations in the thumbnail mode.
+/// The items of the shown folder: filtered by the owner's rule, folders
+/// first, sorted by the column asked, thumbnails as decorations in the
+/// thumbnail mode, the detail under the name in the tiles mode.
 class FolderItemsModel final : public QSortFilterProxyModel {
   Q_OBJECT
 
  public:
-  FolderItemsModel(QFileSystemModel& files, ThumbnailProvider& thumbnails, QObject* parent = nullptr);
+  FolderItemsModel(FolderModel& files, ThumbnailProvider& thumbnails, QObject* parent = nullptr);
 
-  /// The folder whose items are filtered; items elsewhere (its parents) pass.
-  void SetFolder(const QModelIndex& sourceFolder);
+  /// Forgets what it knew of the folders listed (a new folder is shown).
+  void Forget();
   void SetInclude(std::function<bool(const QString&)> include);
   void SetFolderAccess(std::function<bool(const QString&)> canList);
   void SetMode(TViewMode mode);
@@ -72,8 +67,6 @@ class FolderItemsModel final : public QSortFilterProxyModel {
   [[nodiscard]] QString PathOf(const QModelIndex& index) const;
 
   QVariant data(const QModelIndex& index, int role) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
  protected:
   bool filterAcceptsRow(int row, const QModelIndex& sourceParent) const override;
   bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
@@ -81,9 +74,8 @@ class FolderItemsModel final : public QSortFilterProxyModel {
  private:
   void ThumbnailMade(const QString& path);
 
-  QFileSystemModel& files_;
+  FolderModel& files_;
   ThumbnailProvider& thumbnails_;
-  QPersistentModelIndex folder_;
   std::function<bool(const QString&)> include_;
   std::function<bool(const QString&)> canList_;
   mutable QHash<QString, bool> readable_;
@@ -162,17 +154,14 @@ class TFolderView final : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void ShowModel();
   void ApplyMode();
   void Activated(const QModelIndex& index);
   [[nodiscard]] QString CheckFolder(const QString& folder) const;
   [[nodiscard]] QString PathOfIndex(const QModelIndex& index) const;
-  [[nodiscard]] QModelIndex RootIndex() const;
 
   ThumbnailProvider* thumbnails_ = nullptr;
-  QFileSystemModel* files_ = nullptr;
+  FolderModel* files_ = nullptr;
   FolderItemsModel* items_ = nullptr;
-  QStandardItemModel* desktop_ = nullptr;
   QStackedLayout* stack_ = nullptr;
   QListView* list_ = nullptr;
   QTreeView* details_ = nullptr;
