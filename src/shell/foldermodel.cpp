@@ -1,11 +1,14 @@
 #include "shell/foldermodel.h"
 
-#include <QDirIterator>
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
 #include <QMimeDatabase>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace korvel {
 
@@ -52,18 +55,40 @@ void FolderModel::SetFolder(const QString& folder) {
 
 void FolderModel::ReadAgain() {
   QList<Entry> entries;
-  QDirIterator it(folder_, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-  while (it.hasNext()) {
-    const QFileInfo info = it.nextFileInfo();
-    Entry entry;
-    entry.name = info.fileName();
-    entry.folder = info.isDir();
-    entry.path = entry.folder ? folder_ + entry.name + QLatin1Char('/') : folder_ + entry.name;
-    entry.size = entry.folder ? 0 : info.size();
-    entry.modified = info.lastModified();
-    entries.append(std::move(entry));
+  // The directory entries give names and kinds without a look at each file;
+  // only links and file systems that do not tell the kind need one.
+  const QByteArray encoded = QFile::encodeName(folder_);
+  if (DIR* dir = folder_.isEmpty() ? nullptr : ::opendir(encoded.constData())) {
+    while (const dirent* item = ::readdir(dir)) {
+      if (item->d_name[0] == '.') continue;  // hidden, and . and ..
+      Entry entry;
+      entry.name = QFile::decodeName(item->d_name);
+      if (item->d_type == DT_DIR) {
+        entry.folder = true;
+      } else if (item->d_type == DT_LNK || item->d_type == DT_UNKNOWN) {
+        struct stat status {};
+        entry.folder = ::fstatat(::dirfd(dir), item->d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+      }
+      entry.path = entry.folder ? folder_ + entry.name + QLatin1Char('/') : folder_ + entry.name;
+      entries.append(std::move(entry));
+    }
+    ::closedir(dir);
   }
   Reset(std::move(entries));
+}
+
+const FolderModel::Entry& FolderModel::Statted(int row) const {
+  const Entry& entry = entries_[row];
+  if (!entry.statted) {
+    entry.statted = true;
+    struct stat status {};
+    if (::stat(QFile::encodeName(entry.path).constData(), &status) == 0) {
+      entry.size = entry.folder ? 0 : static_cast<qint64>(status.st_size);
+      entry.modified = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(status.st_mtim.tv_sec) * 1000 +
+                                                      status.st_mtim.tv_nsec / 1'000'000);
+    }
+  }
+  return entry;
 }
 
 void FolderModel::SetPlaces(const QList<ShellPlace>& places) {
@@ -102,16 +127,19 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
   const Entry& entry = entries_[index.row()];
   switch (role) {
     case PathRole: return entry.path;
-    case SizeRole: return entry.size;
-    case ModifiedRole: return entry.modified;
+    case SizeRole: return Statted(index.row()).size;
+    case ModifiedRole: return Statted(index.row()).modified;
     case IsFolderRole: return entry.folder;
     case NameRole: return entry.name;
     case Qt::DisplayRole:
       switch (index.column()) {
         case fcName: return entry.name;
-        case fcSize: return entry.folder ? QString() : QLocale().formattedDataSize(entry.size);
+        case fcSize: return entry.folder ? QString() : QLocale().formattedDataSize(Statted(index.row()).size);
         case fcType: return entry.folder ? FolderType() : KindName(entry.name);
-        case fcModified: return entry.modified.isValid() ? QLocale().toString(entry.modified, QLocale::ShortFormat) : QString();
+        case fcModified: {
+          const QDateTime& modified = Statted(index.row()).modified;
+          return modified.isValid() ? QLocale().toString(modified, QLocale::ShortFormat) : QString();
+        }
         default: return {};
       }
     case Qt::DecorationRole:

@@ -2,7 +2,8 @@
 
 // The items of one folder as a flat table (name, size, type, date), read in
 // one pass when the folder is set, so that a folder of thousands of files is
-// listed at once rather than in batches. Hidden items are left out; icons
+// listed at once rather than in batches; sizes and dates are read when first
+// asked for. Hidden items are left out; icons
 // are those of the desktop's theme, looked up once per kind of file. The
 // model also holds the desktop: the places given, as folders.
 //
@@ -53,14 +54,18 @@ class FolderModel final : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
+  // Size and date are read from the disk only when asked for (details,
+  // tiles, sorting by them): listing a folder reads its names and kinds only.
   struct Entry {
     QString name;
     QString path;
-    QString type;
-    qint64 size = 0;
-    QDateTime modified;
     bool folder = false;
+    mutable bool statted = false;
+    mutable qint64 size = 0;
+    mutable QDateTime modified;
   };
+
+  const Entry& Statted(int row) const;
 
   void Reset(QList<Entry> entries);
   void ReadAgain();
