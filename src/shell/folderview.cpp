@@ -197,7 +197,26 @@ TFolderView::TFolderView(QWidget* parent, ThumbnailProvider* thumbnails)
   delete unused;
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { emit OnStateChanged(this, vsSelectionChanged); });
+  // A folder read again because it changed on disk keeps what was selected.
+  connect(files_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+    keptSelection_.clear();
+    GetItemsData(keptSelection_, true);
+  });
+  connect(files_, &QAbstractItemModel::modelReset, this, &TFolderView::RestoreSelection);
   ApplyMode();
+}
+
+void TFolderView::RestoreSelection() {
+  QItemSelectionModel* selection = list_->selectionModel();
+  for (const QString& path : std::as_const(keptSelection_)) {
+    const int row = files_->RowOf(path);
+    if (row < 0) continue;
+    const QModelIndex item = items_->mapFromSource(files_->index(row, 0));
+    if (!item.isValid()) continue;
+    if (!selection->currentIndex().isValid()) selection->setCurrentIndex(item, QItemSelectionModel::NoUpdate);
+    selection->select(item, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  keptSelection_.clear();
 }
 
 TFolderView::~TFolderView() = default;

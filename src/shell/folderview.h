@@ -155,6 +155,7 @@ class TFolderView final : public QWidget {
 
  private:
   void ApplyMode();
+  void RestoreSelection();
   void Activated(const QModelIndex& index);
   [[nodiscard]] QString CheckFolder(const QString& folder) const;
   [[nodiscard]] QString PathOfIndex(const QModelIndex& index) const;
@@ -171,6 +172,7 @@ class TFolderView final : public QWidget {
   bool syncTree_ = true;
   TViewMode mode_ = vmIcons;
   QList<ShellPlace> places_;
+  QStringList keptSelection_;
   CanIncludeItem canInclude_;
   FileOpener openFile_;
   std::function<bool(const QString&)> canList_;

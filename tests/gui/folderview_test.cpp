@@ -126,6 +126,14 @@ void FolderViewTest::enteringAFolderListsItsVisibleItemsFoldersFirst() {
   // the same folder again is no navigation
   view_->SetPath(fixture_->Proj());
   QCOMPARE(changed.size(), 1);
+  // a file made there shows up, and the selection stays
+  QVERIFY(view_->SelectItem(fixture_->Proj() + QStringLiteral("notes.txt")));
+  ShellFixture::Write(fixture_->Proj() + QStringLiteral("added.css"), "x");
+  QTRY_COMPARE(All().size(), 5);
+  QCOMPARE(All().at(1), QStringLiteral("added.css"));
+  QStringList selected;
+  QVERIFY(view_->GetItemsData(selected, true));
+  QCOMPARE(Names(selected), QStringList{QStringLiteral("notes.txt")});
   Enter(fixture_->Path(QStringLiteral("home/www/empty/")), 1);
   QCOMPARE(changed.size(), 2);
   QCOMPARE(All(), QStringList{QStringLiteral("only.txt")});
