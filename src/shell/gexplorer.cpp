@@ -149,8 +149,10 @@ void GExplorer::Navigate(const QString& path, bool syncTree) {
     View_->SetPath(path);
   } catch (const FolderError& error) {
     ShowMessage(error.what(), MessageKind::Error);
-    if (PathEdit_) PathEdit_->setText(View_->IsDesktop() ? View_->GetCurrentName() + QLatin1Char('/') : View_->Path());
   }
+  // The box shows the folder shown, also after a refusal or a path typed
+  // without its final "/".
+  if (PathEdit_) PathEdit_->setText(View_->IsDesktop() ? View_->GetCurrentName() + QLatin1Char('/') : View_->Path());
 }
 
 void GExplorer::PaneTreeMouseUp() {
@@ -192,8 +194,14 @@ void GExplorer::UpClick() {
 
 void GExplorer::PathEditReturn() {
   if (!View_ || !PathEdit_) return;
-  const QString typed = PathEdit_->text().trimmed();
-  if (typed == View_->GetCurrentName() + QLatin1Char('/') && View_->IsDesktop()) return;
+  QString typed = PathEdit_->text().trimmed();
+  if (typed == DesktopCaption() + QLatin1Char('/') || typed == DesktopCaption()) typed.clear();
+  if (typed == QStringLiteral("~") || typed.startsWith(QStringLiteral("~/"))) typed.replace(0, 1, QDir::homePath());
+  // A name without its full path is taken inside the folder shown.
+  if (!typed.isEmpty() && !typed.startsWith(QLatin1Char('/'))) {
+    if (View_->IsDesktop()) typed.prepend(QDir::homePath() + QLatin1Char('/'));
+    else typed.prepend(View_->Path());
+  }
   Navigate(typed, true);
 }
 

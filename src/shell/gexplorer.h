@@ -55,7 +55,10 @@ class GExplorer final : public QObject {
   /// The up button: the folder holding the one shown ("/" goes to the
   /// desktop; at the desktop nothing happens).
   void UpClick();
-  /// Enter in the path box: opens the folder typed ("" is the desktop).
+  /// Enter in the path box: opens the folder typed. "" and the desktop's
+  /// caption are the desktop, "~" the home folder, and a path that does not
+  /// start with "/" is taken inside the folder shown (the home folder at the
+  /// desktop).
   void PathEditReturn();
 
   /// The view mode, as the settings file keeps it per pane.

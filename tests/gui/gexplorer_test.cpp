@@ -230,6 +230,18 @@ void GExplorerTest::pathBoxNavigatesOnEnter() {
   QVERIFY(messages_->Saw("il n'existe pas"));
   QCOMPARE(Explorer().View()->Path(), fixture_->Proj());
   QCOMPARE(box->text(), fixture_->Proj());
+  // a name alone is a folder inside the one shown
+  box->setText(QStringLiteral("img"));
+  QTest::keyClick(box, Qt::Key_Return);
+  QCOMPARE(Explorer().View()->Path(), fixture_->Proj() + QStringLiteral("img/"));
+  box->setText(QStringLiteral("../.."));
+  QTest::keyClick(box, Qt::Key_Return);
+  QCOMPARE(Explorer().View()->Path(), fixture_->Path(QStringLiteral("home/www/")));
+  // the desktop's caption is the desktop
+  box->setText(QStringLiteral("Bureau/"));
+  QTest::keyClick(box, Qt::Key_Return);
+  QVERIFY(Explorer().View()->IsDesktop());
+  QCOMPARE(box->text(), QStringLiteral("Bureau/"));
 }
 
 void GExplorerTest::pathBoxCompletesFolderNames() {
