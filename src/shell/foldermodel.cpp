@@ -5,7 +5,10 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
+#include <QMimeData>
 #include <QMimeDatabase>
+#include <QSet>
+#include <QUrl>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -151,6 +154,27 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
     default:
       return {};
   }
+}
+
+Qt::ItemFlags FolderModel::flags(const QModelIndex& index) const {
+  const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+  return index.isValid() ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
+QStringList FolderModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+
+QMimeData* FolderModel::mimeData(const QModelIndexList& indexes) const {
+  QList<QUrl> urls;
+  QSet<int> rows;
+  for (const QModelIndex& index : indexes) {
+    if (!index.isValid() || rows.contains(index.row())) continue;
+    rows.insert(index.row());
+    urls << QUrl::fromLocalFile(entries_[index.row()].path);
+  }
+  if (urls.isEmpty()) return nullptr;
+  auto* data = new QMimeData;
+  data->setUrls(urls);
+  return data;
 }
 
 QVariant FolderModel::headerData(int section, Qt::Orientation orientation, int role) const {

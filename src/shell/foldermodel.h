@@ -52,6 +52,11 @@ class FolderModel final : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  /// Items can be dragged; the drag carries them as file addresses
+  /// (text/uri-list), as a file manager's does.
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
  private:
   // Size and date are read from the disk only when asked for (details,

@@ -295,6 +295,9 @@ void TFolderView::ApplyMode() {
   list_->setIconSize({layout.icon, layout.icon});
   list_->setGridSize(layout.grid);
   list_->setMovement(QListView::Static);
+  // Changing the list's kind resets its drag settings.
+  list_->setDragEnabled(true);
+  list_->setDragDropMode(QAbstractItemView::DragOnly);
   stack_->setCurrentWidget(list_);
 }
 

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
@@ -18,6 +19,7 @@
 
 #include "gui/guitestsupport.h"
 #include "gui/shellfixture.h"
+#include "shell/foldermodel.h"
 #include "shell/folderview.h"
 #include "shell/thumbnailprovider.h"
 
@@ -64,6 +66,8 @@ class FolderViewTest final : public QObject {
   void openingAFileGoesToTheOpener();
   void detailsSortByNameSizeAndDate();
   void thumbnailsAreMadeOffTheWindowThread();
+  void folderModelFollowsItsFolder();
+  void draggedItemsAreFileAddresses();
 
  private:
   void Enter(const QString& folder, int expectedItems);
@@ -440,6 +444,44 @@ void FolderViewTest::thumbnailsAreMadeOffTheWindowThread() {
   // a newer date of the file makes it again
   QVERIFY(provider.Thumbnail(path, date.addSecs(5)).isNull());
   QVERIFY(ready.wait());
+}
+
+void FolderViewTest::folderModelFollowsItsFolder() {
+  FolderModel files;
+  QAbstractItemModelTester tester(&files, QAbstractItemModelTester::FailureReportingMode::QtTest);
+  files.SetFolder(fixture_->Proj());
+  QCOMPARE(files.rowCount(), 4);
+  const int img = files.RowOf(fixture_->Proj() + QStringLiteral("img/"));
+  QVERIFY(img >= 0);
+  QVERIFY(files.index(img, 0).data(FolderModel::IsFolderRole).toBool());
+  QCOMPARE(files.index(img, fcType).data().toString(), QStringLiteral("Dossier"));
+  QCOMPARE(files.RowOf(fixture_->Proj() + QStringLiteral(".secret")), -1);
+  const int page = files.RowOf(fixture_->Proj() + QStringLiteral("index.html"));
+  QCOMPARE(files.index(page, 0).data(FolderModel::SizeRole).toLongLong(), 1);
+  QVERIFY(!files.index(page, fcModified).data().toString().isEmpty());
+  QFile::remove(fixture_->Proj() + QStringLiteral("notes.txt"));
+  QTRY_COMPARE(files.rowCount(), 3);
+  files.SetPlaces(fixture_->Places());
+  QCOMPARE(files.rowCount(), 3);
+  QCOMPARE(files.index(0, 0).data().toString(), QStringLiteral("Dossier personnel"));
+  QCOMPARE(files.index(0, 0).data(FolderModel::PathRole).toString(), fixture_->Home());
+  // a folder that cannot be read lists nothing
+  files.SetFolder(fixture_->Path(QStringLiteral("home/nowhere/")));
+  QCOMPARE(files.rowCount(), 0);
+}
+
+void FolderViewTest::draggedItemsAreFileAddresses() {
+  Enter(fixture_->Proj(), 4);
+  QVERIFY(view_->ItemView()->dragEnabled());
+  view_->SelectItem(fixture_->Proj() + QStringLiteral("index.html"));
+  QItemSelectionModel* selection = view_->ItemView()->selectionModel();
+  selection->select(view_->Items()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  std::unique_ptr<QMimeData> data(view_->Items()->mimeData(selection->selectedIndexes()));
+  QVERIFY(data);
+  QStringList dragged = LocalPathsOf(data.get());
+  dragged.sort();
+  QCOMPARE(dragged,
+           (QStringList{fixture_->Proj() + QStringLiteral("img/"), fixture_->Proj() + QStringLiteral("index.html")}));
 }
 
 }  // namespace korvel
