@@ -63,8 +63,8 @@ Folders& Shared() {
 
 int ShownRows(const TFolderView& view) { return view.Items()->rowCount(view.ItemView()->rootIndex()); }
 
-// A fresh view each time (its own file-system model, its own thumbnail
-// cache), so that every entry is a first one.
+// A fresh view each time (its own folder model, its own thumbnail cache),
+// so that every entry is a first one.
 std::unique_ptr<TFolderView> NewView(TViewMode mode, QSize size) {
   auto view = std::make_unique<TFolderView>();
   view->SetViewMode(mode);

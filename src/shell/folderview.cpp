@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QListView>
-#include <QLocale>
 #include <QPalette>
 #include <QStackedLayout>
 #include <QTreeView>
