@@ -24,7 +24,11 @@ QString FolderType() { return QStringLiteral("Dossier"); }
 QIcon KindIcon(const QString& path, bool folder) {
   static QFileIconProvider provider;
   static QHash<QString, QIcon> icons;
-  const QString suffix = folder ? QStringLiteral("/") : QFileInfo(path).suffix().toLower();
+  if (folder) {
+    static const QIcon folderIcon = provider.icon(QFileIconProvider::Folder);
+    return folderIcon;
+  }
+  const QString suffix = QFileInfo(path).suffix().toLower();
   auto known = icons.constFind(suffix);
   if (known == icons.constEnd()) known = icons.insert(suffix, provider.icon(QFileInfo(path)));
   return *known;

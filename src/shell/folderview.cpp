@@ -188,6 +188,7 @@ TFolderView::TFolderView(QWidget* parent, ThumbnailProvider* thumbnails)
   details_->setUniformRowHeights(true);
   details_->setSortingEnabled(true);
   details_->header()->setSortIndicator(fcName, Qt::AscendingOrder);
+  details_->setColumnWidth(fcName, 260);
   list_->setModel(items_);
   details_->setModel(items_);
   // One selection for both views, so that it survives a change of mode.
