@@ -51,7 +51,7 @@ QTreeWidgetItem* GDirTreeView::AddNode(QTreeWidgetItem* parent, const QString& c
   node->setData(0, kFullNameRole, folder);
   node->setData(0, kNeedsLoadRole, true);
   node->setIcon(0, FolderIcon(folder));
-  const bool readable = CanListFolder(folder);
+  const bool readable = canList_(folder);
   if (!readable) {
     node->setToolTip(0, QStringLiteral("Korvel n'a pas le droit de lire ce dossier."));
     node->setForeground(0, palette().color(QPalette::Disabled, QPalette::Text));

@@ -19,6 +19,8 @@
 #include <QStringList>
 #include <QTreeWidget>
 
+#include <functional>
+
 #include "shell/shellplaces.h"
 
 namespace korvel {
@@ -34,6 +36,8 @@ class GDirTreeView final : public QTreeWidget {
   /// Replaces the places under the desktop node; takes effect when the
   /// root is made (the first OpenPath).
   void SetPlaces(QList<ShellPlace> places);
+  /// Replaces the test of whether Korvel may list a folder.
+  void SetFolderAccess(std::function<bool(const QString&)> canList) { canList_ = std::move(canList); }
   /// Replaces the folders where removable media are mounted (IsDriveReady).
   void SetMediaRoots(QStringList roots) { mediaRoots_ = std::move(roots); }
 
@@ -81,6 +85,7 @@ class GDirTreeView final : public QTreeWidget {
   QList<ShellPlace> places_;
   QStringList mediaRoots_;
   QStringList listed_;
+  std::function<bool(const QString&)> canList_ = CanListFolder;
 };
 
 }  // namespace korvel

@@ -33,6 +33,7 @@ class GDirTreeViewTest final : public QObject {
   void walkThatFailsSelectsNothingNew_data();
   void walkThatFailsSelectsNothingNew();
   void expandButtonOnlyWhereSubFoldersAre();
+  void unreadableFolderIsMarkedAndNotExpandable();
   void selectedPathOfRootAndNothingIsEmpty();
   void driveWithoutMediumIsNotReady_data();
   void driveWithoutMediumIsNotReady();
@@ -116,6 +117,17 @@ void GDirTreeViewTest::expandButtonOnlyWhereSubFoldersAre() {
   www->setExpanded(false);
   www->setExpanded(true);
   QCOMPARE(tree_->ListedFolders().size(), listed);
+}
+
+void GDirTreeViewTest::unreadableFolderIsMarkedAndNotExpandable() {
+  const QString www = fixture_->Path(QStringLiteral("home/www/"));
+  tree_->SetFolderAccess([www](const QString& folder) { return folder != www; });
+  tree_->OpenPath(fixture_->Home());
+  QTreeWidgetItem* node = tree_->NodeOf(www);
+  QVERIFY(node);
+  QCOMPARE(node->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
+  QCOMPARE(node->toolTip(0), QStringLiteral("Korvel n'a pas le droit de lire ce dossier."));
+  QVERIFY(tree_->NodeOf(fixture_->Path(QStringLiteral("home/docs/")))->toolTip(0).isEmpty());
 }
 
 void GDirTreeViewTest::selectedPathOfRootAndNothingIsEmpty() {
