@@ -498,6 +498,11 @@ class Scanner final {
   // A rule's prelude: its text, comments inside it included, then the
   // comments that stand after the text (the rule's own comment).
   void PushPrelude(std::size_t begin, std::size_t end) {
+    if (css_.substr(begin, end - begin).find('/') == std::string_view::npos) {
+      while (end > begin && IsBlank(css_[end - 1])) --end;
+      PushText(begin, end);  // no comment: all of it is the text
+      return;
+    }
     std::size_t textEnd = begin;
     for (std::size_t pos = begin; pos < end; pos = SkipAtom(pos)) {
       if (!IsBlank(css_[pos]) && !IsCommentStart(pos)) textEnd = std::min(SkipAtom(pos), end);
