@@ -75,8 +75,8 @@ void WriteProp(std::string& out, XmlElement element, std::string_view eol) {
   if (prop.checked.AsBool()) {
     // The earlier declarations of the name come first, as they were read:
     // browsers that do not know the value in force use them.
-    for (pugi::xml_node fallback = element.Node().child(tags::kFallback.data()); fallback;
-         fallback = fallback.next_sibling(tags::kFallback.data())) {
+    // A property's only children are its fallbacks.
+    for (pugi::xml_node fallback = element.Node().first_child(); fallback; fallback = fallback.next_sibling()) {
       WriteDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
       out += eol;
       out += ' ';
@@ -128,10 +128,18 @@ void WriteRule(std::string& out, XmlElement rule, std::string_view eol) {
 // kept as written, values over several lines) as CR LF; in a file written
 // with LF they become LF too.
 void DropCarriageReturns(std::string& out) {
-  std::size_t to = 0;
-  for (std::size_t from = 0; from < out.size(); ++from) {
-    if (out[from] == '\r' && from + 1 < out.size() && out[from + 1] == '\n') continue;
-    out[to++] = out[from];
+  // From one CR to the next, the text between moves down in one block.
+  std::size_t to = out.find('\r');
+  if (to == std::string::npos) return;
+  std::size_t from = to;
+  while (from < out.size()) {
+    std::size_t next = out.find('\r', from + 1);
+    if (next == std::string::npos) next = out.size();
+    const bool lineEnd = from + 1 < out.size() && out[from + 1] == '\n';
+    const std::size_t begin = lineEnd ? from + 1 : from;
+    out.replace(to, next - begin, out, begin, next - begin);
+    to += next - begin;
+    from = next;
   }
   out.resize(to);
 }
@@ -155,7 +163,7 @@ std::string Write(const StyleDocument& document) {
   // Text that starts with those bytes without being a byte-order mark (it
   // stood further down in the file read) would read back as one.
   if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, eol);
-  if (eol.size() == 1 && out.find('\r') != std::string::npos) DropCarriageReturns(out);
+  if (eol.size() == 1) DropCarriageReturns(out);
   return out;
 }
 
