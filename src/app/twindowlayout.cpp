@@ -1,6 +1,7 @@
 #include "app/twindowlayout.h"
 
 #include <QHeaderView>
+#include <QAction>
 #include <QMenu>
 #include <QSplitter>
 #include <QTimer>
@@ -48,8 +49,11 @@ QTimer* TWindowLayout::MakeSettleTimer(void (TWindowLayout::*record)()) {
 
 void TWindowLayout::AddExplorerPane(GExplorer& pane, std::string viewPanelName) {
   explorers_.push_back({&pane, viewPanelName});
-  connect(pane.ViewModeMenu(), &QMenu::triggered, this,
-          [this, explorer = &pane, name = std::move(viewPanelName)] { RecordViewMode(*explorer, name); });
+  // Heard after the pane's own handler of the item, which sets the mode.
+  for (QAction* item : pane.ViewModeMenu()->actions())
+    connect(item, &QAction::triggered, this, [this, explorer = &pane, name = viewPanelName] {
+      RecordViewMode(*explorer, name);
+    });
 }
 
 void TWindowLayout::Restore() {
