@@ -192,7 +192,9 @@ void TEntryPage::LVInStateChanged(int code) {
       InputGrid_->SetCellText(1, kRowStylesheet, name);
     }
   }
-  if (!InputGrid_->CellText(1, kRowPage).isEmpty() && !InputGrid_->CellText(1, kRowStylesheet).isEmpty()) {
+  // The desktop is no folder: the path box then shows its caption.
+  if (!InputGrid_->CellText(1, kRowPage).isEmpty() && !InputGrid_->CellText(1, kRowStylesheet).isEmpty() &&
+      !explorer_->View()->IsDesktop()) {
     ProjectFolderPath_ = explorer_->PathEdit()->text();
     InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
     OKIn_->setEnabled(true);

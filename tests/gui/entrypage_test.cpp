@@ -64,6 +64,7 @@ class EntryPageTest final : public QObject {
   void unreadableFolderIsSaidAndLeavesTheGrid();
   void treeFolderDrops_data();
   void treeFolderDrops();
+  void folderOfAnotherTreeIsRefused();
   void filesFromAFileManager_data();
   void filesFromAFileManager();
   void pageAndStylesheetDroppedEnableOK();
@@ -287,6 +288,16 @@ void EntryPageTest::treeFolderDrops() {
   QCOMPARE(page_->InputGrid()->CellText(column, row), accepted ? shown : before);
   QCOMPARE(page_->InputGrid()->IsChecked(0, 4), accepted && row == 4);
   if (row == 3 && accepted) QCOMPARE(page_->ImagesFolder(), fixture_->Path(folder));
+}
+
+void EntryPageTest::folderOfAnotherTreeIsRefused() {
+  GDirTreeView imagesTree;
+  std::unique_ptr<QMimeData> folder(FolderNodeMimeData(fixture_->Proj()));
+  const QPoint row0 = CellCentre(1, 0);
+  QVERIFY(page_->SGInDragOver(folder.get(), page_->Explorer()->Tree(), row0));
+  QVERIFY(!page_->SGInDragOver(folder.get(), &imagesTree, row0));
+  QVERIFY(!page_->SGInDragDrop(folder.get(), &imagesTree, row0));
+  QVERIFY(Cell(0).isEmpty());
 }
 
 void EntryPageTest::filesFromAFileManager_data() {
