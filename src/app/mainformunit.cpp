@@ -26,6 +26,7 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   PgCtlMain_ = new QTabWidget(this);
   setCentralWidget(PgCtlMain_);
   entry_ = new TEntryPage(dm_, registry_);
+  entry_->CreatePane(launcher);
   PgCtlMain_->addTab(entry_, QStringLiteral("Entrée"));
   connect(entry_, &TEntryPage::ProjectOpened, this, &TMainForm::ProjectOpened);
   editor_ = new TStyleSheetEditor(dm.DictionaryPath(), launcher);
@@ -36,6 +37,7 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   layout_ = new TWindowLayout(*this, dm_,
                               TWindowLayout::Parts{entry_->SplitterTVLV(), entry_->SplitterLVSG(),
                                                    editor_->Splitter(), entry_->InputGrid(), editor_->PropertyGrid()});
+  entry_->AttachLayout(*layout_);
   layout_->SetRestoring(true);  // until FormShow has restored it
   connect(PgCtlMain_, &QTabWidget::currentChanged, this, &TMainForm::PgCtlMainChange);
   resize(900, 640);
@@ -77,6 +79,7 @@ void TMainForm::FormShow() {
   layout_->SetRestoring(false);
   layout_->SetColumnWidths();
   if (openNow) entry_->OpenRestoredProject();
+  entry_->ShowProjectFolder();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -109,6 +112,8 @@ void TMainForm::ProjectOpened() {
   if (!editor_->OpenStylesheet(entry_->CSSFilePath(), entry_->HTMLFilePath(), entry_->StylesheetCaption())) return;
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), true);
   editor_->ShowFirstRule([this] { PgCtlMain_->setCurrentWidget(editor_); });
+  // >>> The change watch: it takes the project folder (without its final
+  // "/") and resumes here, before the page is opened.
   editor_->OpenPage();
 }
 
