@@ -44,7 +44,7 @@ TMainForm::~TMainForm() = default;
 void TMainForm::BuildImagesTab() {
   imagesTab_ = new TImagesTab([this] {
     return ImageProjectPaths{entry_->ProjectFolderPath(), editor_->CSSFilePath(),
-                             FromStd(dm_.Ini().ReadValue("ImagesFolder"))};
+                             FromStd(dm_.Ini().ReadValue(settingkind::kImagesFolder))};
   });
   editor_->AttachTwinButtons(imagesTab_->SaveButton(), imagesTab_->LiveButton());
   PgCtlMain_->addTab(imagesTab_, QStringLiteral("Images"));

@@ -90,8 +90,7 @@ TImagesTab::TImagesTab(std::function<ImageProjectPaths()> paths, QWidget* parent
 
   connect(pane_->Tree(), &GDirTreeView::MouseUp, pane_, [this] { pane_->PaneTreeMouseUp(); });
   connect(View(), &TFolderView::OnPathChanged, pane_, [this] { pane_->PanePathChanged(); });
-  connect(View(), &TFolderView::OnStateChanged, this,
-          [this](TFolderView*, int code) { LVImgStateChanged(code); });
+  connect(View(), &TFolderView::OnStateChanged, this, [this](TFolderView*, int code) { LVImgStateChanged(code); });
   connect(BitBtn_OK_, &QPushButton::clicked, this, &TImagesTab::BitBtn_OKClick);
   connect(BitBtn_Cancel_, &QPushButton::clicked, this, &TImagesTab::BitBtn_CancelClick);
 }
@@ -134,13 +133,13 @@ QString TImagesTab::ImportTarget(const QString& source, const ImageProjectPaths&
   ImportPlan plan = PlanImport(Std(source), Std(paths.imagesFolder), Std(paths.projectFolder));
   if (plan.step == ImportStep::AskFolder) {
     const QString stylesheetFolder = StylesheetFolder(paths);
-    const MessageAnswer answer = Ask(
-        "L'image « " + Std(source) +
-            " » est hors du projet et aucun dossier d'images n'est choisi : la feuille de style ne pourrait pas "
-            "l'atteindre.\n\nOui : choisir le dossier où la copier.\nNon : la copier dans le dossier de la feuille "
-            "de style « " +
-            Std(stylesheetFolder) + " ».\nAnnuler : ne rien faire.",
-        MessageButtons::YesNoCancel);
+    const std::string text = "L'image « " + Std(source) +
+                             " » est hors du projet et aucun dossier d'images n'est choisi : "
+                             "la feuille de style ne pourrait pas l'atteindre.\n\n"
+                             "Oui : choisir le dossier où la copier.\n"
+                             "Non : la copier dans le dossier de la feuille de style « " +
+                             Std(stylesheetFolder) + " ».\nAnnuler : ne rien faire.";
+    const MessageAnswer answer = Ask(text, MessageButtons::YesNoCancel);
     QString folder;
     if (answer == MessageAnswer::Yes) folder = chooseFolder_ ? chooseFolder_(paths.projectFolder) : QString();
     if (answer == MessageAnswer::No) folder = stylesheetFolder;
@@ -149,10 +148,10 @@ QString TImagesTab::ImportTarget(const QString& source, const ImageProjectPaths&
   }
   if (plan.step == ImportStep::AskSameName) {
     const QFileInfo target(FromStd(plan.target));
-    const MessageAnswer answer = Ask("Une autre image nommée « " + Std(target.fileName()) +
-                                         " » se trouve déjà dans « " + Std(target.absolutePath()) +
-                                         " ».\nLa remplacer par « " + Std(source) + " » ?",
-                                     MessageButtons::YesNo);
+    const MessageAnswer answer =
+        Ask("Une autre image nommée « " + Std(target.fileName()) + " » se trouve déjà dans « " +
+                Std(target.absolutePath()) + " ».\nLa remplacer par « " + Std(source) + " » ?",
+            MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes) return {};
   }
   if (plan.step == ImportStep::Copy || plan.step == ImportStep::AskSameName) {

@@ -20,6 +20,7 @@
 #include "app/mainformunit.h"
 #include "app/settingsstore.h"
 #include "app/timagestab.h"
+#include "app/tstylesheeteditor.h"
 #include "app/windowhelpers.h"
 #include "editors/showimageunit.h"
 #include "gui/guitestsupport.h"
@@ -337,7 +338,7 @@ void ImagePickerTest::failedCopyWritesNothing() {
 
 void ImagePickerTest::windowShowsAndHidesTheTab() {
   const QString exe = Path(QStringLiteral("bin/"));
-  QVERIFY(QDir().mkpath(exe));
+  QVERIFY(CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")));
   QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
   TDM dm(exe);
   QCOMPARE(dm.ScratchFolder(), exe + QStringLiteral("ImageTemp/"));
@@ -345,21 +346,43 @@ void ImagePickerTest::windowShowsAndHidesTheTab() {
   SettingsStore registry(Path(QStringLiteral("registry.ini")));
   RecordingLauncher launcher;
   TMainForm window(dm, launcher, registry);
-  window.FormShow();
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
   QTabWidget* pages = window.Pages();
   const int images = pages->indexOf(&window.ImagesTab());
   QVERIFY(!pages->isTabVisible(images));
 
-  emit window.ImagePicker().ImagesTabRequested(QString());
+  // The picker's button opens the tab on the picture, in the example
+  // project's images folder.
+  const QString example = dm.ExampleFolder();
+  window.ImagePicker().ShowValue(QStringLiteral("url(Images/logo.png)"), example, QRect(10, 10, 50, 16),
+                                 [this](const QString& url) { written_ << url; });
+  window.ImagePicker().GestImageButton()->click();
   QVERIFY(pages->isTabVisible(images));
+  QCOMPARE(pages->currentIndex(), images);
+  QVERIFY(!window.ImagePicker().isVisible());
+  QCOMPARE(Selected(*window.ImagesTab().View()), QStringList{example + QStringLiteral("Images/logo.png")});
+
+  // OK copies into the images folder, writes back and marks the rule modified.
+  QVERIFY(!window.Editor().IsModified());
+  window.ImagesTab().View()->SetPath(Path(QStringLiteral("photos/")));
+  QVERIFY(window.ImagesTab().View()->SelectItem(Path(QStringLiteral("photos/sun.png"))));
+  QTRY_VERIFY(window.ImagesTab().OkButton()->isEnabled());
+  window.ImagesTab().OkButton()->click();
+  QCOMPARE(written_, QStringList{QStringLiteral("url(Images/sun.png)")});
+  QVERIFY(QFile::exists(example + QStringLiteral("Images/sun.png")));
+  QVERIFY(window.Editor().IsModified());
   QCOMPARE(pages->currentIndex(), images);
 
   window.ImagesTab().CancelButton()->click();
   QVERIFY(!pages->isTabVisible(images));
 
-  emit window.ImagePicker().ImagesTabRequested(QString());
+  // Another tab chosen hides it too.
+  window.ImagesTab().ShowImagesTab({}, {});
+  QVERIFY(pages->isTabVisible(images));
   pages->setCurrentIndex(0);
   QVERIFY(!pages->isTabVisible(images));
+  QVERIFY(messages_->shown.empty());
 }
 
 }  // namespace korvel
