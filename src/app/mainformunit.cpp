@@ -1,20 +1,18 @@
 #include "app/mainformunit.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include "app/dmunit.h"
-#include "app/imagelists.h"
 #include "app/launcher.h"
 #include "app/settingsstore.h"
+#include "app/timagestab.h"
 #include "app/tentrypage.h"
 #include "app/tstylesheeteditor.h"
 #include "app/twindowlayout.h"
 #include "app/windowhelpers.h"
+#include "editors/showimageunit.h"
 
 namespace korvel {
 
@@ -46,18 +44,26 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
 TMainForm::~TMainForm() = default;
 
 void TMainForm::BuildImagesTab() {
-  tsImages_ = new QWidget;
-  auto* layout = new QVBoxLayout(tsImages_);
-  layout->addStretch(1);
-  auto* Panel2 = new QHBoxLayout;
-  auto* sbSaveImgModifs = MakeButton(QStringLiteral("Sauvegarder"), ImageListPixmap(kImageSave));
-  auto* sbLedImg = MakeButton(QStringLiteral("Direct"), ImageListPixmap(kImageLive));
-  editor_->AttachTwinButtons(sbSaveImgModifs, sbLedImg);
-  Panel2->addWidget(sbSaveImgModifs);
-  Panel2->addWidget(sbLedImg);
-  Panel2->addStretch(1);
-  layout->addLayout(Panel2);
-  PgCtlMain_->addTab(tsImages_, QStringLiteral("Images"));
+  imagesTab_ = new TImagesTab([this] {
+    return ImageProjectPaths{entry_->ProjectFolderPath(), editor_->CSSFilePath(),
+                             FromStd(dm_.Ini().ReadValue(settingkind::kImagesFolder))};
+  });
+  editor_->AttachTwinButtons(imagesTab_->SaveButton(), imagesTab_->LiveButton());
+  PgCtlMain_->addTab(imagesTab_, QStringLiteral("Images"));
+  const auto tabIndex = [this] { return PgCtlMain_->indexOf(imagesTab_); };
+  connect(imagesTab_, &TImagesTab::ShowRequested, this, [this, tabIndex] {
+    picker_->hide();
+    PgCtlMain_->setTabVisible(tabIndex(), true);
+    PgCtlMain_->setCurrentWidget(imagesTab_);
+  });
+  connect(imagesTab_, &TImagesTab::HideRequested, this,
+          [this, tabIndex] { PgCtlMain_->setTabVisible(tabIndex(), false); });
+  connect(imagesTab_, &TImagesTab::ValueWritten, this,
+          [this] { editor_->MarkModified(editor_->LiveMode(), true, false); });
+
+  picker_ = new TShowImageForm(this, dm_.ScratchFolder());
+  connect(picker_, &TShowImageForm::ImagesTabRequested, this,
+          [this](const QString& value) { imagesTab_->ShowImagesTab(value, picker_->CurrentWriteBack()); });
 }
 
 // ---------------------------------------------------------------- start-up
@@ -73,7 +79,7 @@ void TMainForm::FormShow() {
   layout_->SetRestoring(true);
   PgCtlMain_->setCurrentWidget(entry_);
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), false);
-  PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsImages_), false);
+  PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 
   const bool openNow = entry_->RestoreLastProject(*layout_);
   layout_->SetRestoring(false);
@@ -89,7 +95,8 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 
 void TMainForm::PgCtlMainChange() {
   editor_->CommitPendingEdits();
-  PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(tsImages_), false);
+  picker_->HideWithTab();
+  if (PgCtlMain_->currentWidget() != imagesTab_) PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
