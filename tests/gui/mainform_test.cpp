@@ -14,9 +14,11 @@
 
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
+#include "app/tcelldispatch.h"
 #include "app/tentrypage.h"
 #include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
+#include "editors/formeditunit.h"
 #include "editors/gstringgrid.h"
 #include "gui/guitestsupport.h"
 #include "model/filebytes.h"
@@ -261,35 +263,44 @@ void MainFormTest::addPropertyAndEditInPlace() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
+  // A length opens the length editor; its free text box is OK'd with Enter.
   window_->Editor().AddProperty(QStringLiteral("text-indent"));
   GStringGrid* grid = window_->Editor().PropertyGrid();
+  TFormEdit* lengths = window_->Editor().Dispatch().FormEdit();
   const int row = RowOf(QStringLiteral("text-indent"));
   QVERIFY(row >= 0);
-  QVERIFY(grid->IsEditVisible());
-  QTest::keyClicks(grid->EditBox(), QStringLiteral("2em"));
-  QTest::keyClick(grid->EditBox(), Qt::Key_Return);
+  QVERIFY(lengths->isVisible());
+  QTest::keyClicks(lengths->Edit(), QStringLiteral("2em"));
+  QTest::keyClick(lengths->Edit(), Qt::Key_Return);
   QCOMPARE(grid->CellText(1, row), QStringLiteral("2em"));
 
   ClickValue(RowOf(QStringLiteral("line-height")));
-  QVERIFY(grid->IsEditVisible());
-  grid->EditBox()->selectAll();
-  QTest::keyClicks(grid->EditBox(), QStringLiteral("1.8"));
-  QTest::keyClick(grid->EditBox(), Qt::Key_Return);
+  QVERIFY(lengths->isVisible());
+  lengths->Edit()->selectAll();
+  QTest::keyClicks(lengths->Edit(), QStringLiteral("1.8"));
+  QTest::keyClick(lengths->Edit(), Qt::Key_Return);
   QVERIFY(window_->Editor().IsModified());
   QVERIFY(Save());
   QVERIFY(ReadAll(Stylesheet()).contains("p\n{\n line-height: 1.8;\n text-indent: 2em;\n}\n"));
 }
 
 void MainFormTest::escapeCancelsAnInPlaceEdit() {
-  MakeProject(kStylesheet);
+  MakeProject("p { order: 1; line-height: 1.5 }\n");
   OpenWindow();
-  ClickRule(QStringLiteral("p"));
   GStringGrid* grid = window_->Editor().PropertyGrid();
   ClickValue(0);
   QVERIFY(grid->IsEditVisible());
   QTest::keyClicks(grid->EditBox(), QStringLiteral("9"));
   QTest::keyClick(grid->EditBox(), Qt::Key_Escape);
-  QCOMPARE(grid->CellText(1, 0), QStringLiteral("1.5"));
+  QCOMPARE(grid->CellText(1, 0), QStringLiteral("1"));
+  // and so does the length editor's
+  TFormEdit* lengths = window_->Editor().Dispatch().FormEdit();
+  ClickValue(1);
+  QVERIFY(lengths->isVisible());
+  QTest::keyClicks(lengths->Edit(), QStringLiteral("9"));
+  QTest::keyClick(lengths->Edit(), Qt::Key_Escape);
+  QVERIFY(!lengths->isVisible());
+  QCOMPARE(grid->CellText(1, 1), QStringLiteral("1.5"));
   QVERIFY(!window_->Editor().IsModified());
 }
 
@@ -612,7 +623,7 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving_data() {
 void MainFormTest::typedValueIsCommittedBeforeLeaving() {
   QFETCH(QString, leaving);
   QFETCH(bool, combo);
-  MakeProject("p { text-align: left; line-height: 1.5 }\nh1 { color: navy }\n");
+  MakeProject("p { text-align: left; order: 1 }\nh1 { color: navy }\n");
   OpenWindow();
   window_->activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -626,12 +637,12 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving() {
     grid->ComboBox()->lineEdit()->selectAll();
     QTest::keyClicks(box, QStringLiteral("center"));
   } else {
-    ClickValue(RowOf(QStringLiteral("line-height")));
+    ClickValue(RowOf(QStringLiteral("order")));
     QVERIFY(grid->IsEditVisible());
     box = grid->EditBox();
     QTest::keyClicks(box, QStringLiteral("2"));
   }
-  const QByteArray expected = combo ? "text-align: center;" : "line-height: 2;";
+  const QByteArray expected = combo ? "text-align: center;" : "order: 2;";
   if (leaving == QStringLiteral("ctrl+s")) {
     QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(messages_->shown.empty());
