@@ -25,6 +25,12 @@ constexpr std::string_view kCustomPropertyEntry = "--*";
 
 bool Is(const std::string& mode, std::string_view name) { return mode == name; }
 
+// The font picker's five tabs show whole when it is as wide as the value
+// column it drops from, as the colour list is.
+void WidenToValueColumn(QWidget& popup, const GStringGrid& grid) {
+  if (popup.width() < grid.ColumnWidth(1)) popup.resize(grid.ColumnWidth(1), popup.height());
+}
+
 void HidePopup(QWidget* popup) {
   if (popup != nullptr) popup->hide();
 }
@@ -185,6 +191,7 @@ void TCellDispatch::OpenValueEditor(int column, int row) {
     }
     OpenFor(Origin::PropertyGrid, row);
     fontForm_->PlaceBeside(cell);
+    WidenToValueColumn(*fontForm_, grid_);
     fontForm_->LoadValue(value);
     Present(*fontForm_, *fontForm_->SelectedEdit());
   }
@@ -241,6 +248,7 @@ void TCellDispatch::OpenMemberEditor(const MemberCell& cell) {
     }
     OpenFor(Origin::SubGrid, cell.row);
     fontForm_->PlaceBeside(cell.cellInGlobal);
+    WidenToValueColumn(*fontForm_, members);
     fontForm_->LoadValue(cell.value);
     Present(*fontForm_, *fontForm_->SelectedEdit());
   } else if (Is(mode, editmode::kCombo)) {
