@@ -44,17 +44,6 @@ const QByteArray kStylesheet =
     "h1 { color: navy }\n";
 enum Row { kWidth, kHeight, kMargin, kTextAlign, kColor, kFontFamily, kTransparent, kOrder, kFont, kBorder, kBrand };
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
-}
-
 }  // namespace
 
 class CellDispatchTest final : public QObject {
@@ -122,8 +111,8 @@ void CellDispatchTest::init() {
   const QString exe = dir_->path() + QStringLiteral("/bin/");
   QVERIFY(QDir().mkpath(exe));
   QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
-  WriteAll(Project() + QStringLiteral("index.html"), "<html></html>");
-  WriteAll(Stylesheet(), kStylesheet);
+  QVERIFY(WriteAll(Project() + QStringLiteral("index.html"), "<html></html>"));
+  QVERIFY(WriteAll(Stylesheet(), kStylesheet));
   GXMLIni ini;
   ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
   ini.WriteValue(nullptr, settingkind::kHTMLFilePath, (Project() + QStringLiteral("index.html")).toStdString());
@@ -244,7 +233,7 @@ void CellDispatchTest::secondClickClosesAndAnotherRowMovesTheEditor() {
 }
 
 void CellDispatchTest::checkBoxOfAPropertyTheDictionaryLacksStays() {
-  WriteAll(Stylesheet(), "p { colour: red; --brand: blue }\n");
+  QVERIFY(WriteAll(Stylesheet(), "p { colour: red; --brand: blue }\n"));
   QVERIFY(Editor().OpenStylesheet(Stylesheet(), QString(), QStringLiteral("styles.css")));
   Editor().SelectRule(Editor().FindNode(QStringLiteral("p")), true);
   QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, Grid()->CheckBoxRect(0, 0).center());

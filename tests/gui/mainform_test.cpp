@@ -38,18 +38,6 @@ const QByteArray kStylesheet =
     "@media print {\n  p { color: black }\n}\n"
     ".card { padding: 4px; .title { font-weight: bold } }\n";
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(bytes);
-}
-
 }  // namespace
 
 class MainFormTest final : public QObject {
@@ -143,8 +131,8 @@ void MainFormTest::cleanup() {
 }
 
 void MainFormTest::MakeProject(const QByteArray& css) {
-  WriteAll(Project() + QStringLiteral("index.html"), "<html></html>");
-  WriteAll(Stylesheet(), css);
+  QVERIFY(WriteAll(Project() + QStringLiteral("index.html"), "<html></html>"));
+  QVERIFY(WriteAll(Stylesheet(), css));
   QDir().mkpath(Project() + QStringLiteral("img"));
   GXMLIni ini;
   ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
@@ -487,7 +475,7 @@ void MainFormTest::readOnlySettingsAreSaidOnce() {
 void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
   MakeProject(kStylesheet);
   const QByteArray broken = "<?xml version=\"1.0\"?><Document><Object></Document>";
-  WriteAll(Project() + QStringLiteral("site.xml"), broken);
+  QVERIFY(WriteAll(Project() + QStringLiteral("site.xml"), broken));
   OpenWindow();
   QCOMPARE(messages_->shown.size(), size_t{1});
   QVERIFY(messages_->Saw((Project() + QStringLiteral("site.xml")).toStdString()));
@@ -603,7 +591,7 @@ void MainFormTest::readOnlyStylesheetIsReplacedOnlyWhenTheUserSays() {
 void MainFormTest::interruptedSaveLeftoversGoWhenTheProjectOpens() {
   MakeProject(kStylesheet);
   const QString leftover = Project() + QStringLiteral("css/.styles.css.korvel-Ab12Cd");
-  WriteAll(leftover, "p { col");
+  QVERIFY(WriteAll(leftover, "p { col"));
   OpenWindow();
   QVERIFY(!QFileInfo::exists(leftover));
   QVERIFY(QFileInfo::exists(Stylesheet()));
