@@ -1,6 +1,7 @@
 #include "app/tcelldispatch.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 
 #include <string>
@@ -60,13 +61,9 @@ TCellDispatch::TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propert
   connect(subGrid_, &TSGGridForm::ValueChanged, this, &TCellDispatch::SubGridValueChanged);
   // A whole value typed into the sub-grid editor's own box and confirmed.
   connect(subGrid_, &TSGGridForm::Accepted, this, &TCellDispatch::SubGridValueChanged);
-  // The member editors belong to the sub-grid: they go when it goes.
-  connect(subGrid_, &TSGGridForm::Cancelled, this, [this] {
-    if (origin_ != Origin::SubGrid) return;
-    HidePopup(formEdit_);
-    HidePopup(colorForm_);
-    HidePopup(fontForm_);
-  });
+  // The member editors belong to the sub-grid: they go when it goes, by
+  // Escape, Enter, a click elsewhere or another tab.
+  subGrid_->installEventFilter(this);
 }
 
 TCellDispatch::~TCellDispatch() {
@@ -74,6 +71,15 @@ TCellDispatch::~TCellDispatch() {
   delete subGrid_;
   delete colorForm_;
   delete fontForm_;
+}
+
+bool TCellDispatch::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == subGrid_ && event->type() == QEvent::Hide && origin_ == Origin::SubGrid) {
+    HidePopup(formEdit_);
+    HidePopup(colorForm_);
+    HidePopup(fontForm_);
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 TFormEdit* TCellDispatch::FormEdit() const { return formEdit_; }
@@ -100,14 +106,7 @@ void TCellDispatch::PropertyGridMouseDown(QPoint position) {
   int row = -1;
   if (!grid_.CellAt(position, &column, &row)) return;
   // The sub-grid's members belong to the entry about to be replaced.
-  if (subGrid_->isVisible() && row != subGridRow_) {
-    subGrid_->hide();
-    if (origin_ == Origin::SubGrid) {
-      formEdit_->hide();
-      colorForm_->hide();
-      fontForm_->hide();
-    }
-  }
+  if (subGrid_->isVisible() && row != subGridRow_) subGrid_->hide();
   if (!PrepareRow(row)) return;
   const int hit = grid_.ClickCheckBox(position.x(), position.y());
   if (hit == 1 || hit == 2) {
@@ -303,9 +302,8 @@ void TCellDispatch::OpenImagePicker(const QString& value, bool forSubGrid) {
 void TCellDispatch::WriteBack(const QString& result) {
   if (result.isEmpty()) return;
   if (origin_ == Origin::SubGrid) {
-    // A member editor may outlive its sub-grid only by the user's click
-    // elsewhere, which closed both: a result without its sub-grid has no
-    // shorthand to go into.
+    // Member editors close with their sub-grid; a result that still comes
+    // (a step of the length editor as it closes) has no shorthand to go into.
     if (!subGrid_->isVisible()) return;
     GStringGrid& members = *subGrid_->SubGrid();
     if (originRow_ < 0 || originRow_ >= members.RowCount()) return;

@@ -91,6 +91,9 @@ class TCellDispatch final : public QObject {
   /// The property grid's row the sub-grid shows, or −1.
   [[nodiscard]] int SubGridRow() const { return subGridRow_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   enum class Origin { None, PropertyGrid, SubGrid };
 

@@ -378,6 +378,12 @@ void CellDispatchTest::enterConfirmsAndEscapeCloses() {
   QVERIFY(Dispatch().SubGridForm()->isVisible());
   QTest::keyClick(SubGrid(), Qt::Key_Escape);
   QVERIFY(!Dispatch().SubGridForm()->isVisible());
+  // and takes its member's editor along
+  ClickValue(kMargin);
+  ClickMember(0);
+  QVERIFY(lengths->isVisible());
+  QTest::keyClick(SubGrid(), Qt::Key_Escape);
+  QVERIFY(Visible().isEmpty());
 
   // Escape in the colour picker writes nothing.
   ClickValue(kColor);
