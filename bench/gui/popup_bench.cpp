@@ -1,6 +1,6 @@
 // A click on a value cell until its popup is shown and filled, for each popup
-// kind built so far: the length editor and the sub-grid editor, over the
-// shipped dictionary. The preparing of the property's entry, which every
+// kind built so far: the length editor, the sub-grid editor, the colour list
+// and the font picker, over the shipped dictionary. The preparing of the property's entry, which every
 // click does, is inside the loop. Run with QT_QPA_PLATFORM=offscreen; one
 // frame is 16 ms.
 
@@ -11,8 +11,13 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "dictionary/keyworddictionary.h"
+#include "editors/colorformunit.h"
+#include "editors/fontcatalog.h"
+#include "editors/fontsunit.h"
 #include "editors/formeditunit.h"
 #include "editors/gstringgrid.h"
 #include "editors/sggridunit.h"
@@ -27,8 +32,12 @@ class Bench final {
     auto* layout = new QVBoxLayout(&main_);
     grid_ = new GStringGrid(&main_);
     layout->addWidget(grid_);
-    const char* rows[][2] = {{"width", "12px"}, {"margin", "1px 0 1px 0"}, {"font", "italic bold 12px/1.5 serif"}};
-    for (int row = 0; row < 3; ++row) {
+    const char* rows[][2] = {{"width", "12px"},
+                             {"margin", "1px 0 1px 0"},
+                             {"font", "italic bold 12px/1.5 serif"},
+                             {"color", "navy"},
+                             {"font-family", "'DejaVu Serif', Georgia, serif"}};
+    for (int row = 0; row < 5; ++row) {
       grid_->SetCellText(0, row, QString::fromUtf8(rows[row][0]));
       grid_->SetCellText(1, row, QString::fromUtf8(rows[row][1]));
     }
@@ -36,6 +45,10 @@ class Bench final {
     main_.show();
     formEdit_ = std::make_unique<TFormEdit>(dictionary_.Active(), &main_);
     subGrid_ = std::make_unique<TSGGridForm>(dictionary_.Active(), &main_);
+    colorForm_ = std::make_unique<TColorForm>(&main_);
+    fontForm_ = std::make_unique<TFontForm>(&main_);
+    // Listed at start-up, off the clock.
+    fontForm_->SetFontFamilies(ListInstalledFontFamilies());
     QApplication::processEvents();
   }
 
@@ -58,6 +71,24 @@ class Bench final {
     QApplication::processEvents();
     subGrid_->hide();
   }
+  void OpenColorList(int row) {
+    Prepare(row);
+    std::vector<std::string> items;
+    dictionary_.Active().FillItemList(items, grid_->CellText(0, row).toStdString());
+    QStringList keywords;
+    for (const std::string& item : items) keywords << QString::fromStdString(item);
+    colorForm_->ShowForCell(*grid_, keywords, grid_->CellText(1, row));
+    QApplication::processEvents();
+    colorForm_->hide();
+  }
+  void OpenFontPicker(int row) {
+    Prepare(row);
+    fontForm_->PlaceBeside(ValueCellInGlobal(*grid_, row));
+    fontForm_->LoadValue(grid_->CellText(1, row));
+    fontForm_->show();
+    QApplication::processEvents();
+    fontForm_->hide();
+  }
 
  private:
   KeywordDictionary dictionary_;
@@ -65,6 +96,8 @@ class Bench final {
   GStringGrid* grid_ = nullptr;
   std::unique_ptr<TFormEdit> formEdit_;
   std::unique_ptr<TSGGridForm> subGrid_;
+  std::unique_ptr<TColorForm> colorForm_;
+  std::unique_ptr<TFontForm> fontForm_;
 };
 
 // Made on first use and destroyed by main, while the application still runs.
@@ -92,6 +125,18 @@ void BM_OpenSubGridFont(benchmark::State& state) {
   for (auto _ : state) bench.OpenSubGrid(2);
 }
 BENCHMARK(BM_OpenSubGridFont)->Unit(benchmark::kMillisecond);
+
+void BM_OpenColorList(benchmark::State& state) {
+  Bench& bench = Shared();
+  for (auto _ : state) bench.OpenColorList(3);
+}
+BENCHMARK(BM_OpenColorList)->Unit(benchmark::kMillisecond);
+
+void BM_OpenFontPicker(benchmark::State& state) {
+  Bench& bench = Shared();
+  for (auto _ : state) bench.OpenFontPicker(4);
+}
+BENCHMARK(BM_OpenFontPicker)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -7,11 +7,14 @@
 #include "app/dmunit.h"
 #include "app/launcher.h"
 #include "app/settingsstore.h"
+#include "app/tcelldispatch.h"
 #include "app/timagestab.h"
 #include "app/tentrypage.h"
 #include "app/tstylesheeteditor.h"
 #include "app/twindowlayout.h"
 #include "app/windowhelpers.h"
+#include "editors/fontcatalog.h"
+#include "editors/fontsunit.h"
 #include "editors/showimageunit.h"
 
 namespace korvel {
@@ -32,6 +35,11 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   connect(editor_, &TStyleSheetEditor::StatusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
   BuildImagesTab();
+  // The value editors are popups of this window, made hidden now. The font
+  // picker's families are listed on a thread of their own meanwhile: the
+  // window shows without waiting for them.
+  editor_->CreatePopups(this);
+  editor_->Dispatch().FontForm()->SetFontFamilies(StartListingInstalledFontFamilies());
   layout_ = new TWindowLayout(*this, dm_,
                               TWindowLayout::Parts{entry_->SplitterTVLV(), entry_->SplitterLVSG(),
                                                    editor_->Splitter(), entry_->InputGrid(), editor_->PropertyGrid()});
@@ -96,6 +104,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 void TMainForm::PgCtlMainChange() {
   editor_->CommitPendingEdits();
   picker_->HideWithTab();
+  editor_->HidePopups();
   if (PgCtlMain_->currentWidget() != imagesTab_) PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 }
 

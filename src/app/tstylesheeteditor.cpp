@@ -19,6 +19,7 @@
 
 #include "app/imagelists.h"
 #include "app/launcher.h"
+#include "app/tcelldispatch.h"
 #include "app/windowhelpers.h"
 #include "editors/gstringgrid.h"
 #include "model/cssparser.h"
@@ -119,9 +120,9 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   gridLayout->addWidget(ruleInfo_);
   connect(PropertyGrid_, &GStringGrid::OnMouseDown, this,
           [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint position) {
-            if (button == Qt::LeftButton) PropertyGridMouseDown(position);
+            if (button == Qt::LeftButton) Dispatch().PropertyGridMouseDown(position);
           });
-  connect(PropertyGrid_, &GStringGrid::OnComboChange, this, &TStyleSheetEditor::PropertyGridComboChange);
+  connect(PropertyGrid_, &GStringGrid::OnComboChange, this, [this] { Dispatch().PropertyGridComboChange(); });
   connect(PropertyGrid_, &GStringGrid::OnEditCommit, this,
           [this](int, int, const QString&, const QString&) { MarkModified(liveMode_, true, false); });
 
@@ -354,6 +355,8 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
 void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
   PropertyGrid_->CancelEdit();
   PropertyGrid_->SetComboVisible(false);
+  // An editor left open would write into the rule shown next.
+  HidePopups();
   int row = 0;
   const XmlElement rule = (document_ && !ruleName.isEmpty()) ? document_->FindRule(Bytes(ruleName)) : XmlElement();
   std::vector<XmlElement> props;
@@ -371,6 +374,7 @@ void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
     PropertyGrid_->SetDeleted(0, row, false);
     PropertyGrid_->SetCellText(0, row, Text(prop.GetAttr(attrs::kName).View()));
     PropertyGrid_->SetCellText(1, row, Text(prop.GetAttr(attrs::kValue).View()));
+    ShowSwatchOf(row);
     ++row;
   }
   if (row > 0) PropertyGrid_->SetCurrentRow(0);
@@ -513,45 +517,24 @@ bool TStyleSheetEditor::WriteStylesheetFile() {
   }
 }
 
-void TStyleSheetEditor::PropertyGridMouseDown(QPoint position) {
-  int column = -1;
-  int row = -1;
-  if (!PropertyGrid_->CellAt(position, &column, &row)) return;
-  const int hit = PropertyGrid_->ClickCheckBox(position.x(), position.y());
-  if (hit == 1 || hit == 2) {
-    MarkModified(liveMode_, true, false);
-  } else if (column == 1) {
-    OpenValueEditor(column, row);
-  }
+void TStyleSheetEditor::CreatePopups(QWidget* mainWindow) {
+  if (dispatch_ != nullptr) return;
+  dispatch_ = new TCellDispatch(dictionary_, *PropertyGrid_, mainWindow, [this] { MarkModified(liveMode_, true, false); });
+  dispatch_->SetLiveMode(liveMode_);
 }
 
-void TStyleSheetEditor::OpenValueEditor(int column, int row) {
-  if (column != 1 || row < 0) return;
-  const std::string name = Bytes(PropertyGrid_->CellText(0, row));
-  const QString value = PropertyGrid_->CellText(1, row);
-  // A property the dictionary offers words for gets the list; any other
-  // value is edited in place.
-  const XmlElement entry = dictionary_.FindKeyword(name);
-  if (entry && entry.GetAttr("EditMode") == "combo" && dictionary_.PrepareKeyword(name, Bytes(value))) {
-    try {
-      PropertyGrid_->FillComboFromNode(dictionary_.Active().FindMember(name));
-    } catch (const std::exception& error) {
-      ShowError(error);
-    }
-    PropertyGrid_->ShowComboAt(1, row);
-    PropertyGrid_->SetComboText(value);
-    return;
-  }
-  PropertyGrid_->SetComboVisible(false);
-  PropertyGrid_->ShowEditAt(1, row);
-  PropertyGrid_->SetEditText(value);
+TCellDispatch& TStyleSheetEditor::Dispatch() {
+  if (dispatch_ == nullptr) CreatePopups(window());
+  return *dispatch_;
 }
 
-void TStyleSheetEditor::PropertyGridComboChange() {
-  const int row = PropertyGrid_->ComboRow();
-  if (row < 0 || row >= PropertyGrid_->RowCount()) return;
-  PropertyGrid_->SetCellText(1, row, PropertyGrid_->ComboText());
-  MarkModified(liveMode_, true, false);
+void TStyleSheetEditor::HidePopups() {
+  if (dispatch_ != nullptr) dispatch_->HideAll();
+}
+
+void TStyleSheetEditor::ShowSwatchOf(int row) {
+  const XmlElement entry = dictionary_.FindKeyword(Bytes(PropertyGrid_->CellText(0, row)));
+  PropertyGrid_->SetColorSwatch(1, row, entry && entry.GetAttr("EditMode") == "getcolor");
 }
 
 void TStyleSheetEditor::AddProperty(const QString& name) {
@@ -562,8 +545,9 @@ void TStyleSheetEditor::AddProperty(const QString& name) {
   PropertyGrid_->SetCheckBox(0, row, true);
   PropertyGrid_->SetCellText(0, row, name);
   PropertyGrid_->SetCellText(1, row, QString());
+  ShowSwatchOf(row);
   MarkModified(false, true, false);
-  OpenValueEditor(1, row);
+  if (Dispatch().PrepareRow(row)) Dispatch().OpenValueEditor(1, row);
   CBAdd_->setVisible(false);
   sbOK_->setVisible(false);
 }
@@ -594,6 +578,7 @@ void TStyleSheetEditor::BorderClick() {
 
 void TStyleSheetEditor::SetLiveMode(bool on) {
   liveMode_ = on;
+  if (dispatch_ != nullptr) dispatch_->SetLiveMode(on);
   sbLed_->setChecked(on);
   if (sbLedImg_) sbLedImg_->setChecked(on);
 }

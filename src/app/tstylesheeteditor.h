@@ -32,6 +32,7 @@ namespace korvel {
 
 class GStringGrid;
 class ProgramLauncher;
+class TCellDispatch;
 
 class TStyleSheetEditor final : public QWidget {
   Q_OBJECT
@@ -59,6 +60,11 @@ class TStyleSheetEditor final : public QWidget {
   bool QueryClose();
   /// Writes into the grid what its in-place boxes hold.
   void CommitPendingEdits();
+  /// Creates the value editors, hidden, as popups of the main window (which
+  /// does so when it is made; otherwise the first click on a value does).
+  void CreatePopups(QWidget* mainWindow);
+  /// Hides the value editors (another page is shown).
+  void HidePopups();
   /// The "Sauvegarder" and live-mode buttons of another page, kept in step
   /// with this page's own.
   void AttachTwinButtons(QToolButton* save, QToolButton* live);
@@ -78,6 +84,8 @@ class TStyleSheetEditor final : public QWidget {
   void SetLiveMode(bool on);
 
   [[nodiscard]] GStringGrid* PropertyGrid() const { return PropertyGrid_; }
+  /// What a click on a value opens.
+  [[nodiscard]] TCellDispatch& Dispatch();
   [[nodiscard]] QTreeWidget* RuleTree() const { return TVCSS_; }
   [[nodiscard]] QSplitter* Splitter() const { return SplitterEditTVSG_; }
   /// The grid holds edits not yet in the file.
@@ -100,9 +108,9 @@ class TStyleSheetEditor final : public QWidget {
   void FillPropertyGrid(const QString& ruleName);
   void WriteGridToDocument();
   bool ValidateGrid();
-  void PropertyGridMouseDown(QPoint position);
-  void OpenValueEditor(int column, int row);
-  void PropertyGridComboChange();
+  /// Shows the colour swatch in the row's value cell when the property
+  /// holds a colour.
+  void ShowSwatchOf(int row);
   /// The modified state, and the "Sauvegarder" buttons that show it.
   void SetModified(bool modified);
   /// Writes the document into the stylesheet file; a read-only file is
@@ -145,6 +153,7 @@ class TStyleSheetEditor final : public QWidget {
   QToolButton* sbLed_ = nullptr;
   QToolButton* sbSaveImgModifs_ = nullptr;
   QToolButton* sbLedImg_ = nullptr;
+  TCellDispatch* dispatch_ = nullptr;
 };
 
 }  // namespace korvel

@@ -16,6 +16,7 @@
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
+#include "editors/colorswatch.h"
 #include "model/xmldocument.h"
 
 namespace korvel {
@@ -26,6 +27,7 @@ namespace {
 // when the text is replaced.
 constexpr int kHasBoxFlag = 0x0001;
 constexpr int kCheckedFlag = 0x0002;
+constexpr int kSwatchFlag = 0x0004;
 constexpr int kDeletedFlag = 0x4000;
 
 constexpr int kFlagsRole = Qt::UserRole;
@@ -249,6 +251,14 @@ void GStringGrid::SetChecked(int column, int row, bool checked) {
   SetFlags(column, row, checked ? flags | kCheckedFlag : flags & ~kCheckedFlag);
 }
 
+void GStringGrid::SetColorSwatch(int column, int row, bool shown) {
+  if (!IsCell(column, row)) return;
+  const int flags = Flags(column, row);
+  SetFlags(column, row, shown ? flags | kSwatchFlag : flags & ~kSwatchFlag);
+}
+
+bool GStringGrid::HasColorSwatch(int column, int row) const { return (Flags(column, row) & kSwatchFlag) != 0; }
+
 bool GStringGrid::IsDeleted(int column, int row) const { return (Flags(column, row) & kDeletedFlag) != 0; }
 
 void GStringGrid::SetDeleted(int column, int row, bool deleted) {
@@ -305,6 +315,11 @@ void GStringGrid::PaintCell(QPainter& painter, const QRect& cell, int column, in
     }
   }
 
+  if (flags & kSwatchFlag) {
+    if (const QColor colour = SwatchColorOf(CellText(column, row)); colour.isValid())
+      PaintColorSwatch(painter, SwatchRect(cell), colour);
+  }
+
   const QRect textRect = TextRect(cell, column, row);
   if (textRect.isValid()) {
     painter.setClipRect(textRect);
@@ -319,6 +334,9 @@ QRect GStringGrid::TextRect(const QRect& cell, int column, int row) const {
   if (Flags(column, row) & kHasBoxFlag) {
     const QRect box = BoxInCell(cell);
     textLeft = box.left() + box.width() - kBoxOverlap;
+  } else if (Flags(column, row) & kSwatchFlag && SwatchColorOf(CellText(column, row)).isValid()) {
+    const QRect swatch = SwatchRect(cell);
+    textLeft = swatch.left() + swatch.width();
   }
   QRect textRect = cell;
   textRect.setLeft(textLeft + kTextGap);

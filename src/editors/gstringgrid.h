@@ -135,6 +135,11 @@ class GStringGrid final : public QTableWidget {
   void SetChecked(int column, int row, bool checked);
   [[nodiscard]] bool IsDeleted(int column, int row) const;
   void SetDeleted(int column, int row, bool deleted);
+  /// Shows, left of the cell's text, a small swatch of the colour the text
+  /// names (nothing when it names none, see SwatchColorOf); for the values
+  /// of colour properties. The text and the check box stay as they are.
+  void SetColorSwatch(int column, int row, bool shown);
+  [[nodiscard]] bool HasColorSwatch(int column, int row) const;
   /// Where the cell's check box is drawn: 19 × 19 pixels, 2 pixels from the
   /// cell's left edge, centred in its height. Computed whether or not the
   /// cell shows a box; empty for a cell outside the grid.

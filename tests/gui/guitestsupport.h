@@ -5,7 +5,9 @@
 // pretend executable, a settings store of its own).
 
 #include <QDir>
+#include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -60,6 +62,19 @@ class RecordingLauncher final : public ProgramLauncher {
   QStringList opened;
   QStringList started;
 };
+
+/// The file's bytes, or none when it cannot be read.
+inline QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// Writes the bytes as the whole file, making its folder first.
+inline bool WriteAll(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
 
 /// Copies a folder with everything below it.
 inline bool CopyFolder(const QString& from, const QString& to) {

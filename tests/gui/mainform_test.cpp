@@ -14,9 +14,11 @@
 
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
+#include "app/tcelldispatch.h"
 #include "app/tentrypage.h"
 #include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
+#include "editors/formeditunit.h"
 #include "editors/gstringgrid.h"
 #include "gui/guitestsupport.h"
 #include "model/filebytes.h"
@@ -35,18 +37,6 @@ const QByteArray kStylesheet =
     "p { line-height: 1.5 }\n"
     "@media print {\n  p { color: black }\n}\n"
     ".card { padding: 4px; .title { font-weight: bold } }\n";
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(bytes);
-}
 
 }  // namespace
 
@@ -142,8 +132,8 @@ void MainFormTest::cleanup() {
 }
 
 void MainFormTest::MakeProject(const QByteArray& css) {
-  WriteAll(Project() + QStringLiteral("index.html"), "<html></html>");
-  WriteAll(Stylesheet(), css);
+  QVERIFY(WriteAll(Project() + QStringLiteral("index.html"), "<html></html>"));
+  QVERIFY(WriteAll(Stylesheet(), css));
   QDir().mkpath(Project() + QStringLiteral("img"));
   GXMLIni ini;
   ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
@@ -262,35 +252,44 @@ void MainFormTest::addPropertyAndEditInPlace() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
+  // A length opens the length editor; its free text box is OK'd with Enter.
   window_->Editor().AddProperty(QStringLiteral("text-indent"));
   GStringGrid* grid = window_->Editor().PropertyGrid();
+  TFormEdit* lengths = window_->Editor().Dispatch().FormEdit();
   const int row = RowOf(QStringLiteral("text-indent"));
   QVERIFY(row >= 0);
-  QVERIFY(grid->IsEditVisible());
-  QTest::keyClicks(grid->EditBox(), QStringLiteral("2em"));
-  QTest::keyClick(grid->EditBox(), Qt::Key_Return);
+  QVERIFY(lengths->isVisible());
+  QTest::keyClicks(lengths->Edit(), QStringLiteral("2em"));
+  QTest::keyClick(lengths->Edit(), Qt::Key_Return);
   QCOMPARE(grid->CellText(1, row), QStringLiteral("2em"));
 
   ClickValue(RowOf(QStringLiteral("line-height")));
-  QVERIFY(grid->IsEditVisible());
-  grid->EditBox()->selectAll();
-  QTest::keyClicks(grid->EditBox(), QStringLiteral("1.8"));
-  QTest::keyClick(grid->EditBox(), Qt::Key_Return);
+  QVERIFY(lengths->isVisible());
+  lengths->Edit()->selectAll();
+  QTest::keyClicks(lengths->Edit(), QStringLiteral("1.8"));
+  QTest::keyClick(lengths->Edit(), Qt::Key_Return);
   QVERIFY(window_->Editor().IsModified());
   QVERIFY(Save());
   QVERIFY(ReadAll(Stylesheet()).contains("p\n{\n line-height: 1.8;\n text-indent: 2em;\n}\n"));
 }
 
 void MainFormTest::escapeCancelsAnInPlaceEdit() {
-  MakeProject(kStylesheet);
+  MakeProject("p { order: 1; line-height: 1.5 }\n");
   OpenWindow();
-  ClickRule(QStringLiteral("p"));
   GStringGrid* grid = window_->Editor().PropertyGrid();
   ClickValue(0);
   QVERIFY(grid->IsEditVisible());
   QTest::keyClicks(grid->EditBox(), QStringLiteral("9"));
   QTest::keyClick(grid->EditBox(), Qt::Key_Escape);
-  QCOMPARE(grid->CellText(1, 0), QStringLiteral("1.5"));
+  QCOMPARE(grid->CellText(1, 0), QStringLiteral("1"));
+  // and so does the length editor's
+  TFormEdit* lengths = window_->Editor().Dispatch().FormEdit();
+  ClickValue(1);
+  QVERIFY(lengths->isVisible());
+  QTest::keyClicks(lengths->Edit(), QStringLiteral("9"));
+  QTest::keyClick(lengths->Edit(), Qt::Key_Escape);
+  QVERIFY(!lengths->isVisible());
+  QCOMPARE(grid->CellText(1, 1), QStringLiteral("1.5"));
   QVERIFY(!window_->Editor().IsModified());
 }
 
@@ -477,7 +476,7 @@ void MainFormTest::readOnlySettingsAreSaidOnce() {
 void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
   MakeProject(kStylesheet);
   const QByteArray broken = "<?xml version=\"1.0\"?><Document><Object></Document>";
-  WriteAll(Project() + QStringLiteral("site.xml"), broken);
+  QVERIFY(WriteAll(Project() + QStringLiteral("site.xml"), broken));
   OpenWindow();
   QCOMPARE(messages_->shown.size(), size_t{1});
   QVERIFY(messages_->Saw((Project() + QStringLiteral("site.xml")).toStdString()));
@@ -593,7 +592,7 @@ void MainFormTest::readOnlyStylesheetIsReplacedOnlyWhenTheUserSays() {
 void MainFormTest::interruptedSaveLeftoversGoWhenTheProjectOpens() {
   MakeProject(kStylesheet);
   const QString leftover = Project() + QStringLiteral("css/.styles.css.korvel-Ab12Cd");
-  WriteAll(leftover, "p { col");
+  QVERIFY(WriteAll(leftover, "p { col"));
   OpenWindow();
   QVERIFY(!QFileInfo::exists(leftover));
   QVERIFY(QFileInfo::exists(Stylesheet()));
@@ -613,7 +612,7 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving_data() {
 void MainFormTest::typedValueIsCommittedBeforeLeaving() {
   QFETCH(QString, leaving);
   QFETCH(bool, combo);
-  MakeProject("p { text-align: left; line-height: 1.5 }\nh1 { color: navy }\n");
+  MakeProject("p { text-align: left; order: 1 }\nh1 { color: navy }\n");
   OpenWindow();
   window_->activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -627,12 +626,12 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving() {
     grid->ComboBox()->lineEdit()->selectAll();
     QTest::keyClicks(box, QStringLiteral("center"));
   } else {
-    ClickValue(RowOf(QStringLiteral("line-height")));
+    ClickValue(RowOf(QStringLiteral("order")));
     QVERIFY(grid->IsEditVisible());
     box = grid->EditBox();
     QTest::keyClicks(box, QStringLiteral("2"));
   }
-  const QByteArray expected = combo ? "text-align: center;" : "line-height: 2;";
+  const QByteArray expected = combo ? "text-align: center;" : "order: 2;";
   if (leaving == QStringLiteral("ctrl+s")) {
     QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(messages_->shown.empty());

@@ -1,0 +1,134 @@
+#pragma once
+
+// What a click on a row of the property grid, or of the sub-grid of a
+// shorthand, does: prepares the property's dictionary entry, lets the grid
+// toggle the row's check box, or opens the editor that the entry's (or the
+// member's) edit mode names, against the value cell. A second click on the
+// row an editor is open for closes it; a click on another row moves it there
+// and loads it again.
+//
+// It owns the value editors, created hidden with the main window and only
+// hidden between uses: the length editor, the sub-grid editor, the colour
+// list picker (with its mixer) and the font family picker. The editors hand
+// their results back here (WriteBack), and every result reaches the grid the
+// same way: a member's value goes into the sub-grid, which rebuilds the
+// shorthand; the shorthand, or a whole value, goes into the property's
+// value cell; then the owner's "modified" step runs (which, in live mode,
+// saves at once).
+//
+// Each result goes to the row its editor was opened for, never to whichever
+// row happens to be current when the user confirms. The sub-grid's members
+// belong to the entry prepared for its own row: a click on another property
+// closes it.
+//
+// Failures: a property the dictionary lacks shows the dictionary's message
+// and opens nothing (its check box is not toggled); a mode that names no
+// editor opens nothing, silently.
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace korvel {
+
+class GPopupForm;
+class GStringGrid;
+class KeywordDictionary;
+class TColorForm;
+class TFontForm;
+class TFormEdit;
+class TSGGridForm;
+struct MemberCell;
+
+class TCellDispatch final : public QObject {
+  Q_OBJECT
+
+ public:
+  /// `markModified` is the owner's step that ends every change. The popups
+  /// belong to the top-level window of `mainWindow`.
+  TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propertyGrid, QWidget* mainWindow,
+                std::function<void()> markModified);
+  ~TCellDispatch() override;
+  Q_DISABLE_COPY_MOVE(TCellDispatch)
+
+  /// A press of the left button on the property grid's viewport.
+  void PropertyGridMouseDown(QPoint position);
+  /// Opens the editor of the row's value; the row's entry must have been
+  /// prepared (see PrepareRow). Column −1 opens nothing.
+  void OpenValueEditor(int column, int row);
+  /// A choice committed in the property grid's in-place combo box.
+  void PropertyGridComboChange();
+  /// Prepares the dictionary entry of the row's property with its value. A
+  /// custom property (--name) is prepared as every custom property is.
+  /// False when the dictionary lacks it (said already).
+  bool PrepareRow(int row);
+
+  /// The Images tab's entry point: opening the image picker for a value of
+  /// the property grid or of the sub-grid, and the image import of the
+  /// sub-grid's "url" choice (with an empty value). The image picker is not
+  /// part of this window yet; until it is, nothing opens, and the modes that
+  /// hide it have nothing to hide.
+  void OpenImagePicker(const QString& value, bool forSubGrid);
+
+  /// A result of an editor, written where that editor was opened from.
+  void WriteBack(const QString& result);
+
+  /// Live mode: the colour and font pickers stay open after OK, and each
+  /// step of the length editor's number boxes is written at once.
+  void SetLiveMode(bool on);
+  /// Hides every editor and the property grid's in-place combo box (another
+  /// tab is shown, another rule is shown).
+  void HideAll();
+
+  [[nodiscard]] TFormEdit* FormEdit() const;
+  [[nodiscard]] TSGGridForm* SubGridForm() const;
+  [[nodiscard]] TColorForm* ColorForm() const;
+  [[nodiscard]] TFontForm* FontForm() const;
+  /// The property grid's row the sub-grid shows, or −1.
+  [[nodiscard]] int SubGridRow() const { return subGridRow_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  enum class Origin { None, PropertyGrid, SubGrid };
+
+  void OpenSubGrid(const QString& name, const QString& value);
+  void OpenMemberEditor(const MemberCell& cell);
+  void SubGridIconChoice(const QString& icon, const MemberCell& cell, const QString& choice);
+  /// The shorthand rebuilt by the sub-grid goes into its property's row.
+  void SubGridValueChanged(const QString& value);
+  /// Writes the value into the property row, unless it no longer holds the
+  /// property it held, and marks the rule modified.
+  void WritePropertyValue(int row, const QString& name, const QString& value);
+  void OpenFor(Origin origin, int row);
+  void Present(GPopupForm& popup, QWidget& focus);
+  /// The item names of a member of the prepared entry.
+  [[nodiscard]] QStringList ItemsOf(const QString& member) const;
+
+  KeywordDictionary& dictionary_;
+  GStringGrid& grid_;
+  std::function<void()> markModified_;
+  bool liveMode_ = false;
+
+  // Owned by the main window; deleted here first, as they read the
+  // dictionary's prepared entry.
+  QPointer<TFormEdit> formEdit_;
+  QPointer<TSGGridForm> subGrid_;
+  QPointer<TColorForm> colorForm_;
+  QPointer<TFontForm> fontForm_;
+
+  // Where the editor shown last was opened from, and for which property.
+  Origin origin_ = Origin::None;
+  int originRow_ = -1;
+  QString originName_;
+  // The property whose members the sub-grid shows.
+  int subGridRow_ = -1;
+  QString subGridName_;
+};
+
+}  // namespace korvel
