@@ -95,6 +95,7 @@ class MainFormWatchTest final : public QObject {
   void toolButtonsStartTheProgramsFoundOnPath_data();
   void toolButtonsStartTheProgramsFoundOnPath();
   void aSaveReachesTheConnectedPageAndOpensNothing();
+  void underTheLocalServerPagesAreNotReadFromDisk();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -365,6 +366,30 @@ void MainFormWatchTest::aSaveReachesTheConnectedPageAndOpensNothing() {
   httplib::Client late("127.0.0.1", port);
   late.set_connection_timeout(1);
   QVERIFY(!late.Get("/index.html"));
+}
+
+void MainFormWatchTest::underTheLocalServerPagesAreNotReadFromDisk() {
+  GXMLIni ini;
+  ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
+  ini.WriteValue(nullptr, settingkind::kLocalServer, "true");
+  ini.WriteValue(nullptr, settingkind::kLocalServerProjPath, (dir_->path() + QStringLiteral("/")).toStdString());
+  OpenWindow();
+  // The page goes to the local web server (PHP runs there), not to the file:
+  // whatever answers, it is not the file read from the project.
+  httplib::Client browser("127.0.0.1", window_->Preview()->Port());
+  browser.set_read_timeout(10);
+  const auto page = browser.Get("/index.html");
+  QVERIFY(page);
+  QVERIFY(!(page->status == 200 && QByteArray::fromStdString(page->body).startsWith(ReadAll(Page()).left(20))));
+  // Without it the file is served.
+  ini.WriteValue(nullptr, settingkind::kLocalServer, "false");
+  window_.reset();
+  OpenWindow();
+  httplib::Client again("127.0.0.1", window_->Preview()->Port());
+  const auto file = again.Get("/index.html");
+  QVERIFY(file);
+  QCOMPARE(file->status, 200);
+  QVERIFY(QByteArray::fromStdString(file->body).startsWith(ReadAll(Page()).left(20)));
 }
 
 }  // namespace korvel
