@@ -165,14 +165,12 @@ void TMainForm::StartWatch() {
 
 void TMainForm::StylesheetRead(const QByteArray& bytes) {
   if (!watch_) return;
-  // A new project is given to the watch when its stylesheet has been read,
-  // so that a stylesheet that cannot be opened leaves the watch on the one
-  // still shown.
-  const QString project = entry_->ProjectFolderPath();
+  // A new stylesheet is given to the watch once it has been read, so that
+  // one that cannot be opened leaves the watch on the one still shown (and
+  // on its project, which the "Entrée" page may no longer name).
   const QString stylesheet = editor_->CSSFilePath();
-  if (project != watchedProject_ || stylesheet != watchedStylesheet_) {
-    watch_->Watch(FolderPath(project), Std(stylesheet));
-    watchedProject_ = project;
+  if (stylesheet != watchedStylesheet_) {
+    watch_->Watch(FolderPath(entry_->ProjectFolderPath()), Std(stylesheet));
     watchedStylesheet_ = stylesheet;
   }
   watch_->Hold(View(bytes));
@@ -252,7 +250,6 @@ void TMainForm::StopWatchAndPreview() {
   preview_.reset();
   previewedProject_.clear();
   watch_.reset();
-  watchedProject_.clear();
   watchedStylesheet_.clear();
 }
 

@@ -97,8 +97,7 @@ class TMainForm final : public QMainWindow {
   QWidget* tsImages_ = nullptr;
 
   std::unique_ptr<ChangeWatch> watch_;
-  /// The project and stylesheet the watch was given.
-  QString watchedProject_;
+  /// The stylesheet the watch was given.
   QString watchedStylesheet_;
   bool activating_ = false;
   std::unique_ptr<PreviewServer> preview_;
