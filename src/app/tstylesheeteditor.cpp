@@ -22,6 +22,7 @@
 #include "app/windowhelpers.h"
 #include "editors/gstringgrid.h"
 #include "model/cssparser.h"
+#include "model/csssyntaxcheck.h"
 #include "model/csswriter.h"
 #include "model/filebytes.h"
 #include "model/ruletree.h"
@@ -251,12 +252,23 @@ bool TStyleSheetEditor::LoadStylesheet() {
     encoding_ = DetectEncoding(css);
     document_ = std::move(document);
     emit StylesheetRead(QByteArray::fromStdString(css));
+    WarnOfSyntaxProblems(css);
   } catch (const std::exception& error) {
     ShowError(error);  // the previous document and tree stay
     return false;
   }
   FillRuleTree();
   return true;
+}
+
+// Said once per file opened, not again at each reload after a save: the
+// faulty text is kept as written, so it is still there.
+void TStyleSheetEditor::WarnOfSyntaxProblems(std::string_view css) {
+  if (syntaxWarnedFor_ == CSSFilePath_) return;
+  syntaxWarnedFor_ = CSSFilePath_;
+  const std::string problems = DescribeSyntaxProblems(FindSyntaxProblems(css));
+  if (!problems.empty())
+    ShowMessage("« " + CSSFilePath_.toStdString() + " »\n\n" + problems, MessageKind::Warning);
 }
 
 void TStyleSheetEditor::FillRuleTree() {

@@ -119,6 +119,7 @@ class TStyleSheetEditor final : public QWidget {
 
  private:
   void FillRuleTree();
+  void WarnOfSyntaxProblems(std::string_view css);
   void FillPropertyGrid(const QString& ruleName);
   void WriteGridToDocument();
   bool ValidateGrid();
@@ -149,6 +150,7 @@ class TStyleSheetEditor final : public QWidget {
   TextEncoding encoding_ = TextEncoding::Utf8;
 
   QString CSSFilePath_;
+  QString syntaxWarnedFor_;  // the file whose syntax errors were last said
   QString HTMLFilePath_;
   QString shownRule_;
   /// The read-only stylesheet the user agreed to replace.

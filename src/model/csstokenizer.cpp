@@ -111,6 +111,15 @@ class Scanner final {
     return !closed;
   }
 
+  [[nodiscard]] bool EndsInOpenComment() const {
+    std::size_t pos = 0;
+    for (std::size_t next; pos < css_.size(); pos = next) {
+      next = SkipAtom(pos);
+      if (next == css_.size()) break;
+    }
+    return pos < css_.size() && IsCommentStart(pos) && !css_.substr(pos + 2).ends_with("*/");
+  }
+
   [[nodiscard]] std::size_t PreludeEnd() const {
     for (std::size_t pos = 0; pos < css_.size(); pos = SkipAtom(pos)) {
       const char c = css_[pos];
@@ -489,6 +498,11 @@ class Scanner final {
   // A rule's prelude: its text, comments inside it included, then the
   // comments that stand after the text (the rule's own comment).
   void PushPrelude(std::size_t begin, std::size_t end) {
+    if (css_.substr(begin, end - begin).find('/') == std::string_view::npos) {
+      while (end > begin && IsBlank(css_[end - 1])) --end;
+      PushText(begin, end);  // no comment: all of it is the text
+      return;
+    }
     std::size_t textEnd = begin;
     for (std::size_t pos = begin; pos < end; pos = SkipAtom(pos)) {
       if (!IsBlank(css_[pos]) && !IsCommentStart(pos)) textEnd = std::min(SkipAtom(pos), end);
@@ -542,6 +556,11 @@ void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
 std::string_view PreludeOf(std::string_view verbatim) {
   TokenList unused;
   return verbatim.substr(0, Scanner(verbatim, unused).PreludeEnd());
+}
+
+bool EndsInOpenComment(std::string_view text) {
+  TokenList unused;
+  return Scanner(text, unused).EndsInOpenComment();
 }
 
 std::string UnclosedBracketsOf(std::string_view value) {

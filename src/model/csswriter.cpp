@@ -4,7 +4,6 @@ namespace korvel {
 
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 
 // Text inside a comment must not end it: "*/" becomes "*\/", which reads the
 // same inside a CSS string or url once the property is switched on again.
@@ -67,7 +66,7 @@ void WriteDeclaration(std::string& out, std::string_view name, std::string_view 
   out.append(name).append(": ").append(value).append(BeforeWhatFollows(value)).append(";");
 }
 
-void WriteProp(std::string& out, XmlElement element) {
+void WriteProp(std::string& out, XmlElement element, std::string_view eol) {
   const PropAttrs prop(element);
   if (prop.deleted.IsTrue()) return;
   const std::string_view name = prop.name.View();
@@ -79,7 +78,7 @@ void WriteProp(std::string& out, XmlElement element) {
     for (pugi::xml_node fallback = element.Node().child(tags::kFallback.data()); fallback;
          fallback = fallback.next_sibling(tags::kFallback.data())) {
       WriteDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
-      out += kLineEnd;
+      out += eol;
       out += ' ';
     }
     WriteDeclaration(out, name, value);
@@ -87,24 +86,24 @@ void WriteProp(std::string& out, XmlElement element) {
     out += SwitchedOffText(element);
   }
   if (!prop.comment.IsAbsent() && !prop.comment.View().empty()) AppendComment(out, prop.comment.View());
-  out += kLineEnd;
+  out += eol;
 }
 
-void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent) {
+void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent, std::string_view eol) {
   out += indent;
   out += verbatim.TextOf();
   out += BeforeWhatFollows(verbatim.TextOf());
-  out += kLineEnd;
+  out += eol;
 }
 
-void WriteRule(std::string& out, XmlElement rule) {
+void WriteRule(std::string& out, XmlElement rule, std::string_view eol) {
   const std::string_view name = rule.GetAttr(attrs::kName).View();
   if (name.empty()) {
     const AttrValue comment = rule.GetAttr(attrs::kComment);
     const bool hasText = !comment.IsAbsent() && !comment.View().empty();
     if (hasText) {
       AppendComment(out, comment.View());
-      out += kLineEnd;
+      out += eol;
     }
     // A free comment holds nothing else; an empty one writes nothing.
     if (hasText || rule.ChildCount() == 0) return;
@@ -114,18 +113,20 @@ void WriteRule(std::string& out, XmlElement rule) {
     out += ' ';
     AppendComment(out, comment.View());
   }
-  out.append(kLineEnd).append("{").append(kLineEnd);
+  out.append(eol).append("{").append(eol);
   for (XmlElement child : rule.Elements()) {
     if (IsProp(child)) {
-      WriteProp(out, child);
+      WriteProp(out, child, eol);
     } else if (IsVerbatim(child)) {
-      WriteVerbatim(out, child, " ");
+      WriteVerbatim(out, child, " ", eol);
     }
   }
-  out.append("}").append(kLineEnd).append(kLineEnd);
+  out.append("}").append(eol).append(eol);
 }
 
-// The document holds its line ends as CR LF; a file written with LF keeps LF.
+// The document holds the line ends inside its texts (comments, statements
+// kept as written, values over several lines) as CR LF; in a file written
+// with LF they become LF too.
 void DropCarriageReturns(std::string& out) {
   std::size_t to = 0;
   for (std::size_t from = 0; from < out.size(); ++from) {
@@ -139,21 +140,22 @@ void DropCarriageReturns(std::string& out) {
 
 std::string Write(const StyleDocument& document) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const std::string_view eol = document.UsesLineFeeds() ? "\n" : "\r\n";
   std::string out;
   if (document.HasByteOrderMark()) out += kByteOrderMark;
   for (XmlElement child : document.Root().Elements()) {
     if (IsRule(child)) {
-      WriteRule(out, child);
+      WriteRule(out, child, eol);
     } else if (IsVerbatim(child)) {
-      WriteVerbatim(out, child, "");
+      WriteVerbatim(out, child, "", eol);
       // A block is followed by an empty line, as rules are; a statement is not.
-      if (child.TextOf().ends_with('}')) out += kLineEnd;
+      if (child.TextOf().ends_with('}')) out += eol;
     }
   }
   // Text that starts with those bytes without being a byte-order mark (it
   // stood further down in the file read) would read back as one.
-  if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, kLineEnd);
-  if (document.UsesLineFeeds()) DropCarriageReturns(out);
+  if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, eol);
+  if (eol.size() == 1 && out.find('\r') != std::string::npos) DropCarriageReturns(out);
   return out;
 }
 

@@ -98,6 +98,7 @@ class MainFormTest final : public QObject {
   void reloadingSaveKeepsTheTreeAsItWas();
   void splitterDragIsRecordedOnceSettled();
   void unreadableStylesheetLeavesTheShownOneToBeSaved();
+  void syntaxErrorsAreSaidOnceWithTheirLines();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -743,6 +744,21 @@ void MainFormTest::unreadableStylesheetLeavesTheShownOneToBeSaved() {
   // The edits shown still go to the file they came from.
   QVERIFY(Save());
   QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
+}
+
+// A stylesheet browsers read only in part is said when it is opened, with
+// the lines concerned; saving keeps the faulty text, and says nothing more.
+void MainFormTest::syntaxErrorsAreSaidOnceWithTheirLines() {
+  MakeProject("h1 { color: navy }\n}\np { content: \"open; }\n");
+  OpenWindow();
+  QCOMPARE(messages_->shown.size(), std::size_t{1});
+  QVERIFY(messages_->Saw("ligne 2 : accolade fermante"));
+  QVERIFY(messages_->Saw("ligne 3 : chaîne non fermée"));
+  QVERIFY(messages_->Saw("styles.css"));
+  window_->Editor().SetLiveMode(true);
+  window_->Editor().BorderClick();
+  QCOMPARE(messages_->shown.size(), std::size_t{1});
+  QVERIFY(ReadAll(Stylesheet()).contains("}\np { content: \"open; }"));
 }
 
 }  // namespace korvel
