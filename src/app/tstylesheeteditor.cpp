@@ -43,7 +43,10 @@ bool IsCustomProperty(const QString& name) { return name.startsWith(QStringLiter
 }  // namespace
 
 TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLauncher& launcher, QWidget* parent)
-    : QWidget(parent), launcher_(launcher), tools_(launcher), dictionary_(KeywordDictionary::Load(Std(dictionaryPath))) {
+    : QWidget(parent),
+      launcher_(launcher),
+      tools_(launcher),
+      dictionary_(KeywordDictionary::Load(Std(dictionaryPath))) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
 

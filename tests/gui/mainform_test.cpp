@@ -197,8 +197,8 @@ void MainFormTest::firstRunOpensTheExampleProject() {
   QVERIFY(window_->Editor().PropertyGrid()->RowCount() > 0);
   // The page is shown through the preview, which serves the project.
   QVERIFY(window_->Preview());
-  QCOMPARE(launcher_.opened,
-           QStringList{QString::fromStdString(window_->Preview()->AddressOf((example + QStringLiteral("index.html")).toStdString()))});
+  const std::string page = (example + QStringLiteral("index.html")).toStdString();
+  QCOMPARE(launcher_.opened, QStringList{QString::fromStdString(window_->Preview()->AddressOf(page))});
   QVERIFY(QFileInfo::exists(example + QStringLiteral("exempleCSS.xml")));
   QCOMPARE(registry_->ProjectFolderPath(), example);
   QVERIFY(messages_->shown.empty());
