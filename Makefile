@@ -35,6 +35,7 @@ bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_window_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_popup_bench
 	$(BUILD)/bin/korvel_watch_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_mainformwatch_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_fonts_bench
 
 # A bounded run of the fuzz target; crashes it finds are left in fuzz/.

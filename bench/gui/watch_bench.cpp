@@ -3,19 +3,17 @@
 // event, and what the watch costs while nothing changes.
 
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <thread>
 
 #include "app/previewserver.h"
 #include "app/threadunit.h"
+#include "listeningpage.h"
 
 namespace korvel {
 namespace {
@@ -104,32 +102,14 @@ BENCHMARK(IdleWatch)->Unit(benchmark::kMillisecond)->Iterations(6);
 void SaveReachesPage(benchmark::State& state) {
   const Project project;
   PreviewServer server(project.Root());
-  httplib::Client page("127.0.0.1", server.Port());
-  std::mutex mutex;
-  std::condition_variable arrived;
-  int events = 0;
-  std::thread listening([&] {
-    page.Get(PreviewServer::kEventsPath, [&](const char* data, std::size_t length) {
-      if (std::string_view(data, length).find("event: saved") != std::string_view::npos) {
-        std::lock_guard lock(mutex);
-        ++events;
-        arrived.notify_all();
-      }
-      return true;
-    });
-  });
-  while (server.ConnectedPages() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  bench::ListeningPage page(server);
   for (auto _ : state) {
-    std::unique_lock lock(mutex);
-    const int before = events;
+    const int before = page.Saves();
     const auto start = Clock::now();
     server.NotifySaved();
-    if (!arrived.wait_for(lock, std::chrono::seconds(2), [&] { return events > before; }))
-      state.SkipWithError("the page never heard of the save");
+    if (!page.WaitBeyond(before)) state.SkipWithError("the page never heard of the save");
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
   }
-  page.stop();
-  listening.join();
 }
 BENCHMARK(SaveReachesPage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
 

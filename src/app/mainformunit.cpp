@@ -1,11 +1,21 @@
 #include "app/mainformunit.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include <string_view>
+#include <system_error>
+
+#include "app/changewatch.h"
 #include "app/dmunit.h"
 #include "app/launcher.h"
+#include "app/previewserver.h"
 #include "app/settingsstore.h"
 #include "app/tcelldispatch.h"
 #include "app/timagestab.h"
@@ -16,8 +26,22 @@
 #include "editors/fontcatalog.h"
 #include "editors/fontsunit.h"
 #include "editors/showimageunit.h"
+#include "editors/gstringgrid.h"
 
 namespace korvel {
+
+namespace {
+
+// The row of the project grid that names the local web server's folder; its
+// box says whether the project runs under it.
+constexpr int kRowLocalServer = 4;
+
+std::string_view View(const QByteArray& bytes) { return {bytes.constData(), static_cast<std::size_t>(bytes.size())}; }
+
+// A folder without its trailing "/", as the watch and the preview take it.
+std::filesystem::path WatchFolderPath(const QString& folder) { return Std(QDir::cleanPath(folder)); }
+
+}  // namespace
 
 TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry, QWidget* parent)
     : QMainWindow(parent),
@@ -34,6 +58,11 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   PgCtlMain_->addTab(editor_, QStringLiteral("Edition"));
   connect(editor_, &TStyleSheetEditor::StatusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(editor_, &TStyleSheetEditor::StylesheetRead, this, &TMainForm::StylesheetRead);
+  connect(editor_, &TStyleSheetEditor::StylesheetWritten, this, &TMainForm::StylesheetWritten);
+  editor_->SetPageOpener([this] { ShowPage(); });
+  editor_->SetPageAddress([this] { return BrowserAddress(); });
+  StartWatch();
   BuildImagesTab();
   // The value editors are popups of this window, made hidden now. The font
   // picker's families are listed on a thread of their own meanwhile: the
@@ -70,6 +99,18 @@ void TMainForm::BuildImagesTab() {
           [this] { editor_->MarkModified(editor_->LiveMode(), true, false); });
 
   picker_ = new TShowImageForm(this, dm_.ScratchFolder());
+  // A "ShowImage" cell opens the picker; the sub-grid's "url" choice, with
+  // no picture yet, the Images tab.
+  editor_->Dispatch().SetImageOpener(
+      [this](const QString& value, const QRect& cell, std::function<void(const QString&)> writeBack) {
+        if (value.trimmed().isEmpty()) {
+          imagesTab_->ShowImagesTab(QString(), std::move(writeBack));
+          return;
+        }
+        picker_->ShowValue(value, QFileInfo(editor_->CSSFilePath()).absolutePath() + QLatin1Char('/'), cell,
+                           std::move(writeBack));
+      });
+  editor_->AddOutsideToolButtons(*imagesTab_->BrowserButtonsSlot(), QStringLiteral("Img"));
   connect(picker_, &TShowImageForm::ImagesTabRequested, this,
           [this](const QString& value) { imagesTab_->ShowImagesTab(value, picker_->CurrentWriteBack()); });
 }
@@ -114,6 +155,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  StopWatchAndPreview();
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -128,9 +170,120 @@ void TMainForm::ProjectOpened() {
   if (!editor_->OpenStylesheet(entry_->CSSFilePath(), entry_->HTMLFilePath(), entry_->StylesheetCaption())) return;
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), true);
   editor_->ShowFirstRule([this] { PgCtlMain_->setCurrentWidget(editor_); });
-  // >>> The change watch: it takes the project folder (without its final
-  // "/") and resumes here, before the page is opened.
+  // The watch took up the project when its stylesheet was read.
+  StartPreview();
   editor_->OpenPage();
+}
+
+// ------------------------------------------------------ the change watch
+
+void TMainForm::StartWatch() {
+  try {
+    watch_ = std::make_unique<ChangeWatch>();
+  } catch (const std::system_error& error) {
+    statusBar()->showMessage(
+        QStringLiteral("Les modifications faites hors de Korvel ne seront pas signalées (%1).")
+            .arg(QString::fromLocal8Bit(error.what())));
+    return;
+  }
+  // Queued: a question must not open inside the platform's own handling of
+  // the activation.
+  connect(
+      qGuiApp, &QGuiApplication::applicationStateChanged, this,
+      [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) ApplicationEvents1Activate();
+      },
+      Qt::QueuedConnection);
+}
+
+void TMainForm::StylesheetRead(const QByteArray& bytes) {
+  if (!watch_) return;
+  // A new stylesheet is given to the watch once it has been read, so that
+  // one that cannot be opened leaves the watch on the one still shown (and
+  // on its project, which the "Entrée" page may no longer name).
+  const QString stylesheet = editor_->CSSFilePath();
+  if (stylesheet != watchedStylesheet_) {
+    watch_->Watch(WatchFolderPath(entry_->ProjectFolderPath()), Std(stylesheet));
+    watchedStylesheet_ = stylesheet;
+  }
+  watch_->Hold(View(bytes));
+}
+
+void TMainForm::StylesheetWritten(const QByteArray& bytes) {
+  if (watch_) watch_->Hold(View(bytes));
+  // Pages that listen swap their stylesheets in place.
+  if (preview_) preview_->NotifySaved();
+}
+
+void TMainForm::ApplicationEvents1Activate() {
+  // The question's own box may make the application active again.
+  if (!watch_ || activating_) return;
+  const QScopedValueRollback<bool> busy(activating_, true);
+  ChangeDecision decision;
+  try {
+    decision = watch_->OnActivation(editor_->IsModified());
+  } catch (const std::exception& error) {
+    ShowError(error);
+    return;
+  }
+  if (decision.verdict == ChangeVerdict::Nothing) return;
+  const MessageAnswer answer = ShowMessage(decision.message);
+  if (decision.verdict == ChangeVerdict::AskModified && answer == MessageAnswer::Ok) editor_->ReloadStylesheet();
+}
+
+// ------------------------------------------------------------ the preview
+
+void TMainForm::StartPreview() {
+  const QString project = entry_->ProjectFolderPath();
+  if (!preview_ || previewedProject_ != project) {
+    preview_.reset();
+    previewedProject_.clear();
+    try {
+      preview_ = std::make_unique<PreviewServer>(WatchFolderPath(project));
+    } catch (const std::exception& error) {
+      statusBar()->showMessage(QStringLiteral("Aperçu indisponible : %1").arg(QString::fromUtf8(error.what())));
+      return;
+    }
+    previewedProject_ = project;
+  }
+  // Under a local server the pages come from it, so that PHP runs; the
+  // preview adds its script to them.
+  GStringGrid* grid = entry_->InputGrid();
+  if (!grid->IsChecked(0, kRowLocalServer)) {
+    preview_->ForwardTo({}, {});
+    return;
+  }
+  const QString base = QLatin1String(kLocalServerBase);
+  const QString projectAddress =
+      PageAddress(grid->CellText(1, kRowLocalServer), true, project + QStringLiteral("index.html"));
+  preview_->ForwardTo(Std(base.chopped(1)), Std(projectAddress.mid(base.size() - 1)));
+}
+
+void TMainForm::ShowPage() {
+  if (preview_) {
+    // While a page listens, the save has refreshed it; while a browser
+    // starts, a second tab would be one too many.
+    if (preview_->ClaimPageOpening()) editor_->Tools().OpenInDefaultBrowser(BrowserAddress());
+    return;
+  }
+  editor_->Tools().OpenInDefaultBrowser(BrowserAddress());
+}
+
+QString TMainForm::BrowserAddress() const {
+  const QString page = editor_->HTMLFilePath();
+  if (preview_) {
+    const std::string address = preview_->AddressOf(Std(page));
+    if (!address.empty()) return FromStd(address);
+  }
+  GStringGrid* grid = entry_->InputGrid();
+  return PageAddress(grid->CellText(1, kRowLocalServer), grid->IsChecked(0, kRowLocalServer), page);
+}
+
+void TMainForm::StopWatchAndPreview() {
+  preview_.reset();
+  previewedProject_.clear();
+  watch_.reset();
+  watchedStylesheet_.clear();
 }
 
 }  // namespace korvel

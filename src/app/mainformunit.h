@@ -5,15 +5,28 @@
 // "Images" — restores the last project when shown, and decides whether it
 // may close (FormCloseQuery). The window's geometry and panes are recorded
 // by TWindowLayout.
+//
+// It also owns what follows the project outside the window: the change
+// watch, which asks about outside edits of the stylesheet when the
+// application becomes active again, and the preview server, through which
+// the page is shown and refreshed in place at every save. Without inotify
+// the window goes on without the watch; without the preview, pages are
+// opened as files (or under the local server) as before. Both stop when the
+// window closes.
 
+#include <QByteArray>
 #include <QMainWindow>
 #include <QString>
+
+#include <memory>
 
 class QTabWidget;
 class QWidget;
 
 namespace korvel {
 
+class ChangeWatch;
+class PreviewServer;
 class ProgramLauncher;
 class SettingsStore;
 class TDM;
@@ -46,6 +59,15 @@ class TMainForm final : public QMainWindow {
   [[nodiscard]] TImagesTab& ImagesTab() const { return *imagesTab_; }
   [[nodiscard]] TShowImageForm& ImagePicker() const { return *picker_; }
 
+  /// The application became active again: tells that the stylesheet was
+  /// deleted, or asks whether to reload it when it changed outside.
+  void ApplicationEvents1Activate();
+  /// The change watch; null when the system has no inotify to give.
+  [[nodiscard]] ChangeWatch* Watch() const { return watch_.get(); }
+  /// The preview server of the open project; null before "OK" or when it
+  /// could not start.
+  [[nodiscard]] PreviewServer* Preview() const { return preview_.get(); }
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -56,6 +78,17 @@ class TMainForm final : public QMainWindow {
   void PgCtlMainChange();
 
   void ProjectOpened();
+
+  void StartWatch();
+  void StylesheetRead(const QByteArray& bytes);
+  void StylesheetWritten(const QByteArray& bytes);
+  void StartPreview();
+  /// The preview step after "OK" and after a save in live mode.
+  void ShowPage();
+  /// Where the browsers find the page: the preview's address, else the
+  /// page's own (PageAddress).
+  [[nodiscard]] QString BrowserAddress() const;
+  void StopWatchAndPreview();
 
   TDM& dm_;
   SettingsStore& registry_;
@@ -68,6 +101,13 @@ class TMainForm final : public QMainWindow {
   TEntryPage* entry_ = nullptr;
   TImagesTab* imagesTab_ = nullptr;
   TShowImageForm* picker_ = nullptr;
+
+  std::unique_ptr<ChangeWatch> watch_;
+  /// The stylesheet the watch was given.
+  QString watchedStylesheet_;
+  bool activating_ = false;
+  std::unique_ptr<PreviewServer> preview_;
+  QString previewedProject_;
 };
 
 }  // namespace korvel

@@ -292,11 +292,12 @@ void TCellDispatch::SubGridIconChoice(const QString& icon, const MemberCell& cel
 }
 
 void TCellDispatch::OpenImagePicker(const QString& value, bool forSubGrid) {
-  // The image picker joins here with the Images tab: it opens beside the
-  // value cell of the grid's current row (the sub-grid's when `forSubGrid`),
-  // loaded with `value`, and its result comes back through WriteBack.
-  Q_UNUSED(value);
-  Q_UNUSED(forSubGrid);
+  // The picker opens beside the value cell the click came from (the
+  // sub-grid's when `forSubGrid`); its url comes back through WriteBack,
+  // which puts it where the editor was opened from.
+  if (!imageOpener_) return;
+  const QRect cell = forSubGrid ? ValueCellInGlobal(*subGrid_->SubGrid(), originRow_) : ValueCellInGlobal(grid_, originRow_);
+  imageOpener_(value, cell, [this](const QString& url) { WriteBack(url); });
 }
 
 void TCellDispatch::WriteBack(const QString& result) {

@@ -74,6 +74,13 @@ class TCellDispatch final : public QObject {
   /// hide it have nothing to hide.
   void OpenImagePicker(const QString& value, bool forSubGrid);
 
+  /// What opens the picture picker beside a cell (or, for no value, the
+  /// Images tab); the window gives it, and the chosen url comes back through
+  /// `writeBack`.
+  using ImageOpener = std::function<void(const QString& value, const QRect& cellInGlobal,
+                                         std::function<void(const QString&)> writeBack)>;
+  void SetImageOpener(ImageOpener opener) { imageOpener_ = std::move(opener); }
+
   /// A result of an editor, written where that editor was opened from.
   void WriteBack(const QString& result);
 
@@ -129,6 +136,7 @@ class TCellDispatch final : public QObject {
   // The property whose members the sub-grid shows.
   int subGridRow_ = -1;
   QString subGridName_;
+  ImageOpener imageOpener_;
 };
 
 }  // namespace korvel

@@ -171,8 +171,7 @@ void ThreadSurveillance::Run() {
       std::uint64_t count = 0;
       [[maybe_unused]] const ssize_t read = ::read(wake_, &count, sizeof count);
     }
-    if ((waits[0].revents & POLLIN) && ReadEvents(inotify_, current, generation, watches))
-      WatchTarget(inotify_, current, watches);
+    if (waits[0].revents & POLLIN) ReadEvents(inotify_, current, generation, watches);
   }
   for (const Watch& watch : watches) ::inotify_rm_watch(inotify_, watch.descriptor);
 }
@@ -195,10 +194,9 @@ void ThreadSurveillance::WatchTarget(int inotify, const Target& target, std::vec
   watches = std::move(next);
 }
 
-bool ThreadSurveillance::ReadEvents(int inotify, const Target& target, unsigned generation,
+void ThreadSurveillance::ReadEvents(int inotify, const Target& target, unsigned generation,
                                     std::vector<Watch>& watches) {
   alignas(inotify_event) char buffer[64 * 1024];
-  bool rewatch = false;
   for (;;) {
     const ssize_t length = ::read(inotify, buffer, sizeof buffer);
     if (length < 0 && errno == EINTR) continue;
@@ -207,9 +205,10 @@ bool ThreadSurveillance::ReadEvents(int inotify, const Target& target, unsigned 
     std::lock_guard lock(mutex_);
     // Changes of a folder given up since: the record starts afresh with the
     // new one, and the loop takes it up.
-    if (generation != targetGeneration_) return false;
+    if (generation != targetGeneration_) return;
     const std::size_t before = static_cast<std::size_t>(changes_.ChangeCount());
     const bool mayHaveChangedBefore = changes_.stylesheetMayHaveChanged;
+    bool rewatch = false;
     for (ssize_t offset = 0; offset < length;) {
       inotify_event event;
       std::memcpy(&event, buffer + offset, sizeof event);
@@ -239,11 +238,13 @@ bool ThreadSurveillance::ReadEvents(int inotify, const Target& target, unsigned 
       if (event.mask & IN_MOVED_FROM) Record(changes_.renamedOld, name);
       if (event.mask & IN_MOVED_TO) Record(changes_.renamedNew, std::move(name));
     }
+    // The folders on the way are watched again before anyone hears of this
+    // record: a change made once it is handed over must be seen.
+    if (rewatch) WatchTarget(inotify, target, watches);
     if (static_cast<std::size_t>(changes_.ChangeCount()) != before ||
         changes_.stylesheetMayHaveChanged != mayHaveChangedBefore)
       recorded_.notify_all();
   }
-  return rewatch;
 }
 
 void ThreadSurveillance::Record(std::vector<std::string>& list, std::string name) {

@@ -102,7 +102,7 @@ class ThreadSurveillance final {
 
   void Run();
   void WatchTarget(int inotify, const Target& target, std::vector<Watch>& watches);
-  bool ReadEvents(int inotify, const Target& target, unsigned generation, std::vector<Watch>& watches);
+  void ReadEvents(int inotify, const Target& target, unsigned generation, std::vector<Watch>& watches);
   void Record(std::vector<std::string>& list, std::string name);
 
   int inotify_ = -1;

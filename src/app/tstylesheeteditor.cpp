@@ -44,7 +44,10 @@ bool IsCustomProperty(const QString& name) { return name.startsWith(QStringLiter
 }  // namespace
 
 TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLauncher& launcher, QWidget* parent)
-    : QWidget(parent), launcher_(launcher), dictionary_(KeywordDictionary::Load(Std(dictionaryPath))) {
+    : QWidget(parent),
+      launcher_(launcher),
+      tools_(launcher),
+      dictionary_(KeywordDictionary::Load(Std(dictionaryPath))) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
 
@@ -147,6 +150,7 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   connect(sbLed_, &QToolButton::clicked, this, [this] { SetLiveMode(!liveMode_); });
   Panel3->addWidget(sbSaveModifs_);
   Panel3->addWidget(sbLed_);
+  AddOutsideToolButtons(*Panel3);
   Panel3->addStretch(1);
   layout->addLayout(Panel3);
 
@@ -213,7 +217,32 @@ void TStyleSheetEditor::AttachTwinButtons(QToolButton* save, QToolButton* live) 
   connect(sbLedImg_, &QToolButton::clicked, this, [this] { SetLiveMode(!liveMode_); });
 }
 
+void TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix) {
+  auto add = [&](const OutsideTool& tool, int image, const char* name, void (TStyleSheetEditor::*click)()) {
+    // The caption is the program the button starts, found or looked for.
+    auto* button = MakeButton(QFileInfo(tool.Installed() ? tool.program : tool.candidates.front()).fileName(),
+                              ImageListPixmap(image));
+    button->setObjectName(QLatin1String(name) + suffix);
+    button->setToolTip(tool.hint);
+    connect(button, &QToolButton::clicked, this, click);
+    panel.addWidget(button);
+  };
+  add(tools_.Firefox(), kImageBrowser, "sbFirefox", &TStyleSheetEditor::sbFirefoxClick);
+  add(tools_.Chromium(), kImageBrowser, "sbChromium", &TStyleSheetEditor::sbChromiumClick);
+  add(tools_.Editor(), kImageEditor, "sbEditor", &TStyleSheetEditor::sbEditorClick);
+}
+
+void TStyleSheetEditor::sbFirefoxClick() { tools_.RunFirefox(pageAddress_ ? pageAddress_() : HTMLFilePath_); }
+
+void TStyleSheetEditor::sbChromiumClick() { tools_.RunChromium(pageAddress_ ? pageAddress_() : HTMLFilePath_); }
+
+void TStyleSheetEditor::sbEditorClick() { tools_.RunEditor(HTMLFilePath_, CSSFilePath_); }
+
 void TStyleSheetEditor::OpenPage() {
+  if (pageOpener_) {
+    pageOpener_();
+    return;
+  }
   // Said in the status bar: a machine without a browser must not stop the
   // user at every save in live mode.
   if (!HTMLFilePath_.isEmpty() && !launcher_.OpenWithDefault(HTMLFilePath_))
@@ -226,6 +255,7 @@ bool TStyleSheetEditor::LoadStylesheet() {
     auto document = std::make_unique<StyleDocument>(ReadStylesheet(css));
     encoding_ = DetectEncoding(css);
     document_ = std::move(document);
+    emit StylesheetRead(QByteArray::fromStdString(css));
     WarnOfSyntaxProblems(css);
   } catch (const std::exception& error) {
     ShowError(error);  // the previous document and tree stay
@@ -468,26 +498,40 @@ bool TStyleSheetEditor::SaveStylesheet() {
   SetModified(false);
   if (reloadAfterSave_) {
     reloadAfterSave_ = false;
-    const QString shown = shownRule_;
-    // The tree comes back as the user left it: the same groups open, the
-    // shown rule selected and in view.
-    QStringList openGroups;
-    for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
-      if (TVCSS_->topLevelItem(i)->isExpanded()) openGroups << TVCSS_->topLevelItem(i)->text(0);
-    }
-    LoadStylesheet();
-    for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* group = TVCSS_->topLevelItem(i);
-      if (openGroups.contains(group->text(0))) group->setExpanded(true);
-    }
-    if (QTreeWidgetItem* node = FindNode(shown)) {
-      SelectRule(node, true);
-      TVCSS_->scrollToItem(node);
-    } else {
-      PropertyGrid_->SetRowCount(0);
-    }
+    ReloadKeepingTree();
   }
   return true;
+}
+
+void TStyleSheetEditor::ReloadStylesheet() {
+  // A value being typed belongs to the version dropped: committing it would
+  // save it, in live mode, over the file just changed.
+  PropertyGrid_->CancelEdit();
+  PropertyGrid_->SetComboVisible(false);
+  SetModified(false);
+  reloadAfterSave_ = false;
+  ReloadKeepingTree();
+}
+
+void TStyleSheetEditor::ReloadKeepingTree() {
+  const QString shown = shownRule_;
+  // The tree comes back as the user left it: the same groups open, the
+  // shown rule selected and in view.
+  QStringList openGroups;
+  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+    if (TVCSS_->topLevelItem(i)->isExpanded()) openGroups << TVCSS_->topLevelItem(i)->text(0);
+  }
+  if (!LoadStylesheet()) return;
+  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* group = TVCSS_->topLevelItem(i);
+    if (openGroups.contains(group->text(0))) group->setExpanded(true);
+  }
+  if (QTreeWidgetItem* node = FindNode(shown)) {
+    SelectRule(node, true);
+    TVCSS_->scrollToItem(node);
+  } else {
+    PropertyGrid_->SetRowCount(0);
+  }
 }
 
 bool TStyleSheetEditor::WriteStylesheetFile() {
@@ -496,6 +540,7 @@ bool TStyleSheetEditor::WriteStylesheetFile() {
   options.replaceReadOnly = replaceReadOnlyAgreed_ == CSSFilePath_;
   try {
     WriteFileAtomically(Std(CSSFilePath_), bytes, options);
+    emit StylesheetWritten(QByteArray::fromStdString(bytes));
     return true;
   } catch (const ReadOnlyFileError&) {
     const std::string question = "Le fichier « " + Std(CSSFilePath_) +
@@ -510,6 +555,7 @@ bool TStyleSheetEditor::WriteStylesheetFile() {
   options.replaceReadOnly = true;
   try {
     WriteFileAtomically(Std(CSSFilePath_), bytes, options);
+    emit StylesheetWritten(QByteArray::fromStdString(bytes));
     return true;
   } catch (const std::exception& error) {
     ShowError(error);

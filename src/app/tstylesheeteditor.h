@@ -10,16 +10,19 @@
 // writes the document through StyleEdit and the file safely (a new file,
 // then a rename; a read-only file only when the user says so).
 
+#include <QByteArray>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 
+#include "app/launcher.h"
 #include "app/textbridge.h"
 #include "dictionary/keyworddictionary.h"
 #include "model/styledocument.h"
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QSplitter;
@@ -52,8 +55,24 @@ class TStyleSheetEditor final : public QWidget {
   /// Runs `showPage` (which brings this page to the front) and shows the
   /// first rule of the tree.
   void ShowFirstRule(const std::function<void()>& showPage);
-  /// Opens the project's page in the default browser.
+  /// Shows the project's page, after "OK" and after a save in live mode:
+  /// through the opener the window installed, else in the default browser.
   void OpenPage();
+  /// How OpenPage shows the page.
+  void SetPageOpener(std::function<void()> open) { pageOpener_ = std::move(open); }
+  /// Where the browser buttons send the browser; the page's path until the
+  /// window installs its own.
+  void SetPageAddress(std::function<QString()> address) { pageAddress_ = std::move(address); }
+  /// Puts the outside tools' buttons (Firefox, the second browser, the text
+  /// editor) on a tab's bottom panel; `suffix` ends their object names
+  /// ("sbFirefox" + suffix…). The hints name the program each starts, or say
+  /// it is missing.
+  void AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix = {});
+  [[nodiscard]] OutsideTools& Tools() { return tools_; }
+  /// Reads the stylesheet again after a change made outside: unsaved edits
+  /// are dropped, the tree comes back as the user left it (the same groups
+  /// open, the shown rule selected).
+  void ReloadStylesheet();
   /// Closing the window: a value being typed is committed, and unsaved
   /// edits are asked about (Yes saves, No drops, Cancel stays). Whether the
   /// window may close.
@@ -93,6 +112,7 @@ class TStyleSheetEditor final : public QWidget {
   [[nodiscard]] bool LiveMode() const { return liveMode_; }
   [[nodiscard]] const QString& ShownRule() const { return shownRule_; }
   [[nodiscard]] const QString& CSSFilePath() const { return CSSFilePath_; }
+  [[nodiscard]] const QString& HTMLFilePath() const { return HTMLFilePath_; }
   [[nodiscard]] bool OwnSavePending() const { return ownSavePending_; }
   [[nodiscard]] const StyleDocument* Document() const { return document_.get(); }
   /// The tree node of a rule or statement by its text, inside groups too.
@@ -101,6 +121,10 @@ class TStyleSheetEditor final : public QWidget {
  signals:
   /// A message for the window's status bar.
   void StatusMessage(const QString& text);
+  /// The stylesheet was read (a load) or written (a save): these are its
+  /// bytes on disk now.
+  void StylesheetRead(const QByteArray& bytes);
+  void StylesheetWritten(const QByteArray& bytes);
 
  private:
   void FillRuleTree();
@@ -116,11 +140,20 @@ class TStyleSheetEditor final : public QWidget {
   /// Writes the document into the stylesheet file; a read-only file is
   /// replaced only when the user says so. False when nothing was written.
   bool WriteStylesheetFile();
+  /// Loads the stylesheet again and brings back the open groups and the
+  /// shown rule.
+  void ReloadKeepingTree();
+  void sbFirefoxClick();
+  void sbChromiumClick();
+  void sbEditorClick();
 
   [[nodiscard]] std::string Bytes(const QString& text) const { return FromQt(text, encoding_); }
   [[nodiscard]] QString Text(std::string_view bytes) const { return ToQt(bytes, encoding_); }
 
   ProgramLauncher& launcher_;
+  OutsideTools tools_;
+  std::function<void()> pageOpener_;
+  std::function<QString()> pageAddress_;
   KeywordDictionary dictionary_;
   std::unique_ptr<StyleDocument> document_;
   TextEncoding encoding_ = TextEncoding::Utf8;

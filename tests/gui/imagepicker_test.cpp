@@ -37,11 +37,6 @@ void WritePicture(const QString& path, QColor colour, QSize size) {
   QVERIFY(image.save(path));
 }
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList Selected(const TFolderView& view) {
   QStringList names;
   view.GetItemsData(names, true);

@@ -1,0 +1,387 @@
+// What the window does with the world outside it: an outside edit of the
+// stylesheet asked about when the application becomes active again, the
+// outside tools' buttons with programs found on a PATH of the test's own,
+// and the preview, whose connected page hears every save.
+
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <httplib.h>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/changewatch.h"
+#include "app/dmunit.h"
+#include "app/mainformunit.h"
+#include "app/previewserver.h"
+#include "app/settingsstore.h"
+#include "app/tstylesheeteditor.h"
+#include "editors/gstringgrid.h"
+#include "gui/guitestsupport.h"
+#include "settings/gxmlini.h"
+
+namespace korvel {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QByteArray kStylesheet =
+    "/* <Texte> */\np { line-height: 1.5; color: red }\n/* </Texte> */\nh1 { color: navy }\n";
+const QByteArray kEditedOutside =
+    "/* <Texte> */\np { line-height: 2; color: red }\n/* </Texte> */\nh1 { color: navy }\n";
+const std::string kStylesheetName = "css/styles.css";
+
+QString S(const char* text) { return QString::fromUtf8(text); }
+QStringList L(std::initializer_list<const char*> texts) {
+  QStringList list;
+  for (const char* text : texts) list << S(text);
+  return list;
+}
+
+// As most editors save: a new file renamed over the old one.
+bool SaveAsEditorsDo(const QString& path, const QByteArray& bytes) {
+  const QString fresh = path + QStringLiteral(".new");
+  return WriteAll(fresh, bytes) && std::rename(qPrintable(fresh), qPrintable(path)) == 0;
+}
+
+// Starts nothing; a program that is not an executable file fails to start,
+// as a detached process would.
+class PathLauncher final : public ProgramLauncher {
+ public:
+  bool OpenWithDefault(const QString& fileOrUrl) override {
+    opened << fileOrUrl;
+    return true;
+  }
+  bool StartProgram(const QString& program, const QStringList& arguments) override {
+    if (!QFileInfo(program).isExecutable()) return false;
+    started << (QStringList{program} + arguments);
+    return true;
+  }
+  QStringList opened;
+  QList<QStringList> started;
+};
+
+}  // namespace
+
+class MainFormWatchTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+  void init();
+  void cleanup();
+
+  void outsideChangesOnReturn_data();
+  void outsideChangesOnReturn();
+  void toolButtonsStartTheProgramsFoundOnPath_data();
+  void toolButtonsStartTheProgramsFoundOnPath();
+  void aSaveReachesTheConnectedPageAndOpensNothing();
+  void underTheLocalServerPagesAreNotReadFromDisk();
+
+ private:
+  QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
+  QString Page() const { return Project() + QStringLiteral("index.html"); }
+  QString Stylesheet() const { return Project() + QStringLiteral("css/styles.css"); }
+  void OpenWindow();
+  int RowOf(const QString& property) const;
+  void ClickBox(const QString& property);
+  QString PageAddress() const {
+    return QString::fromStdString(window_->Preview()->AddressOf(Page().toStdString()));
+  }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TDM> dm_;
+  std::unique_ptr<SettingsStore> registry_;
+  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<TMainForm> window_;
+  PathLauncher launcher_;
+  QByteArray path_;
+};
+
+void MainFormWatchTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  const QString exe = dir_->path() + QStringLiteral("/bin/");
+  QVERIFY(CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")));
+  QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
+  dm_ = std::make_unique<TDM>(exe);
+  registry_ = std::make_unique<SettingsStore>(dir_->path() + QStringLiteral("/registry.ini"));
+  messages_ = std::make_unique<QtMessageRecorder>();
+  launcher_ = {};
+  path_ = qgetenv("PATH");
+
+  QVERIFY(WriteAll(Page(), "<html><head><link rel=\"stylesheet\" href=\"css/styles.css\"></head></html>"));
+  QVERIFY(WriteAll(Stylesheet(), kStylesheet));
+  GXMLIni ini;
+  ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
+  ini.WriteValue(nullptr, settingkind::kHTMLFilePath, Page().toStdString());
+  ini.WriteValue(nullptr, settingkind::kCSSFilePath, Stylesheet().toStdString());
+  ini.WriteValue(nullptr, settingkind::kImagesFolder, Project().toStdString());
+  registry_->SetProjectFolderPath(Project());
+}
+
+void MainFormWatchTest::cleanup() {
+  window_.reset();
+  qputenv("PATH", path_);
+  QCOMPARE(messages_->unanswered, 0);
+  messages_.reset();
+  registry_.reset();
+  dm_.reset();
+  dir_.reset();
+}
+
+void MainFormWatchTest::OpenWindow() {
+  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  QVERIFY(window_->Watch());
+  QVERIFY(window_->Watch()->Thread().WaitUntilWatching(5s));
+  QVERIFY(window_->Preview());
+}
+
+int MainFormWatchTest::RowOf(const QString& property) const {
+  GStringGrid* grid = window_->Editor().PropertyGrid();
+  for (int row = 0; row < grid->RowCount(); ++row)
+    if (grid->CellText(0, row) == property) return row;
+  return -1;
+}
+
+void MainFormWatchTest::ClickBox(const QString& property) {
+  GStringGrid* grid = window_->Editor().PropertyGrid();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CheckBoxRect(0, RowOf(property)).center());
+}
+
+void MainFormWatchTest::outsideChangesOnReturn_data() {
+  QTest::addColumn<bool>("ownSave");      // Korvel saves a switched-off colour first
+  QTest::addColumn<bool>("unsavedEdit");  // the colour is switched off, not saved
+  QTest::addColumn<QString>("outside");   // "edit", "delete" or nothing
+  QTest::addColumn<int>("answer");  // to the question; -1: none is asked
+  QTest::addColumn<QString>("asked");       // a part of the message shown; empty: nothing shown
+  QTest::addColumn<QString>("lineHeight");  // the grid's value afterwards
+  QTest::addColumn<bool>("colourOn");
+
+  const auto ok = static_cast<int>(MessageAnswer::Ok);
+  const auto cancel = static_cast<int>(MessageAnswer::Cancel);
+  const int notAsked = -1;
+  const QString modified = S("Le fichier CSS courant a été modifié : css/styles.css\n Recharger ?");
+  const QString dropped = S("seront perdues");
+  QTest::newRow("outside edit, OK reloads") << false << false << S("edit") << ok << modified << S("2") << true;
+  QTest::newRow("own save asks nothing") << true << false << S("") << notAsked << S("") << S("1.5") << false;
+  QTest::newRow("outside edit right after the own save")
+      << true << false << S("edit") << ok << modified << S("2") << true;
+  QTest::newRow("unsaved edits, Cancel keeps them")
+      << false << true << S("edit") << cancel << dropped << S("1.5") << false;
+  QTest::newRow("unsaved edits, OK drops them") << false << true << S("edit") << ok << dropped << S("2") << true;
+  QTest::newRow("stylesheet deleted") << false << false << S("delete") << notAsked
+                                      << S("Le fichier CSS courant a été supprimé! : css/styles.css") << S("1.5")
+                                      << true;
+}
+
+void MainFormWatchTest::outsideChangesOnReturn() {
+  QFETCH(bool, ownSave);
+  QFETCH(bool, unsavedEdit);
+  QFETCH(QString, outside);
+  QFETCH(int, answer);
+  QFETCH(QString, asked);
+  QFETCH(QString, lineHeight);
+  QFETCH(bool, colourOn);
+
+  OpenWindow();
+  TStyleSheetEditor& editor = window_->Editor();
+  QCOMPARE(editor.ShownRule(), QStringLiteral("p"));
+  if (ownSave || unsavedEdit) ClickBox(QStringLiteral("color"));
+  if (ownSave) QVERIFY(editor.SaveStylesheet());
+  if (outside == QStringLiteral("edit")) QVERIFY(SaveAsEditorsDo(Stylesheet(), kEditedOutside));
+  if (outside == QStringLiteral("delete")) QVERIFY(QFile::remove(Stylesheet()));
+  QVERIFY(window_->Watch()->Thread().WaitForName(kStylesheetName, 5s));
+
+  if (answer >= 0) messages_->answers.push_back(static_cast<MessageAnswer>(answer));
+  window_->ApplicationEvents1Activate();
+  if (asked.isEmpty()) {
+    QVERIFY(messages_->shown.empty());
+  } else {
+    QCOMPARE(messages_->shown.size(), std::size_t{1});
+    QVERIFY2(messages_->Saw(asked.toStdString()), messages_->shown.front().text.c_str());
+    QCOMPARE(messages_->shown.front().caption, std::string("Korvel"));
+  }
+  QVERIFY(messages_->answers.empty());
+
+  // The tree is as the user left it, the grid shows the version kept.
+  QCOMPARE(editor.ShownRule(), QStringLiteral("p"));
+  QVERIFY(editor.FindNode(QStringLiteral("p"))->parent()->isExpanded());
+  QCOMPARE(editor.RuleTree()->currentItem()->text(0), QStringLiteral("p"));
+  GStringGrid* grid = editor.PropertyGrid();
+  QCOMPARE(grid->CellText(1, RowOf(QStringLiteral("line-height"))), lineHeight);
+  QCOMPARE(grid->IsChecked(0, RowOf(QStringLiteral("color"))), colourOn);
+  QCOMPARE(editor.IsModified(), unsavedEdit && !colourOn);
+
+  // Asked once: coming back again without a new change asks nothing.
+  messages_->shown.clear();
+  window_->ApplicationEvents1Activate();
+  QVERIFY(messages_->shown.empty());
+}
+
+void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath_data() {
+  QTest::addColumn<QStringList>("onPath");
+  QTest::addColumn<QString>("button");
+  QTest::addColumn<QString>("hint");
+  // "<bin>" is the test's PATH, "<address>" the page's preview address,
+  // "<page>" and "<css>" the project's files.
+  QTest::addColumn<QStringList>("started");
+  QTest::addColumn<QStringList>("opened");
+  QTest::addColumn<QString>("message");
+
+  const QStringList none;
+  QTest::newRow("firefox-esr when firefox is missing")
+      << L({"firefox-esr"}) << S("sbFirefox") << S("Lancer avec Firefox") << L({"<bin>/firefox-esr", "<address>"})
+      << none << S("");
+  QTest::newRow("firefox before firefox-esr") << L({"firefox-esr", "firefox"}) << S("sbFirefox")
+                                              << S("Lancer avec Firefox") << L({"<bin>/firefox", "<address>"})
+                                              << none << S("");
+  QTest::newRow("google-chrome when chromium is missing")
+      << L({"microsoft-edge", "google-chrome"}) << S("sbChromium") << S("Lancer avec Google Chrome")
+      << L({"<bin>/google-chrome", "<address>"}) << none << S("");
+  QTest::newRow("chromium first") << L({"google-chrome", "chromium"}) << S("sbChromium")
+                                  << S("Lancer avec Chromium") << L({"<bin>/chromium", "<address>"}) << none
+                                  << S("");
+  QTest::newRow("gedit before kate, the page then the stylesheet")
+      << L({"kate", "mousepad", "gedit"}) << S("sbEditor") << S("Editer avec gedit")
+      << L({"<bin>/gedit", "<page>", "<css>"}) << none << S("");
+  QTest::newRow("no editor: the desktop opens both")
+      << L({"firefox"}) << S("sbEditor") << S("aucun de notepadqq, gedit, kate, mousepad") << none
+      << L({"<page>", "<css>"}) << S("");
+  QTest::newRow("missing browser is said") << L({"gedit"}) << S("sbFirefox") << S("Firefox n'est pas installé")
+                                           << none << none << S("Could not run program 'firefox'");
+}
+
+void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
+  QFETCH(QStringList, onPath);
+  QFETCH(QString, button);
+  QFETCH(QString, hint);
+  QFETCH(QStringList, started);
+  QFETCH(QStringList, opened);
+  QFETCH(QString, message);
+
+  const QString bin = dir_->path() + QStringLiteral("/path");
+  QVERIFY(QDir().mkpath(bin));
+  for (const QString& name : onPath) {
+    QVERIFY(WriteAll(bin + QLatin1Char('/') + name, "#!/bin/sh\n"));
+    QVERIFY(QFile::setPermissions(bin + QLatin1Char('/') + name, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+  }
+  qputenv("PATH", bin.toLocal8Bit());
+  OpenWindow();
+  launcher_.opened.clear();
+
+  auto expand = [&](QStringList texts) {
+    for (QString& text : texts) {
+      text.replace(QStringLiteral("<bin>"), bin);
+      text.replace(QStringLiteral("<address>"), PageAddress());
+      text.replace(QStringLiteral("<page>"), Page());
+      text.replace(QStringLiteral("<css>"), Stylesheet());
+    }
+    return texts;
+  };
+  auto* sb = window_->Editor().findChild<QToolButton*>(button);
+  QVERIFY(sb);
+  QVERIFY2(sb->toolTip().contains(hint), qPrintable(sb->toolTip()));
+  sb->click();
+  QCOMPARE(launcher_.started, started.isEmpty() ? QList<QStringList>{} : QList<QStringList>{expand(started)});
+  QCOMPARE(launcher_.opened, expand(opened));
+  if (message.isEmpty()) {
+    QVERIFY(messages_->shown.empty());
+  } else {
+    QCOMPARE(messages_->shown.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(messages_->shown.front().text), message);
+    QCOMPARE(messages_->shown.front().caption, std::string("Operation Error!"));
+  }
+}
+
+void MainFormWatchTest::aSaveReachesTheConnectedPageAndOpensNothing() {
+  OpenWindow();
+  // "OK" opened the page once, through the preview.
+  QCOMPARE(launcher_.opened, QStringList{PageAddress()});
+  PreviewServer& preview = *window_->Preview();
+
+  httplib::Client browser("127.0.0.1", preview.Port());
+  std::mutex mutex;
+  std::string received;
+  auto saw = [&](const std::string& part) {
+    std::lock_guard lock(mutex);
+    return received.find(part) != std::string::npos;
+  };
+  std::thread listening([&] {
+    browser.Get(PreviewServer::kEventsPath, [&](const char* data, std::size_t length) {
+      std::lock_guard lock(mutex);
+      received.append(data, length);
+      return true;
+    });
+  });
+  QTRY_COMPARE(preview.ConnectedPages(), 1);
+  QTRY_VERIFY(saw("retry:"));
+
+  // In live mode a change is saved at once; the page hears it and no tab
+  // is opened.
+  window_->Editor().SetLiveMode(true);
+  ClickBox(QStringLiteral("color"));
+  QVERIFY(ReadAll(Stylesheet()).contains("/*color: red; */"));
+  QTRY_VERIFY(saw("event: saved\n"));
+  // A save by the button is heard as well.
+  window_->Editor().SetLiveMode(false);
+  ClickBox(QStringLiteral("color"));
+  QVERIFY(window_->Editor().SaveStylesheet());
+  QTRY_VERIFY(saw("event: saved\ndata: 2\n\n"));
+  QCOMPARE(launcher_.opened.size(), 1);
+  // The page's stylesheet, as the browser fetches it after the event.
+  httplib::Client fetch("127.0.0.1", preview.Port());
+  const auto css = fetch.Get("/css/styles.css");
+  QVERIFY(css);
+  QCOMPARE(QByteArray::fromStdString(css->body), ReadAll(Stylesheet()));
+
+  // Closing the window stops the server: the page's connection ends and
+  // nothing answers any more.
+  const int port = preview.Port();
+  QVERIFY(window_->close());
+  QVERIFY(!window_->Preview());
+  QVERIFY(!window_->Watch());
+  listening.join();
+  httplib::Client late("127.0.0.1", port);
+  late.set_connection_timeout(1);
+  QVERIFY(!late.Get("/index.html"));
+}
+
+void MainFormWatchTest::underTheLocalServerPagesAreNotReadFromDisk() {
+  GXMLIni ini;
+  ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
+  ini.WriteValue(nullptr, settingkind::kLocalServer, "true");
+  ini.WriteValue(nullptr, settingkind::kLocalServerProjPath, (dir_->path() + QStringLiteral("/")).toStdString());
+  OpenWindow();
+  // The page goes to the local web server (PHP runs there), not to the file:
+  // whatever answers, it is not the file read from the project.
+  httplib::Client browser("127.0.0.1", window_->Preview()->Port());
+  browser.set_read_timeout(10);
+  const auto page = browser.Get("/index.html");
+  QVERIFY(page);
+  QVERIFY(!(page->status == 200 && QByteArray::fromStdString(page->body).startsWith(ReadAll(Page()).left(20))));
+  // Without it the file is served.
+  ini.WriteValue(nullptr, settingkind::kLocalServer, "false");
+  window_.reset();
+  OpenWindow();
+  httplib::Client again("127.0.0.1", window_->Preview()->Port());
+  const auto file = again.Get("/index.html");
+  QVERIFY(file);
+  QCOMPARE(file->status, 200);
+  QVERIFY(QByteArray::fromStdString(file->body).startsWith(ReadAll(Page()).left(20)));
+}
+
+}  // namespace korvel
+
+QTEST_MAIN(korvel::MainFormWatchTest)
+#include "mainformwatch_test.moc"
