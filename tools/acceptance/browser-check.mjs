@@ -99,6 +99,10 @@ async function readInPage(url) {
 // ---------------------------------------------------------------------------
 // Comparison.
 
+// Chromium keeps a custom property's text as written, line ends included;
+// CSS reads CR LF, CR and FF as LF before anything else.
+const valueRead = (written) => written.replace(/\r\n?|\f/g, '\n');
+
 const keyOf = (context, selector) => `${context} | ${selector}`;
 
 // The cascade inside one (context, selector): every rule with that selector
@@ -112,7 +116,8 @@ function cascade(styles) {
     if (!byKey.has(key)) byKey.set(key, { context, selector, positions: [], properties: new Map() });
     const entry = byKey.get(key);
     entry.positions.push(position);
-    for (const [name, value, priority] of declarations) {
+    for (const [name, written, priority] of declarations) {
+      const value = valueRead(written);
       const held = entry.properties.get(name);
       if (held && held.priority === 'important' && priority !== 'important') continue;
       entry.properties.set(name, { value, priority, position });
@@ -140,7 +145,9 @@ function declarationDifferences(before, after) {
       const a = was.get(property);
       const b = now.get(property);
       if (a && b && a.value === b.value && a.priority === b.priority) continue;
-      found.push({ kind: a ? (b ? 'changed' : 'lost') : 'added', context, selector, property,
+      const blanksOnly = a && b && a.priority === b.priority &&
+        a.value.replace(/\s+/g, ' ') === b.value.replace(/\s+/g, ' ');
+      found.push({ kind: a ? (b ? (blanksOnly ? 'blanks' : 'changed') : 'lost') : 'added', context, selector, property,
         before: shown(a), after: shown(b) });
     }
   }
@@ -183,12 +190,13 @@ function atRuleDifferences(before, after) {
 }
 
 // Rules must keep their order, apart from the merging of a repeated selector
-// into its first rule: the keys in order of first appearance, on either
-// side, must be the same sequence. The rules outside the longest common
+// into its first rule: the keys that style something, in order of first
+// appearance, must be the same sequence on either side. The rules outside the longest common
 // ordering (a longest increasing subsequence of original ranks) moved.
 function orderDifferences(before, after) {
   const rank = new Map();
-  for (const key of before.keys()) if (after.has(key)) rank.set(key, rank.size);
+  const styling = (entry) => entry !== undefined && entry.properties.size > 0;
+  for (const [key, entry] of before) if (styling(entry) && styling(after.get(key))) rank.set(key, rank.size);
   const ranks = [...after.keys()].filter((key) => rank.has(key)).map((key) => rank.get(key));
   const tails = [];
   const tailIndex = [];
@@ -238,9 +246,9 @@ function mergeWarnings(styles, before, after) {
   };
   const setters = new Map();
   styles.forEach(([context, selector, declarations], position) => {
-    for (const [name, value, priority] of declarations) {
+    for (const [name, written, priority] of declarations) {
       if (!setters.has(name)) setters.set(name, []);
-      setters.get(name).push({ position, value, priority, context, selector });
+      setters.get(name).push({ position, value: valueRead(written), priority, context, selector });
     }
   });
   const firstAfter = (list, position) => {
