@@ -236,8 +236,8 @@ function layersOf(context) {
 // the same selector. That changes what a browser shows when a rule that
 // stood in between sets the same property with a selector that may match the
 // same element at the same specificity (in the same layer, with the same
-// priority), and still comes after the moved declaration once merged: it
-// used to lose to it and now beats it. Reported as warnings, since whether
+// priority): if that selector's declaration in force came before the moved
+// one and, once merged, comes after it, it used to lose and now wins. Reported as warnings, since whether
 // two selectors match one element is only guessed (see selectors.mjs).
 function mergeWarnings(styles, before, after) {
   const merged = (entry) => {
@@ -246,9 +246,9 @@ function mergeWarnings(styles, before, after) {
   };
   const setters = new Map();
   styles.forEach(([context, selector, declarations], position) => {
-    for (const [name, written, priority] of declarations) {
+    for (const [name] of declarations) {
       if (!setters.has(name)) setters.set(name, []);
-      setters.get(name).push({ position, value: valueRead(written), priority, context, selector });
+      setters.get(name).push({ position, context, selector });
     }
   });
   const firstAfter = (list, position) => {
@@ -270,21 +270,18 @@ function mergeWarnings(styles, before, after) {
       const list = setters.get(property);
       for (let i = firstAfter(list, first); i < list.length && list[i].position < held.position; ++i) {
         const other = list[i];
-        if (keyOf(other.context, other.selector) === key || other.value === held.value) continue;
-        if (other.priority !== held.priority || layersOf(other.context) !== layersOf(entry.context)) continue;
-        // Where the other declaration stands once its own rule is merged, if
-        // it is still the one in force there.
         const its = before.get(keyOf(other.context, other.selector));
-        let standsAt = other.position;
-        if (merged(its)) {
-          if (its.properties.get(property).position !== other.position) continue;
-          standsAt = its.positions[0];
-        }
-        if (standsAt < first) continue;
+        if (its === entry) continue;
+        // The other selector's declaration in force, where it stood and
+        // where it stands once its own rule is merged.
+        const rival = its.properties.get(property);
+        const standsAt = merged(its) ? its.positions[0] : rival.position;
+        if (rival.position > held.position || standsAt < first || rival.value === held.value) continue;
+        if (rival.priority !== held.priority || layersOf(its.context) !== layersOf(entry.context)) continue;
         if (!selectorsMayCollide(entry.selector, other.selector)) continue;
         found.push({ kind: 'merge crosses', context: entry.context, selector: entry.selector, property,
           before: `${shown(held)} (rule ${entry.positions.indexOf(held.position) + 1} of ${entry.positions.length})`,
-          after: `now before « ${placeOf(other.context, other.selector)} » { ${property}: ${shown(other)} }` });
+          after: `now before « ${placeOf(other.context, other.selector)} » { ${property}: ${shown(rival)} }` });
         break;
       }
     }
