@@ -349,7 +349,7 @@ try {
     let counts = { rules: 0, atRules: 0, declarations: 0 };
     try {
       rmSync(savedPath, { force: true });
-      execFileSync(options.korvel, ['-o', savedPath, file], { stdio: ['ignore', 'ignore', 'pipe'] });
+      execFileSync(options.korvel, ['-o', savedPath, file], { stdio: ['ignore', 'ignore', 'pipe'], timeout: 300_000 });
       const original = await read(bytes);
       const saved = await read(readFileSync(savedPath));
       if (original.error || saved.error) throw new Error(original.error || saved.error);
