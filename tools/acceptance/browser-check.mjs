@@ -361,7 +361,7 @@ try {
         ...orderDifferences(before, after));
       warnings = mergeWarnings(original.styles, before, after);
     } catch (error) {
-      const detail = error.stderr ? error.stderr.toString().trim() : error.message;
+      const detail = error.stderr?.toString().trim() || error.message;
       problems.push({ kind: 'not checked', context: '', selector: '', property: '', before: detail, after: '' });
     }
     totals.rules += counts.rules;
@@ -378,8 +378,9 @@ try {
       ++totals.failed;
       console.log(`DIFF  ${file} (${figures}${warned}): ${problems.length} difference(s)`);
     }
-    const line = (p) => `${p.kind.padEnd(13)} ${placeOf(p.context, p.selector)}` +
-      `${p.property ? ` { ${p.property} }` : ''}: ${visible(p.before)}  =>  ${visible(p.after)}`;
+    const line = (p) => `${p.kind.padEnd(13)} ` + (p.kind === 'not checked' ? p.before
+      : `${placeOf(p.context, p.selector)}${p.property ? ` { ${p.property} }` : ''}: ` +
+        `${visible(p.before)}  =>  ${visible(p.after)}`);
     for (const problem of problems.slice(0, options.show)) console.log(`      ${line(problem)}`);
     if (problems.length > options.show) console.log(`      … and ${problems.length - options.show} more`);
     for (const warning of warnings.slice(0, options.show)) console.log(`      warning: ${line(warning)}`);
