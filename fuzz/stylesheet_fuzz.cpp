@@ -1,7 +1,8 @@
 // Reads any bytes as a stylesheet, saves, reads the saved text and saves
 // again, three times over. Nothing may crash or trip a sanitizer, and the
 // layout must settle: once a text has been saved twice, reading and saving
-// it once more gives the same bytes.
+// it once more gives the same bytes. A text without syntax errors must keep
+// its meaning: what its save writes reads back to the same document.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "model/cssparser.h"
+#include "model/csssyntaxcheck.h"
 #include "model/csswriter.h"
 
 namespace {
@@ -24,7 +26,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // ReadStylesheet refuses text with a NUL byte, by design.
   if (css.find('\0') != std::string_view::npos) return 0;
 
-  const std::string once = Saved(css);
+  const korvel::StyleDocument read = korvel::ReadStylesheet(css);
+  const std::string once = korvel::Write(read);
+  if (korvel::FindSyntaxProblems(css, 1).empty()) {
+    const std::string before = read.Xml()->ToText();
+    const std::string after = korvel::ReadStylesheet(once).Xml()->ToText();
+    if (before != after) {
+      std::fprintf(stderr, "A well-formed text read back differently once saved.\n--- read ---\n%s\n--- read back ---\n%s\n",
+                   before.c_str(), after.c_str());
+      std::abort();
+    }
+  }
   const std::string twice = Saved(once);
   const std::string thrice = Saved(twice);
   if (thrice != twice) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "model/cssparser.h"
+#include "model/csssyntaxcheck.h"
 #include "model/csswriter.h"
 #include "model/filebytes.h"
 
@@ -22,6 +23,9 @@ constexpr std::string_view kUsage =
     "  -o SORTIE      écrit dans le fichier SORTIE (un nouveau fichier, puis un\n"
     "                 renommage : une erreur laisse l'ancien fichier intact)\n"
     "  -h, --help     affiche cette aide\n"
+    "\n"
+    "Les erreurs de syntaxe trouvées (chaîne, commentaire, parenthèse ou\n"
+    "accolade non fermés) sont signalées sur la sortie d'erreur, avec leur ligne.\n"
     "\n"
     "Code de sortie : 0 en cas de succès, 1 si le fichier ne peut être lu ou\n"
     "écrit, 2 si les arguments sont incorrects.\n";
@@ -66,6 +70,9 @@ int main(int argc, char** argv) {
     } catch (const korvel::StyleError& error) {
       throw korvel::FileError("« " + input + " » : " + error.what());
     }
+    // What browsers ignore is kept as written; the user is told where.
+    for (const korvel::SyntaxProblem& problem : korvel::FindSyntaxProblems(css))
+      std::cerr << "korvel-css : " << input << ", ligne " << problem.line << " : " << problem.what << '\n';
     const std::string text = xml ? document.Xml()->ToText() : korvel::Write(document);
     if (output.empty()) {
       std::fwrite(text.data(), 1, text.size(), stdout);

@@ -1,8 +1,8 @@
 #include "model/cssparser.h"
 
 #include <algorithm>
-#include <algorithm>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "model/knownproperties.h"
@@ -78,12 +78,15 @@ bool StringsCloseOnTheirLine(std::string_view text) {
 // Whether every unquoted "url(" closes on the line it opens. A url cut by a
 // line end ends there; joined to the next line, it would run on into it.
 bool UrlsCloseOnTheirLine(std::string_view text) {
+  // The end found for one "url(" is the end of every later one before it.
+  std::size_t end = 0;
   for (std::size_t pos = 0; pos + 4 <= text.size(); ++pos) {
     if ((text[pos] | 0x20) != 'u' || (text[pos + 1] | 0x20) != 'r' || (text[pos + 2] | 0x20) != 'l' ||
         text[pos + 3] != '(')
       continue;
-    const std::size_t end = text.find_first_of(")\r\n", pos + 4);
-    if (end != std::string_view::npos && text[end] != ')') return false;
+    if (end < pos + 4) end = text.find_first_of(")\r\n", pos + 4);
+    if (end == std::string_view::npos) return true;
+    if (text[end] != ')') return false;
   }
   return true;
 }
@@ -140,7 +143,9 @@ bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   if (parts.name.find_first_of("\"'") != std::string_view::npos) return false;
   parts.value = Trim(text.substr(colon + 1));
   if (HasLineEnd(text)) {
-    const bool join = LinesCanBeJoined(text);
+    // A custom property's value is kept as written, line ends included:
+    // scripts read it as it stands.
+    const bool join = !parts.name.starts_with("--") && LinesCanBeJoined(text);
     for (auto [part, joined] : {std::pair{&parts.name, &parts.joinedName}, std::pair{&parts.value, &parts.joinedValue}}) {
       if (!HasLineEnd(*part)) continue;
       *joined = join ? JoinTrimmedLines({*part}, " ") : NormalizeLineEnds(*part);
@@ -280,6 +285,15 @@ CommentReading ReadComment(std::string_view comment) {
   return reading;
 }
 
+// The text between a comment's markers.
+std::string_view CommentContent(std::string_view comment) {
+  std::string_view content = comment.substr(2);
+  if (content.ends_with("*/") && comment.size() >= 4) content.remove_suffix(2);
+  return content;
+}
+
+bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && comment.ends_with("*/"); }
+
 class Parser final {
  public:
   explicit Parser(StyleDocument& document) : document_(document) {}
@@ -293,6 +307,7 @@ class Parser final {
   void Read(const TokenList& tokens) {
     for (const Token& token : tokens) {
       lastNested_ = XmlElement();
+      if (token.kind != TokenKind::Comment && token.kind != TokenKind::Semicolon) lastProp_ = XmlElement();
       switch (token.kind) {
         case TokenKind::ByteOrderMark: document_.SetByteOrderMark(true); break;
         case TokenKind::Text: ReadText(token.text); break;
@@ -302,6 +317,8 @@ class Parser final {
         case TokenKind::CloseBrace: CloseBlock(); break;
         case TokenKind::Verbatim: ReadVerbatim(token.text); break;
       }
+      if (propStored_) lastPropEnd_ = token.text.data() + token.text.size();
+      propStored_ = false;
     }
   }
 
@@ -314,6 +331,7 @@ class Parser final {
       const std::string closing = ClosingOf(lastNestedText_);
       if (!closing.empty()) lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
     }
+    lastDeclarationAtEnd_ = true;
     if (inBlock_) CloseBlock();
   }
 
@@ -333,20 +351,57 @@ class Parser final {
 
   void FinishDeclaration() {
     const std::string_view text = pieces_ == 1 ? single_ : std::string_view(declaration_);
-    if (SplitDeclaration(text, parts_)) document_.PutProp(selector_, parts_.name, parts_.value, true, "");
+    if (SplitDeclaration(text, parts_)) {
+      // A custom property's value may run to the end of the file with its
+      // brackets open; they are closed, so that what is written after it
+      // stays outside.
+      if (parts_.name.starts_with("--") && lastDeclarationAtEnd_) {
+        if (const std::string closing = UnclosedBracketsOf(parts_.value); !closing.empty()) {
+          parts_.joinedValue = std::string(parts_.value) + closing;
+          parts_.value = parts_.joinedValue;
+        }
+      }
+      StoredInto(document_.PutProp(selector_, parts_.name, parts_.value, true, ""));
+    }
     declaration_.clear();
     pieces_ = 0;
+  }
+
+  void StoredInto(XmlElement prop) {
+    lastProp_ = prop;
+    propStored_ = true;
   }
 
   void OpenBlock() {
     selector_ = JoinSelector(selectorPieces_);
     selectorPieces_.clear();
     inBlock_ = true;
-    if (!ruleComment_.empty()) document_.PutProp(selector_, "", "", false, ruleComment_);
-    for (const Declaration& declaration : switchedOffBeforeBlock_)
-      document_.PutProp(selector_, declaration.name, declaration.value, false, "");
-    ruleComment_.clear();
-    switchedOffBeforeBlock_.clear();
+    // A rule read so far only from a commented-out copy stands where its
+    // live text stands.
+    if (!commentedOutRules_.empty()) {
+      const XmlElement rule = document_.FindRule(selector_);
+      if (rule && commentedOutRules_.erase(rule.Node().internal_object()) > 0) document_.MoveRuleToEnd(rule);
+    }
+    bool ruleCommentTaken = false;
+    for (std::string_view comment : preludeComments_) {
+      const CommentReading reading = ReadComment(comment);
+      if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(selector_, reading.declarations)) {
+        PutSwitchedOff(selector_, reading.declarations);
+        continue;
+      }
+      const XmlElement rule = document_.FindRule(selector_);
+      if (!ruleCommentTaken && IsClosedComment(comment) &&
+          (!rule || !rule.HasAttr(attrs::kComment) || rule.GetAttr(attrs::kComment).View().empty())) {
+        const std::string content = NormalizeLineEnds(CommentContent(comment));
+        if (!content.empty()) {
+          document_.PutProp(selector_, "", "", false, content);
+          ruleCommentTaken = true;
+          continue;
+        }
+      }
+      KeepComment(comment);
+    }
+    preludeComments_.clear();
   }
 
   void CloseBlock() {
@@ -354,6 +409,7 @@ class Parser final {
     FinishDeclaration();
     inBlock_ = false;
     selector_.clear();
+    lastProp_ = XmlElement();
   }
 
   void ReadVerbatim(std::string_view text) {
@@ -368,40 +424,98 @@ class Parser final {
   }
 
   void ReadCommentToken(std::string_view comment) {
-    CommentReading reading = ReadComment(comment);
     using Kind = CommentReading::Kind;
     if (inBlock_) {
-      if (reading.kind == Kind::Declarations) PutSwitchedOff(selector_, reading.declarations);
-    } else if (!selectorPieces_.empty()) {
-      if (reading.kind == Kind::Declarations) {
-        for (Declaration& declaration : reading.declarations)
-          switchedOffBeforeBlock_.push_back(std::move(declaration));
-      } else if (!reading.text.empty()) {
-        ruleComment_ = std::move(reading.text);
+      ReadCommentInBlock(comment);
+      return;
+    }
+    if (!selectorPieces_.empty()) {
+      preludeComments_.push_back(comment);
+      return;
+    }
+    CommentReading reading = ReadComment(comment);
+    if (reading.kind == Kind::Rules && std::all_of(reading.rules.begin(), reading.rules.end(), [&](const auto& rule) {
+          return NoneInRule(rule.first, rule.second);
+        })) {
+      for (const auto& [selector, declarations] : reading.rules) {
+        if (!document_.FindRule(selector)) {
+          PutSwitchedOff(selector, declarations);
+          if (const XmlElement rule = document_.FindRule(selector))
+            commentedOutRules_.insert(rule.Node().internal_object());
+        } else {
+          PutSwitchedOff(selector, declarations);
+        }
       }
-    } else if (reading.kind == Kind::Rules) {
-      for (const auto& [selector, declarations] : reading.rules) PutSwitchedOff(selector, declarations);
     } else if (!reading.text.empty()) {
       document_.PutProp("", "", "", false, reading.text);
     }
   }
 
+  // Inside a block a comment is switched-off declarations, when it reads as
+  // such and none of them has a property already; else it is the comment
+  // behind the declaration it follows on the same line; else it stays where
+  // it stands, as written.
+  void ReadCommentInBlock(std::string_view comment) {
+    XmlElement behind = lastProp_;
+    const bool sameLine = behind && lastPropEnd_ != nullptr && lastPropEnd_ <= comment.data() &&
+                          !HasLineEnd(std::string_view(lastPropEnd_, static_cast<std::size_t>(comment.data() - lastPropEnd_)));
+    lastProp_ = XmlElement();
+    const CommentReading reading = ReadComment(comment);
+    if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(selector_, reading.declarations)) {
+      PutSwitchedOff(selector_, reading.declarations);
+      return;
+    }
+    if (sameLine && IsClosedComment(comment) && !behind.HasAttr(attrs::kComment)) {
+      const std::string content = NormalizeLineEnds(CommentContent(comment));
+      if (!content.empty()) {
+        behind.SetAttr(attrs::kComment, content);
+        return;
+      }
+    }
+    KeepComment(comment);
+  }
+
+  // A comment that stays as written in the block being read. One the end of
+  // the file left open is closed, so that the block's "}" written after it
+  // stays outside it.
+  void KeepComment(std::string_view comment) {
+    std::string text = NormalizeLineEnds(comment);
+    if (!IsClosedComment(comment)) text += "*/";
+    document_.AddVerbatim(selector_, "", text);
+  }
+
+  // Whether the rule has none of these properties yet: switched-off
+  // declarations are stored as properties only then, so that none takes the
+  // place of another.
+  bool NoneInRule(const std::string& selector, const std::vector<Declaration>& declarations) {
+    return std::none_of(declarations.begin(), declarations.end(), [&](const Declaration& declaration) {
+      return static_cast<bool>(document_.FindRuleProp(selector, declaration.name));
+    });
+  }
+
   void PutSwitchedOff(const std::string& selector, const std::vector<Declaration>& declarations) {
     for (const Declaration& declaration : declarations)
-      document_.PutProp(selector, declaration.name, declaration.value, false, "");
+      StoredInto(document_.PutProp(selector, declaration.name, declaration.value, false, ""));
   }
 
   StyleDocument& document_;
   bool inBlock_ = false;
   std::string selector_;
   std::vector<std::string_view> selectorPieces_;
-  std::string ruleComment_;
-  std::vector<Declaration> switchedOffBeforeBlock_;
+  std::vector<std::string_view> preludeComments_;
   // The declaration being read: one piece is kept as a view, more are joined.
   std::string_view single_;
   std::string declaration_;
   int pieces_ = 0;
   DeclarationParts parts_;
+  // The property the last declaration went into, and where its text ended:
+  // a comment on the same line is that property's comment.
+  XmlElement lastProp_;
+  const char* lastPropEnd_ = nullptr;
+  bool propStored_ = false;
+  bool lastDeclarationAtEnd_ = false;
+  // Rules known so far only from commented-out copies.
+  std::unordered_set<pugi::xml_node_struct*> commentedOutRules_;
   // The statement nested in a rule that the last token held, if it did.
   XmlElement lastNested_;
   std::string_view lastNestedText_;
@@ -442,6 +556,8 @@ StyleDocument ReadStylesheet(std::string_view css) {
   // would take more memory than its document.
   constexpr std::size_t kBatch = 4096;
   StyleDocument document;
+  const std::size_t lineEnd = css.find_first_of("\r\n");
+  document.SetLineFeeds(lineEnd == std::string_view::npos || css[lineEnd] == '\n');
   {
     const Filling filling(document);
     Parser parser(document);

@@ -23,7 +23,7 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 // skipped in a tight loop.
 constexpr auto kStops = [] {
   std::array<bool, 256> stops{};
-  for (unsigned char c : std::string_view("{};()\"'/\\uU")) stops[c] = true;
+  for (unsigned char c : std::string_view("{};()[]\"'/\\uU\n\r\f")) stops[c] = true;
   return stops;
 }();
 
@@ -32,7 +32,9 @@ bool IsStop(char c) { return kStops[static_cast<unsigned char>(c)]; }
 // Where a scan for the end of a statement stopped, and what it went through.
 struct ScanEnd {
   std::size_t at;           // position of the "{", "}" or ";" found, or the end of the text
-  bool unbalanced = false;  // an unclosed "(" or a string cut by a line end was crossed
+  bool unbalanced = false;  // an unclosed "(", or a url or string cut by a line end, was crossed
+  bool cutString = false;   // a string cut by a line end was crossed
+  bool openParenthesis = false;  // a "(" was left open, or a url was cut
 };
 
 class Scanner final {
@@ -100,7 +102,8 @@ class Scanner final {
   // end of the file cut off does; one that ends with its ";" or "}" is whole,
   // even if a comment or string seems open in it.
   [[nodiscard]] bool IsCutOff() const {
-    const std::size_t end = FindDeclarationEnd(0);
+    bool cutString = false;  // read as the block's reading reads it
+    const std::size_t end = FindDeclarationEnd(0, &cutString);
     if (end == css_.size()) return true;
     if (css_[end] != '{') return false;
     bool closed = false;
@@ -122,18 +125,18 @@ class Scanner final {
   std::size_t ReadTopLevelStatement(std::size_t pos) {
     if (IsCommentStart(pos)) return PushComment(pos);
     const char c = css_[pos];
-    if (c == '}') {
-      Push(TokenKind::CloseBrace, pos, pos + 1);
-      return pos + 1;
-    }
-    // An at-rule or text closed by a stray "}" keeps it: written without
-    // it, the statement would run on into the next one.
-    if (c == '@') return PushVerbatim(pos, AfterStrayBrace(FindAtRuleEnd(pos)));
+    // Outside any block a "}" closes nothing: browsers read it as the start
+    // of a rule's prelude, and drop that rule. So is a prelude holding one.
+    // Such a statement runs to the end of its block and is kept as written,
+    // still dropped.
+    if (c == '@') return PushVerbatim(pos, FindTopLevelAtRuleEnd(pos));
     if (c == '{') return PushVerbatim(pos, AfterMatchingBrace(pos));
 
-    const std::size_t end = FindPreludeEnd(pos);
-    if (end == css_.size() || css_[end] == '}') return PushVerbatim(pos, AfterStrayBrace(end));
-    PushPieces(pos, end);
+    bool strayBrace = false;
+    const std::size_t end = FindPreludeEnd(pos, &strayBrace);
+    if (end == css_.size()) return PushVerbatim(pos, end);
+    if (strayBrace) return PushVerbatim(pos, AfterMatchingBrace(end));
+    PushPrelude(pos, end);
     Push(TokenKind::OpenBrace, end, end + 1);
     const std::size_t close = ReadBlockContents(end + 1);
     if (close < css_.size()) {
@@ -141,10 +144,6 @@ class Scanner final {
       return close + 1;
     }
     return close;
-  }
-
-  std::size_t AfterStrayBrace(std::size_t end) const {
-    return end < css_.size() && css_[end] == '}' ? end + 1 : end;
   }
 
   // The inside of a rule's block, up to its "}" (returned) or the end.
@@ -165,15 +164,76 @@ class Scanner final {
         pos = PushVerbatim(pos, FindAtRuleEnd(pos));
         continue;
       }
-      const std::size_t end = FindDeclarationEnd(pos);
+      const bool custom = css_.substr(pos).starts_with("--");
+      bool cutString = false;
+      std::size_t end = FindDeclarationEnd(pos, &cutString);
+      if (custom || (end < css_.size() && css_[end] == '{')) {
+        if (const std::size_t blockValueEnd = FindBlockValueDeclarationEnd(pos, custom); blockValueEnd != kNone) {
+          PushText(pos, blockValueEnd);
+          pos = blockValueEnd;
+          continue;
+        }
+      }
       if (end < css_.size() && css_[end] == '{') {
         pos = PushVerbatim(pos, AfterMatchingBrace(end));
         continue;
       }
-      PushPieces(pos, end);
+      if (cutString) {
+        // A string cut by its line end makes the declaration invalid, up to
+        // its ";": browsers drop all of it, and so it is kept as written.
+        pos = PushVerbatim(pos, end < css_.size() && css_[end] == ';' ? end + 1 : end);
+        continue;
+      }
+      // Comments inside a declaration stay where they stand.
+      PushText(pos, end);
       pos = end;
     }
     return pos;
+  }
+
+  static constexpr std::size_t kNone = std::string_view::npos;
+
+  // A custom property's value may hold blocks in braces and brackets, and any
+  // value may hold braces inside a function's parentheses: there they are
+  // part of the value, not a nested rule. Such a declaration ends at the
+  // first ";" or "}" outside every bracket. A custom property's brackets left
+  // open run to the end of the text, as browsers read them. kNone when other
+  // brackets do not pair up, when a "{" opens a nested rule, or when a string
+  // or url is cut; a scan that gave up is not tried again on the text it
+  // crossed, so that reading stays linear.
+  std::size_t FindBlockValueDeclarationEnd(std::size_t pos, bool custom) const {
+    if (!custom && pos < blockValueGaveUpAt_) return kNone;
+    const auto giveUp = [&](std::size_t at) {
+      if (!custom) blockValueGaveUpAt_ = std::max(blockValueGaveUpAt_, at);
+      return kNone;
+    };
+    std::string closers;
+    std::size_t at = pos;
+    while ((at = SkipPlain(at)) < css_.size()) {
+      const char c = css_[at];
+      bool closed = true;
+      if (c == '"' || c == '\'') {
+        at = SkipString(at, &closed);
+      } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(at)) {
+        at = SkipUnquotedUrl(at, &closed);
+      } else if (closers.empty() && (c == ';' || c == '}')) {
+        return at;
+      } else if (c == '(' || c == '[' || (c == '{' && (custom || !closers.empty()))) {
+        closers += c == '(' ? ')' : c == '[' ? ']' : '}';
+        ++at;
+      } else if (c == ')' || c == ']' || c == '}' || c == '{') {
+        if (!closers.empty() && closers.back() == c) {
+          closers.pop_back();
+        } else if (!custom) {
+          return giveUp(at);
+        }
+        ++at;
+      } else {
+        at = SkipAtom(at);
+      }
+      if (!closed) return giveUp(at);
+    }
+    return (custom || closers.empty()) ? css_.size() : giveUp(at);
   }
 
   // A declaration ends at the first ";" outside strings and parentheses, or
@@ -185,9 +245,10 @@ class Scanner final {
   // Both readings agree on every well-formed declaration, and the second
   // reads a saved malformed declaration back the same, so that saving again
   // changes nothing.
-  std::size_t FindDeclarationEnd(std::size_t pos) const {
+  std::size_t FindDeclarationEnd(std::size_t pos, bool* cutString = nullptr) const {
     const ScanEnd end = ScanStatement(pos, true);
-    if (end.unbalanced) {
+    if (cutString) *cutString = end.cutString && !end.openParenthesis;
+    if (end.unbalanced && !(end.cutString && !end.openParenthesis && cutString)) {
       for (std::size_t at = pos; at < end.at; ++at) {
         if (IsCommentStart(at) && IsClosedOnItsLine(at, end.at)) {
           at = SkipComment(at) - 1;
@@ -216,58 +277,90 @@ class Scanner final {
     return end;
   }
 
-  // A rule's prelude runs to its "{", or to a "}" or the end when it has none.
-  std::size_t FindPreludeEnd(std::size_t pos) const {
+  // Outside any block an at-rule ends with its ";" or with its block; a "}"
+  // on the way is part of its prelude, as browsers read it.
+  std::size_t FindTopLevelAtRuleEnd(std::size_t pos) const {
+    const ScanEnd end = ScanStatement(pos, true, false);
+    if (end.at == css_.size()) return end.at;
+    if (css_[end.at] == ';') return end.at + 1;
+    return AfterMatchingBrace(end.at);
+  }
+
+  // A rule's prelude runs to its "{", or to the end when it has none; a "}"
+  // on the way is part of it (`strayBrace`).
+  std::size_t FindPreludeEnd(std::size_t pos, bool* strayBrace) const {
     for (pos = SkipPlain(pos); pos < css_.size(); pos = SkipPlain(SkipAtom(pos))) {
       const char c = css_[pos];
-      if (c == '{' || c == '}') return pos;
+      if (c == '{') return pos;
+      if (c == '}') *strayBrace = true;
     }
     return css_.size();
   }
 
-  ScanEnd ScanStatement(std::size_t pos, bool stopAtSemicolon) const {
+  ScanEnd ScanStatement(std::size_t pos, bool stopAtSemicolon, bool stopAtCloseBrace = true) const {
     ScanEnd end{css_.size()};
     int parentheses = 0;
+    // Whether the parentheses open now all close on their line; worked out
+    // once for each outermost "(", so that a line of many ";" inside
+    // parentheses is not scanned again at each of them.
+    bool closesOnItsLine = false;
     while ((pos = SkipPlain(pos)) < css_.size()) {
       const char c = css_[pos];
-      if (c == '{' || c == '}' ||
-          (stopAtSemicolon && c == ';' && (parentheses == 0 || !ClosesOnItsLine(pos, parentheses)))) {
+      if (c == '{' || (c == '}' && stopAtCloseBrace) ||
+          (stopAtSemicolon && c == ';' && (parentheses == 0 || !closesOnItsLine))) {
         end.at = pos;
         break;
       }
       if (c == '(') {
-        ++parentheses;
+        if (parentheses++ == 0) closesOnItsLine = ClosesOnItsLine(pos);
       } else if (c == ')') {
         parentheses = std::max(0, parentheses - 1);
       } else if (c == '"' || c == '\'') {
         bool closed = false;
         pos = SkipString(pos, &closed);
         end.unbalanced |= !closed;
+        end.cutString |= !closed;
         continue;
       } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(pos)) {
         bool closed = false;
         pos = SkipUnquotedUrl(pos, &closed);
         end.unbalanced |= !closed;
+        end.openParenthesis |= !closed;
         continue;
       }
       pos = SkipAtom(pos);
     }
-    if (parentheses > 0) end.unbalanced = true;
+    if (parentheses > 0) end.unbalanced = end.openParenthesis = true;
     return end;
   }
 
-  // Whether the `depth` parentheses open at `pos` all close before the line
-  // ends. Parentheses protect a ";" only then: one left open would otherwise
-  // join a statement to whatever text comes to close it, and a saved file,
-  // which puts statements on lines of their own, would read differently.
-  [[nodiscard]] bool ClosesOnItsLine(std::size_t pos, int depth) const {
-    for (++pos; pos < css_.size(); pos = SkipAtom(pos)) {
+  // Whether the "(" at `open` closes before its line ends. Parentheses
+  // protect a ";" only then: one left open would otherwise join a statement
+  // to whatever text comes to close it, and a saved file, which puts
+  // statements on lines of their own, would read differently.
+  [[nodiscard]] bool ClosesOnItsLine(std::size_t open) const {
+    if (open >= parenthesesScanFrom_ && open < parenthesesScanTo_) return parenthesesClosing_[open - parenthesesScanFrom_];
+    // The scan notes, for every "(" it crosses, whether it closes before the
+    // line ends, so that the next statements of a long line ask again
+    // without scanning it again.
+    parenthesesClosing_.assign(1, false);
+    parenthesesOpen_.assign(1, open);
+    std::size_t pos = open + 1;
+    for (; pos < css_.size(); pos = SkipAtom(pos)) {
       const char c = css_[pos];
-      if (IsNewline(c) || c == '{' || c == '}') return false;
-      if (c == '(') ++depth;
-      if (c == ')' && --depth == 0) return true;
+      if (IsNewline(c) || c == '{' || c == '}') break;
+      parenthesesClosing_.resize(pos - open + 1, false);
+      if (c == '(') {
+        parenthesesOpen_.push_back(pos);
+      } else if (c == ')') {
+        parenthesesClosing_[parenthesesOpen_.back() - open] = true;
+        parenthesesOpen_.pop_back();
+        if (parenthesesOpen_.empty()) break;
+      }
     }
-    return false;
+    parenthesesScanFrom_ = open;
+    parenthesesScanTo_ = open + parenthesesClosing_.size();
+    return parenthesesClosing_[0];
   }
 
   // The position after the "}" matching the "{" at `open`, or the end.
@@ -326,9 +419,16 @@ class Scanner final {
     return css_[pos] == '/' && pos + 1 < css_.size() && css_[pos + 1] == '*';
   }
 
-  std::size_t SkipComment(std::size_t pos) const {
-    const std::size_t close = css_.find("*/", pos + 2);
-    return close == std::string_view::npos ? css_.size() : close + 2;
+  std::size_t SkipComment(std::size_t pos) const { return CommentCloseFrom(pos + 2) + 2 > css_.size() ? css_.size() : CommentCloseFrom(pos + 2) + 2; }
+
+  // The first "*/" at or after `from`, remembered: scans that try a "/*" at
+  // each position of a run of them would otherwise search again each time.
+  std::size_t CommentCloseFrom(std::size_t from) const {
+    if (from < closeSearchFrom_ || (closeFound_ != std::string_view::npos && from > closeFound_)) {
+      closeSearchFrom_ = from;
+      closeFound_ = css_.find("*/", from);
+    }
+    return closeFound_ == std::string_view::npos ? css_.size() : closeFound_;
   }
 
   // "url(" not preceded by a name character and not followed by a quote.
@@ -374,9 +474,9 @@ class Scanner final {
     // statement takes the rest of its comment, when the comment closes.
     for (std::size_t pos = begin; pos < end; pos = SkipAtom(pos)) {
       if (!IsCommentStart(pos)) continue;
-      const std::size_t close = css_.find("*/", pos + 2);
-      if (close == std::string_view::npos || close + 2 > end) {
-        if (close != std::string_view::npos) end = close + 2;
+      const std::size_t close = CommentCloseFrom(pos + 2);
+      if (close == css_.size() || close + 2 > end) {
+        if (close != css_.size()) end = close + 2;
         break;
       }
     }
@@ -386,19 +486,17 @@ class Scanner final {
     return end;
   }
 
-  // Text and comments between `begin` and `end`; blank stretches are left out.
-  void PushPieces(std::size_t begin, std::size_t end) {
-    std::size_t text = begin;
-    std::size_t pos = begin;
-    while ((pos = std::min(SkipPlain(pos), end)) < end) {
-      if (IsCommentStart(pos)) {
-        PushText(text, pos);
-        pos = text = PushComment(pos);
-      } else {
-        pos = SkipAtom(pos);
-      }
+  // A rule's prelude: its text, comments inside it included, then the
+  // comments that stand after the text (the rule's own comment).
+  void PushPrelude(std::size_t begin, std::size_t end) {
+    std::size_t textEnd = begin;
+    for (std::size_t pos = begin; pos < end; pos = SkipAtom(pos)) {
+      if (!IsBlank(css_[pos]) && !IsCommentStart(pos)) textEnd = std::min(SkipAtom(pos), end);
     }
-    PushText(text, end);
+    PushText(begin, textEnd);
+    for (std::size_t pos = textEnd; pos < end; pos = SkipAtom(pos)) {
+      if (IsCommentStart(pos)) Push(TokenKind::Comment, pos, std::min(SkipComment(pos), end));
+    }
   }
 
   void PushText(std::size_t begin, std::size_t end) {
@@ -416,6 +514,16 @@ class Scanner final {
 
   std::string_view css_;
   TokenList& tokens_;
+  mutable std::size_t closeSearchFrom_ = std::string_view::npos;
+  mutable std::size_t closeFound_ = std::string_view::npos;
+  // What the last scan of a line for closing parentheses learnt: for each
+  // "(" it crossed, whether it closes before the line ends.
+  mutable std::size_t parenthesesScanFrom_ = 0;
+  mutable std::size_t parenthesesScanTo_ = 0;
+  mutable std::vector<bool> parenthesesClosing_;  // by position from parenthesesScanFrom_
+  mutable std::vector<std::size_t> parenthesesOpen_;
+  // Where a scan for braces inside a value gave up at a line end.
+  mutable std::size_t blockValueGaveUpAt_ = 0;
 };
 
 }  // namespace
@@ -434,6 +542,29 @@ void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
 std::string_view PreludeOf(std::string_view verbatim) {
   TokenList unused;
   return verbatim.substr(0, Scanner(verbatim, unused).PreludeEnd());
+}
+
+std::string UnclosedBracketsOf(std::string_view value) {
+  std::string closers;
+  for (std::size_t pos = 0; pos < value.size(); ++pos) {
+    const char c = value[pos];
+    if (c == '"' || c == '\'') {
+      const std::size_t close = value.find(c, pos + 1);
+      if (close == std::string_view::npos) break;
+      pos = close;
+    } else if (c == '\\') {
+      ++pos;
+    } else if (c == '/' && pos + 1 < value.size() && value[pos + 1] == '*') {
+      const std::size_t close = value.find("*/", pos + 2);
+      if (close == std::string_view::npos) return "*/" + std::string(closers.rbegin(), closers.rend());
+      pos = close + 1;
+    } else if (c == '(' || c == '[' || c == '{') {
+      closers += c == '(' ? ')' : c == '[' ? ']' : '}';
+    } else if (!closers.empty() && c == closers.back()) {
+      closers.pop_back();
+    }
+  }
+  return std::string(closers.rbegin(), closers.rend());
 }
 
 std::string ClosingOf(std::string_view verbatim) {

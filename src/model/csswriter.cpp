@@ -63,6 +63,10 @@ struct PropAttrs {
   }
 };
 
+void WriteDeclaration(std::string& out, std::string_view name, std::string_view value) {
+  out.append(name).append(": ").append(value).append(BeforeWhatFollows(value)).append(";");
+}
+
 void WriteProp(std::string& out, XmlElement element) {
   const PropAttrs prop(element);
   if (prop.deleted.IsTrue()) return;
@@ -70,14 +74,17 @@ void WriteProp(std::string& out, XmlElement element) {
   const std::string_view value = prop.value.View();
   out += ' ';
   if (prop.checked.AsBool()) {
-    out.append(name).append(": ").append(value).append(BeforeWhatFollows(value)).append(";");
+    // The earlier declarations of the name come first, as they were read:
+    // browsers that do not know the value in force use them.
+    for (pugi::xml_node fallback = element.Node().child(tags::kFallback.data()); fallback;
+         fallback = fallback.next_sibling(tags::kFallback.data())) {
+      WriteDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
+      out += kLineEnd;
+      out += ' ';
+    }
+    WriteDeclaration(out, name, value);
   } else {
-    out += "/*";
-    AppendInComment(out, name);
-    out += ": ";
-    AppendInComment(out, value);
-    out += BeforeWhatFollows(value);
-    out += "; */";
+    out += SwitchedOffText(element);
   }
   if (!prop.comment.IsAbsent() && !prop.comment.View().empty()) AppendComment(out, prop.comment.View());
   out += kLineEnd;
@@ -102,7 +109,12 @@ void WriteRule(std::string& out, XmlElement rule) {
     // A free comment holds nothing else; an empty one writes nothing.
     if (hasText || rule.ChildCount() == 0) return;
   }
-  out.append(name).append(BeforeWhatFollows(name)).append(kLineEnd).append("{").append(kLineEnd);
+  out.append(name).append(BeforeWhatFollows(name));
+  if (const AttrValue comment = rule.GetAttr(attrs::kComment); !comment.IsAbsent() && !comment.View().empty()) {
+    out += ' ';
+    AppendComment(out, comment.View());
+  }
+  out.append(kLineEnd).append("{").append(kLineEnd);
   for (XmlElement child : rule.Elements()) {
     if (IsProp(child)) {
       WriteProp(out, child);
@@ -111,6 +123,16 @@ void WriteRule(std::string& out, XmlElement rule) {
     }
   }
   out.append("}").append(kLineEnd).append(kLineEnd);
+}
+
+// The document holds its line ends as CR LF; a file written with LF keeps LF.
+void DropCarriageReturns(std::string& out) {
+  std::size_t to = 0;
+  for (std::size_t from = 0; from < out.size(); ++from) {
+    if (out[from] == '\r' && from + 1 < out.size() && out[from + 1] == '\n') continue;
+    out[to++] = out[from];
+  }
+  out.resize(to);
 }
 
 }  // namespace
@@ -131,6 +153,7 @@ std::string Write(const StyleDocument& document) {
   // Text that starts with those bytes without being a byte-order mark (it
   // stood further down in the file read) would read back as one.
   if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, kLineEnd);
+  if (document.UsesLineFeeds()) DropCarriageReturns(out);
   return out;
 }
 

@@ -2,17 +2,21 @@
 
 #include <algorithm>
 
+#include "model/cssparser.h"
+
 namespace korvel {
 
 namespace {
 
-// The name between the first "<" and the first ">" of a marker comment;
-// empty when ">" is missing or comes first.
-std::string MarkerName(std::string_view comment) {
-  const std::size_t open = comment.find('<');
-  const std::size_t close = comment.find('>');
-  if (close == std::string_view::npos || close < open) return {};
-  return std::string(comment.substr(open + 1, close - open - 1));
+// A marker is a comment whose whole text, trimmed, is "<name>" or "</...>":
+// prose that mentions a tag ("the <details> element") is no marker.
+bool ReadMarker(std::string_view comment, std::string& marker) {
+  const std::string_view text = Trim(comment);
+  if (text.size() < 2 || text.front() != '<' || text.back() != '>') return false;
+  const std::string_view inside = text.substr(1, text.size() - 2);
+  if (inside.find_first_of("<>") != std::string_view::npos) return false;
+  marker = inside;
+  return true;
 }
 
 }  // namespace
@@ -38,8 +42,8 @@ std::vector<RuleTreeNode> BuildRuleTree(const StyleDocument& document) {
     if (name.IsAbsent()) continue;
     if (name.View().empty()) {
       const AttrValue comment = child.GetAttr(attrs::kComment);
-      if (comment.IsAbsent() || comment.View().find('<') == std::string_view::npos) continue;
-      std::string marker = MarkerName(comment.View());
+      std::string marker;
+      if (comment.IsAbsent() || !ReadMarker(comment.View(), marker)) continue;
       if (marker.starts_with('/')) {
         group = 0;
       } else {

@@ -2,8 +2,8 @@
 
 // The rules of a StyleDocument as the window's tree shows them: sorted by
 // name, gathered into groups that the stylesheet declares itself with marker
-// comments. A free comment holding "<name>" opens a group; one holding
-// "</...>" closes it. Groups do not nest.
+// comments. A free comment whose whole text is "<name>" opens a group; one
+// that is "</...>" closes it. Groups do not nest.
 //
 // Statements kept as written (at-rules) are listed too, at the top level, so
 // the user sees that they are there; they cannot be edited here.

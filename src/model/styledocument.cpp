@@ -58,12 +58,13 @@ XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view
     const auto found = props->find(name);
     return found == props->end() ? XmlElement() : found->second;
   }
+  // Every child counts towards the index, so that a rule of many comments
+  // and few properties is not scanned again at each declaration.
   std::size_t count = 0;
   XmlElement match;
   for (XmlElement child : rule.Elements()) {
-    if (!IsProp(child)) continue;
     ++count;
-    if (!match && child.GetAttr(attrs::kName) == name) match = child;
+    if (!match && IsProp(child) && child.GetAttr(attrs::kName) == name) match = child;
   }
   if (count > PropertyIndex::kScanned) {
     auto& props = filling_->rules[rule.Node().internal_object()];
@@ -76,7 +77,7 @@ XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view
 }
 
 // A new property gets its attributes in one go: nothing to look up first.
-void StyleDocument::AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
+XmlElement StyleDocument::AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
                                std::string_view comment) {
   pugi::xml_node prop = rule.Node().append_copy(propModels_[checked ? 1 : 0]);
   pugi::xml_attribute nameAttr = prop.first_attribute();
@@ -84,6 +85,7 @@ void StyleDocument::AppendProp(XmlElement rule, std::string_view name, std::stri
   nameAttr.next_attribute().set_value(value.data(), value.size());
   if (!comment.empty()) AppendAttr(prop, attrs::kComment, comment);
   if (filling_) IndexNewProp(rule, XmlElement(prop));
+  return XmlElement(prop);
 }
 
 // `rule` is the index's last rule.
@@ -136,38 +138,80 @@ XmlElement StyleDocument::AddRule(std::string_view name) {
   return rule;
 }
 
-void StyleDocument::PutProp(std::string_view ruleName, std::string_view name, std::string_view value,
-                            bool checked, std::string_view comment) {
+XmlElement StyleDocument::PutProp(std::string_view ruleName, std::string_view name, std::string_view value,
+                                  bool checked, std::string_view comment) {
   if (ruleName.empty()) {
-    AddRule("").SetAttr(attrs::kComment, comment);
-    return;
+    XmlElement freeComment = AddRule("");
+    freeComment.SetAttr(attrs::kComment, comment);
+    return freeComment;
   }
   const bool sameRule = filling_ && filling_->lastRule && filling_->lastRuleName == ruleName;
   XmlElement rule = sameRule ? filling_->lastRule : FindRule(ruleName);
   const bool newRule = !rule;
   if (newRule) rule = AddRule(ruleName);
-  if (filling_ && !sameRule) {
-    filling_->lastRule = rule;
-    filling_->lastRuleName = ruleName;
-    const auto indexed = newRule ? filling_->rules.end() : filling_->rules.find(rule.Node().internal_object());
-    filling_->lastRuleProps = indexed == filling_->rules.end() ? nullptr : &indexed->second;
-  }
+  if (filling_ && !sameRule) SelectRuleWhileFilling(rule, ruleName, newRule);
   if (name.empty() && !comment.empty()) {
     rule.SetAttr(attrs::kComment, comment);
-    return;
+    return rule;
   }
   XmlElement prop;
   if (!newRule) prop = filling_ ? FindPropWhileFilling(rule, name) : FindProp(rule, name);
-  if (!prop) {
-    AppendProp(rule, name, value, checked, comment);
-    return;
-  }
+  if (!prop) return AppendProp(rule, name, value, checked, comment);
+
+  const bool wasChecked = prop.GetAttr(attrs::kChecked).IsTrue();
   // A switched-off declaration is an alternative written in a comment; it
   // must not take the place of the declaration in force, which would be lost.
-  if (!checked && prop.GetAttr(attrs::kChecked).IsTrue()) return;
-  prop.SetAttr(attrs::kValue, value);
-  prop.SetAttr(attrs::kChecked, checked);
+  if (!checked && wasChecked) return prop;
+  pugi::xml_node node = prop.Node();
+  if (checked && !wasChecked) {
+    // The switched-off declarations stay, as the comment they were, where
+    // they stood; the property goes on with the declaration in force.
+    XmlElement kept(rule.Node().insert_child_before(pugi::node_element, node));
+    kept.Node().set_name(tags::kVerbatim.data());
+    kept.SetAttr(attrs::kName, "");
+    kept.SetTextOf(SwitchedOffText(prop));
+    while (pugi::xml_node fallback = node.child(tags::kFallback.data())) node.remove_child(fallback);
+    prop.SetAttr(attrs::kValue, value);
+    prop.SetAttr(attrs::kChecked, true);
+  } else {
+    const std::string_view held = prop.GetAttr(attrs::kValue).View();
+    const bool laterWins = IsImportant(value) || !IsImportant(held);
+    pugi::xml_node fallback = node.append_child(tags::kFallback.data());
+    fallback.append_attribute(attrs::kValue.data()).set_value(laterWins ? std::string(held).c_str() : std::string(value).c_str());
+    if (!laterWins) {
+      if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
+      return prop;
+    }
+    prop.SetAttr(attrs::kValue, value);
+  }
   if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
+  // The property stands where the declaration in force stands.
+  if (node.next_sibling()) rule.Node().append_move(node);
+  return prop;
+}
+
+void StyleDocument::SelectRuleWhileFilling(XmlElement rule, std::string_view name, bool isNew) {
+  filling_->lastRule = rule;
+  filling_->lastRuleName = name;
+  const auto indexed = isNew ? filling_->rules.end() : filling_->rules.find(rule.Node().internal_object());
+  filling_->lastRuleProps = indexed == filling_->rules.end() ? nullptr : &indexed->second;
+}
+
+XmlElement StyleDocument::FindRuleProp(std::string_view ruleName, std::string_view name) {
+  if (!filling_) {
+    const XmlElement rule = FindRule(ruleName);
+    return rule ? FindProp(rule, name) : XmlElement();
+  }
+  if (!filling_->lastRule || filling_->lastRuleName != ruleName) {
+    const XmlElement rule = FindRule(ruleName);
+    if (!rule) return XmlElement();
+    SelectRuleWhileFilling(rule, ruleName, false);
+  }
+  return FindPropWhileFilling(filling_->lastRule, name);
+}
+
+void StyleDocument::MoveRuleToEnd(XmlElement rule) {
+  if (rule.Node().next_sibling()) Root().Node().append_move(rule.Node());
 }
 
 XmlElement StyleDocument::AddVerbatim(std::string_view ruleName, std::string_view name, std::string_view text) {
@@ -192,6 +236,16 @@ void StyleDocument::SetByteOrderMark(bool present) {
   }
 }
 
+bool StyleDocument::UsesLineFeeds() const { return Root().GetAttr(attrs::kLineEnds) == "LF"; }
+
+void StyleDocument::SetLineFeeds(bool lineFeeds) {
+  if (lineFeeds) {
+    Root().SetAttr(attrs::kLineEnds, "LF");
+  } else if (Root().HasAttr(attrs::kLineEnds)) {
+    Root().Node().remove_attribute(attrs::kLineEnds.data());
+  }
+}
+
 void StyleDocument::Reindex() {
   ruleSlots_.clear();
   ruleCount_ = 0;
@@ -206,6 +260,59 @@ XmlElement FindProp(XmlElement rule, std::string_view name) {
     if (IsProp(child) && child.GetAttr(attrs::kName) == name) return child;
   }
   return XmlElement();
+}
+
+bool IsImportant(std::string_view value) {
+  while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
+  constexpr std::string_view kImportant = "important";
+  if (value.size() < kImportant.size()) return false;
+  for (std::size_t i = 0; i < kImportant.size(); ++i) {
+    if ((value[value.size() - kImportant.size() + i] | 0x20) != kImportant[i]) return false;
+  }
+  value.remove_suffix(kImportant.size());
+  while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
+  return value.ends_with('!');
+}
+
+namespace {
+
+// Text inside a comment must not end it: "*/" becomes "*\/", which reads the
+// same inside a CSS string or url once the property is switched on again.
+void AppendInComment(std::string& out, std::string_view text) {
+  std::size_t begin = 0;
+  for (std::size_t end; (end = text.find("*/", begin)) != std::string_view::npos; begin = end + 2) {
+    out.append(text.substr(begin, end - begin));
+    out.append("*\\/");
+  }
+  out.append(text.substr(begin));
+}
+
+// Text that ends in a lone backslash would escape what is written after it.
+std::string_view BlankAfterLoneBackslash(std::string_view text) {
+  const std::size_t last = text.find_last_not_of('\\');
+  const std::size_t backslashes = text.size() - (last == std::string_view::npos ? 0 : last + 1);
+  return backslashes % 2 == 1 ? " " : "";
+}
+
+void AppendSwitchedOffDeclaration(std::string& out, std::string_view name, std::string_view value) {
+  AppendInComment(out, name);
+  out += ": ";
+  AppendInComment(out, value);
+  out += BlankAfterLoneBackslash(value);
+  out += "; ";
+}
+
+}  // namespace
+
+std::string SwitchedOffText(XmlElement prop) {
+  const std::string_view name = prop.GetAttr(attrs::kName).View();
+  std::string out = "/*";
+  for (pugi::xml_node fallback = prop.Node().child(tags::kFallback.data()); fallback;
+       fallback = fallback.next_sibling(tags::kFallback.data()))
+    AppendSwitchedOffDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
+  AppendSwitchedOffDeclaration(out, name, prop.GetAttr(attrs::kValue).View());
+  out += "*/";
+  return out;
 }
 
 bool IsRule(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }

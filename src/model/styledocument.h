@@ -6,16 +6,24 @@
 //
 //   <KeyWords Bom="True">                      Bom only when the file had one
 //     <KeyWord Name="" Comment="text"/>        a free comment
-//     <KeyWord Name="h1, h2" Comment="...">    a rule (Comment: optional)
-//       <Prop Name="color" Value="red" Checked="True" [Deleted="True"] [Comment=".."]/>
+//     <KeyWord Name="h1, h2" Comment="...">    a rule (Comment: optional, written
+//                                              behind the selector)
+//       <Prop Name="color" Value="red" Checked="True" [Deleted="True"] [Comment=".."]>
+//         <Fallback Value="blue"/>             an earlier declaration of the name
+//       </Prop>
 //       <Verbatim Name=".b">.b { color: blue }</Verbatim>   nested block, as written
+//       <Verbatim Name="">/* a note */</Verbatim>           a comment kept in its block
 //     </KeyWord>
 //     <Verbatim Name="@media print">@media print {...}</Verbatim>  at-rule, as written
 //   </KeyWords>
 //
 // Rules are unique by name (a repeated selector adds to its first rule) and
-// properties are unique by name within a rule (a repeated property updates
-// the first one in place). Verbatim elements are never merged.
+// properties are unique by name within a rule. A property holds the
+// declaration a browser applies (the last one, or the last "!important"
+// one) and stands where that declaration stood; the other declarations of
+// its name are its fallbacks, written just before it, in their order.
+// Verbatim elements are never merged. The root's LineEnds="LF" says the
+// file ends its lines with LF; otherwise with CR LF.
 
 #include <functional>
 #include <memory>
@@ -33,6 +41,7 @@ inline constexpr std::string_view kRoot = "KeyWords";
 inline constexpr std::string_view kRule = "KeyWord";
 inline constexpr std::string_view kProp = "Prop";
 inline constexpr std::string_view kVerbatim = "Verbatim";
+inline constexpr std::string_view kFallback = "Fallback";
 }  // namespace tags
 
 namespace attrs {
@@ -42,6 +51,7 @@ inline constexpr std::string_view kChecked = "Checked";
 inline constexpr std::string_view kDeleted = "Deleted";
 inline constexpr std::string_view kComment = "Comment";
 inline constexpr std::string_view kBom = "Bom";
+inline constexpr std::string_view kLineEnds = "LineEnds";
 }  // namespace attrs
 
 class StyleDocument final {
@@ -64,15 +74,27 @@ class StyleDocument final {
   /// Appends a "KeyWord" with that "Name" after the last root child.
   XmlElement AddRule(std::string_view name);
 
-  /// The parser's way of storing what it reads:
+  /// The parser's way of storing what it reads, in the order it reads it:
   /// - an empty rule name appends a free comment holding `comment`;
   /// - a property name that is empty, with a comment, sets the rule's comment;
-  /// - otherwise the property is added to the rule (made when missing), or,
-  ///   when the rule has it already, updated in place: it takes the value and
-  ///   checked state, and the comment only when one is given — except that a
-  ///   switched-off value never replaces one in force.
-  void PutProp(std::string_view rule, std::string_view name, std::string_view value, bool checked,
-               std::string_view comment);
+  /// - otherwise the property is added to the rule (made when missing). When
+  ///   the rule has it already, in the same state, the declaration a browser
+  ///   applies stays in force (a later one, unless the earlier one alone is
+  ///   "!important") and the other becomes a fallback; a property that takes
+  ///   a later declaration moves to the end of its rule, where that
+  ///   declaration stands. A switched-off property taking a declaration in
+  ///   force is kept as a comment where it stood. A switched-off value never
+  ///   replaces one in force: it is ignored (callers keep it as a comment).
+  /// Returns the property (or the rule, or free comment) stored into.
+  XmlElement PutProp(std::string_view rule, std::string_view name, std::string_view value, bool checked,
+                     std::string_view comment);
+
+  /// Moves a rule to the end of the document (it is read again further on).
+  void MoveRuleToEnd(XmlElement rule);
+
+  /// FindProp for the parser: between BeginFilling and EndFilling it answers
+  /// from the same index as PutProp. None when the rule or property is missing.
+  XmlElement FindRuleProp(std::string_view rule, std::string_view name);
 
   /// Appends a statement or block kept exactly as written: at the root when
   /// `rule` is empty, else inside that rule (made when missing). `text` has
@@ -82,6 +104,10 @@ class StyleDocument final {
   /// Whether the file started with a UTF-8 byte-order mark, kept on save.
   [[nodiscard]] bool HasByteOrderMark() const;
   void SetByteOrderMark(bool present);
+
+  /// Whether the file ends its lines with LF alone; CR LF otherwise.
+  [[nodiscard]] bool UsesLineFeeds() const;
+  void SetLineFeeds(bool lineFeeds);
 
   /// Rebuilds the name index after the document was changed through its XML
   /// elements directly (rules removed or renamed).
@@ -110,8 +136,9 @@ class StyleDocument final {
 
   struct PropertyIndex;
   XmlElement FindPropWhileFilling(XmlElement rule, std::string_view name);
+  void SelectRuleWhileFilling(XmlElement rule, std::string_view name, bool isNew);
   void IndexNewProp(XmlElement rule, XmlElement prop);
-  void AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
+  XmlElement AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
                   std::string_view comment);
 
   XmlDocumentPtr xml_;
@@ -124,6 +151,14 @@ class StyleDocument final {
 
 /// The first "Prop" of the rule whose "Name" is exactly this name, or none.
 XmlElement FindProp(XmlElement rule, std::string_view name);
+
+/// Whether a declaration's value ends with "!important".
+bool IsImportant(std::string_view value);
+
+/// A switched-off property as the writer writes it, its fallbacks first:
+/// "/*name: fallback; name: value; */". Text that would end the comment is
+/// written "*\/".
+std::string SwitchedOffText(XmlElement prop);
 
 /// Whether the element is a rule or free comment ("KeyWord"), a property
 /// ("Prop") or a verbatim statement ("Verbatim").

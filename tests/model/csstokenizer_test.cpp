@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 namespace korvel {
@@ -43,24 +44,36 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"empty text", "", ""},
         TokenCase{"blank lines only", "\r\n  \r\n\t\n", ""},
         TokenCase{"one line without blanks", "p{color:red}", "T\"p\" { T\"color:red\" }"},
-        TokenCase{"one item per line", "p\r\n{\r\n color: red;\r\n}\r\n", "T\"p\r\n\" { T\"color: red\" ; }"},
-        TokenCase{"two declarations", "p { a: 1; b: 2 }", "T\"p \" { T\"a: 1\" ; T\"b: 2 \" }"},
-        TokenCase{"comment behind a declaration", "p { a: 1; /* x */ }", "T\"p \" { T\"a: 1\" ; C\"/* x */\" }"},
-        TokenCase{"comment inside a declaration", "p { a: /*x*/ 1 }",
-                  "T\"p \" { T\"a: \" C\"/*x*/\" T\" 1 \" }"},
+        TokenCase{"one item per line", "p\r\n{\r\n color: red;\r\n}\r\n", "T\"p\" { T\"color: red\" ; }"},
+        TokenCase{"two declarations", "p { a: 1; b: 2 }", "T\"p\" { T\"a: 1\" ; T\"b: 2 \" }"},
+        TokenCase{"comment behind a declaration", "p { a: 1; /* x */ }", "T\"p\" { T\"a: 1\" ; C\"/* x */\" }"},
+        TokenCase{"comment inside a declaration stays in it", "p { a: /*x*/ 1 }", "T\"p\" { T\"a: /*x*/ 1 \" }"},
+        TokenCase{"comment inside a selector stays in it, one behind it is apart", "a/**/.b /* c */{}",
+                  "T\"a/**/.b\" C\"/* c */\" { }"},
+        TokenCase{"custom property holding blocks", "a{--c: {\"sm\": 1; x: [{k: 2}]}; b: 3}",
+                  "T\"a\" { T\"--c: {\"sm\": 1; x: [{k: 2}]}\" ; T\"b: 3\" }"},
+        TokenCase{"braces inside a function", "a{b: var(--x, { }); c: 1}",
+                  "T\"a\" { T\"b: var(--x, { })\" ; T\"c: 1\" }"},
+        TokenCase{"a custom property's open bracket runs to the end, as browsers read it", "a{--c: [; d: 1} e{}",
+                  "T\"a\" { T\"--c: [; d: 1} e{}\""},
+        TokenCase{"braces inside a function over two lines", "a{b: f({\n}); c: 1}",
+                  "T\"a\" { T\"b: f({\n})\" ; T\"c: 1\" }"},
+        TokenCase{"a string cut by its line end takes the declaration to its semicolon", "a{b:\"x;\ny;c:1}",
+                  "T\"a\" { V\"b:\"x;\ny;\" T\"c:1\" }"},
         TokenCase{"text right after a comment", "/*a*/p{}", "C\"/*a*/\" T\"p\" { }"},
         TokenCase{"a comment needs its own closing star", "/*/ x */p{}", "C\"/*/ x */\" T\"p\" { }"},
         TokenCase{"unterminated comment takes the rest", "p{} /* open\n q{}", "T\"p\" { } C\"/* open\n q{}\""},
         TokenCase{"two slashes are text", "a//b{}", "T\"a//b\" { }"},
         TokenCase{"a closing brace then more text", "a{x:1} b{y:2}", "T\"a\" { T\"x:1\" } T\"b\" { T\"y:2\" }"},
-        TokenCase{"a stray closing brace", "} a{}", "} T\"a\" { }"},
+        TokenCase{"a stray closing brace starts a rule browsers drop", "} a{b:c} d{}", "V\"} a{b:c}\" T\"d\" { }"},
+        TokenCase{"a prelude holding a stray brace", "a } b{c:d}", "V\"a } b{c:d}\""},
+        TokenCase{"an at-rule prelude runs past a stray brace", "@import x } a{b:c} d{}",
+                  "V\"@import x } a{b:c}\" T\"d\" { }"},
         TokenCase{"braces in a string", "a{content:\"}{\"}", "T\"a\" { T\"content:\"}{\"\" }"},
         TokenCase{"comment marker in a string", "a{content:'/*'}", "T\"a\" { T\"content:'/*'\" }"},
         TokenCase{"semicolon in an unquoted url", "a{b:url(x;y)}", "T\"a\" { T\"b:url(x;y)\" }"},
         TokenCase{"braces in an unquoted url", "a{b:url(x{y}.png)}", "T\"a\" { T\"b:url(x{y}.png)\" }"},
         TokenCase{"semicolon in parentheses", "a{b:f(1;2);c:3}", "T\"a\" { T\"b:f(1;2)\" ; T\"c:3\" }"},
-        TokenCase{"a string ends at the end of its line", "a{b:\"x;\ny;c:1}",
-                  "T\"a\" { T\"b:\"x\" ; T\"y\" ; T\"c:1\" }"},
         TokenCase{"an unclosed parenthesis does not swallow the block", "a{b:f(1;c:2}d{}",
                   "T\"a\" { T\"b:f(1\" ; T\"c:2\" } T\"d\" { }"},
         TokenCase{"statement at-rules", "@import \"a.css\";@charset \"x\";p{}",
@@ -74,7 +87,11 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"block without selector", "{ a: b } p{}", "V\"{ a: b }\" T\"p\" { }"},
         TokenCase{"text left without block", "p{} q r", "T\"p\" { } V\"q r\""},
         TokenCase{"byte-order mark", "\xEF\xBB\xBFp{}", "B T\"p\" { }"}),
-    [](const ::testing::TestParamInfo<TokenCase>& param) { return "case" + std::to_string(param.index); });
+    [](const ::testing::TestParamInfo<TokenCase>& param) {
+      std::string name;
+      for (const char c : std::string_view(param.param.what)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+      return name;
+    });
 
 TEST(Tokenizer, DeclarationListHasNoBlock) {
   TokenList tokens;

@@ -41,7 +41,7 @@ class KorvelCssTool : public TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    std::ofstream(root_ / "in.css") << "p { color: red }\n";
+    std::ofstream(root_ / "in.css") << "p { color: red }\r\n";
   }
   [[nodiscard]] std::string Err() const { return ReadFileBytes((root_ / "err").string()); }
 };
@@ -65,6 +65,15 @@ TEST_F(KorvelCssTool, WritesAnOutputFile) {
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.out.empty());
   EXPECT_EQ(ReadFileBytes(out.string()), "p\r\n{\r\n color: red;\r\n}\r\n\r\n");
+}
+
+TEST_F(KorvelCssTool, WarnsOfSyntaxErrorsAndGoesOn) {
+  std::ofstream(root_ / "broken.css") << "a { color: red; }\n}\nb { content: \"x; }\n";
+  const ToolRun run = KorvelCss((root_ / "broken.css").string(), root_ / "err");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("color: red;"), std::string::npos) << run.out;
+  EXPECT_NE(Err().find("ligne 2 : accolade fermante"), std::string::npos) << Err();
+  EXPECT_NE(Err().find("ligne 3 : chaîne non fermée"), std::string::npos) << Err();
 }
 
 TEST_F(KorvelCssTool, MissingFileIsOneLineNamingItAndStatusOne) {

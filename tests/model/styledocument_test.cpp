@@ -9,7 +9,7 @@ namespace {
 
 std::string NameOf(XmlElement element) { return element.GetAttr(attrs::kName).AsText(); }
 
-TEST(StyleDocument, RepeatedRuleAndPropertyMergeIntoTheFirst) {
+TEST(StyleDocument, RepeatedRuleMergesIntoTheFirstAndPropertyStandsWhereItsValueInForceStands) {
   StyleDocument doc;
   doc.PutProp("p", "color", "red", true, "");
   doc.PutProp("h1", "color", "blue", true, "");
@@ -21,8 +21,35 @@ TEST(StyleDocument, RepeatedRuleAndPropertyMergeIntoTheFirst) {
   XmlElement p = root.ChildAt(0);
   EXPECT_EQ(NameOf(p), "p");
   ASSERT_EQ(p.ChildCount(), 2u);
-  EXPECT_EQ(NameOf(p.ChildAt(0)), "color") << "a repeated property keeps its first place";
-  EXPECT_EQ(p.ChildAt(0).GetAttr(attrs::kValue).AsText(), "green");
+  EXPECT_EQ(NameOf(p.ChildAt(1)), "color") << "the property moves to its declaration in force";
+  EXPECT_EQ(p.ChildAt(1).GetAttr(attrs::kValue).AsText(), "green");
+  ASSERT_EQ(p.ChildAt(1).ChildCount(), 1u);
+  EXPECT_EQ(p.ChildAt(1).ChildAt(0).GetAttr(attrs::kValue).AsText(), "red") << "the earlier one is its fallback";
+}
+
+TEST(StyleDocument, TheDeclarationABrowserAppliesIsTheOneInForce) {
+  const struct {
+    const char* what;
+    const char* first;
+    const char* second;
+    const char* inForce;
+    const char* fallback;
+  } cases[] = {
+      {"later wins", "red", "blue", "blue", "red"},
+      {"earlier important beats later normal", "red !important", "blue", "red !important", "blue"},
+      {"later important beats earlier normal", "red", "blue!important", "blue!important", "red"},
+      {"later important beats earlier important", "red !IMPORTANT", "blue ! important", "blue ! important",
+       "red !IMPORTANT"},
+  };
+  for (const auto& c : cases) {
+    StyleDocument doc;
+    doc.PutProp("p", "color", c.first, true, "");
+    doc.PutProp("p", "color", c.second, true, "");
+    const XmlElement color = FindProp(doc.FindRule("p"), "color");
+    EXPECT_EQ(color.GetAttr(attrs::kValue).AsText(), c.inForce) << c.what;
+    ASSERT_EQ(color.ChildCount(), 1u) << c.what;
+    EXPECT_EQ(color.ChildAt(0).GetAttr(attrs::kValue).AsText(), c.fallback) << c.what;
+  }
 }
 
 TEST(StyleDocument, SwitchedOffValueNeverReplacesOneInForce) {
@@ -33,7 +60,7 @@ TEST(StyleDocument, SwitchedOffValueNeverReplacesOneInForce) {
     const char* checked;
   } cases[] = {
       {true, true, "second", "True"},    // the later declaration wins
-      {false, true, "second", "True"},   // a declaration in force replaces a commented one
+      {false, true, "second", "True"},   // a declaration in force replaces a commented one, kept as a comment
       {false, false, "second", "False"},
       {true, false, "first", "True"},    // a commented alternative leaves it alone
   };
@@ -123,13 +150,15 @@ TEST(Parser, ModelOfSwitchedOffCommentsAndVerbatim) {
 
   XmlElement a = doc.FindRule(".a");
   ASSERT_TRUE(a);
-  EXPECT_EQ(a.GetAttr(attrs::kComment).AsText(), "banner");
-  ASSERT_EQ(a.ChildCount(), 3u);
+  EXPECT_EQ(a.GetAttr(attrs::kComment).AsText(), " banner ") << "a rule's comment is kept as written";
+  ASSERT_EQ(a.ChildCount(), 4u);
   EXPECT_EQ(a.ChildAt(0).GetAttr(attrs::kChecked).AsText(), "True");
   EXPECT_EQ(NameOf(a.ChildAt(1)), "margin");
   EXPECT_EQ(a.ChildAt(1).GetAttr(attrs::kChecked).AsText(), "False");
-  EXPECT_TRUE(IsVerbatim(a.ChildAt(2)));
-  EXPECT_EQ(NameOf(a.ChildAt(2)), ".b");
+  EXPECT_TRUE(IsVerbatim(a.ChildAt(2))) << "a comment on its own line stays in its block";
+  EXPECT_EQ(a.ChildAt(2).TextOf(), "/* rtl:ignore */");
+  EXPECT_TRUE(IsVerbatim(a.ChildAt(3)));
+  EXPECT_EQ(NameOf(a.ChildAt(3)), ".b");
 
   XmlElement media = root.ChildAt(2);
   EXPECT_TRUE(IsVerbatim(media));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/cssparser.h"
+#include "model/csssyntaxcheck.h"
 #include "model/csswriter.h"
 #include "model/filebytes.h"
 
@@ -42,6 +43,15 @@ TEST_P(StylesheetFixture, SavesAsExpectedAndAgainWithoutChange) {
   const std::string saved = Saved(Read(GetParam() + ".css"));
   EXPECT_EQ(saved, expected);
   EXPECT_EQ(Saved(saved), saved) << "a saved file must read back to the same text";
+}
+
+// A well-formed stylesheet keeps its meaning: what its save writes reads
+// back to the same document (comments, fallbacks and order included).
+TEST_P(StylesheetFixture, WellFormedReadsBackToTheSameDocument) {
+  const std::string css = Read(GetParam() + ".css");
+  if (!FindSyntaxProblems(css, 1).empty()) GTEST_SKIP() << "has syntax errors: only its stability is checked";
+  const StyleDocument read = ReadStylesheet(css);
+  EXPECT_EQ(ReadStylesheet(Write(read)).Xml()->ToText(), read.Xml()->ToText());
 }
 
 INSTANTIATE_TEST_SUITE_P(Stylesheets, StylesheetFixture, ::testing::ValuesIn(FixtureNames()),

@@ -1,0 +1,64 @@
+// Loading crafted texts whose shapes made earlier readers scan the same text
+// again and again: many ";" inside parentheses, many "url(", long lines of
+// open brackets, runs of comment openings, comments between declarations of
+// one rule. Each shape is read at two sizes, 16 KB and 256 KB: a linear
+// reader takes sixteen times as long for the larger one, and shows the same
+// bytes per second at both.
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <string>
+
+#include "model/cssparser.h"
+#include "model/csswriter.h"
+
+namespace {
+
+// `unit` repeated to about `bytes`, between `head` and `tail`.
+std::string Repeat(const std::string& head, const std::string& unit, const std::string& tail, std::size_t bytes) {
+  std::string text = head;
+  while (text.size() + unit.size() + tail.size() <= bytes) text += unit;
+  return text + tail;
+}
+
+using Shape = std::function<std::string(std::size_t)>;
+
+void Load(benchmark::State& state, const Shape& shape) {
+  const std::string css = shape(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    korvel::StyleDocument document = korvel::ReadStylesheet(css);
+    benchmark::DoNotOptimize(document);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * css.size()));
+}
+
+void Register(const char* name, Shape shape) {
+  benchmark::RegisterBenchmark(name, [shape](benchmark::State& state) { Load(state, shape); })
+      ->Arg(16 << 10)
+      ->Arg(256 << 10)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
+
+const bool registered = [] {
+  Register("Hostile/SemicolonsInParentheses",
+           [](std::size_t n) { return Repeat("a{b:f(", "x(;", ")}", n); });
+  Register("Hostile/SemicolonsInClosedParentheses",
+           [](std::size_t n) { return Repeat("a{", "b:f(;;);", "}", n); });
+  Register("Hostile/ManyUrlsOnOneLine", [](std::size_t n) { return Repeat("a{b:", "url(", "\n}", n); });
+  Register("Hostile/ManyUrlsOverLines", [](std::size_t n) { return Repeat("a{b:x", " url(x)", "\nc;}", n); });
+  Register("Hostile/OpenParentheses", [](std::size_t n) { return Repeat("a{b:", "(", "}", n); });
+  Register("Hostile/OpenBrackets", [](std::size_t n) { return Repeat("a{--b:", "[", "}", n); });
+  Register("Hostile/OpenBraces", [](std::size_t n) { return Repeat("a{", "{", "}", n); });
+  Register("Hostile/OpenFunctionsHoldingBraces", [](std::size_t n) { return Repeat("a{", "b:f({}", "}", n); });
+  Register("Hostile/CustomPropertiesLeftOpen", [](std::size_t n) { return Repeat("a{", "--b:[;", "}", n); });
+  Register("Hostile/CommentOpenings", [](std::size_t n) { return Repeat("a{b:(", "/*", "\n*/}", n); });
+  Register("Hostile/CommentsAmongDeclarations",
+           [](std::size_t n) { return Repeat("a{", "b:1;/*x*/\n/*y*/\n", "}", n); });
+  Register("Hostile/StrayBraces", [](std::size_t n) { return Repeat("", "}", "a{b:c}", n); });
+  Register("Hostile/CutStrings", [](std::size_t n) { return Repeat("a{", "b:\"x;\n", "}", n); });
+  return true;
+}();
+
+}  // namespace

@@ -1,0 +1,48 @@
+#include "model/csssyntaxcheck.h"
+
+#include <gtest/gtest.h>
+
+namespace korvel {
+namespace {
+
+// Problems written as "line:what" joined by "|".
+std::string Problems(std::string_view css) {
+  std::string out;
+  for (const SyntaxProblem& problem : FindSyntaxProblems(css)) {
+    if (!out.empty()) out += '|';
+    out += std::to_string(problem.line) + ':' + problem.what;
+  }
+  return out;
+}
+
+TEST(SyntaxCheck, FindsWhatBrowsersDropWithItsLine) {
+  const struct {
+    const char* what;
+    const char* css;
+    const char* problems;
+  } cases[] = {
+      {"a well-formed sheet", "a { b: url(x.png); c: \"}\" }\n/* x */\n@media (x) { a { b: c } }", ""},
+      {"unclosed string", "a {\n b: \"x;\n c: d; }", "2:chaîne non fermée"},
+      {"escaped line end continues a string", "a { b: \"x\\\ny\"; }", ""},
+      {"unclosed comment", "a { b: c }\n\n/* open", "3:commentaire non fermé"},
+      {"unclosed parenthesis inside a block", "a {\n b: calc(1px;\n}", "2:parenthèse non fermée"},
+      {"unclosed brace", "a {\n b: c;\n", "1:accolade non fermée"},
+      {"stray closing brace", "a { b: c } }\nd { e: f }", "1:accolade fermante « } » qui ne ferme rien"},
+      {"lines counted with CR LF and lone CR", "a {}\r\nb {}\rc { d: 'e }", "3:chaîne non fermée|3:accolade non fermée"},
+      {"braces in strings and comments are text", "a { b: '{' /* } */ }", ""},
+      {"unquoted url cut by its line end", "a { b: url(x\n) }", "1:url non fermée"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Problems(c.css), c.problems) << c.what;
+}
+
+TEST(SyntaxCheck, MessageListsTheFirstLines) {
+  EXPECT_EQ(DescribeSyntaxProblems({}), "");
+  const std::string message = DescribeSyntaxProblems(FindSyntaxProblems("}\n}\n}\n}\n}\n}\n}"));
+  EXPECT_NE(message.find("ligne 1 : accolade fermante"), std::string::npos) << message;
+  EXPECT_NE(message.find("ligne 5 :"), std::string::npos) << message;
+  EXPECT_EQ(message.find("ligne 6 :"), std::string::npos) << message;
+  EXPECT_NE(message.find("…"), std::string::npos) << message;
+}
+
+}  // namespace
+}  // namespace korvel
