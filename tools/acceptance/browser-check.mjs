@@ -3,8 +3,9 @@
 // readings (the browser's CSSOM) must mean the same thing. See README.md.
 //
 // Usage: node browser-check.mjs [--korvel PATH] [--chromium PATH] [--show N]
-//                               [--json FILE] FILE_OR_FOLDER...
-// Exit status 1 when any file differs, 2 when the check itself cannot run.
+//                               [--json FILE] [--strict] FILE_OR_FOLDER...
+// Exit status 1 when any file differs (or, with --strict, has a merge
+// warning), 2 when the check itself cannot run.
 
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -20,6 +21,7 @@ function parseArguments(argv) {
     chromium: process.env.CHROMIUM || '/usr/bin/chromium',
     show: 20,
     json: null,
+    strict: false,
     inputs: [],
   };
   for (let i = 0; i < argv.length; ++i) {
@@ -27,6 +29,7 @@ function parseArguments(argv) {
     else if (argv[i] === '--chromium') options.chromium = argv[++i];
     else if (argv[i] === '--show') options.show = Number(argv[++i]);
     else if (argv[i] === '--json') options.json = argv[++i];
+    else if (argv[i] === '--strict') options.strict = true;
     else options.inputs.push(argv[i]);
   }
   return options;
@@ -372,7 +375,7 @@ try {
     report.push({ file, ...counts, differences: problems, warnings });
     const figures = `${counts.rules} rules, ${counts.atRules} at-rules, ${counts.declarations} declarations`;
     const warned = warnings.length ? `, ${warnings.length} merge warning(s)` : '';
-    if (problems.length === 0) {
+    if (problems.length === 0 && !(options.strict && warnings.length)) {
       console.log(`ok    ${file} (${figures}${warned})`);
     } else {
       ++totals.failed;

@@ -3,7 +3,7 @@
 # compares its own reading of each stylesheet with that of the saved file.
 #
 # Usage: tools/acceptance/browser-check.sh KORVEL_CSS FILE_OR_FOLDER...
-# Options of browser-check.mjs (--show N, --json FILE, --chromium PATH) may
+# Options of browser-check.mjs (--show N, --json FILE, --strict, --chromium PATH) may
 # follow KORVEL_CSS. Exit status 1 when any file differs.
 set -eu
 
