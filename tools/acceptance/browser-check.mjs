@@ -43,7 +43,7 @@ function parseArguments(argv) {
 //            one per style rule, longhands as the browser expanded them;
 //   atRules: [context, cssText] for every rule that is neither a style rule
 //            nor a grouping rule (@font-face, @keyframes, @import, @page…);
-//   errors:  a message when the sheet could not be loaded.
+//   error:   a message instead, when the sheet could not be loaded.
 // A context is the chain of enclosing grouping rules (@media, @supports,
 // @layer, @container, @scope, @starting-style…) and, under CSS nesting, of
 // enclosing style rules, joined by " > ".
