@@ -5,9 +5,10 @@ BUILD ?= build
 GENERATOR ?= Ninja
 BUILD_TYPE ?= RelWithDebInfo
 
-DEBS := cmake ninja-build g++ pkg-config libpugixml-dev \
+DEBS := cmake ninja-build g++ pkg-config libpugixml-dev python3 \
         libgtest-dev libgmock-dev libbenchmark-dev \
-        qt6-base-dev qt6-base-dev-tools libgl-dev
+        qt6-base-dev qt6-base-dev-tools libgl-dev libcpp-httplib-dev qt6-translations-l10n \
+        libfontconfig-dev libfreetype-dev fonts-dejavu-core fonts-liberation2 fonts-urw-base35
 FUZZ_DEBS := clang libclang-rt-14-dev
 
 .PHONY: all deps configure build test run bench fuzz clean
@@ -32,6 +33,9 @@ run: build
 bench: build
 	$(BUILD)/bin/korvel_bench --benchmark_counters_tabular=true
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_window_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_popup_bench
+	$(BUILD)/bin/korvel_watch_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_fonts_bench
 
 # A bounded run of the fuzz target; crashes it finds are left in fuzz/.
 FUZZ_SECONDS ?= 60

@@ -19,6 +19,7 @@
 #include "model/csswriter.h"
 #include "model/filebytes.h"
 #include "stylesheetgenerator.h"
+#include "throughput.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ void Load(benchmark::State& state, const TextSource& source) {
     korvel::StyleDocument document = korvel::ReadStylesheet(css);
     benchmark::DoNotOptimize(document.Root());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * css.size()));
+  korvel::bench::ReportThroughput(state, css.size());
   state.counters["bytes"] = static_cast<double>(css.size());
 }
 
@@ -79,13 +80,13 @@ void Write(benchmark::State& state, const TextSource& source) {
     std::string saved = korvel::Write(document);
     benchmark::DoNotOptimize(saved.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * css.size()));
+  korvel::bench::ReportThroughput(state, css.size());
   state.counters["bytes"] = static_cast<double>(css.size());
 }
 
 void RegisterBoth(const std::string& name, const TextSource& source) {
-  benchmark::RegisterBenchmark(("Load/" + name).c_str(), Load, source)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark(("Write/" + name).c_str(), Write, source)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark(("Load/" + name).c_str(), Load, source)->Unit(benchmark::kMillisecond)->UseRealTime();
+  benchmark::RegisterBenchmark(("Write/" + name).c_str(), Write, source)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 const bool kRegistered = [] {

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "core/messages.h"
+
 namespace korvel {
 
 namespace {
@@ -55,5 +57,18 @@ TDM::TDM(QString exeDir)
     : exeDir_(WithSlash(std::move(exeDir))),
       exampleFolder_(UsableFolder(exeDir_ + kExample, QStandardPaths::AppDataLocation)),
       scratchFolder_(UsableFolder(exeDir_ + kScratch, QStandardPaths::CacheLocation)) {}
+
+void TDM::WriteSetting(const SettingsControl* control, std::string_view kind, std::string_view value) {
+  try {
+    ini_.WriteValue(control, kind, value);
+  } catch (const std::exception& error) {
+    const std::string& file = ini_.FileName();
+    if (file.empty() || file == unwritableSettings_) return;
+    unwritableSettings_ = file;
+    ShowMessage(Message{"Les réglages du projet ne peuvent pas être enregistrés : " + std::string(error.what()) +
+                            "\nKorvel continue sans les enregistrer.",
+                        "", MessageKind::Warning, MessageButtons::Ok});
+  }
+}
 
 }  // namespace korvel

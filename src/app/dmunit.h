@@ -31,12 +31,20 @@ class TDM final {
   GFile& File() { return file_; }
   GXMLIni& Ini() { return ini_; }
 
+  /// Writes one setting into the open settings file (`GXMLIni::WriteValue`).
+  /// A failure is said once per settings file — a read-only project gives
+  /// one message, not one per setting or layout change — and the program
+  /// goes on without it. With nothing open (its opening failed, and said
+  /// so) nothing is written or said.
+  void WriteSetting(const SettingsControl* control, std::string_view kind, std::string_view value = {});
+
  private:
   QString exeDir_;
   QString exampleFolder_;
   QString scratchFolder_;
   GFile file_;
   GXMLIni ini_;
+  std::string unwritableSettings_;
 };
 
 }  // namespace korvel

@@ -1,8 +1,13 @@
 #pragma once
 
-// Starting other programs: the page in the default browser, later the
-// outside tools. Tests install a launcher that records instead, so that no
-// browser ever starts during a test.
+// Starting other programs: the page in a browser, the page and the
+// stylesheet in a text editor. Programs are looked up on PATH and started
+// with their arguments as a list, never through a shell, so no file name is
+// ever read as a command. Tests install a launcher that records instead, so
+// that no browser ever starts during a test.
+//
+// Failures are told to the user in a message box captioned
+// "Operation Error!" and go no further.
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +29,69 @@ class DesktopLauncher final : public ProgramLauncher {
  public:
   bool OpenWithDefault(const QString& fileOrUrl) override;
   bool StartProgram(const QString& program, const QStringList& arguments) override;
+};
+
+/// The address of the web server on this machine.
+inline constexpr char kLocalServerBase[] = "http://localhost/";
+
+/// Where the browser finds the page. Without a local server, the page's path
+/// itself. With one, the local server's address followed by the page's folder
+/// below the local-server folder ("http://localhost/proj" for
+/// /var/www/proj/index.php under /var/www/); the server answers with that
+/// folder's default page.
+[[nodiscard]] QString PageAddress(const QString& localServerFolder, bool useLocalServer, const QString& pagePath);
+
+/// A program one button starts: the first of its candidates found on PATH.
+struct OutsideTool {
+  /// The candidates' names on PATH, in order of preference.
+  QStringList candidates;
+  /// The full path of the one found, or "" when none is installed.
+  QString program;
+  /// The button's hint: the program it starts, or that it is missing.
+  QString hint;
+
+  [[nodiscard]] bool Installed() const { return !program.isEmpty(); }
+};
+
+/// The outside tools of the "Edition" and "Images" tabs, looked up on PATH
+/// when made: Firefox, a Chromium-based browser and a text editor.
+class OutsideTools final {
+ public:
+  explicit OutsideTools(ProgramLauncher& launcher);
+  OutsideTools(const OutsideTools&) = delete;
+  OutsideTools& operator=(const OutsideTools&) = delete;
+
+  /// firefox, else firefox-esr.
+  [[nodiscard]] const OutsideTool& Firefox() const { return firefox_; }
+  /// The first of chromium, google-chrome, microsoft-edge.
+  [[nodiscard]] const OutsideTool& Chromium() const { return chromium_; }
+  /// The first of notepadqq, gedit, kate, mousepad.
+  [[nodiscard]] const OutsideTool& Editor() const { return editor_; }
+
+  /// Opens the address (PageAddress, or the preview's) in that browser.
+  void RunFirefox(const QString& address);
+  void RunChromium(const QString& address);
+  /// Opens the page, then the stylesheet, in the editor; without one, each
+  /// with the desktop's default application.
+  void RunEditor(const QString& pagePath, const QString& stylesheetPath);
+  /// Opens the address in the desktop's default browser: 0, or -1 after
+  /// telling the user.
+  int OpenInDefaultBrowser(const QString& address) { return OpenUrl(address); }
+
+  /// Starts the program with these arguments; tells the user when it cannot
+  /// be started ("Could not run program '…'"). True when it started.
+  bool RunProgram(const QString& program, const QStringList& arguments);
+  /// Opens a file or an address with the desktop's default application: 0,
+  /// or -1 after telling the user ("Could not run browser with URL '…'").
+  int OpenUrl(const QString& address);
+
+ private:
+  void RunTool(const OutsideTool& tool, const QStringList& arguments);
+
+  ProgramLauncher& launcher_;
+  OutsideTool firefox_;
+  OutsideTool chromium_;
+  OutsideTool editor_;
 };
 
 }  // namespace korvel

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/dmunit.h"
+#include "app/frenchinterface.h"
 #include "app/launcher.h"
 #include "app/mainformunit.h"
 #include "app/messagebox.h"
@@ -40,6 +41,13 @@ int main(int argc, char** argv) {
 
   korvel::MessageBoxSink messages;
   korvel::ScopedMessageSink installed(messages);
+  // Without Qt's translations the question boxes would say "Yes" and "No":
+  // the interface is French or the installation is incomplete, and
+  // the user is told.
+  if (!korvel::InstallFrenchInterface(app))
+    korvel::ShowMessage("Les traductions françaises de Qt sont introuvables (paquet qt6-translations-l10n) : "
+                        "certains boutons resteront en anglais.",
+                        korvel::MessageKind::Warning);
   try {
     korvel::TDM dm(QApplication::applicationDirPath());
     korvel::DesktopLauncher launcher;

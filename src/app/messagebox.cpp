@@ -4,8 +4,9 @@
 
 namespace korvel {
 
-MessageAnswer MessageBoxSink::Show(const Message& message) {
-  QMessageBox box(parent_);
+std::unique_ptr<QMessageBox> MakeMessageBox(const Message& message, QWidget* parent) {
+  auto made = std::make_unique<QMessageBox>(parent);
+  QMessageBox& box = *made;
   box.setWindowTitle(QString::fromStdString(message.caption));
   box.setText(QString::fromStdString(message.text));
   switch (message.kind) {
@@ -23,7 +24,11 @@ MessageAnswer MessageBoxSink::Show(const Message& message) {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
   }
-  switch (box.exec()) {
+  return made;
+}
+
+MessageAnswer MessageBoxSink::Show(const Message& message) {
+  switch (MakeMessageBox(message, parent_)->exec()) {
     case QMessageBox::Yes: return MessageAnswer::Yes;
     case QMessageBox::No: return MessageAnswer::No;
     case QMessageBox::Ok: return MessageAnswer::Ok;

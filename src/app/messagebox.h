@@ -5,9 +5,16 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 #include "core/messages.h"
 
+class QMessageBox;
+
 namespace korvel {
+
+/// The box that shows the message: its text, caption, icon and buttons.
+std::unique_ptr<QMessageBox> MakeMessageBox(const Message& message, QWidget* parent);
 
 /// The program's message sink: a modal message box over the given window.
 class MessageBoxSink final : public MessageSink {

@@ -14,14 +14,16 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage : korvel-css [--xml] [-o SORTIE] FICHIER\n"
+    "Usage : korvel-css [--xml] [-o SORTIE [--force]] FICHIER\n"
     "\n"
     "Lit la feuille de style FICHIER et l'écrit telle que Korvel l'enregistre.\n"
     "\n"
     "  (sans option)  écrit la feuille de style sur la sortie standard\n"
     "  --xml          écrit le modèle de la feuille (document XML) au lieu du CSS\n"
     "  -o SORTIE      écrit dans le fichier SORTIE (un nouveau fichier, puis un\n"
-    "                 renommage : une erreur laisse l'ancien fichier intact)\n"
+    "                 renommage : une erreur laisse l'ancien fichier intact) ;\n"
+    "                 un fichier SORTIE en lecture seule n'est pas remplacé\n"
+    "  --force        remplace SORTIE même s'il est en lecture seule\n"
     "  -h, --help     affiche cette aide\n"
     "\n"
     "Les erreurs de syntaxe trouvées (chaîne, commentaire, parenthèse ou\n"
@@ -39,6 +41,7 @@ int UsageError(std::string_view message) {
 
 int main(int argc, char** argv) {
   bool xml = false;
+  korvel::WriteOptions writeOptions;
   std::string output;
   std::string input;
   for (int i = 1; i < argc; ++i) {
@@ -49,6 +52,8 @@ int main(int argc, char** argv) {
     }
     if (arg == "--xml") {
       xml = true;
+    } else if (arg == "--force") {
+      writeOptions.replaceReadOnly = true;
     } else if (arg == "-o") {
       if (++i == argc) return UsageError("l'option -o demande un nom de fichier");
       output = argv[i];
@@ -61,6 +66,7 @@ int main(int argc, char** argv) {
     }
   }
   if (input.empty()) return UsageError("aucun fichier indiqué");
+  if (writeOptions.replaceReadOnly && output.empty()) return UsageError("l'option --force va avec -o");
 
   try {
     const std::string css = korvel::ReadFileBytes(input);
@@ -78,8 +84,11 @@ int main(int argc, char** argv) {
       std::fwrite(text.data(), 1, text.size(), stdout);
       if (std::fflush(stdout) != 0) throw korvel::FileError("Impossible d'écrire sur la sortie standard");
     } else {
-      korvel::WriteFileAtomically(output, text);
+      korvel::WriteFileAtomically(output, text, writeOptions);
     }
+  } catch (const korvel::ReadOnlyFileError& error) {
+    std::cerr << "korvel-css : " << error.what() << " Utilisez --force pour le remplacer.\n";
+    return 1;
   } catch (const std::exception& error) {
     std::cerr << "korvel-css : " << error.what() << '\n';
     return 1;

@@ -107,11 +107,17 @@ bool IsNumberLike(std::string_view text) {
   if (text == "0") return true;
   if (text.back() == '%') return true;
   if (IsAsciiLetter(text.front())) return false;
-  if (text.size() < 3) return false;
-  const std::string_view unit = text.substr(text.size() - 2);
-  for (std::string_view lengthUnit : LengthUnits)
-    if (EqualsIgnoringCase(unit, lengthUnit)) return true;
-  return false;
+  return !LengthUnitOf(text).empty();
+}
+
+std::string_view LengthUnitOf(std::string_view text) {
+  std::string_view found;
+  for (std::string_view unit : LengthUnits) {
+    if (unit.size() < text.size() && unit.size() > found.size() &&
+        EqualsIgnoringCase(text.substr(text.size() - unit.size()), unit))
+      found = unit;
+  }
+  return found;
 }
 
 std::string UrlArgument(std::string_view value) {

@@ -15,8 +15,15 @@
 
 namespace korvel {
 
-/// The CSS length units, matched without regard to letter case.
-inline constexpr std::array<std::string_view, 8> LengthUnits = {"in", "cm", "mm", "pt", "pc", "em", "ex", "px"};
+/// The CSS length units, matched without regard to letter case, in the
+/// order the length editor offers them: the eight of early CSS, then the
+/// font-relative, viewport and container units of current CSS.
+inline constexpr std::array<std::string_view, 49> LengthUnits = {
+    "em",    "ex",    "px",    "in",    "cm",    "mm",    "pt",  "pc",  "rem", "ch",  "lh",  "rlh",
+    "cap",   "ic",    "rex",   "rch",   "ric",   "rcap",  "vw",  "vh",  "vi",  "vb",  "vmin",
+    "vmax",  "svw",   "svh",   "svi",   "svb",   "svmin", "svmax", "lvw", "lvh", "lvi", "lvb",
+    "lvmin", "lvmax", "dvw",   "dvh",   "dvi",   "dvb",   "dvmin", "dvmax", "cqw", "cqh", "cqi",
+    "cqb",   "cqmin", "cqmax", "q"};
 
 /// The result of classifying one word.
 struct ValueClass {
@@ -72,10 +79,15 @@ class WordClassifier final {
 void AssignWord(XmlElement entry, const ValueClass& valueClass, std::string_view word);
 
 /// Whether the text reads as a length or percentage: "0", a text ending with
-/// "%", or a text of at least three characters that does not begin with a
-/// letter and ends with one of the LengthUnits. The characters before the
-/// unit are not examined.
+/// "%", or a text that does not begin with a letter and ends with one of the
+/// LengthUnits after at least one other character. The characters before
+/// the unit are not examined.
 [[nodiscard]] bool IsNumberLike(std::string_view text);
+
+/// The LengthUnits entry the text ends with, the longest when several do
+/// ("1vmin" ends with "vmin", not "in"), in the list's letter case; empty
+/// when it ends with none or is nothing but the unit.
+[[nodiscard]] std::string_view LengthUnitOf(std::string_view text);
 
 /// The address written inside the first url(...) of the value, without
 /// quotes and parentheses; empty when the value has no complete url(...).

@@ -1,8 +1,10 @@
 #include "editors/gstringgrid.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -12,6 +14,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include "model/xmldocument.h"
 
@@ -77,6 +80,7 @@ GStringGrid::GStringGrid(QWidget* parent)
   setShowGrid(true);
   setWordWrap(false);
   setTabKeyNavigation(false);
+  viewport()->setMouseTracking(true);  // the resize cursor over the column border
 
   // The combo box moves to the grid's parent when it is first shown; until
   // then the grid holds it, so that it never becomes a window of its own.
@@ -84,8 +88,12 @@ GStringGrid::GStringGrid(QWidget* parent)
   combo_->setEditable(true);
   combo_->setInsertPolicy(QComboBox::NoInsert);
   combo_->hide();
-  connect(combo_, &QComboBox::textActivated, this, [this] { emit OnComboChange(); });
-  connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { emit OnComboChange(); });
+  // The arrow keys activate items too; only a pick from the list is a choice.
+  connect(combo_, &QComboBox::textActivated, this, [this] {
+    if (!comboKeyStep_) CommitCombo();
+  });
+  combo_->installEventFilter(this);
+  combo_->lineEdit()->installEventFilter(this);
 
   edit_ = new QLineEdit(viewport());
   edit_->setFrame(false);
@@ -285,7 +293,6 @@ void GStringGrid::PaintCell(QPainter& painter, const QRect& cell, int column, in
   }
   painter.fillRect(cell, background);
 
-  int textLeft = cell.left();
   const int flags = Flags(column, row);
   if (flags & kHasBoxFlag) {
     const QRect box = BoxInCell(cell);
@@ -296,11 +303,9 @@ void GStringGrid::PaintCell(QPainter& painter, const QRect& cell, int column, in
       painter.setRenderHint(QPainter::SmoothPixmapTransform);
       painter.drawPixmap(box, images_.at(image));
     }
-    textLeft = box.left() + box.width() - kBoxOverlap;
   }
 
-  QRect textRect = cell;
-  textRect.setLeft(textLeft + kTextGap);
+  const QRect textRect = TextRect(cell, column, row);
   if (textRect.isValid()) {
     painter.setClipRect(textRect);
     painter.setPen(foreground);
@@ -309,10 +314,84 @@ void GStringGrid::PaintCell(QPainter& painter, const QRect& cell, int column, in
   painter.restore();
 }
 
+QRect GStringGrid::TextRect(const QRect& cell, int column, int row) const {
+  int textLeft = cell.left();
+  if (Flags(column, row) & kHasBoxFlag) {
+    const QRect box = BoxInCell(cell);
+    textLeft = box.left() + box.width() - kBoxOverlap;
+  }
+  QRect textRect = cell;
+  textRect.setLeft(textLeft + kTextGap);
+  return textRect;
+}
+
+QString GStringGrid::CutCellText(int column, int row) const {
+  if (!IsCell(column, row)) return {};
+  const QString text = CellText(column, row);
+  const QRect textRect = TextRect(CellRect(column, row), column, row);
+  return fontMetrics().horizontalAdvance(text) > textRect.width() ? text : QString();
+}
+
+bool GStringGrid::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    int column = -1;
+    int row = -1;
+    const QString text = CellAt(help->pos(), &column, &row) ? CutCellText(column, row) : QString();
+    if (text.isEmpty()) {
+      QToolTip::hideText();
+      event->ignore();
+    } else {
+      QToolTip::showText(help->globalPos(), text, viewport(), CellRect(column, row));
+    }
+    return true;
+  }
+  return QTableWidget::viewportEvent(event);
+}
+
 // --- Mouse -------------------------------------------------------------------
+
+bool GStringGrid::OnColumnBorder(QPoint position) const {
+  constexpr int kGrab = 3;
+  return rowCount() > 0 && std::abs(position.x() - columnViewportPosition(1)) <= kGrab;
+}
+
+void GStringGrid::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint position = event->position().toPoint();
+  if (resizingColumn_) {
+    constexpr int kNarrowest = 24;
+    const int widest = std::max(kNarrowest, viewport()->width() - kNarrowest);
+    setColumnWidth(0, std::clamp(position.x(), kNarrowest, widest));
+    nameColumnSetByUser_ = true;
+    event->accept();
+    return;
+  }
+  if (OnColumnBorder(position)) {
+    viewport()->setCursor(Qt::SplitHCursor);
+  } else {
+    viewport()->unsetCursor();
+  }
+  QTableWidget::mouseMoveEvent(event);
+}
+
+void GStringGrid::mouseReleaseEvent(QMouseEvent* event) {
+  if (resizingColumn_) {
+    resizingColumn_ = false;
+    event->accept();
+    return;
+  }
+  QTableWidget::mouseReleaseEvent(event);
+}
 
 void GStringGrid::mousePressEvent(QMouseEvent* event) {
   const QPoint position = event->position().toPoint();
+  // The border between the columns is a handle: the user widens the name
+  // column there, without choosing a row.
+  if (event->button() == Qt::LeftButton && OnColumnBorder(position)) {
+    resizingColumn_ = true;
+    event->accept();
+    return;
+  }
   // A press below the rows must leave the current row alone; the item view
   // would clear the selection there.
   if (indexAt(position).isValid()) {
@@ -348,6 +427,7 @@ void GStringGrid::PlaceCombo() {
 
 void GStringGrid::ShowComboAt(int column, int row) {
   if (!combo_ || !IsCell(column, row)) return;
+  if (IsComboVisible()) CommitCombo();
   QWidget* host = ComboHost();
   if (combo_->parentWidget() != host) combo_->setParent(host);
   comboColumn_ = column;
@@ -356,10 +436,55 @@ void GStringGrid::ShowComboAt(int column, int row) {
   combo_->show();
   combo_->raise();
   combo_->setFocus(Qt::OtherFocusReason);
+  comboShownText_ = combo_->currentText();
 }
 
 void GStringGrid::SetComboVisible(bool visible) {
-  if (combo_) combo_->setVisible(visible);
+  if (!combo_) return;
+  // Hidden before the focus leaves it, so that leaving commits nothing.
+  QWidget* focus = QApplication::focusWidget();
+  const bool hadFocus = focus && (focus == combo_ || combo_->isAncestorOf(focus));
+  combo_->setVisible(visible);
+  if (!visible && hadFocus) setFocus(Qt::OtherFocusReason);
+}
+
+void GStringGrid::CommitCombo() {
+  if (!IsComboVisible()) return;
+  // Hidden before the signal: hiding moves the focus, which must not commit
+  // a second time, and the owner may open another editor at once.
+  SetComboVisible(false);
+  if (combo_->currentText() == comboShownText_) return;
+  comboShownText_ = combo_->currentText();
+  emit OnComboChange();
+}
+
+bool GStringGrid::FilterComboEvent(QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter: CommitCombo(); return true;
+      case Qt::Key_Escape: SetComboVisible(false); return true;
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        if (comboKeyStep_) return false;
+        comboKeyStep_ = true;
+        QCoreApplication::sendEvent(combo_, event);
+        comboKeyStep_ = false;
+        return true;
+      default: return false;
+    }
+  }
+  if (event->type() == QEvent::FocusOut) {
+    // Opening the box's own list, switching to another window or moving
+    // between the box and its text field is not leaving the choice.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    QWidget* now = QApplication::focusWidget();
+    const bool stillInside = now && (now == combo_ || combo_->isAncestorOf(now));
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !stillInside) CommitCombo();
+  }
+  return false;
 }
 
 bool GStringGrid::IsComboVisible() const { return combo_ && !combo_->isHidden(); }
@@ -367,7 +492,9 @@ bool GStringGrid::IsComboVisible() const { return combo_ && !combo_->isHidden();
 QString GStringGrid::ComboText() const { return combo_ ? combo_->currentText() : QString(); }
 
 void GStringGrid::SetComboText(const QString& text) {
-  if (combo_) combo_->setEditText(text);
+  if (!combo_) return;
+  combo_->setEditText(text);
+  comboShownText_ = text;
 }
 
 void GStringGrid::FillComboFromNode(const XmlElement& node) {
@@ -444,6 +571,9 @@ void GStringGrid::CancelEdit() {
 }
 
 bool GStringGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (combo_ && (watched == combo_ || watched == combo_->lineEdit()) && IsComboVisible() &&
+      FilterComboEvent(event))
+    return true;
   if (watched == edit_ && !edit_->isHidden()) {
     if (event->type() == QEvent::KeyPress) {
       const int key = static_cast<QKeyEvent*>(event)->key();

@@ -105,8 +105,16 @@ class GStringGrid final : public QTableWidget {
   [[nodiscard]] int CurrentRow() const;
   /// Makes the row current (and selected); ignored outside the rows.
   void SetCurrentRow(int row);
+  /// The user may drag the border between the two columns to widen or
+  /// narrow the first one.
   [[nodiscard]] int ColumnWidth(int column) const { return columnWidth(column); }
   void SetColumnWidth(int column, int width) { setColumnWidth(column, width); }
+  /// Whether the user has dragged the first column's width; an owner that
+  /// lays the columns out keeps that width from then on.
+  [[nodiscard]] bool NameColumnSetByUser() const { return nameColumnSetByUser_; }
+  /// The cell's whole text when the cell is too narrow to show it, else "".
+  /// It is the cell's tool tip.
+  [[nodiscard]] QString CutCellText(int column, int row) const;
   /// Height of every row, grid line included; 20 at first.
   [[nodiscard]] int DefaultRowHeight() const;
   void SetDefaultRowHeight(int height);
@@ -139,17 +147,28 @@ class GStringGrid final : public QTableWidget {
   int ClickCheckBox(int x, int y);
 
   // In-place combo box: an editable drop-down that lives in the grid's
-  // parent (so that it is not cut by the grid's edges). It stays visible
-  // until the owner hides it.
+  // parent (so that it is not cut by the grid's edges). A choice is made
+  // once, when it is committed: picking an item of its list, Enter, or the
+  // focus going elsewhere in the window commits the text and hides the box;
+  // Escape hides it and commits nothing. Typing and stepping through the
+  // items with the arrow keys only change the text shown.
 
   /// Places the combo box over the cell, as wide as the column, shows it and
-  /// gives it the keyboard focus.
+  /// gives it the keyboard focus. A box open on another cell is committed
+  /// first.
   void ShowComboAt(int column, int row);
+  /// Hiding this way commits nothing (as Escape).
   void SetComboVisible(bool visible);
   [[nodiscard]] bool IsComboVisible() const;
   [[nodiscard]] QString ComboText() const;
-  /// Sets the text shown; does not raise OnComboChange.
+  /// Sets the text shown; does not raise OnComboChange. It is the text a
+  /// commit compares with.
   void SetComboText(const QString& text);
+  /// The row the combo box was last shown on, or −1.
+  [[nodiscard]] int ComboRow() const { return comboRow_; }
+  /// Hides the open combo box and raises OnComboChange when its text differs
+  /// from the one it was shown with. Does nothing when the box is hidden.
+  void CommitCombo();
   /// Empties the combo box's list, then adds the "Name" attribute of every
   /// child element of the node, in document order. With no node (a none
   /// element) the list stays empty. A child without "Name" raises XmlError;
@@ -185,8 +204,9 @@ class GStringGrid final : public QTableWidget {
   /// press on a row has already made that row current. A press below the
   /// last row changes nothing in the grid before the signal.
   void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
-  /// The user typed in the combo box or picked an item of its list. Not
-  /// raised for changes made by code.
+  /// The user committed a different text in the combo box (see above); it is
+  /// ComboText(), for the cell of ComboRow(). Not raised for changes made
+  /// by code.
   void OnComboChange();
   /// The edit box wrote a different text into cell (column, row).
   void OnEditCommit(int column, int row, const QString& oldText, const QString& newText);
@@ -194,6 +214,9 @@ class GStringGrid final : public QTableWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void updateEditorGeometries() override;
   void scrollContentsBy(int dx, int dy) override;
@@ -203,6 +226,8 @@ class GStringGrid final : public QTableWidget {
   friend class CellPainter;
 
   void PaintCell(QPainter& painter, const QRect& cell, int column, int row, bool selected) const;
+  [[nodiscard]] QRect TextRect(const QRect& cell, int column, int row) const;
+  [[nodiscard]] bool OnColumnBorder(QPoint position) const;
   [[nodiscard]] int Flags(int column, int row) const;
   void SetFlags(int column, int row, int flags);
   QTableWidgetItem* WritableItem(int column, int row);
@@ -210,6 +235,7 @@ class GStringGrid final : public QTableWidget {
   void PlaceCombo();
   void PlaceEdit();
   [[nodiscard]] QWidget* ComboHost();
+  bool FilterComboEvent(QEvent* event);
 
   QColor selectColor_;
   QColor selectFontColor_;
@@ -221,6 +247,10 @@ class GStringGrid final : public QTableWidget {
   QLineEdit* edit_ = nullptr;
   int comboColumn_ = -1;
   int comboRow_ = -1;
+  QString comboShownText_;
+  bool resizingColumn_ = false;
+  bool nameColumnSetByUser_ = false;
+  bool comboKeyStep_ = false;
   int editColumn_ = -1;
   int editRow_ = -1;
 };

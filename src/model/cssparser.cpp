@@ -132,9 +132,23 @@ struct DeclarationParts {
 // A declaration's text as read: "name: value", possibly over several lines.
 // Its lines are joined with one blank, unless a string in it was cut by a
 // line end; then the lines stay, so that the text reads back the same.
+// The first ":" outside comments: a comment may stand inside a declaration,
+// and what it says is no part of its name.
+std::size_t FirstColonOutsideComments(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (text[pos] == ':') return pos;
+    if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+      const std::size_t close = text.find("*/", pos + 2);
+      if (close == std::string_view::npos) return std::string_view::npos;
+      pos = close + 1;
+    }
+  }
+  return std::string_view::npos;
+}
+
 bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   text = Trim(text);
-  const std::size_t colon = text.find(':');
+  const std::size_t colon = FirstColonOutsideComments(text);
   if (text.empty() || colon == std::string_view::npos) return false;
   parts.name = Trim(text.substr(0, colon));
   // A quote is no part of a property's name: such text is not a declaration,
@@ -350,8 +364,19 @@ class Parser final {
   }
 
   void FinishDeclaration() {
-    const std::string_view text = pieces_ == 1 ? single_ : std::string_view(declaration_);
-    if (SplitDeclaration(text, parts_)) {
+    std::string_view text = pieces_ == 1 ? single_ : std::string_view(declaration_);
+    // A comment the end of the file left open in the last declaration is
+    // closed, so that what is written after the declaration stays outside.
+    if (lastDeclarationAtEnd_ && EndsInOpenComment(text)) {
+      declaration_.assign(text);
+      declaration_ += "*/";
+      text = declaration_;
+    }
+    if (!SplitDeclaration(text, parts_)) {
+      // Text that is no declaration is dropped, as browsers drop it; the
+      // comments it holds are kept.
+      KeepCommentsOf(text);
+    } else {
       // A custom property's value may run to the end of the file with its
       // brackets open; they are closed, so that what is written after it
       // stays outside.
@@ -473,6 +498,15 @@ class Parser final {
       }
     }
     KeepComment(comment);
+  }
+
+  void KeepCommentsOf(std::string_view text) {
+    for (std::size_t pos = text.find("/*"); pos != std::string_view::npos; pos = text.find("/*", pos)) {
+      const std::size_t close = text.find("*/", pos + 2);
+      const std::size_t end = close == std::string_view::npos ? text.size() : close + 2;
+      KeepComment(text.substr(pos, end - pos));
+      pos = end;
+    }
   }
 
   // A comment that stays as written in the block being read. One the end of

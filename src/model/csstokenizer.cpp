@@ -111,6 +111,15 @@ class Scanner final {
     return !closed;
   }
 
+  [[nodiscard]] bool EndsInOpenComment() const {
+    std::size_t pos = 0;
+    for (std::size_t next; pos < css_.size(); pos = next) {
+      next = SkipAtom(pos);
+      if (next == css_.size()) break;
+    }
+    return pos < css_.size() && IsCommentStart(pos) && !css_.substr(pos + 2).ends_with("*/");
+  }
+
   [[nodiscard]] std::size_t PreludeEnd() const {
     for (std::size_t pos = 0; pos < css_.size(); pos = SkipAtom(pos)) {
       const char c = css_[pos];
@@ -542,6 +551,11 @@ void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
 std::string_view PreludeOf(std::string_view verbatim) {
   TokenList unused;
   return verbatim.substr(0, Scanner(verbatim, unused).PreludeEnd());
+}
+
+bool EndsInOpenComment(std::string_view text) {
+  TokenList unused;
+  return Scanner(text, unused).EndsInOpenComment();
 }
 
 std::string UnclosedBracketsOf(std::string_view value) {

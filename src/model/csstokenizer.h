@@ -66,6 +66,9 @@ std::string_view PreludeOf(std::string_view verbatim);
 /// string or url, and a "}" for each open block. Empty when nothing is open.
 std::string ClosingOf(std::string_view verbatim);
 
+/// Whether the text ends inside a comment that it opens (outside strings).
+bool EndsInOpenComment(std::string_view text);
+
 /// The brackets a custom property's value leaves open, closed in order:
 /// ")]}" for "f([{". A value the end of the file cut off takes them, so that
 /// what is written after it stays outside it.

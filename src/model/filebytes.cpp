@@ -1,9 +1,12 @@
 #include "model/filebytes.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +18,29 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "« " + path + " »"; }
 
+// The system's own text is in the language of the C locale, English as a
+// rule; the reasons a user meets are said in French.
+std::string Reason(int error) {
+  switch (error) {
+    case ENOENT: return "le fichier ou le dossier n'existe pas";
+    case ENOTDIR: return "un élément du chemin n'est pas un dossier";
+    case EISDIR: return "c'est un dossier";
+    case EACCES:
+    case EPERM: return "permission refusée";
+    case EROFS: return "le disque est en lecture seule";
+    case ENOSPC: return "le disque est plein";
+    case EDQUOT: return "le quota de disque est atteint";
+    case ENAMETOOLONG: return "le nom est trop long";
+    case ELOOP: return "trop de liens symboliques";
+    case EIO: return "erreur d'entrée-sortie";
+    case EBUSY:
+    case ETXTBSY: return "le fichier est occupé";
+    default: return std::strerror(error);
+  }
+}
+
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
-  throw FileError(what + " " + Quoted(path) + " : " + std::strerror(error));
+  throw FileError(what + " " + Quoted(path) + " : " + Reason(error) + ".");
 }
 
 class FileDescriptor final {
@@ -45,6 +69,19 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+bool IsKorvelTemporary(std::string_view name) {
+  // ".<name>.korvel-XXXXXX", or ".korvel-XXXXXX" when the name was too long for a folder entry.
+  constexpr std::string_view kMark = "korvel-";
+  constexpr std::size_t kUnique = 6;
+  if (name.size() < 1 + kMark.size() + kUnique || name.front() != '.') return false;
+  const std::size_t mark = name.size() - kUnique - kMark.size();
+  if (name.substr(mark, kMark.size()) != kMark) return false;
+  if (mark != 1 && (mark < 3 || name[mark - 1] != '.')) return false;
+  for (const char c : name.substr(name.size() - kUnique))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string ReadFileBytes(const std::string& path) {
@@ -69,25 +106,109 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-void WriteFileAtomically(const std::string& requested, std::string_view bytes) {
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  return ::access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0;
+}
+
+void RemoveStaleTemporaries(const std::string& folder) {
+  DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (listing == nullptr) return;
+  const int folderFd = ::dirfd(listing);
+  while (const dirent* entry = ::readdir(listing)) {
+    if (!IsKorvelTemporary(entry->d_name)) continue;
+    // A save in progress holds a lock on its temporary; only one whose lock is free was left behind.
+    FileDescriptor file(::openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0) continue;
+    struct stat info {};
+    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) continue;
+    ::unlinkat(folderFd, entry->d_name, 0);
+  }
+  ::closedir(listing);
+}
+
+namespace {
+
+// The file a save really writes: the target of a symbolic link, refused when there is none.
+std::string ResolveTarget(const std::string& requested) {
+  struct stat link {};
+  if (::lstat(requested.c_str(), &link) != 0) {
+    if (errno == ENOENT) return requested;
+    Fail("Impossible d'écrire le fichier", requested, errno);
+  }
+  if (!S_ISLNK(link.st_mode)) return requested;
+  char* target = ::realpath(requested.c_str(), nullptr);
+  if (target == nullptr) {
+    const int error = errno;
+    if (error == ELOOP)
+      throw FileError("Le lien symbolique " + Quoted(requested) + " forme une boucle : il n'a pas été remplacé.");
+    if (error == ENOENT)
+      throw FileError("Le lien symbolique " + Quoted(requested) +
+                      " mène à un fichier qui n'existe pas : il n'a pas été remplacé.");
+    Fail("Impossible de suivre le lien symbolique", requested, error);
+  }
+  std::string path = target;
+  std::free(target);
+  return path;
+}
+
+const char* KindOfSpecialFile(mode_t mode) {
+  if (S_ISFIFO(mode)) return "un tube nommé";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "un périphérique";
+  if (S_ISSOCK(mode)) return "une socket";
+  return "un fichier spécial";
+}
+
+// Refuses, before anything is written, a file that a rename over it would harm.
+void CheckReplaceable(const std::string& requested, const std::string& path, const struct stat& old,
+                      WriteOptions options) {
+  if (S_ISDIR(old.st_mode)) Fail("Impossible d'écrire le fichier", path, EISDIR);
+  const std::string named = requested == path ? Quoted(path) : Quoted(requested) + " (lien vers " + Quoted(path) + ")";
+  if (!S_ISREG(old.st_mode))
+    throw FileError(named + " n'est pas un fichier ordinaire mais " + KindOfSpecialFile(old.st_mode) +
+                    " : il n'a pas été remplacé.");
+  // Renaming a new file over one of several names would split it from the others, which would keep
+  // the old text; writing in place cannot be made safe against an interruption, so the save stops.
+  if (old.st_nlink > 1)
+    throw FileError("Le fichier " + named + " a " + std::to_string(old.st_nlink) +
+                    " noms (liens physiques) : l'enregistrer le séparerait de ses autres noms, qui garderaient "
+                    "l'ancien texte. Il n'a pas été remplacé.");
+  if (!options.replaceReadOnly && IsReadOnlyFile(path))
+    throw ReadOnlyFileError("Le fichier " + named + " est en lecture seule : il n'a pas été remplacé.");
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A hidden file beside the target, locked for as long as the save runs (see RemoveStaleTemporaries).
+int CreateTemporary(const std::string& path, std::string& temporary) {
+  temporary = FolderOf(path) + "/." + NameOf(path) + ".korvel-XXXXXX";
+  int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0 && errno == ENAMETOOLONG) {
+    temporary = FolderOf(path) + "/.korvel-XXXXXX";
+    fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  }
+  if (fd >= 0) ::flock(fd, LOCK_EX);
+  return fd;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& requested, std::string_view bytes, WriteOptions options) {
   if (requested.empty() || requested.back() == '/') Fail("Impossible d'écrire le fichier", requested, EISDIR);
 
-  // Saving through a symbolic link replaces the file it points to, not the link.
-  std::string path = requested;
-  struct stat link {};
-  if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    if (char* target = ::realpath(requested.c_str(), nullptr)) {
-      path = target;
-      std::free(target);
-    }
-  }
-
+  const std::string path = ResolveTarget(requested);
   struct stat old {};
   const bool exists = ::stat(path.c_str(), &old) == 0;
-  if (exists && S_ISDIR(old.st_mode)) Fail("Impossible d'écrire le fichier", path, EISDIR);
+  if (exists) CheckReplaceable(requested, path, old, options);
 
-  std::string temporary = FolderOf(path) + "/.korvel-XXXXXX";
-  FileDescriptor file(::mkstemp(temporary.data()));
+  RemoveStaleTemporaries(FolderOf(path));
+  std::string temporary;
+  FileDescriptor file(CreateTemporary(path, temporary));
   if (file.Get() < 0) Fail("Impossible de créer un fichier temporaire pour", path, errno);
 
   auto abandon = [&](const char* what, int error) {
@@ -105,9 +226,12 @@ void WriteFileAtomically(const std::string& requested, std::string_view bytes) {
     written += static_cast<std::size_t>(count);
   }
 
-  // A new file gets the permissions any other new file would get.
+  // A new file gets the permissions any other new file would get. The owner is set before the mode,
+  // since changing the owner may clear set-id bits; only the owner's own user may give it away.
   mode_t mode = 0;
   if (exists) {
+    if (::fchown(file.Get(), old.st_uid, old.st_gid) != 0 && errno != EPERM)
+      abandon("Impossible de garder le propriétaire du fichier", errno);
     mode = old.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -116,8 +240,8 @@ void WriteFileAtomically(const std::string& requested, std::string_view bytes) {
   }
   if (::fchmod(file.Get(), mode) != 0) abandon("Impossible de donner ses droits au fichier", errno);
   if (::fsync(file.Get()) != 0) abandon("Impossible d'écrire sur le disque le fichier", errno);
-  if (::close(file.Release()) != 0) abandon("Impossible d'écrire le fichier", errno);
   if (::rename(temporary.c_str(), path.c_str()) != 0) abandon("Impossible de remplacer le fichier", errno);
+  if (::close(file.Release()) != 0) Fail("Impossible d'écrire le fichier", path, errno);
 
   // Make the rename itself durable.
   FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -18,6 +18,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/xmldocument.h"
 #include "settings/settingscontrol.h"
@@ -44,7 +45,9 @@ inline constexpr std::string_view kImagesFolder = "ImagesFolder";  // all five: 
 /// The settings file of the current project. One object serves the whole
 /// program; it is pointed at a project's file with Open, and every write
 /// saves the whole file at once (a new file beside it, then a rename), so
-/// the file on disk is always up to date.
+/// the file on disk is always up to date. A write changes only the values it
+/// stores: the comments and layout of a hand-edited file are kept, and a new
+/// entry goes on a line of its own. Numbers may have blanks around them.
 ///
 /// Failures: Open raises the loading error (XmlError for a malformed file,
 /// FileError for one that cannot be read or created) and leaves nothing open,
@@ -92,6 +95,7 @@ class GXMLIni final {
  private:
   std::string fileName_;
   XmlDocumentPtr document_;
+  std::vector<std::string> outerBlanks_;  // the file's blanks around the root, which the document does not keep
   bool terminating_ = false;
 };
 

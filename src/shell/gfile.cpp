@@ -13,15 +13,35 @@ namespace {
 constexpr char kSeparator = '/';
 
 // Remainders are cut by character counts, which only holds when every
-// separator is a single "/"; doubled ones are folded before anything else.
-std::string WithSingleSeparators(std::string_view path) {
-  std::string single;
-  single.reserve(path.size());
-  for (const char c : path) {
-    if (c == kSeparator && !single.empty() && single.back() == kSeparator) continue;
-    single.push_back(c);
+// separator is a single "/"; and two spellings of one folder must compare
+// equal. So an absolute path is first written plainly: runs of "/" folded,
+// "." dropped, ".." taking away the name before it (at the root it stays
+// there). A path ending in "." or ".." names a folder and keeps a final "/".
+// Relative paths are left as they are: their ".." cannot be resolved.
+std::string Plain(std::string_view path) {
+  if (path.empty() || path.front() != kSeparator) return std::string(path);
+  std::vector<std::string_view> names;
+  bool folder = false;
+  std::size_t start = 1;
+  while (start <= path.size()) {
+    std::size_t end = path.find(kSeparator, start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view name = path.substr(start, end - start);
+    folder = end < path.size() || name.empty() || name == "." || name == "..";
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(name);
+    }
+    start = end + 1;
   }
-  return single;
+  std::string plain(1, kSeparator);
+  plain.reserve(path.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    plain += names[i];
+    if (i + 1 < names.size() || folder) plain += kSeparator;
+  }
+  return plain;
 }
 
 bool SplitInto(SMyFileArray& record, std::string_view path) {
@@ -29,7 +49,7 @@ bool SplitInto(SMyFileArray& record, std::string_view path) {
   // A relative path leaves no directories behind, so that nothing of an
   // earlier split can be taken for this one.
   record.Dirs.clear();
-  const std::string single = WithSingleSeparators(path);
+  const std::string single = Plain(path);
   if (single.empty() || single.front() != kSeparator) return false;
   record.Drive = std::string(1, kSeparator);
 
@@ -71,8 +91,8 @@ void GFile::Compare(std::string_view pathA, std::string_view pathB) {
   }
 
   std::string base = a.Drive;
-  std::string remainderA = WithSingleSeparators(pathA).substr(base.size());
-  std::string remainderB = WithSingleSeparators(pathB).substr(base.size());
+  std::string remainderA = Plain(pathA).substr(base.size());
+  std::string remainderB = Plain(pathB).substr(base.size());
   const std::size_t shared = std::min(a.Dirs.size(), b.Dirs.size());
   for (std::size_t i = 0; i < shared && a.Dirs[i] == b.Dirs[i]; ++i) {
     base += a.Dirs[i];

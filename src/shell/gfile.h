@@ -6,7 +6,8 @@
 //
 // Paths are native: "/" separates, and the root "/" stands where a drive
 // would, so two absolute paths always share at least "/". Runs of "/" count
-// as one. A path that names a folder must end with "/" for its last folder to
+// as one, and "." and ".." are resolved by the names alone (no link is
+// followed) before anything is split or compared. A path that names a folder must end with "/" for its last folder to
 // count as a directory; without it the last name is taken as a file name.
 
 #include <array>

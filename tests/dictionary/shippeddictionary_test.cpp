@@ -13,6 +13,7 @@
 
 #include "../core/messagerecorder.h"
 #include "dictionary/keyworddictionary.h"
+#include "dictionary/shorthands.h"
 #include "model/filebytes.h"
 
 namespace korvel {
@@ -173,7 +174,8 @@ TEST_F(ShippedDictionary, SpreadsEverydayValues) {
        {{"font-style", "italic"},
         {"font-variant", std::nullopt},
         {"font-weight", "bold"},
-        {"font-size", "12px/1.5"},
+        {"font-size", "12px"},
+        {"line-height", "1.5"},
         {"font-family", "Georgia, 'Times New Roman', serif"}}},
       {"font", "600 small-caps 1.2em sans-serif",
        {{"font-weight", "600"}, {"font-variant", "small-caps"}, {"font-size", "1.2em"}, {"font-family", "sans-serif"}}},
@@ -184,6 +186,38 @@ TEST_F(ShippedDictionary, SpreadsEverydayValues) {
       ASSERT_TRUE(spread.count(member)) << c.property << " has no member " << member;
       EXPECT_EQ(spread.at(member), value) << c.property << ": " << c.value << " / " << member;
     }
+  }
+}
+
+// A value spread over the sub-grid and composed again, without a change,
+// means what it meant.
+TEST_F(ShippedDictionary, ComposingTheSpreadValueKeepsItsMeaning) {
+  const struct {
+    const char* property;
+    const char* value;
+    const char* composed;
+  } cases[] = {
+      {"margin", "1px 0 1px 0", "1px 0"},
+      {"margin", "0 auto", "0 auto"},
+      {"padding", "2px 4px 6px", "2px 4px 6px"},
+      {"padding", "0", "0"},
+      {"margin", "inherit", "inherit"},
+      {"padding", "var(--space)", "var(--space)"},
+      {"background-position", "center top", "center top"},
+      {"background-position", "left", "left"},
+      {"font", "italic bold 12px/1.5 Georgia, 'Times New Roman', serif",
+       "italic bold 12px/1.5 Georgia, 'Times New Roman', serif"},
+      {"font", "12px / 1.5 serif", "12px/1.5 serif"},
+      {"font", "inherit", "inherit"},
+      {"border", "1px solid #c0c0c0", "1px solid #c0c0c0"},
+      {"background", "url(fond.png) center / cover no-repeat",
+       "url(fond.png) center / cover no-repeat"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(dictionary_->PrepareKeyword(c.property, c.value)) << c.property;
+    std::vector<MemberRow> rows;
+    dictionary_->Active().FillMemberGrid(rows);
+    EXPECT_EQ(ComposeShorthand(dictionary_->Active(), rows), c.composed) << c.property << ": " << c.value;
   }
 }
 

@@ -151,10 +151,25 @@ TEST(IsNumberLike, Cases) {
   } cases[] = {
       {"0", true},    {"50%", true}, {"12px", true},  {"12PX", true}, {"1.5em", true}, {"-3mm", true},
       {"2pc", true},  {"%", true},   {"a%", true},    {"..px", true}, {"10", false},   {"100", false},
-      {"auto", false}, {"px", false}, {"", false},     {"em2", false}, {"1px", true},   {"3q", false},
-      {"00", false},  {"1rem", true}, {"1vh", false}, {"-px", true},
+      {"auto", false}, {"px", false}, {"", false},     {"em2", false}, {"1px", true},   {"00", false},
+      {"1rem", true}, {"-px", true},
+      // The units of current CSS, one and four letters long among them.
+      {"3q", true},   {"3Q", true},  {"1vh", true},   {"2ch", true},  {"1.2lh", true},  {"10vmin", true},
+      {"5vmax", true}, {"100svh", true}, {"100dvh", true}, {"50cqw", true}, {"1rlh", true}, {"q", false},
+      {"vmin", false}, {"1fr", false}, {"1s", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsNumberLike(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(LengthUnitOf, TheLongestUnitTheTextEndsWith) {
+  const struct {
+    const char* text;
+    const char* unit;
+  } cases[] = {
+      {"12px", "px"}, {"1.5EM", "em"}, {"1vmin", "vmin"}, {"2rem", "rem"}, {"3q", "q"},  {"4cqmax", "cqmax"},
+      {"1in", "in"},  {"px", ""},      {"12", ""},        {"", ""},        {"50%", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LengthUnitOf(c.text), c.unit) << '"' << c.text << '"';
 }
 
 TEST(UrlArgument, Cases) {

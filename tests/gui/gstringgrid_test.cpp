@@ -7,8 +7,10 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QHelpEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -127,6 +129,10 @@ class GStringGridTest final : public QObject {
   void fillComboFromNode();
   void fillComboStopsAtChildWithoutName();
   void comboPlacementAndChangeSignal();
+  void comboChoiceIsOneChange_data();
+  void comboChoiceIsOneChange();
+  void userWidensTheNameColumn();
+  void cutTextIsTheTooltip();
   void editBox_data();
   void editBox();
   void editBoxGoesWithItsRow();
@@ -552,29 +558,87 @@ void GStringGridTest::comboPlacementAndChangeSignal() {
   QCOMPARE(grid.ComboText(), QStringLiteral("right"));
   QCOMPARE(changes.count(), 0);
 
-  // The user types: one signal per key.
-  combo->lineEdit()->selectAll();
-  QTest::keyClicks(combo->lineEdit(), QStringLiteral("ab"));
-  QCOMPARE(changes.count(), 2);
-  QCOMPARE(grid.ComboText(), QStringLiteral("ab"));
-
-  // The user picks an item with the keyboard.
-  changes.clear();
-  combo->setCurrentIndex(0);
-  QCOMPARE(changes.count(), 0);
-  QTest::keyClick(combo, Qt::Key_Down);
-  QCOMPARE(changes.count(), 1);
-  QCOMPARE(grid.ComboText(), QStringLiteral("right"));
-
   // It follows the width of its column.
   grid.SetColumnWidth(1, 150);
   QTRY_COMPARE(combo->width(), 150);
 
-  // It stays until the owner hides it.
-  grid.setFocus();
-  QVERIFY(grid.IsComboVisible());
+  // The owner may hide it; that commits nothing.
   grid.SetComboVisible(false);
   QVERIFY(!grid.IsComboVisible());
+  QCOMPARE(changes.count(), 0);
+}
+
+namespace {
+enum class ComboEnding { Enter, Escape, FocusLoss, PickFromList, ShowElsewhere, CommitCall };
+}
+
+void GStringGridTest::comboChoiceIsOneChange_data() {
+  QTest::addColumn<int>("ending");
+  QTest::addColumn<QString>("typed");  // empty: nothing typed
+  QTest::addColumn<int>("arrowDowns");
+  QTest::addColumn<QString>("committed");  // empty: no change raised
+
+  QTest::newRow("typing then Enter: one change") << int(ComboEnding::Enter) << QStringLiteral("center") << 0
+                                                   << QStringLiteral("center");
+  QTest::newRow("typing then Escape: none") << int(ComboEnding::Escape) << QStringLiteral("center") << 0 << QString();
+  QTest::newRow("typing then clicking elsewhere: one change")
+      << int(ComboEnding::FocusLoss) << QStringLiteral("center") << 0 << QStringLiteral("center");
+  QTest::newRow("arrows then Enter: one change") << int(ComboEnding::Enter) << QString() << 2
+                                                   << QStringLiteral("none");
+  QTest::newRow("arrows then Escape: none") << int(ComboEnding::Escape) << QString() << 2 << QString();
+  QTest::newRow("a pick from the list") << int(ComboEnding::PickFromList) << QString() << 0
+                                          << QStringLiteral("right");
+  QTest::newRow("Enter without a change: none") << int(ComboEnding::Enter) << QString() << 0 << QString();
+  QTest::newRow("opening another cell commits") << int(ComboEnding::ShowElsewhere) << QStringLiteral("x") << 0
+                                                  << QStringLiteral("x");
+  QTest::newRow("the owner's commit") << int(ComboEnding::CommitCall) << QStringLiteral("y") << 0
+                                        << QStringLiteral("y");
+}
+
+void GStringGridTest::comboChoiceIsOneChange() {
+  QFETCH(int, ending);
+  QFETCH(QString, typed);
+  QFETCH(int, arrowDowns);
+  QFETCH(QString, committed);
+
+  Window window;
+  QVERIFY(window.Activate());
+  GStringGrid& grid = *window.grid;
+  grid.FillComboFromNode(
+      korvel::ParseXmlText("<M><Item Name='left'/><Item Name='right'/><Item Name='none'/></M>")->RootElement());
+  grid.ShowComboAt(1, 2);
+  grid.SetComboText(QStringLiteral("left"));
+  grid.ComboBox()->setCurrentIndex(0);
+  QComboBox* combo = grid.ComboBox();
+  QSignalSpy changes(&grid, &GStringGrid::OnComboChange);
+  if (!typed.isEmpty()) {
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), typed);
+  }
+  for (int i = 0; i < arrowDowns; ++i) QTest::keyClick(combo, Qt::Key_Down);
+  // Typing and stepping only change what the box shows.
+  QCOMPARE(changes.count(), 0);
+  QVERIFY(grid.IsComboVisible());
+
+  switch (ComboEnding(ending)) {
+    case ComboEnding::Enter: QTest::keyClick(combo, Qt::Key_Return); break;
+    case ComboEnding::Escape: QTest::keyClick(combo, Qt::Key_Escape); break;
+    case ComboEnding::FocusLoss:
+      window.other->setFocus(Qt::MouseFocusReason);
+      QVERIFY(window.other->hasFocus());
+      break;
+    case ComboEnding::PickFromList:
+      combo->setCurrentIndex(1);
+      emit combo->textActivated(QStringLiteral("right"));
+      break;
+    case ComboEnding::ShowElsewhere: grid.ShowComboAt(1, 0); break;
+    case ComboEnding::CommitCall: grid.CommitCombo(); break;
+  }
+
+  QCOMPARE(changes.count(), committed.isEmpty() ? 0 : 1);
+  if (!committed.isEmpty()) QCOMPARE(grid.ComboText(), committed);
+  QCOMPARE(grid.IsComboVisible(), ComboEnding(ending) == ComboEnding::ShowElsewhere);
+  if (ComboEnding(ending) != ComboEnding::ShowElsewhere) QCOMPARE(grid.ComboRow(), 2);
 }
 
 namespace {
@@ -672,6 +736,49 @@ void GStringGridTest::editBoxGoesWithItsRow() {
   QCOMPARE(commits.count(), 0);
   QVERIFY(grid.CellText(1, 3).isEmpty());
   for (int row = 0; row < 2; ++row) QCOMPARE(grid.CellText(1, row), QStringLiteral("v"));
+}
+
+void GStringGridTest::userWidensTheNameColumn() {
+  Window window;
+  QVERIFY(window.Activate());
+  GStringGrid& grid = *window.grid;
+  grid.SetCurrentRow(2);
+  QSignalSpy presses(&grid, &GStringGrid::OnMouseDown);
+  const int y = grid.CellRect(0, 0).center().y();
+  QVERIFY(!grid.NameColumnSetByUser());
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(grid.ColumnWidth(0), y));
+  QTest::mouseMove(grid.viewport(), QPoint(200, y + 5));
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(200, y + 5));
+  QCOMPARE(grid.ColumnWidth(0), 200);
+  QVERIFY(grid.NameColumnSetByUser());
+  // Grabbing the border is not a press on a row.
+  QCOMPARE(presses.count(), 0);
+  QCOMPARE(grid.CurrentRow(), 2);
+  // Elsewhere a press is a press, and a move changes no width.
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(1, 1).center());
+  QCOMPARE(presses.count(), 1);
+  QTest::mouseMove(grid.viewport(), QPoint(60, y));
+  QCOMPARE(grid.ColumnWidth(0), 200);
+}
+
+void GStringGridTest::cutTextIsTheTooltip() {
+  Window window;
+  QVERIFY(window.Activate());
+  GStringGrid& grid = *window.grid;
+  const QString longName = QStringLiteral("--bs-btn-disabled-border-color-of-a-long-name");
+  grid.SetCellText(0, 1, longName);
+  QCOMPARE(grid.CutCellText(0, 1), longName);
+  QCOMPARE(grid.CutCellText(0, 0), QString());  // "p" fits
+  QCOMPARE(grid.CutCellText(0, 9), QString());   // no such row
+
+  const QPoint inCell = grid.CellRect(0, 1).center();
+  QHelpEvent help(QEvent::ToolTip, inCell, grid.viewport()->mapToGlobal(inCell));
+  QApplication::sendEvent(grid.viewport(), &help);
+  QTRY_COMPARE(QToolTip::text(), longName);
+
+  // Wide enough, the cell shows it all and has no tooltip.
+  grid.SetColumnWidth(0, 300);
+  QCOMPARE(grid.CutCellText(0, 1), QString());
 }
 
 QTEST_MAIN(GStringGridTest)

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
@@ -13,6 +14,8 @@
 
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
+#include "app/tentrypage.h"
+#include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
 #include "editors/gstringgrid.h"
 #include "gui/guitestsupport.h"
@@ -75,11 +78,25 @@ class MainFormTest final : public QObject {
   void closingAsksAboutUnsavedEdits();
   void latinStylesheetKeepsItsBytes();
   void liveModeSavesAtOnce();
-  void missingStylesheetFallsBackToTheExample();
+  void brokenProjectIsSaidOnceAndStaysRemembered_data();
+  void brokenProjectIsSaidOnceAndStaysRemembered();
+  void readOnlySettingsAreSaidOnce();
   void malformedSettingsFileIsReportedAndLeftAlone();
   void unwritableStylesheetKeepsTheEdits();
   void borderButtonOutlinesTheRule();
   void missingDictionaryStopsTheWindowWithItsName();
+  void emptyCustomPropertyCanBeSaved();
+  void liveModeWritesATypedChoiceOnce();
+  void readOnlyStylesheetIsReplacedOnlyWhenTheUserSays();
+  void interruptedSaveLeftoversGoWhenTheProjectOpens();
+  void typedValueIsCommittedBeforeLeaving_data();
+  void typedValueIsCommittedBeforeLeaving();
+  void keyboardInTheTreeShowsTheRule();
+  void nameColumnTheUserWidenedStaysWide();
+  void reloadingSaveKeepsTheTreeAsItWas();
+  void splitterDragIsRecordedOnceSettled();
+  void unreadableStylesheetLeavesTheShownOneToBeSaved();
+  void syntaxErrorsAreSaidOnceWithTheirLines();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -90,7 +107,7 @@ class MainFormTest final : public QObject {
   void ClickBox(int row);
   void ClickValue(int row);
   int RowOf(const QString& property) const;
-  bool Save() { return window_->SaveStylesheet(); }
+  bool Save() { return window_->Editor().SaveStylesheet(); }
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<TDM> dm_;
@@ -143,26 +160,26 @@ void MainFormTest::OpenWindow() {
 }
 
 void MainFormTest::ClickRule(const QString& name) {
-  QTreeWidgetItem* node = window_->FindNode(name);
+  QTreeWidgetItem* node = window_->Editor().FindNode(name);
   QVERIFY2(node, qPrintable(name));
-  QTreeWidget* tree = window_->RuleTree();
+  QTreeWidget* tree = window_->Editor().RuleTree();
   if (node->parent()) node->parent()->setExpanded(true);
   tree->scrollToItem(node);
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
 }
 
 void MainFormTest::ClickBox(int row) {
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CheckBoxRect(0, row).center());
 }
 
 void MainFormTest::ClickValue(int row) {
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, row).center());
 }
 
 int MainFormTest::RowOf(const QString& property) const {
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   for (int row = 0; row < grid->RowCount(); ++row)
     if (grid->CellText(0, row) == property) return row;
   return -1;
@@ -171,11 +188,11 @@ int MainFormTest::RowOf(const QString& property) const {
 void MainFormTest::firstRunOpensTheExampleProject() {
   OpenWindow();
   const QString example = dm_->ExampleFolder();
-  QCOMPARE(window_->CSSFilePath(), example + QStringLiteral("styles.css"));
+  QCOMPARE(window_->EntryPage().CSSFilePath(), example + QStringLiteral("styles.css"));
   QCOMPARE(window_->Pages()->currentIndex(), 1);
-  QVERIFY(window_->RuleTree()->topLevelItemCount() > 0);
-  QVERIFY(!window_->ShownRule().isEmpty());
-  QVERIFY(window_->PropertyGrid()->RowCount() > 0);
+  QVERIFY(window_->Editor().RuleTree()->topLevelItemCount() > 0);
+  QVERIFY(!window_->Editor().ShownRule().isEmpty());
+  QVERIFY(window_->Editor().PropertyGrid()->RowCount() > 0);
   QCOMPARE(launcher_.opened, QStringList{example + QStringLiteral("index.html")});
   QVERIFY(QFileInfo::exists(example + QStringLiteral("exempleCSS.xml")));
   QCOMPARE(registry_->ProjectFolderPath(), example);
@@ -185,20 +202,20 @@ void MainFormTest::firstRunOpensTheExampleProject() {
 void MainFormTest::storedProjectOpensWithItsRulesGroupedAndSorted() {
   MakeProject(kStylesheet);
   OpenWindow();
-  QCOMPARE(window_->ProjectFolderPath(), Project());
-  QTreeWidget* tree = window_->RuleTree();
+  QCOMPARE(window_->EntryPage().ProjectFolderPath(), Project());
+  QTreeWidget* tree = window_->Editor().RuleTree();
   QStringList top;
   for (int i = 0; i < tree->topLevelItemCount(); ++i) top << tree->topLevelItem(i)->text(0);
   QCOMPARE(top, (QStringList{QStringLiteral(".card"), QStringLiteral("@import url(\"reset.css\")"),
                              QStringLiteral("@media print"), QStringLiteral("h1"), QStringLiteral("Layout"),
                              QStringLiteral("p")}));
-  QTreeWidgetItem* layout = window_->FindNode(QStringLiteral("body"))->parent();
+  QTreeWidgetItem* layout = window_->Editor().FindNode(QStringLiteral("body"))->parent();
   QVERIFY(layout);
   QCOMPARE(layout->text(0), QStringLiteral("Layout"));
   // the first rule of the tree is shown
-  QCOMPARE(window_->ShownRule(), QStringLiteral(".card"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral(".card"));
   ClickRule(QStringLiteral("body"));
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   QCOMPARE(grid->RowCount(), 2);
   QCOMPARE(grid->CellText(0, 1), QStringLiteral("color"));
   QCOMPARE(grid->CellText(1, 1), QStringLiteral("#333333"));
@@ -209,44 +226,44 @@ void MainFormTest::toggleAndSaveWritesSwitchedOffProperty() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
-  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
   const int color = RowOf(QStringLiteral("color"));
   const int border = RowOf(QStringLiteral("border"));
-  QVERIFY(!window_->PropertyGrid()->IsChecked(0, border));
+  QVERIFY(!window_->Editor().PropertyGrid()->IsChecked(0, border));
   ClickBox(color);
   ClickBox(border);
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
   QVERIFY(Save());
-  QVERIFY(!window_->IsModified());
-  QVERIFY(window_->OwnSavePending());
+  QVERIFY(!window_->Editor().IsModified());
+  QVERIFY(window_->Editor().OwnSavePending());
   const QByteArray saved = ReadAll(Stylesheet());
-  QVERIFY(saved.contains("h1\r\n{\r\n /*color: navy; */\r\n font-size: 2em;\r\n border: 1px solid red;\r\n}\r\n"));
-  QVERIFY2(saved.startsWith("@import url(\"reset.css\");\r\n"), saved.constData());
-  QVERIFY(saved.contains("@media print {\r\n  p { color: black }\r\n}\r\n"));
-  QVERIFY(saved.contains(".card\r\n{\r\n padding: 4px;\r\n .title { font-weight: bold }\r\n}\r\n"));
+  QVERIFY(saved.contains("h1\n{\n /*color: navy; */\n font-size: 2em;\n border: 1px solid red;\n}\n"));
+  QVERIFY2(saved.startsWith("@import url(\"reset.css\");\n"), saved.constData());
+  QVERIFY(saved.contains("@media print {\n  p { color: black }\n}\n"));
+  QVERIFY(saved.contains(".card\n{\n padding: 4px;\n .title { font-weight: bold }\n}\n"));
 }
 
 void MainFormTest::deleteAndSaveRemovesTheLine() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
-  window_->PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("font-size")));
-  window_->DeleteProperty();
-  QVERIFY(window_->PropertyGrid()->IsDeleted(0, RowOf(QStringLiteral("font-size"))));
+  window_->Editor().PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("font-size")));
+  window_->Editor().DeleteProperty();
+  QVERIFY(window_->Editor().PropertyGrid()->IsDeleted(0, RowOf(QStringLiteral("font-size"))));
   QVERIFY(Save());
   QVERIFY(!ReadAll(Stylesheet()).contains("font-size"));
-  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
   // the reload takes the row away
   QCOMPARE(RowOf(QStringLiteral("font-size")), -1);
-  QCOMPARE(window_->PropertyGrid()->RowCount(), 2);
+  QCOMPARE(window_->Editor().PropertyGrid()->RowCount(), 2);
 }
 
 void MainFormTest::addPropertyAndEditInPlace() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
-  window_->AddProperty(QStringLiteral("text-indent"));
-  GStringGrid* grid = window_->PropertyGrid();
+  window_->Editor().AddProperty(QStringLiteral("text-indent"));
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   const int row = RowOf(QStringLiteral("text-indent"));
   QVERIFY(row >= 0);
   QVERIFY(grid->IsEditVisible());
@@ -259,28 +276,28 @@ void MainFormTest::addPropertyAndEditInPlace() {
   grid->EditBox()->selectAll();
   QTest::keyClicks(grid->EditBox(), QStringLiteral("1.8"));
   QTest::keyClick(grid->EditBox(), Qt::Key_Return);
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
   QVERIFY(Save());
-  QVERIFY(ReadAll(Stylesheet()).contains("p\r\n{\r\n line-height: 1.8;\r\n text-indent: 2em;\r\n}\r\n"));
+  QVERIFY(ReadAll(Stylesheet()).contains("p\n{\n line-height: 1.8;\n text-indent: 2em;\n}\n"));
 }
 
 void MainFormTest::escapeCancelsAnInPlaceEdit() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   ClickValue(0);
   QVERIFY(grid->IsEditVisible());
   QTest::keyClicks(grid->EditBox(), QStringLiteral("9"));
   QTest::keyClick(grid->EditBox(), Qt::Key_Escape);
   QCOMPARE(grid->CellText(1, 0), QStringLiteral("1.5"));
-  QVERIFY(!window_->IsModified());
+  QVERIFY(!window_->Editor().IsModified());
 }
 
 void MainFormTest::keywordValueIsPickedFromTheList() {
   MakeProject("p { text-align: left; line-height: 1.5 }\n");
   OpenWindow();
-  GStringGrid* grid = window_->PropertyGrid();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
   ClickValue(RowOf(QStringLiteral("text-align")));
   QVERIFY(grid->IsComboVisible());
   QVERIFY(grid->ComboItems().contains(QStringLiteral("center")));
@@ -291,7 +308,7 @@ void MainFormTest::keywordValueIsPickedFromTheList() {
   grid->ComboBox()->setCurrentIndex(center);
   emit grid->ComboBox()->textActivated(QStringLiteral("center"));
   QCOMPARE(grid->CellText(1, RowOf(QStringLiteral("text-align"))), QStringLiteral("center"));
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
 }
 
 void MainFormTest::yesOnAnotherRuleSavesTheFile() {
@@ -304,8 +321,8 @@ void MainFormTest::yesOnAnotherRuleSavesTheFile() {
   QVERIFY(messages_->Saw("Sauvegarder ?"));
   // Yes writes the file, not only the document
   QVERIFY(ReadAll(Stylesheet()).contains(" /*color: navy; */"));
-  QVERIFY(!window_->IsModified());
-  QCOMPARE(window_->ShownRule(), QStringLiteral("p"));
+  QVERIFY(!window_->Editor().IsModified());
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("p"));
 }
 
 void MainFormTest::noOnAnotherRuleDropsTheEdits() {
@@ -315,24 +332,24 @@ void MainFormTest::noOnAnotherRuleDropsTheEdits() {
   ClickBox(RowOf(QStringLiteral("color")));
   messages_->answers.push_back(MessageAnswer::No);
   ClickRule(QStringLiteral("p"));
-  QVERIFY(!window_->IsModified());
+  QVERIFY(!window_->Editor().IsModified());
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
   ClickRule(QStringLiteral("h1"));
-  QVERIFY(window_->PropertyGrid()->IsChecked(0, RowOf(QStringLiteral("color"))));
+  QVERIFY(window_->Editor().PropertyGrid()->IsChecked(0, RowOf(QStringLiteral("color"))));
 }
 
 void MainFormTest::refusedSaveKeepsTheShownRule() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
-  window_->AddProperty(QStringLiteral("margin"));  // left empty
-  QTest::keyClick(window_->PropertyGrid()->EditBox(), Qt::Key_Return);
+  window_->Editor().AddProperty(QStringLiteral("margin"));  // left empty
+  QTest::keyClick(window_->Editor().PropertyGrid()->EditBox(), Qt::Key_Return);
   messages_->answers.push_back(MessageAnswer::Yes);
   ClickRule(QStringLiteral("p"));
   QVERIFY(messages_->Saw("non renseignées"));
-  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
-  QCOMPARE(window_->RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
-  QVERIFY(window_->IsModified());
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
+  QVERIFY(window_->Editor().IsModified());
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
 }
 
@@ -340,10 +357,10 @@ void MainFormTest::ruleInsideAGroupIsFoundAgainAfterReload() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("body"));
-  window_->PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
-  window_->DeleteProperty();
+  window_->Editor().PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
+  window_->Editor().DeleteProperty();
   QVERIFY(Save());
-  QCOMPARE(window_->ShownRule(), QStringLiteral("body"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("body"));
   QCOMPARE(RowOf(QStringLiteral("margin")), -1);
   // Saving again must not bring the deleted property back.
   ClickBox(RowOf(QStringLiteral("color")));
@@ -355,12 +372,12 @@ void MainFormTest::valueThatWouldCutTheStylesheetIsRefused() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
-  window_->PropertyGrid()->SetCellText(1, 0, QStringLiteral("1.5 } body { color: red"));
-  window_->MarkModified(false, true, false);
+  window_->Editor().PropertyGrid()->SetCellText(1, 0, QStringLiteral("1.5 } body { color: red"));
+  window_->Editor().MarkModified(false, true, false);
   QVERIFY(!Save());
   QVERIFY(messages_->Saw("couperait la feuille de style"));
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
 }
 
 void MainFormTest::closingAsksAboutUnsavedEdits_data() {
@@ -390,11 +407,11 @@ void MainFormTest::latinStylesheetKeepsItsBytes() {
   const QByteArray latin = "p { content: \"caf\xe9\"; color: red }\nh1 { font-family: \"Cr\xe8me\" }\n";
   MakeProject(latin);
   OpenWindow();
-  QCOMPARE(window_->ShownRule(), QStringLiteral("h1"));
-  QCOMPARE(window_->PropertyGrid()->CellText(1, 0), QStringLiteral("\"Crème\""));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().PropertyGrid()->CellText(1, 0), QStringLiteral("\"Crème\""));
   ClickRule(QStringLiteral("p"));
-  window_->PropertyGrid()->SetCellText(1, 1, QStringLiteral("rouge-é"));
-  window_->MarkModified(false, true, false);
+  window_->Editor().PropertyGrid()->SetCellText(1, 1, QStringLiteral("rouge-é"));
+  window_->Editor().MarkModified(false, true, false);
   QVERIFY(Save());
   const QByteArray saved = ReadAll(Stylesheet());
   QVERIFY(saved.contains("content: \"caf\xe9\";"));
@@ -406,22 +423,55 @@ void MainFormTest::liveModeSavesAtOnce() {
   MakeProject(kStylesheet);
   OpenWindow();
   ClickRule(QStringLiteral("p"));
-  window_->SetLiveMode(true);
+  window_->Editor().SetLiveMode(true);
   launcher_.opened.clear();
   ClickBox(0);
-  QVERIFY(!window_->IsModified());
+  QVERIFY(!window_->Editor().IsModified());
   QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
   // the page is opened again
   QCOMPARE(launcher_.opened.size(), 1);
 }
 
-void MainFormTest::missingStylesheetFallsBackToTheExample() {
+void MainFormTest::brokenProjectIsSaidOnceAndStaysRemembered_data() {
+  QTest::addColumn<QString>("removed");  // below the project folder; empty: the folder itself
+  QTest::addColumn<QString>("said");
+  QTest::newRow("stylesheet missing") << QStringLiteral("css/styles.css") << QStringLiteral("styles.css");
+  QTest::newRow("page missing") << QStringLiteral("index.html") << QStringLiteral("index.html");
+  QTest::newRow("folder gone") << QString() << QStringLiteral("n'existe plus");
+}
+
+void MainFormTest::brokenProjectIsSaidOnceAndStaysRemembered() {
+  QFETCH(QString, removed);
+  QFETCH(QString, said);
   MakeProject(kStylesheet);
-  QFile::remove(Stylesheet());
+  if (removed.isEmpty()) {
+    QVERIFY(QDir(Project()).removeRecursively());
+  } else {
+    QVERIFY(QFile::remove(Project() + removed));
+  }
   OpenWindow();
-  QCOMPARE(window_->CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
-  // the example is now the last project
+  QCOMPARE(window_->EntryPage().CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QVERIFY(messages_->Saw(Project().toStdString()));
+  QVERIFY(messages_->Saw(said.toStdString()));
+  // The example serves this run; the project stays the one to open next time.
+  QCOMPARE(registry_->ProjectFolderPath(), Project());
+  // Until the user opens a project.
+  window_->EntryPage().OKInClick();
   QCOMPARE(registry_->ProjectFolderPath(), dm_->ExampleFolder());
+}
+
+void MainFormTest::readOnlySettingsAreSaidOnce() {
+  MakeProject(kStylesheet);
+  const QString settings = Project() + QStringLiteral("site.xml");
+  QVERIFY(QFile::setPermissions(settings, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+  OpenWindow();  // opening writes five settings
+  QCOMPARE(window_->EntryPage().CSSFilePath(), Stylesheet());
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QVERIFY(messages_->Saw(settings.toStdString()));
+  // nor once more for the layout
+  QVERIFY(window_->close());
+  QCOMPARE(messages_->shown.size(), size_t{1});
 }
 
 void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
@@ -429,8 +479,10 @@ void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
   const QByteArray broken = "<?xml version=\"1.0\"?><Document><Object></Document>";
   WriteAll(Project() + QStringLiteral("site.xml"), broken);
   OpenWindow();
-  QVERIFY(!messages_->shown.empty());
-  QCOMPARE(window_->CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QVERIFY(messages_->Saw((Project() + QStringLiteral("site.xml")).toStdString()));
+  QCOMPARE(window_->EntryPage().CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(registry_->ProjectFolderPath(), Project());
   QCOMPARE(ReadAll(Project() + QStringLiteral("site.xml")), broken);
 }
 
@@ -444,18 +496,18 @@ void MainFormTest::unwritableStylesheetKeepsTheEdits() {
   QDir().mkpath(Stylesheet());
   QVERIFY(!Save());
   QVERIFY(messages_->Saw("styles.css"));
-  QVERIFY(window_->IsModified());
+  QVERIFY(window_->Editor().IsModified());
 }
 
 void MainFormTest::borderButtonOutlinesTheRule() {
   MakeProject("p { border: 2px solid red; color: red }\nh1 { color: navy }\n");
   OpenWindow();
-  window_->BorderClick();  // h1, shown first, has no border yet
-  QVERIFY(ReadAll(Stylesheet()).contains("h1\r\n{\r\n color: navy;\r\n border: 1px dotted black;\r\n}"));
+  window_->Editor().BorderClick();  // h1, shown first, has no border yet
+  QVERIFY(ReadAll(Stylesheet()).contains("h1\n{\n color: navy;\n border: 1px dotted black;\n}"));
   ClickRule(QStringLiteral("p"));
-  window_->BorderClick();  // replaces the rule's own border, which the grid held
-  QVERIFY(ReadAll(Stylesheet()).contains("p\r\n{\r\n border: 1px dotted black;\r\n color: red;\r\n}"));
-  QVERIFY(!window_->IsModified());
+  window_->Editor().BorderClick();  // replaces the rule's own border, which the grid held
+  QVERIFY(ReadAll(Stylesheet()).contains("p\n{\n border: 1px dotted black;\n color: red;\n}"));
+  QVERIFY(!window_->Editor().IsModified());
 }
 
 void MainFormTest::missingDictionaryStopsTheWindowWithItsName() {
@@ -466,6 +518,242 @@ void MainFormTest::missingDictionaryStopsTheWindowWithItsName() {
   } catch (const std::exception& error) {
     QVERIFY2(QString::fromUtf8(error.what()).contains(QStringLiteral("CSSKeywords.xml")), error.what());
   }
+}
+
+void MainFormTest::emptyCustomPropertyCanBeSaved() {
+  MakeProject(":root { --bs-btn-font-family: ; color: red }\n");
+  OpenWindow();
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral(":root"));
+  ClickBox(RowOf(QStringLiteral("color")));
+  QVERIFY(Save());
+  QVERIFY(messages_->shown.empty());
+  const QByteArray saved = ReadAll(Stylesheet());
+  QVERIFY2(saved.contains("--bs-btn-font-family: ;"), saved.constData());
+  QVERIFY(saved.contains("/*color: red; */"));
+
+  // An ordinary property still needs a value.
+  window_->Editor().AddProperty(QStringLiteral("margin"));
+  QTest::keyClick(window_->Editor().PropertyGrid()->EditBox(), Qt::Key_Return);
+  QVERIFY(!Save());
+  QVERIFY(messages_->Saw("non renseignées"));
+}
+
+void MainFormTest::liveModeWritesATypedChoiceOnce() {
+  MakeProject("p { text-align: left; line-height: 1.5 }\n");
+  OpenWindow();
+  window_->Editor().SetLiveMode(true);
+  launcher_.opened.clear();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
+  const int row = RowOf(QStringLiteral("text-align"));
+  ClickValue(row);
+  QVERIFY(grid->IsComboVisible());
+  grid->ComboBox()->lineEdit()->selectAll();
+  QTest::keyClicks(grid->ComboBox()->lineEdit(), QStringLiteral("center"));
+  // Nothing is written while the choice is being typed.
+  QVERIFY(launcher_.opened.isEmpty());
+  QCOMPARE(ReadAll(Stylesheet()), QByteArray("p { text-align: left; line-height: 1.5 }\n"));
+  QTest::keyClick(grid->ComboBox(), Qt::Key_Return);
+  QVERIFY(!grid->IsComboVisible());
+  QCOMPARE(launcher_.opened.size(), 1);
+  QVERIFY(ReadAll(Stylesheet()).contains("text-align: center;"));
+
+  // Escape leaves the value and the file alone.
+  ClickValue(row);
+  grid->ComboBox()->lineEdit()->selectAll();
+  QTest::keyClicks(grid->ComboBox()->lineEdit(), QStringLiteral("right"));
+  QTest::keyClick(grid->ComboBox(), Qt::Key_Escape);
+  QVERIFY(!grid->IsComboVisible());
+  QCOMPARE(grid->CellText(1, row), QStringLiteral("center"));
+  QCOMPARE(launcher_.opened.size(), 1);
+}
+
+void MainFormTest::readOnlyStylesheetIsReplacedOnlyWhenTheUserSays() {
+  MakeProject(kStylesheet);
+  QVERIFY(QFile::setPermissions(Stylesheet(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+  OpenWindow();
+  ClickRule(QStringLiteral("p"));
+  ClickBox(0);
+  messages_->answers.push_back(MessageAnswer::No);
+  QVERIFY(!Save());
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QCOMPARE(messages_->shown.front().buttons, MessageButtons::YesNo);
+  QVERIFY(messages_->Saw(Stylesheet().toStdString()));
+  QVERIFY(messages_->Saw("lecture seule"));
+  QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
+  // the edits stay, to be saved later
+  QVERIFY(window_->Editor().IsModified());
+  QVERIFY(!window_->Editor().PropertyGrid()->IsChecked(0, 0));
+
+  messages_->answers.push_back(MessageAnswer::Yes);
+  QVERIFY(Save());
+  QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
+  QVERIFY(!window_->Editor().IsModified());
+}
+
+void MainFormTest::interruptedSaveLeftoversGoWhenTheProjectOpens() {
+  MakeProject(kStylesheet);
+  const QString leftover = Project() + QStringLiteral("css/.styles.css.korvel-Ab12Cd");
+  WriteAll(leftover, "p { col");
+  OpenWindow();
+  QVERIFY(!QFileInfo::exists(leftover));
+  QVERIFY(QFileInfo::exists(Stylesheet()));
+}
+
+void MainFormTest::typedValueIsCommittedBeforeLeaving_data() {
+  QTest::addColumn<QString>("leaving");
+  QTest::addColumn<bool>("combo");
+  QTest::newRow("closing, edit box") << QStringLiteral("close") << false;
+  QTest::newRow("closing, drop-down") << QStringLiteral("close") << true;
+  QTest::newRow("another rule, edit box") << QStringLiteral("rule") << false;
+  QTest::newRow("another rule, drop-down") << QStringLiteral("rule") << true;
+  QTest::newRow("Ctrl+S, edit box") << QStringLiteral("ctrl+s") << false;
+  QTest::newRow("Ctrl+S, drop-down") << QStringLiteral("ctrl+s") << true;
+}
+
+void MainFormTest::typedValueIsCommittedBeforeLeaving() {
+  QFETCH(QString, leaving);
+  QFETCH(bool, combo);
+  MakeProject("p { text-align: left; line-height: 1.5 }\nh1 { color: navy }\n");
+  OpenWindow();
+  window_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  ClickRule(QStringLiteral("p"));
+  GStringGrid* grid = window_->Editor().PropertyGrid();
+  QWidget* box = nullptr;
+  if (combo) {
+    ClickValue(RowOf(QStringLiteral("text-align")));
+    QVERIFY(grid->IsComboVisible());
+    box = grid->ComboBox()->lineEdit();
+    grid->ComboBox()->lineEdit()->selectAll();
+    QTest::keyClicks(box, QStringLiteral("center"));
+  } else {
+    ClickValue(RowOf(QStringLiteral("line-height")));
+    QVERIFY(grid->IsEditVisible());
+    box = grid->EditBox();
+    QTest::keyClicks(box, QStringLiteral("2"));
+  }
+  const QByteArray expected = combo ? "text-align: center;" : "line-height: 2;";
+  if (leaving == QStringLiteral("ctrl+s")) {
+    QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(messages_->shown.empty());
+  } else {
+    messages_->answers.push_back(MessageAnswer::Yes);
+    if (leaving == QStringLiteral("close")) {
+      QVERIFY(window_->close());
+    } else {
+      QVERIFY(window_->Editor().SelectRule(window_->Editor().FindNode(QStringLiteral("h1")), true));
+      QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
+    }
+    QVERIFY(messages_->Saw("Sauvegarder ?"));
+  }
+  QVERIFY2(ReadAll(Stylesheet()).contains(expected), ReadAll(Stylesheet()).constData());
+}
+
+void MainFormTest::keyboardInTheTreeShowsTheRule() {
+  MakeProject("a { color: red }\nb { color: blue }\nc { color: green }\n");
+  OpenWindow();
+  QTreeWidget* tree = window_->Editor().RuleTree();
+  ClickRule(QStringLiteral("a"));
+  QTest::keyClick(tree, Qt::Key_Down);
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("b"));
+  QCOMPARE(window_->Editor().PropertyGrid()->CellText(1, 0), QStringLiteral("blue"));
+  QTest::keyClicks(tree, QStringLiteral("c"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("c"));
+
+  // Unsaved edits are asked about once, as for a click.
+  ClickBox(0);
+  messages_->answers.push_back(MessageAnswer::No);
+  QTest::keyClick(tree, Qt::Key_Up);
+  QCOMPARE(messages_->shown.size(), size_t{1});
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("b"));
+  QVERIFY(!window_->Editor().IsModified());
+}
+
+void MainFormTest::nameColumnTheUserWidenedStaysWide() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  GStringGrid* grid = window_->Editor().PropertyGrid();
+  const int y = grid->CellRect(0, 0).center().y();
+  QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(grid->ColumnWidth(0), y));
+  QTest::mouseMove(grid->viewport(), QPoint(260, y));
+  QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(260, y));
+  QCOMPARE(grid->ColumnWidth(0), 260);
+  window_->resize(window_->width() + 40, window_->height());
+  QCOMPARE(grid->ColumnWidth(0), 260);
+}
+
+void MainFormTest::reloadingSaveKeepsTheTreeAsItWas() {
+  QByteArray css =
+      "/* <Layout> */\nbody { margin: 0 }\n/* </Layout> */\n/* <Forms> */\nform { margin: 0 }\n/* </Forms> */\n";
+  for (int i = 0; i < 60; ++i)
+    css += QStringLiteral(".r%1 { color: red; margin: 1px }\n").arg(i, 2, 10, QLatin1Char('0')).toLatin1();
+  MakeProject(css);
+  OpenWindow();
+  QTreeWidget* tree = window_->Editor().RuleTree();
+  ClickRule(QStringLiteral("body"));  // opens Layout; Forms stays closed
+  ClickRule(QStringLiteral(".r55"));
+  window_->Editor().PropertyGrid()->SetCurrentRow(RowOf(QStringLiteral("margin")));
+  window_->Editor().DeleteProperty();
+  QVERIFY(Save());
+  QVERIFY(!ReadAll(Stylesheet()).contains(".r55\r\n{\r\n color: red;\r\n margin"));
+
+  QVERIFY(window_->Editor().FindNode(QStringLiteral("body"))->parent()->isExpanded());
+  QVERIFY(!window_->Editor().FindNode(QStringLiteral("form"))->parent()->isExpanded());
+  QVERIFY(tree->currentItem());
+  QCOMPARE(tree->currentItem()->text(0), QStringLiteral(".r55"));
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral(".r55"));
+  QVERIFY(tree->viewport()->rect().contains(tree->visualItemRect(tree->currentItem())));
+}
+
+void MainFormTest::splitterDragIsRecordedOnceSettled() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  const QString settings = Project() + QStringLiteral("site.xml");
+  const QByteArray before = ReadAll(settings);
+  QVERIFY(!before.contains("TVInPanel"));
+  auto* splitter = window_->findChild<QSplitter*>(QStringLiteral("SplitterTVLV"));
+  QVERIFY(splitter);
+  // A drag: many steps, none of which rewrites the settings file.
+  for (int width = 250; width <= 300; width += 10) {
+    splitter->setSizes({width, splitter->width() - width});
+    emit splitter->splitterMoved(width, 1);
+  }
+  QCOMPARE(ReadAll(settings), before);
+  // Once it settles, the last width is recorded.
+  QTRY_VERIFY(ReadAll(settings).contains("TVInPanel"));
+  QVERIFY2(ReadAll(settings).contains("<Width>300</Width>"), ReadAll(settings).constData());
+}
+
+void MainFormTest::unreadableStylesheetLeavesTheShownOneToBeSaved() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  TStyleSheetEditor& editor = window_->Editor();
+  ClickRule(QStringLiteral("p"));
+  ClickBox(0);
+  // Another stylesheet that cannot be read (a folder stands in its place).
+  const QString other = dir_->path() + QStringLiteral("/other/styles.css");
+  QVERIFY(QDir().mkpath(other));
+  QVERIFY(!editor.OpenStylesheet(other, QString(), QStringLiteral("styles.css")));
+  QVERIFY(messages_->Saw("styles.css"));
+  QCOMPARE(editor.CSSFilePath(), Stylesheet());
+  // The edits shown still go to the file they came from.
+  QVERIFY(Save());
+  QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
+}
+
+// A stylesheet browsers read only in part is said when it is opened, with
+// the lines concerned; saving keeps the faulty text, and says nothing more.
+void MainFormTest::syntaxErrorsAreSaidOnceWithTheirLines() {
+  MakeProject("h1 { color: navy }\n}\np { content: \"open; }\n");
+  OpenWindow();
+  QCOMPARE(messages_->shown.size(), std::size_t{1});
+  QVERIFY(messages_->Saw("ligne 2 : accolade fermante"));
+  QVERIFY(messages_->Saw("ligne 3 : chaîne non fermée"));
+  QVERIFY(messages_->Saw("styles.css"));
+  window_->Editor().SetLiveMode(true);
+  window_->Editor().BorderClick();
+  QCOMPARE(messages_->shown.size(), std::size_t{1});
+  QVERIFY(ReadAll(Stylesheet()).contains("}\np { content: \"open; }"));
 }
 
 }  // namespace korvel

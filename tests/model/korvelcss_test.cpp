@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/tempfolder.h"
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -76,6 +77,35 @@ TEST_F(KorvelCssTool, WarnsOfSyntaxErrorsAndGoesOn) {
   EXPECT_NE(Err().find("ligne 3 : chaîne non fermée"), std::string::npos) << Err();
 }
 
+// Read-only is told by the mode, so that the test holds when run as root.
+TEST_F(KorvelCssTool, ReadOnlyOutputIsReplacedOnlyWithForce) {
+  const fs::path out = root_ / "out.css";
+  std::ofstream(out) << "kept";
+  fs::permissions(out, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const std::string arguments = "-o " + out.string() + " " + (root_ / "in.css").string();
+
+  const ToolRun refused = KorvelCss(arguments, root_ / "err");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(ReadFileBytes(out.string()), "kept");
+  const std::string err = Err();
+  EXPECT_NE(err.find(out.string()), std::string::npos) << err;
+  EXPECT_NE(err.find("lecture seule"), std::string::npos) << err;
+  EXPECT_NE(err.find("--force"), std::string::npos) << err;
+
+  const ToolRun forced = KorvelCss("--force " + arguments, root_ / "err");
+  EXPECT_EQ(forced.status, 0) << Err();
+  EXPECT_EQ(ReadFileBytes(out.string()), "p\r\n{\r\n color: red;\r\n}\r\n\r\n");
+}
+
+TEST_F(KorvelCssTool, OutputOntoAFifoIsRefusedWithoutBlocking) {
+  const fs::path out = root_ / "out.css";
+  ASSERT_EQ(::mkfifo(out.c_str(), 0644), 0);
+  const ToolRun run = KorvelCss("-o " + out.string() + " " + (root_ / "in.css").string(), root_ / "err");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(fs::is_fifo(out));
+  EXPECT_NE(Err().find("tube nommé"), std::string::npos) << Err();
+}
+
 TEST_F(KorvelCssTool, MissingFileIsOneLineNamingItAndStatusOne) {
   const ToolRun run = KorvelCss((root_ / "absent.css").string(), root_ / "err");
   EXPECT_EQ(run.status, 1);
@@ -91,6 +121,7 @@ TEST_F(KorvelCssTool, HelpAndBadArguments) {
   EXPECT_NE(help.out.find("-o"), std::string::npos);
   EXPECT_EQ(KorvelCss("--bogus x.css", root_ / "err").status, 2);
   EXPECT_EQ(KorvelCss("", root_ / "err").status, 2);
+  EXPECT_EQ(KorvelCss("--force " + (root_ / "in.css").string(), root_ / "err").status, 2) << "--force without -o";
 }
 
 }  // namespace

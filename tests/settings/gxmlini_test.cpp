@@ -243,6 +243,57 @@ TEST_F(XMLIniFiles, AWriteReachesEveryEntryThatAReadApplies) {
   EXPECT_EQ(entries[5].FindChild("Left").TextOf(), "50");
 }
 
+TEST_F(XMLIniFiles, AHandEditedFileKeepsItsCommentsAndLayout) {
+  const std::string handEdited =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+      "<!-- Réglages du site de démonstration -->\r\n"
+      "<Document>\r\n"
+      "\t<!-- la fenêtre -->\r\n"
+      "\t<Object Type=\"Form\" Name=\"MainForm\">\r\n"
+      "\t\t<Left> 120 </Left>\r\n"
+      "\t\t<Top>\r\n\t\t\t80\r\n\t\t</Top>\r\n"
+      "\t\t<Width>\t700</Width> <Height>500 </Height>\r\n"
+      "\t</Object>\r\n"
+      "\r\n"
+      "\t<Object Type=\"CSSFilePath\"><Path>/www/old.css</Path></Object> <!-- à changer -->\r\n"
+      "</Document>\r\n"
+      "<!-- fin -->\r\n";
+  const std::string path = PathIn("proj");
+  WriteFileAtomically(path, handEdited);
+  GXMLIni ini;
+  ini.Open(path);
+  FakeControl form("MainForm");
+  ini.ReadValue(settingkind::kForm, &form);
+  EXPECT_EQ(form.calls, Calls{"SetBounds 120 80 700 500"}) << "blanks around numbers are read";
+
+  ini.WriteValue(nullptr, settingkind::kCSSFilePath, "/www/new.css");
+  std::string expected = handEdited;
+  expected.replace(expected.find("/www/old.css"), 12, "/www/new.css");
+  EXPECT_EQ(ReadFileBytes(path), expected) << "only the value changes";
+
+  ini.WriteValue(nullptr, settingkind::kImagesFolder, "/www/Images");
+  const std::string added = "\t<Object Type=\"ImagesFolder\">\r\n\t  <Path>/www/Images</Path>\r\n\t</Object>";
+  expected.insert(expected.rfind("\r\n</Document>"), "\r\n" + added);
+  EXPECT_EQ(ReadFileBytes(path), expected) << "a new entry on a line of its own, indented as the others";
+}
+
+TEST_F(XMLIniFiles, ANewFileIsLaidOutOneValuePerLine) {
+  const std::string path = PathIn("proj");
+  GXMLIni ini;
+  ini.Open(path);
+  ini.WriteValue(nullptr, settingkind::kLocalServer, "false");
+  FakeControl panel("TVInPanel", 0, 0, 250, 400);
+  ini.WriteValue(&panel, settingkind::kPanel);
+  const std::string text = ReadFileBytes(path);
+  EXPECT_NE(text.find("<Document>\n"
+                      "  <Object Type=\"LocalServer\">\n    <Value>false</Value>\n  </Object>\n"
+                      "  <Object Type=\"Panel\" Name=\"TVInPanel\">\n    <Width>250</Width>\n"
+                      "    <Height>400</Height>\n  </Object>\n"
+                      "</Document>"),
+            std::string::npos)
+      << text;
+}
+
 TEST_F(XMLIniFiles, ABadNumberFailsTheReadAndKeepsWhatWasAlreadyApplied) {
   const std::string path = CopyOfFixture("badnumbers.xml");
   const std::string bytes = ReadFileBytes(path);

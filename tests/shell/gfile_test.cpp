@@ -43,6 +43,13 @@ TEST(GFile, CompareKeepsTheCommonFolderAndWhatLiesBelowIt) {
       // Runs of separators count as one, wherever they stand.
       {"//www//proj//index.html", "/www/proj/css//styles.css", "/www/proj/", "index.html", "css/styles.css"},
       {"/www/proj//", "/www/proj/img", "/www/proj/", "", "img"},
+      // "." and ".." are resolved before comparing, by the names alone: a remainder never climbs.
+      {"/www/x/../proj/index.html", "/www/proj/css/s.css", "/www/proj/", "index.html", "css/s.css"},
+      {"/www/proj/./index.html", "/www/proj/css/../styles.css", "/www/proj/", "index.html", "styles.css"},
+      {"/www/proj/img/..", "/www/proj/img/a.png", "/www/proj/", "", "img/a.png"},
+      {"/www/proj/.", "/www/img/.././proj/b.css", "/www/proj/", "", "b.css"},
+      {"/../www/a.css", "/www/../../b.css", "/", "www/a.css", "b.css"},
+      {"/www/proj/..a/x.css", "/www/proj/...", "/www/proj/", "..a/x.css", "..."},
       // Names are bytes: blanks and non-ASCII letters are ordinary characters.
       {"/mes sites/été/index.html", "/mes sites/été/css/a b.css", "/mes sites/été/", "index.html", "css/a b.css"},
       {"/mes sites/été/", "/mes sites/ete/", "/mes sites/", "été/", "ete/"},
@@ -78,6 +85,8 @@ TEST(GFile, SplitPathTakesTheRootAsDriveAndTheFoldersBeforeTheFileName) {
       {"/index.html", true, {}},
       {"///www//proj///", true, {"www", "proj"}},
       {"/mes sites/été/", true, {"mes sites", "été"}},
+      {"/www/old/../proj/./", true, {"www", "proj"}},
+      {"/www/proj/..", true, {"www"}},
       {"www/proj/", false, {}},
       {"", false, {}},
   };
@@ -97,6 +106,7 @@ TEST(GFile, LastFolderName) {
   } cases[] = {
       {"/www/proj/", "proj"}, {"/www/proj", "www"},     {"/www/proj/index.html", "proj"}, {"/", ""}, {"", ""},
       {"www/proj/", ""},      {"/www//proj//", "proj"}, {"/mes sites/été/", "été"},
+      {"/www/x/../proj/index.html", "proj"}, {"/www/proj/.", "proj"}, {"/www/proj/css/..", "proj"},
   };
   for (const auto& c : cases) EXPECT_EQ(GFile::LastFolderName(c.path), c.name) << c.path;
 }

@@ -1,0 +1,91 @@
+#include "app/changewatch.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "model/filebytes.h"
+
+namespace korvel {
+
+namespace {
+
+// FNV-1a over 64 bits: the stamp has to tell versions apart, not resist an
+// adversary.
+std::uint64_t HashOf(std::string_view bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ULL;
+  }
+  return hash;
+}
+
+// The name itself, or a folder that holds it ("css" for "css/styles.css").
+bool Names(const std::string& recorded, const std::string& stylesheetName) {
+  if (recorded == stylesheetName) return true;
+  return stylesheetName.size() > recorded.size() && stylesheetName.compare(0, recorded.size(), recorded) == 0 &&
+         stylesheetName[recorded.size()] == '/';
+}
+
+bool AnyNames(const std::vector<std::string>& list, const std::string& stylesheetName) {
+  for (const std::string& name : list)
+    if (Names(name, stylesheetName)) return true;
+  return false;
+}
+
+}  // namespace
+
+FileStamp FileStamp::OfBytes(std::string_view bytes) { return FileStamp{bytes.size(), HashOf(bytes)}; }
+
+std::optional<FileStamp> FileStamp::OfFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error) && !error) return std::nullopt;
+  return OfBytes(ReadFileBytes(path));
+}
+
+bool ConcernsStylesheet(const ChangeLists& recorded, const std::string& stylesheetName) {
+  return recorded.stylesheetMayHaveChanged || AnyNames(recorded.modified, stylesheetName) ||
+         AnyNames(recorded.added, stylesheetName) || AnyNames(recorded.removed, stylesheetName) ||
+         AnyNames(recorded.renamedOld, stylesheetName) || AnyNames(recorded.renamedNew, stylesheetName);
+}
+
+ChangeDecision DecideOnActivation(const ChangeLists& recorded, const std::string& stylesheetName,
+                                  const std::optional<FileStamp>& onDisk, const std::optional<FileStamp>& held,
+                                  bool unsavedEdits) {
+  if (!held || !ConcernsStylesheet(recorded, stylesheetName)) return {};
+  const std::string caption(kApplicationTitle);
+  if (!onDisk) {
+    return {ChangeVerdict::AskDeleted, Message{"Le fichier CSS courant a été supprimé! : " + stylesheetName, caption,
+                                               MessageKind::Warning, MessageButtons::Ok}};
+  }
+  if (*onDisk == *held) return {};
+  std::string text = "Le fichier CSS courant a été modifié : " + stylesheetName + "\n Recharger ?";
+  if (unsavedEdits) text += "\n Vos modifications non sauvegardées seront perdues.";
+  return {ChangeVerdict::AskModified, Message{text, caption, MessageKind::Information, MessageButtons::OkCancel}};
+}
+
+void ChangeWatch::Watch(const std::filesystem::path& projectFolder, const std::filesystem::path& stylesheet) {
+  stylesheet_ = stylesheet;
+  stylesheetName_ = ProjectRelativeName(projectFolder, stylesheet);
+  held_.reset();
+  asked_.reset();
+  thread_.SetWatchedFolder(projectFolder, stylesheet);
+}
+
+void ChangeWatch::Hold(std::string_view bytes) {
+  held_ = FileStamp::OfBytes(bytes);
+  asked_.reset();
+}
+
+ChangeDecision ChangeWatch::OnActivation(bool unsavedEdits) {
+  const ChangeLists recorded = thread_.TakeChanges();
+  if (!held_ || !ConcernsStylesheet(recorded, stylesheetName_)) return {};
+  const std::optional<FileStamp> onDisk = FileStamp::OfFile(stylesheet_.string());
+  if (onDisk && onDisk == asked_) return {};
+  ChangeDecision decision = DecideOnActivation(recorded, stylesheetName_, onDisk, held_, unsavedEdits);
+  asked_ = decision.verdict == ChangeVerdict::AskModified ? onDisk : std::nullopt;
+  return decision;
+}
+
+}  // namespace korvel

@@ -1,0 +1,17 @@
+#pragma once
+
+// The interface speaks French: Qt's own texts (the buttons of question
+// boxes, the context menus of text fields) come from Qt's French
+// translations, and numbers and sorting follow the French locale.
+
+class QCoreApplication;
+
+namespace korvel {
+
+/// Sets the French locale as the default and installs Qt's French
+/// translations ("qtbase_fr" in Qt's translations folder) on the
+/// application. Returns false when the translations cannot be loaded (the
+/// package that holds them is missing); the locale is set all the same.
+bool InstallFrenchInterface(QCoreApplication& application);
+
+}  // namespace korvel

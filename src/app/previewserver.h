@@ -1,0 +1,135 @@
+#pragma once
+
+// The preview: a small HTTP server inside Korvel that serves the project to
+// the browser and tells the open page when the stylesheet was saved, so that
+// the page swaps its stylesheets in place instead of being opened again.
+//
+// It listens on 127.0.0.1 only, on a port the system chooses, and answers
+// GET and HEAD only. It serves files of the project folder and nothing
+// else: a path with "..", in any encoding, a symbolic link leading out of
+// the project, a request naming another host (a page of another site
+// reaching it through its own domain name) are refused. HTML answers carry a
+// short script that listens to the server's events (server-sent events) and
+// swaps the page's stylesheets for their new version, keeping the scroll
+// position.
+//
+// When the project runs under a local web server, requests can be forwarded
+// to it instead (ForwardTo) and its HTML answers get the same script, so that
+// PHP pages follow the saves too.
+//
+// The server runs in threads of its own; every public function may be called
+// from the user-interface thread while it serves.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+namespace korvel {
+
+/// The server could not start. The message is in French, ready to be shown.
+class PreviewError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class PreviewServer final {
+ public:
+  /// The path of the events the pages listen to.
+  static constexpr const char* kEventsPath = "/__korvel/events";
+
+  /// Serves this folder (absolute) on 127.0.0.1. Raises PreviewError when
+  /// the folder does not exist or no port could be had.
+  explicit PreviewServer(const std::filesystem::path& projectFolder);
+  /// Stops serving and waits for the server's threads.
+  ~PreviewServer();
+  PreviewServer(const PreviewServer&) = delete;
+  PreviewServer& operator=(const PreviewServer&) = delete;
+
+  [[nodiscard]] int Port() const { return port_; }
+  /// "http://127.0.0.1:<port>/".
+  [[nodiscard]] std::string BaseAddress() const;
+  /// The page's address on this server, or "" when the page lies outside the
+  /// project folder.
+  [[nodiscard]] std::string AddressOf(const std::filesystem::path& page) const;
+
+  /// Tells every connected page that the stylesheet was saved; returns how
+  /// many pages were listening. With none, the caller opens the page.
+  int NotifySaved();
+  /// How many pages listen to the saves now. A page closed in the browser
+  /// counts until the server's next heartbeat finds it gone (about a second).
+  [[nodiscard]] int ConnectedPages() const;
+
+  /// Whether the caller should open the page in a browser now: no page
+  /// listens, and none was opened in the last kOpeningGrace (a browser takes
+  /// a moment to start and connect; saves in that time must not open a tab
+  /// each). A true answer counts as an opening.
+  bool ClaimPageOpening(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+  static constexpr std::chrono::seconds kOpeningGrace{10};
+
+  /// Forwards every request, except the events, to the local web server
+  /// ("http://localhost" or "http://localhost:8080"), under that path prefix
+  /// ("/proj"), instead of reading files. An empty server reads files again.
+  void ForwardTo(const std::string& schemeHostPort, const std::string& pathPrefix);
+
+  /// Stops serving; idempotent.
+  void Stop();
+
+ private:
+  struct Forwarding {
+    std::string schemeHostPort;
+    std::string pathPrefix;
+  };
+
+  void Answer(const httplib::Request& request, httplib::Response& response);
+  void AnswerEvents(const httplib::Request& request, httplib::Response& response);
+  void AnswerFile(const std::string& path, httplib::Response& response);
+  void AnswerForwarded(const Forwarding& to, const std::string& path, const httplib::Request& request,
+                       httplib::Response& response);
+
+  std::filesystem::path root_;
+  std::unique_ptr<httplib::Server> server_;
+  std::thread listener_;
+  std::atomic<bool> listenerEnded_ = false;
+  int port_ = 0;
+
+  mutable std::mutex mutex_;
+  std::condition_variable saved_;
+  std::uint64_t saveCount_ = 0;
+  int connected_ = 0;
+  bool stopping_ = false;
+  Forwarding forwarding_;
+  std::optional<std::chrono::steady_clock::time_point> lastOpening_;
+};
+
+/// The script that HTML answers carry, in its <script> element.
+[[nodiscard]] const std::string& PreviewScript();
+
+/// The HTML with the script put before its last </body> (else at its end).
+[[nodiscard]] std::string WithPreviewScript(const std::string& html);
+
+/// The request path ("/css/styles.css", already decoded) as a path relative
+/// to the served folder, or nothing when it would leave it: a ".." part, a
+/// backslash, a NUL, a path that does not start with "/".
+[[nodiscard]] std::optional<std::filesystem::path> RelativeRequestPath(const std::string& requestPath);
+
+/// The file a request path names inside the root (both canonical), or
+/// nothing when the path leaves the root in any way: "..", a symbolic link
+/// leading out, a backslash, a NUL. A folder names its index.html.
+[[nodiscard]] std::optional<std::filesystem::path> FileInside(const std::filesystem::path& root,
+                                                              const std::string& requestPath);
+
+}  // namespace korvel

@@ -1,0 +1,111 @@
+#pragma once
+
+// The font family picker: the popup that edits a font-family value, a
+// comma-separated list of font names ending with a generic family. It lists
+// the installed families in five tabs by generic family (serif, sans-serif,
+// monospace, cursive, fantasy), each name drawn in its own face and with a
+// check box. Checking fonts in a tab composes the value in the edit box;
+// the user may also type into it.
+//
+// Value in, value out: SetFontFamilies fills the tabs once (from a catalogue
+// listed off the window's thread at start-up), LoadValue takes a cell's
+// value, OK raises Accepted with the edit box's text. Check states persist
+// between uses; nothing clears them.
+//
+// The popup has no frame: pressing on a list and dragging moves it, and it
+// is translucent while it moves.
+//
+// Failures: fonts of a value that are not installed are passed over when
+// loading; the value still goes unchanged into the edit box. No message.
+
+#include <QPoint>
+#include <QString>
+
+#include <array>
+#include <future>
+
+#include "editors/fontcatalog.h"
+#include "editors/gpopupform.h"
+
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QTabWidget;
+class QToolButton;
+
+namespace korvel {
+
+/// The font family picker; one instance, created hidden by the main window.
+class TFontForm final : public GPopupForm {
+  Q_OBJECT
+
+ public:
+  /// Opacity while the popup is dragged: 127 of 255.
+  static constexpr double kDragOpacity = 127.0 / 255.0;
+
+  explicit TFontForm(QWidget* mainWindow);
+  ~TFontForm() override;
+  Q_DISABLE_COPY_MOVE(TFontForm)
+
+  /// Fills the five lists, replacing what they held (and their checks).
+  void SetFontFamilies(const FontCatalog& catalog);
+  /// Fills the lists from a listing still running on another thread (see
+  /// StartListingInstalledFontFamilies) when the picker is first loaded or
+  /// shown, waiting for it only then.
+  void SetFontFamilies(std::shared_future<FontCatalog> listing);
+
+  /// Loads a value: each font it names (double and single quotes dropped,
+  /// blanks trimmed) is checked and selected in the first list that has it,
+  /// ignoring letter case; a generic family named shows its tab; a first
+  /// item that is an installed font shows that font's tab. The value goes
+  /// unchanged into the edit box. No check is ever cleared.
+  void LoadValue(const QString& value);
+
+  /// The value composed or typed, as OK writes it.
+  [[nodiscard]] QString Selected() const;
+
+  /// With live update on, OK writes and the picker stays open.
+  void SetLiveUpdate(bool on) { liveUpdate_ = on; }
+
+  /// The tab of a generic family, and the one shown.
+  [[nodiscard]] QListWidget* List(GenericFamily family) const;
+  [[nodiscard]] GenericFamily ShownFamily() const;
+  void ShowFamily(GenericFamily family);
+
+  [[nodiscard]] QLineEdit* SelectedEdit() const { return selected_; }
+  [[nodiscard]] QTabWidget* Pages() const { return pages_; }
+  [[nodiscard]] QToolButton* OkButton() const { return okButton_; }
+  [[nodiscard]] QToolButton* CancelButton() const { return cancelButton_; }
+
+ protected:
+  void OnOk() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  class FacePainter;
+
+  /// Composes the value from the checked fonts of the list whose check
+  /// changed, followed by the caption of the tab shown.
+  void ComposeFrom(QListWidget* list);
+  void OnItemChanged(QListWidgetItem* item);
+  void TakeListing();
+  bool DragEvent(QEvent* event);
+
+  QLineEdit* selected_ = nullptr;
+  QTabWidget* pages_ = nullptr;
+  std::array<QListWidget*, kGenericFamilies.size()> lists_{};
+  QToolButton* okButton_ = nullptr;
+  QToolButton* cancelButton_ = nullptr;
+  std::shared_future<FontCatalog> listing_;
+  bool liveUpdate_ = false;
+  bool loading_ = false;
+  // Where a press on a list started a possible drag, in screen coordinates,
+  // and where the popup stood then.
+  QPoint pressAt_;
+  QPoint popupAt_;
+  bool pressed_ = false;
+  bool dragging_ = false;
+};
+
+}  // namespace korvel

@@ -1,0 +1,277 @@
+// The preview server driven over HTTP: what it serves, the script in its
+// pages, the event a save sends, and every way out of the project refused.
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/previewserver.h"
+
+namespace korvel {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kSecret = "mot de passe: hunter2";
+const std::string kPage = "<html><head><link rel=\"stylesheet\" href=\"css/styles.css\"></head>"
+                          "<body><p>Bonjour</p></BODY></html>";
+const std::string kCss = "p { color: red }\n";
+
+void Write(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Connects to that address; -1 when refused.
+int Connect(const char* address, int port) {
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(port));
+  ::inet_pton(AF_INET, address, &to.sin_addr);
+  if (::connect(socket, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+    ::close(socket);
+    return -1;
+  }
+  return socket;
+}
+
+// Sends the request line exactly as written, so that no client library
+// tidies the path first, and returns the whole answer.
+std::string RawRequest(int port, const std::string& requestLine) {
+  const int socket = Connect("127.0.0.1", port);
+  if (socket < 0) return {};
+  const std::string request =
+      requestLine + "\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\nConnection: close\r\n\r\n";
+  [[maybe_unused]] const ssize_t sent = ::send(socket, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t count; (count = ::recv(socket, buffer, sizeof buffer, 0)) > 0;)
+    answer.append(buffer, static_cast<std::size_t>(count));
+  ::close(socket);
+  return answer;
+}
+
+}  // namespace
+
+class PreviewServerTest final : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> folder_;
+  fs::path project_;
+  fs::path outside_;
+
+ private slots:
+  void init() {
+    folder_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder_->isValid());
+    project_ = fs::path(folder_->path().toStdString()) / "projet";
+    outside_ = fs::path(folder_->path().toStdString()) / "ailleurs";
+    Write(project_ / "index.html", kPage);
+    Write(project_ / "css" / "styles.css", kCss);
+    Write(project_ / "sous dossier" / "index.html", "<p>sans body</p>");
+    Write(outside_ / "secret.txt", kSecret);
+    Write(project_ / "secret.txt.inside", kSecret);  // a name that is no secret
+    fs::create_directory_symlink(outside_, project_ / "lien-dehors");
+    fs::create_symlink(outside_ / "secret.txt", project_ / "secret.txt");
+    fs::create_symlink(project_ / "css" / "styles.css", project_ / "lien-dedans.css");
+  }
+
+  void servesTheProjectWithTheScriptInItsPages() {
+    PreviewServer server(project_);
+    httplib::Client client("127.0.0.1", server.Port());
+    const auto page = client.Get("/index.html");
+    QVERIFY(page);
+    QCOMPARE(page->status, 200);
+    QCOMPARE(page->get_header_value("Content-Type"), std::string("text/html"));
+    QCOMPARE(page->body, std::string(kPage).insert(kPage.rfind("</BODY>"), PreviewScript()));
+
+    const auto css = client.Get("/css/styles.css");
+    QVERIFY(css);
+    QCOMPARE(css->status, 200);
+    QCOMPARE(css->body, kCss);
+    QCOMPARE(css->get_header_value("Content-Type"), std::string("text/css"));
+    QCOMPARE(css->get_header_value("Cache-Control"), std::string("no-store"));
+
+    const auto folder = client.Get("/sous%20dossier/");
+    QVERIFY(folder);
+    QCOMPARE(folder->body, "<p>sans body</p>" + PreviewScript());
+    const auto linkedInside = client.Get("/lien-dedans.css");
+    QVERIFY(linkedInside);
+    QCOMPARE(linkedInside->body, kCss);
+
+    const auto head = client.Head("/index.html");
+    QVERIFY(head);
+    QCOMPARE(head->status, 200);
+    QVERIFY(head->body.empty());
+    QCOMPARE(client.Get("/absent.html")->status, 404);
+  }
+
+  void nothingOutsideTheProjectIsServed_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("dot dot") << "/../ailleurs/secret.txt";
+    QTest::newRow("dot dot after a folder") << "/css/../../ailleurs/secret.txt";
+    QTest::newRow("encoded dot dot") << "/%2e%2e/ailleurs/secret.txt";
+    QTest::newRow("encoded upper case, encoded slash") << "/%2E%2E%2Failleurs%2Fsecret.txt";
+    QTest::newRow("dot dot with an encoded slash") << "/..%2failleurs/secret.txt";
+    QTest::newRow("backslashes") << "/css\\..\\..\\ailleurs\\secret.txt";
+    QTest::newRow("encoded backslashes") << "/css%5c..%5c..%5cailleurs%5csecret.txt";
+    QTest::newRow("absolute path") << "/{ailleurs}/secret.txt";
+    QTest::newRow("absolute form") << "file://{ailleurs}/secret.txt";
+    QTest::newRow("folder linked outside") << "/lien-dehors/secret.txt";
+    QTest::newRow("file linked outside") << "/secret.txt";
+    QTest::newRow("NUL byte") << "/secret.txt%00.inside";
+  }
+  void nothingOutsideTheProjectIsServed() {
+    QFETCH(QString, target);
+    target.replace(QStringLiteral("{ailleurs}"), QString::fromStdString(outside_.string()));
+    PreviewServer server(project_);
+    const std::string answer = RawRequest(server.Port(), "GET " + target.toStdString() + " HTTP/1.1");
+    QVERIFY2(answer.rfind("HTTP/1.1 4", 0) == 0, answer.c_str());
+    QVERIFY(answer.find("hunter2") == std::string::npos);
+  }
+
+  void answersGetAndHeadOnly() {
+    PreviewServer server(project_);
+    httplib::Client client("127.0.0.1", server.Port());
+    QCOMPARE(client.Post("/index.html", "x", "text/plain")->status, 405);
+    QCOMPARE(client.Put("/index.html", "x", "text/plain")->status, 405);
+    QCOMPARE(client.Delete("/index.html")->status, 405);
+    QCOMPARE(client.Options("/index.html")->status, 405);
+    QCOMPARE(client.Patch("/index.html", "x", "text/plain")->status, 405);
+    QCOMPARE(client.Post("/index.html", "x", "text/plain")->get_header_value("Allow"), std::string("GET, HEAD"));
+    QVERIFY(fs::exists(project_ / "index.html"));
+  }
+
+  void listensOnLoopbackOnlyAndAnswersItsOwnNamesOnly() {
+    PreviewServer server(project_);
+    // Bound to every address, it would answer on 127.0.0.2 as well.
+    QCOMPARE(Connect("127.0.0.2", server.Port()), -1);
+    httplib::Client client("127.0.0.1", server.Port());
+    QCOMPARE(client.Get("/index.html", {{"Host", "attaquant.example"}})->status, 403);
+    httplib::Client byName("localhost", server.Port());
+    byName.set_address_family(AF_INET);
+    QCOMPARE(byName.Get("/index.html")->status, 200);
+  }
+
+  void aSaveReachesTheConnectedPage() {
+    PreviewServer server(project_);
+    QCOMPARE(server.NotifySaved(), 0);
+
+    httplib::Client browser("127.0.0.1", server.Port());
+    std::mutex mutex;
+    std::string received;
+    std::thread listening([&] {
+      browser.Get(PreviewServer::kEventsPath, [&](const char* data, std::size_t length) {
+        std::lock_guard lock(mutex);
+        received.append(data, length);
+        return true;
+      });
+    });
+    QTRY_COMPARE(server.ConnectedPages(), 1);
+    QTRY_VERIFY([&] {
+      std::lock_guard lock(mutex);
+      return received.find("retry:") != std::string::npos;
+    }());
+    QCOMPARE(server.NotifySaved(), 1);
+    QTRY_VERIFY([&] {
+      std::lock_guard lock(mutex);
+      return received.find("event: saved\ndata: 2\n\n") != std::string::npos;
+    }());
+
+    // The page goes away: the server notices and counts it no more.
+    browser.stop();
+    listening.join();
+    QTRY_COMPARE_WITH_TIMEOUT(server.ConnectedPages(), 0, 5000);
+    QCOMPARE(server.NotifySaved(), 0);
+  }
+
+  void aPageIsOpenedOnceWhileTheBrowserStarts() {
+    PreviewServer server(project_);
+    const auto start = std::chrono::steady_clock::now();
+    QVERIFY(server.ClaimPageOpening(start));
+    QVERIFY(!server.ClaimPageOpening(start + 1s));
+    QVERIFY(!server.ClaimPageOpening(start + PreviewServer::kOpeningGrace - 1ms));
+    QVERIFY(server.ClaimPageOpening(start + PreviewServer::kOpeningGrace));
+
+    httplib::Client browser("127.0.0.1", server.Port());
+    std::thread listening([&] { browser.Get(PreviewServer::kEventsPath, [](const char*, std::size_t) { return true; }); });
+    QTRY_COMPARE(server.ConnectedPages(), 1);
+    QVERIFY(!server.ClaimPageOpening(start + 10 * PreviewServer::kOpeningGrace));
+    browser.stop();
+    listening.join();
+  }
+
+  void stopsPromptlyWithAPageListening() {
+    auto server = std::make_unique<PreviewServer>(project_);
+    httplib::Client browser("127.0.0.1", server->Port());
+    std::thread listening([&] { browser.Get(PreviewServer::kEventsPath, [](const char*, std::size_t) { return true; }); });
+    QTRY_COMPARE(server->ConnectedPages(), 1);
+    const auto before = std::chrono::steady_clock::now();
+    server.reset();
+    QVERIFY(std::chrono::steady_clock::now() - before < 3s);
+    listening.join();
+  }
+
+  void addressesOfPages() {
+    PreviewServer server(project_);
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
+    QCOMPARE(server.BaseAddress(), base);
+    QCOMPARE(server.AddressOf(project_ / "sous dossier" / "index.html"), base + "sous%20dossier/index.html");
+    QCOMPARE(server.AddressOf(outside_ / "secret.txt"), std::string());
+    QVERIFY_THROWS_EXCEPTION(PreviewError, PreviewServer(project_ / "absent"));
+  }
+
+  void forwardsToTheLocalServerAndAddsTheScript() {
+    httplib::Server local;
+    local.Get("/proj/index.php", [](const httplib::Request& request, httplib::Response& response) {
+      response.set_header("Set-Cookie", "session=2");
+      response.set_content("<html><body>PHP " + request.get_param_value("q") + " " +
+                               request.get_header_value("Cookie") + "</body></html>",
+                           "text/html");
+    });
+    local.Get("/proj/styles.css", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content(kCss, "text/css");
+    });
+    const int localPort = local.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { local.listen_after_bind(); });
+    QTRY_VERIFY(local.is_running());
+
+    PreviewServer server(project_);
+    server.ForwardTo("http://127.0.0.1:" + std::to_string(localPort), "/proj/");
+    httplib::Client client("127.0.0.1", server.Port());
+    const auto page = client.Get("/index.php?q=1", {{"Cookie", "session=1"}});
+    QVERIFY(page);
+    QCOMPARE(page->status, 200);
+    QCOMPARE(page->body, "<html><body>PHP 1 session=1" + PreviewScript() + "</body></html>");
+    QCOMPARE(page->get_header_value("Set-Cookie"), std::string("session=2"));
+    QCOMPARE(client.Get("/styles.css")->body, kCss);
+    QCOMPARE(client.Get("/absent.php")->status, 404);
+    const std::string refused = RawRequest(server.Port(), "GET /%2e%2e/secret HTTP/1.1");
+    QVERIFY(refused.rfind("HTTP/1.1 404", 0) == 0);
+
+    server.ForwardTo("", "");
+    QCOMPARE(client.Get("/css/styles.css")->body, kCss);
+    local.stop();
+    serving.join();
+  }
+};
+
+}  // namespace korvel
+
+QTEST_GUILESS_MAIN(korvel::PreviewServerTest)
+#include "previewserver_test.moc"
