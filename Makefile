@@ -7,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 
 DEBS := cmake ninja-build g++ pkg-config libpugixml-dev python3 \
         libgtest-dev libgmock-dev libbenchmark-dev \
-        qt6-base-dev qt6-base-dev-tools libgl-dev libcpp-httplib-dev qt6-translations-l10n \
+        qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libcpp-httplib-dev qt6-translations-l10n \
         libfontconfig-dev libfreetype-dev fonts-dejavu-core fonts-liberation2 fonts-urw-base35
 FUZZ_DEBS := clang libclang-rt-14-dev
 

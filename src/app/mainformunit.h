@@ -18,6 +18,8 @@ class ProgramLauncher;
 class SettingsStore;
 class TDM;
 class TEntryPage;
+class TImagesTab;
+class TShowImageForm;
 class TStyleSheetEditor;
 class TWindowLayout;
 
@@ -40,6 +42,9 @@ class TMainForm final : public QMainWindow {
   [[nodiscard]] TStyleSheetEditor& Editor() const { return *editor_; }
   [[nodiscard]] TEntryPage& EntryPage() const { return *entry_; }
   [[nodiscard]] QTabWidget* Pages() const { return PgCtlMain_; }
+  /// The "Images" tab and the image picker, which the cell dispatch opens.
+  [[nodiscard]] TImagesTab& ImagesTab() const { return *imagesTab_; }
+  [[nodiscard]] TShowImageForm& ImagePicker() const { return *picker_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -61,7 +66,8 @@ class TMainForm final : public QMainWindow {
   TStyleSheetEditor* editor_ = nullptr;
   QTabWidget* PgCtlMain_ = nullptr;
   TEntryPage* entry_ = nullptr;
-  QWidget* tsImages_ = nullptr;
+  TImagesTab* imagesTab_ = nullptr;
+  TShowImageForm* picker_ = nullptr;
 };
 
 }  // namespace korvel

@@ -1,7 +1,13 @@
 #include "app/tentrypage.h"
 
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -11,16 +17,44 @@
 
 #include "app/dmunit.h"
 #include "app/imagelists.h"
+#include "app/launcher.h"
 #include "app/settingsstore.h"
 #include "app/twindowlayout.h"
 #include "app/windowhelpers.h"
 #include "editors/gstringgrid.h"
+#include "shell/gdirtreeview.h"
+#include "shell/gexplorer.h"
 
 namespace korvel {
 
 namespace {
 
 enum InputRow { kRowFolder = 0, kRowPage = 1, kRowStylesheet = 2, kRowImages = 3, kRowServer = 4 };
+
+const char* const kServerDialogCaption = "Repertoire des Projets du serveur local";
+// The name the settings file keeps the pane's view mode under.
+const char* const kViewPanelName = "LVInPanel";
+
+QString WithSlash(QString folder) {
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return folder;
+}
+
+QString WithoutSlash(QString folder) {
+  while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+  return folder;
+}
+
+// What a dropped file may fill: the page (row 1), the stylesheet (row 2) or
+// the images folder (row 3); -1 for anything else.
+int RowForFile(const QString& file) {
+  if (file.endsWith(QLatin1Char('/'))) return kRowImages;
+  const QString suffix = QFileInfo(file).suffix().toUpper();
+  if (suffix == QStringLiteral("HTM") || suffix == QStringLiteral("HTML") || suffix == QStringLiteral("PHP"))
+    return kRowPage;
+  if (suffix == QStringLiteral("CSS")) return kRowStylesheet;
+  return -1;
+}
 
 }  // namespace
 
@@ -29,13 +63,20 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
 
-  auto* toolBar = new QToolBar(QStringLiteral("ToolBarInPanel"));
+  // The pane's tool bar goes beside the button OK.
+  auto* topRow = new QHBoxLayout;
+  topRow->setContentsMargins(0, 0, 0, 0);
+  auto* toolBar = new QToolBar(QStringLiteral("OKInBar"));
   OKIn_ = MakeButton(QStringLiteral("OK"), ImageListPixmap(kImageOk));
   OKIn_->setEnabled(false);
   OKIn_->setToolTip(QStringLiteral("Ouvrir la feuille de style du projet"));
   connect(OKIn_, &QToolButton::clicked, this, &TEntryPage::OKInClick);
   toolBar->addWidget(OKIn_);
-  layout->addWidget(toolBar);
+  topRow->addWidget(toolBar);
+  ToolBarInPanel_ = new QWidget;
+  ToolBarInPanel_->setObjectName(QStringLiteral("ToolBarInPanel"));
+  topRow->addWidget(ToolBarInPanel_, 1);
+  layout->addLayout(topRow);
 
   // The folder tree and view of the project pane take these two panels.
   auto makePanel = [](const char* name) {
@@ -59,6 +100,14 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
   auto* gridLayout = new QVBoxLayout(SGInPanel_);
   gridLayout->setContentsMargins(0, 0, 0, 0);
   gridLayout->addWidget(InputGrid_);
+  connect(InputGrid_, &GStringGrid::OnMouseDown, this, &TEntryPage::SGInMouseDown);
+  // Folders of the pane's tree and files from any file manager are dropped
+  // on the grid.
+  InputGrid_->viewport()->setAcceptDrops(true);
+  InputGrid_->viewport()->installEventFilter(this);
+  chooseFolder_ = [this](const QString& caption, const QString& start) {
+    return QFileDialog::getExistingDirectory(this, caption, start, QFileDialog::ShowDirsOnly);
+  };
 
   SplitterLVSG_ = new QSplitter(Qt::Vertical);
   SplitterLVSG_->setObjectName(QStringLiteral("SplitterLVSG"));
@@ -76,6 +125,205 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
 }
 
 TEntryPage::~TEntryPage() = default;
+
+void TEntryPage::CreatePane(ProgramLauncher& launcher, QList<ShellPlace> places) {
+  explorer_ = new GExplorer(this);
+  explorer_->SetPlaces(std::move(places));
+  explorer_->CreateTree(TVInPanel_);
+  connect(explorer_->Tree(), &GDirTreeView::MouseUp, explorer_, &GExplorer::PaneTreeMouseUp);
+  explorer_->CreateView(LVInPanel_);
+  explorer_->SetViewMode(vmIcons);
+  TFolderView* view = explorer_->View();
+  view->SetFileOpener([&launcher](const QString& file) { return launcher.OpenWithDefault(file); });
+  connect(view, &TFolderView::OnPathChanged, this, &TEntryPage::LVInPathChanged);
+  connect(view, &TFolderView::OnStateChanged, this, [this](TFolderView*, int code) { LVInStateChanged(code); });
+  explorer_->CreateToolBar(ToolBarInPanel_);
+  explorer_->PanePathChanged();
+}
+
+void TEntryPage::AttachLayout(TWindowLayout& layout) {
+  if (explorer_) layout.AddExplorerPane(*explorer_, kViewPanelName);
+}
+
+void TEntryPage::ShowProjectFolder() {
+  if (!explorer_ || ProjectFolderPath_.isEmpty()) return;
+  // The project is known: the view's entry neither clears nor refills the grid.
+  showingProject_ = true;
+  try {
+    explorer_->View()->SetSyncTree(true);
+    explorer_->View()->SetPath(ProjectFolderPath_);
+  } catch (const FolderError& error) {
+    ShowMessage(error.what(), MessageKind::Error);
+  }
+  showingProject_ = false;
+  explorer_->PanePathChanged();
+}
+
+// -------------------------------------------------------- the pane's events
+
+void TEntryPage::LVInPathChanged() {
+  const QString text = explorer_->PanePathChanged();
+  if (showingProject_) return;
+  ProjectFolderPath_ = explorer_->View()->IsDesktop() ? QString() : text;
+  for (int row = kRowFolder; row <= kRowImages; ++row) InputGrid_->SetCellText(1, row, QString());
+  InputGrid_->SetChecked(0, kRowServer, false);
+  InputGrid_->SetCellText(1, kRowServer, QString());
+  ProjectName_ = FromStd(GFile::LastFolderName(Std(ProjectFolderPath_)));
+  if (ProjectName_.isEmpty()) return;
+  const QString settings = ProjectFolderPath_ + ProjectName_ + QStringLiteral(".xml");
+  if (!QFileInfo(settings).isFile()) return;
+  // A project folder: its grid is back at once, ready for "OK".
+  if (OpenSettings(ProjectFolderPath_) && RestoreProject()) OKIn_->setEnabled(true);
+}
+
+void TEntryPage::LVInStateChanged(int code) {
+  Q_UNUSED(code);  // any report may follow a change of selection
+  QStringList names;
+  if (!explorer_->View()->GetItemsData(names, true)) return;
+  const QString& path = names.first();
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const QString name = QFileInfo(path).fileName();
+  if (!path.endsWith(QLatin1Char('/'))) {
+    if (suffix == QStringLiteral("html") || suffix == QStringLiteral("php")) {
+      HTMLFilePath_ = path;
+      InputGrid_->SetCellText(1, kRowPage, name);
+    } else if (suffix == QStringLiteral("css")) {
+      CSSFilePath_ = path;
+      InputGrid_->SetCellText(1, kRowStylesheet, name);
+    }
+  }
+  // The desktop is no folder: the path box then shows its caption.
+  if (!InputGrid_->CellText(1, kRowPage).isEmpty() && !InputGrid_->CellText(1, kRowStylesheet).isEmpty() &&
+      !explorer_->View()->IsDesktop()) {
+    ProjectFolderPath_ = explorer_->PathEdit()->text();
+    InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
+    OKIn_->setEnabled(true);
+  }
+  explorer_->View()->SetSyncTree(true);
+}
+
+// ------------------------------------------------------- the grid's events
+
+bool TEntryPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != InputGrid_->viewport()) return QWidget::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (SGInDragOver(drag->mimeData(), drag->source(), drag->position().toPoint()))
+        drag->acceptProposedAction();
+      else
+        drag->ignore();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      if (SGInDragDrop(drop->mimeData(), drop->source(), drop->position().toPoint())) drop->acceptProposedAction();
+      else drop->ignore();
+      return true;
+    }
+    default:
+      return QWidget::eventFilter(watched, event);
+  }
+}
+
+// A folder node comes from this page's tree; a drag of another pane's tree
+// is no drop here.
+bool TEntryPage::IsTreeDrag(const QMimeData* mime, const QObject* source) const {
+  if (FolderNodeOf(mime).isEmpty()) return false;
+  return source == nullptr || (explorer_ && source == explorer_->Tree());
+}
+
+bool TEntryPage::DropTarget(QPoint position, int* row) const {
+  int column = 0;
+  return InputGrid_->CellAt(position, &column, row) && column == 1;
+}
+
+bool TEntryPage::SGInDragOver(const QMimeData* mime, const QObject* source, QPoint position) const {
+  int row = 0;
+  if (mime == nullptr || !DropTarget(position, &row)) return false;
+  if (!FolderNodeOf(mime).isEmpty()) return IsTreeDrag(mime, source) && row != kRowPage && row != kRowStylesheet;
+  const QStringList files = LocalPathsOf(mime);
+  return !files.isEmpty() && RowForFile(files.first()) == row;
+}
+
+bool TEntryPage::SGInDragDrop(const QMimeData* mime, const QObject* source, QPoint position) {
+  if (!SGInDragOver(mime, source, position)) return false;
+  int row = 0;
+  if (!DropTarget(position, &row)) return false;
+  if (!FolderNodeOf(mime).isEmpty())
+    DropTreeFolder(row, FolderNodeOf(mime));
+  else
+    DropFile(row, LocalPathsOf(mime).first());
+  return true;
+}
+
+// Rows 0 and 4 are the base of every comparison and of the preview address:
+// they take the folder's full path.
+void TEntryPage::DropTreeFolder(int row, const QString& folder) {
+  const QString path = WithSlash(folder);
+  switch (row) {
+    case kRowFolder:
+      ProjectFolderPath_ = path;
+      InputGrid_->SetCellText(1, kRowFolder, path);
+      break;
+    case kRowServer:
+      InputGrid_->SetChecked(0, kRowServer, true);
+      InputGrid_->SetCellText(1, kRowServer, path);
+      break;
+    case kRowImages: {
+      GFile& file = dm_.File();
+      file.Compare(Std(InputGrid_->CellText(1, kRowFolder)), Std(path));
+      ImagesFolder_ = path;
+      InputGrid_->SetCellText(1, kRowImages, WithSlash(FromStd(file.RemainderOf(1))));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TEntryPage::DropFile(int row, const QString& dropped) {
+  // A folder is compared without its final "/", as the tree's own drop
+  // would show it below the project folder.
+  const QString path = row == kRowImages ? WithoutSlash(dropped) : dropped;
+  GFile& file = dm_.File();
+  file.Compare(Std(InputGrid_->CellText(1, kRowFolder)), Std(path));
+  const QString shown = FromStd(file.RemainderOf(1));
+  if (row == kRowPage) HTMLFilePath_ = path;
+  else if (row == kRowStylesheet) CSSFilePath_ = path;
+  else ImagesFolder_ = path;
+  InputGrid_->SetCellText(1, row, shown);
+  EnableOKWhenPageAndStylesheet();
+}
+
+// Page and stylesheet dropped from a file manager open the project as those
+// picked in the view do.
+void TEntryPage::EnableOKWhenPageAndStylesheet() {
+  if (!HTMLFilePath_.isEmpty() && !CSSFilePath_.isEmpty() && !InputGrid_->CellText(1, kRowPage).isEmpty() &&
+      !InputGrid_->CellText(1, kRowStylesheet).isEmpty())
+    OKIn_->setEnabled(true);
+}
+
+void TEntryPage::SGInMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position) {
+  Q_UNUSED(button);
+  Q_UNUSED(modifiers);
+  const int result = InputGrid_->ClickCheckBox(position.x(), position.y());
+  int column = 0;
+  int row = 0;
+  if (!InputGrid_->CellAt(position, &column, &row) || row != kRowServer) return;
+  if (result == 1) {
+    const QString folder =
+        chooseFolder_(QString::fromUtf8(kServerDialogCaption), InputGrid_->CellText(1, kRowServer));
+    if (folder.isEmpty()) {
+      InputGrid_->SetChecked(0, kRowServer, false);
+    } else {
+      InputGrid_->SetCellText(1, kRowServer, WithSlash(folder));
+    }
+  } else if (result == 2) {
+    InputGrid_->SetCellText(1, kRowServer, QString());
+  }
+}
 
 QString TEntryPage::StylesheetCaption() const { return InputGrid_->CellText(1, kRowStylesheet); }
 
@@ -106,7 +354,7 @@ bool TEntryPage::RestoreLastProject(TWindowLayout& layout) {
 
 void TEntryPage::OpenRestoredProject() {
   OKIn_->setEnabled(true);
-  OpenProject(rememberAtOpen_);
+  OpenProject(rememberAtOpen_, true);
 }
 
 std::string TEntryPage::RestoreRememberedProject() {
@@ -191,12 +439,37 @@ void TEntryPage::WriteSetting(std::string_view kind, const QString& value) {
   dm_.WriteSetting(nullptr, kind, Std(value));
 }
 
-void TEntryPage::OKInClick() { OpenProject(true); }
+void TEntryPage::OKInClick() { OpenProject(true, false); }
 
-void TEntryPage::OpenProject(bool remember) {
+QString TEntryPage::AskProjectFolder() {
+  const MessageAnswer answer =
+      Ask("La page « " + Std(HTMLFilePath_) + " » et la feuille de style « " + Std(CSSFilePath_) +
+              " » n'ont aucun dossier en commun hormis la racine « / ».\n"
+              "Choisissez le dossier qui contient le projet : ses réglages y seront enregistrés.",
+          MessageButtons::OkCancel);
+  if (answer != MessageAnswer::Ok) return {};
+  const QString chosen = chooseFolder_(QStringLiteral("Dossier du projet"), QFileInfo(CSSFilePath_).absolutePath());
+  if (chosen.isEmpty()) return {};
+  const QString folder = FolderPath(chosen);
+  if (folder == QStringLiteral("/")) {
+    Warn("La racine « / » ne peut pas être le dossier d'un projet : le projet n'est pas ouvert.");
+    return {};
+  }
+  return folder;
+}
+
+void TEntryPage::OpenProject(bool remember, bool restored) {
   GFile& file = dm_.File();
   file.Compare(Std(HTMLFilePath_), Std(CSSFilePath_));
-  ProjectFolderPath_ = FromStd(file.CommonBase());
+  const QString common = FromStd(file.CommonBase());
+  if (common == QStringLiteral("/")) {
+    // Never "/" itself: its settings file would have no name.
+    const QString folder = restored && !ProjectFolderPath_.isEmpty() ? ProjectFolderPath_ : AskProjectFolder();
+    if (folder.isEmpty()) return;
+    ProjectFolderPath_ = folder;
+  } else {
+    ProjectFolderPath_ = common;
+  }
   if (remember) registry_.SetProjectFolderPath(ProjectFolderPath_);
   if (OpenSettings(ProjectFolderPath_)) {
     WriteSetting(settingkind::kHTMLFilePath, HTMLFilePath_);

@@ -1,25 +1,34 @@
 #pragma once
 
-// The page "Entrée" of the main window: the project grid (folder, page,
-// stylesheet, images folder, local server) and the "OK" that opens the
-// project. It restores the remembered project when the window is shown —
+// The page "Entrée" of the main window: an explorer pane to browse to the
+// project, the project grid (folder, page, stylesheet, images folder, local
+// server) filled from the pane's selection or from drops, and the "OK" that
+// opens the project. It restores the remembered project when the window is shown —
 // or, when that project cannot be opened, says so once and takes the
 // example project for this run, leaving the remembered one as it is — and
 // stores the project (the remembered folder and the project's settings)
 // when it is opened.
 
+#include <QList>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "shell/shellplaces.h"
+
+class QMimeData;
 class QSplitter;
 class QToolButton;
 
 namespace korvel {
 
+class GExplorer;
 class GStringGrid;
+class ProgramLauncher;
 class SettingsStore;
 class TDM;
 class TWindowLayout;
@@ -28,9 +37,24 @@ class TEntryPage final : public QWidget {
   Q_OBJECT
 
  public:
+  /// Asks the user for a folder: the dialog's caption and the folder it
+  /// starts in; "" when cancelled.
+  using FolderChooser = std::function<QString(const QString& caption, const QString& start)>;
+
   TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent = nullptr);
   Q_DISABLE_COPY_MOVE(TEntryPage)
   ~TEntryPage() override;
+
+  /// Builds the explorer pane into the page's panels (tree, view, tool bar)
+  /// and attaches its handlers; files are opened through the launcher. The
+  /// places are those of the tree's first level.
+  void CreatePane(ProgramLauncher& launcher, QList<ShellPlace> places = DesktopPlaces());
+  /// Lets the layout keep the pane's view mode in the settings file.
+  void AttachLayout(TWindowLayout& layout);
+  /// Replaces the platform's folder dialog (tests).
+  void SetFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
+  /// Shows the project folder in the pane: tree, view and path box.
+  void ShowProjectFolder();
 
   /// Restores the remembered project, its layout through `layout` (the
   /// example project when there is none or it cannot be opened). Whether
@@ -41,8 +65,28 @@ class TEntryPage final : public QWidget {
   /// remembered project stays the remembered one.
   void OpenRestoredProject();
   /// Stores the project (remembered folder, settings) and raises
-  /// ProjectOpened.
+  /// ProjectOpened. Page and stylesheet that share no folder but "/" make
+  /// the user choose the project's folder; cancelled, nothing is stored.
   void OKInClick();
+
+  // The pane's and the grid's handlers.
+
+  /// The view entered another folder: the grid is cleared, and refilled at
+  /// once from the folder's settings file when it holds one.
+  void LVInPathChanged();
+  /// The view's focus or selection changed: a page or stylesheet selected
+  /// goes into the grid.
+  void LVInStateChanged(int code);
+  /// Whether a drag at the point (grid viewport) may be dropped there.
+  [[nodiscard]] bool SGInDragOver(const QMimeData* mime, const QObject* source, QPoint position) const;
+  /// A drop on the grid: a folder of the pane's tree, or files from any
+  /// file manager. True when it changed the grid.
+  bool SGInDragDrop(const QMimeData* mime, const QObject* source, QPoint position);
+  void SGInMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+
+  [[nodiscard]] GExplorer* Explorer() const { return explorer_; }
+  [[nodiscard]] QToolButton* OKIn() const { return OKIn_; }
+  [[nodiscard]] const QString& ImagesFolder() const { return ImagesFolder_; }
 
   [[nodiscard]] GStringGrid* InputGrid() const { return InputGrid_; }
   [[nodiscard]] QSplitter* SplitterTVLV() const { return SplitterTVLV_; }
@@ -63,10 +107,25 @@ class TEntryPage final : public QWidget {
   /// returns what keeps it from opening (French, for the user), or "".
   std::string RestoreRememberedProject();
   /// What "OK" does; `remember` false keeps the remembered project as it is.
-  void OpenProject(bool remember);
+  /// `restored` keeps the folder restored when page and stylesheet share
+  /// only "/" (it was chosen before) instead of asking.
+  void OpenProject(bool remember, bool restored);
   void UseExampleProject();
   bool OpenSettings(const QString& folder);
   void WriteSetting(std::string_view kind, const QString& value);
+  /// The project's folder when page and stylesheet share only "/": asked of
+  /// the user; "" when the user gives none.
+  QString AskProjectFolder();
+  void DropTreeFolder(int row, const QString& folder);
+  void DropFile(int row, const QString& file);
+  void EnableOKWhenPageAndStylesheet();
+  [[nodiscard]] bool IsTreeDrag(const QMimeData* mime, const QObject* source) const;
+  [[nodiscard]] bool DropTarget(QPoint position, int* row) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
 
   TDM& dm_;
   SettingsStore& registry_;
@@ -78,8 +137,12 @@ class TEntryPage final : public QWidget {
   QString ImagesFolder_;
   QString ProjectName_;
   bool rememberAtOpen_ = true;
+  bool showingProject_ = false;
+  FolderChooser chooseFolder_;
+  GExplorer* explorer_ = nullptr;
 
   QToolButton* OKIn_ = nullptr;
+  QWidget* ToolBarInPanel_ = nullptr;
   QSplitter* SplitterTVLV_ = nullptr;
   QSplitter* SplitterLVSG_ = nullptr;
   QWidget* TVInPanel_ = nullptr;

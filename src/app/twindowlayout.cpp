@@ -1,12 +1,16 @@
 #include "app/twindowlayout.h"
 
 #include <QHeaderView>
+#include <QAction>
+#include <QMenu>
 #include <QSplitter>
 #include <QTimer>
 
 #include "app/controladapters.h"
 #include "app/dmunit.h"
+#include "app/windowhelpers.h"
 #include "editors/gstringgrid.h"
+#include "shell/gexplorer.h"
 
 namespace korvel {
 
@@ -43,8 +47,25 @@ QTimer* TWindowLayout::MakeSettleTimer(void (TWindowLayout::*record)()) {
   return timer;
 }
 
+void TWindowLayout::AddExplorerPane(GExplorer& pane, std::string viewPanelName) {
+  explorers_.push_back({&pane, viewPanelName});
+  // Heard after the pane's own handler of the item, which sets the mode.
+  for (QAction* item : pane.ViewModeMenu()->actions())
+    connect(item, &QAction::triggered, this, [this, explorer = &pane, name = viewPanelName] {
+      RecordViewMode(*explorer, name);
+    });
+}
+
 void TWindowLayout::Restore() {
   RestoreWindow();
+  for (const ExplorerPane& explorer : explorers_) {
+    if (!explorer.pane) continue;
+    WindowControl view(*explorer.pane->View(), explorer.name);
+    bool isNumber = false;
+    const int number = FromStd(dm_.Ini().ReadValue(settingkind::kViewMode, &view)).trimmed().toInt(&isNumber);
+    // A missing or unknown mode leaves the pane's own.
+    if (isNumber) explorer.pane->SetViewMode(GExplorer::ViewModeFromNumber(number, explorer.pane->ViewMode()));
+  }
   SplitterPaneControl tree(*parts_.SplitterTVLV, 0, kTreePaneName);
   SplitterPaneControl grid(*parts_.SplitterLVSG, 1, kGridPaneName);
   SplitterPaneControl rules(*parts_.SplitterEditTVSG, 0, kRulesPaneName);
@@ -99,6 +120,12 @@ void TWindowLayout::RecordGridPane() {
 void TWindowLayout::RecordRulesPane() {
   SplitterPaneControl control(*parts_.SplitterEditTVSG, 0, kRulesPaneName);
   dm_.WriteSetting(&control, settingkind::kPageControl);
+}
+
+void TWindowLayout::RecordViewMode(const GExplorer& pane, const std::string& name) {
+  if (restoring_) return;
+  WindowControl view(*pane.View(), name);
+  dm_.WriteSetting(&view, settingkind::kViewMode, std::to_string(static_cast<int>(pane.ViewMode())));
 }
 
 // The value column takes the rest of the grid's width, also while a tab is

@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QSplitter;
 class QTimer;
@@ -20,6 +21,7 @@ class QWidget;
 
 namespace korvel {
 
+class GExplorer;
 class GStringGrid;
 class TDM;
 
@@ -44,8 +46,13 @@ class TWindowLayout final : public QObject {
   Q_DISABLE_COPY_MOVE(TWindowLayout)
   ~TWindowLayout() override;
 
-  /// Restores the window and the panes from the open settings file. Raises
-  /// what reading the file raises (a malformed number).
+  /// Keeps the view mode of an explorer pane in the settings file under
+  /// the name of its view's panel ("LVInPanel"): restored with the panes,
+  /// recorded when the user picks a mode from the pane's menu.
+  void AddExplorerPane(GExplorer& pane, std::string viewPanelName);
+
+  /// Restores the window and the panes (sizes, view modes) from the open
+  /// settings file. Raises what reading the file raises (a malformed number).
   void Restore();
   /// Restores the window only.
   void RestoreWindow();
@@ -69,6 +76,12 @@ class TWindowLayout final : public QObject {
   void RecordTreePane();
   void RecordGridPane();
   void RecordRulesPane();
+  void RecordViewMode(const GExplorer& pane, const std::string& name);
+
+  struct ExplorerPane {
+    QPointer<GExplorer> pane;
+    std::string name;
+  };
 
   QPointer<QWidget> window_;
   TDM& dm_;
@@ -78,6 +91,7 @@ class TWindowLayout final : public QObject {
   QTimer* treeTimer_ = nullptr;
   QTimer* gridTimer_ = nullptr;
   QTimer* rulesTimer_ = nullptr;
+  std::vector<ExplorerPane> explorers_;
 };
 
 }  // namespace korvel

@@ -135,6 +135,8 @@ struct DeclarationParts {
 // The first ":" outside comments: a comment may stand inside a declaration,
 // and what it says is no part of its name.
 std::size_t FirstColonOutsideComments(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos || text.substr(0, colon).find("/*") == std::string_view::npos) return colon;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     if (text[pos] == ':') return pos;
     if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {

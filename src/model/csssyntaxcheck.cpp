@@ -1,6 +1,7 @@
 #include "model/csssyntaxcheck.h"
 
 #include <algorithm>
+#include <array>
 
 namespace korvel {
 
@@ -12,12 +13,22 @@ bool IsNameCharacter(char c) {
          static_cast<unsigned char>(c) >= 0x80;
 }
 
+// The characters the check looks at; runs of any other are passed over at
+// once.
+constexpr auto kLooked = [] {
+  std::array<bool, 256> looked{};
+  for (unsigned char c : std::string_view("\n\r\f/\"'\\uU(){}")) looked[c] = true;
+  return looked;
+}();
+
 class Checker final {
  public:
   explicit Checker(std::string_view css) : css_(css) {}
 
   std::vector<SyntaxProblem> Run() {
     while (pos_ < css_.size()) {
+      while (pos_ < css_.size() && !kLooked[static_cast<unsigned char>(css_[pos_])]) ++pos_;
+      if (pos_ == css_.size()) break;
       const char c = css_[pos_];
       if (IsNewline(c)) {
         StepOverNewline();

@@ -175,8 +175,13 @@ class Scanner final {
       }
       const bool custom = css_.substr(pos).starts_with("--");
       bool cutString = false;
-      std::size_t end = FindDeclarationEnd(pos, &cutString);
-      if (custom || (end < css_.size() && css_[end] == '{')) {
+      bool unbalanced = false;
+      std::size_t end = FindDeclarationEnd(pos, &cutString, &unbalanced);
+      // Only brackets, braces, or parentheses the first reading could not
+      // pair can make the reading with blocks end elsewhere.
+      const auto holds = [&](char wanted) { return css_.substr(pos, end - pos).find(wanted) != std::string_view::npos; };
+      const bool mayHoldBlocks = custom && (unbalanced || holds('[') || holds('{'));
+      if (mayHoldBlocks || (end < css_.size() && css_[end] == '{')) {
         if (const std::size_t blockValueEnd = FindBlockValueDeclarationEnd(pos, custom); blockValueEnd != kNone) {
           PushText(pos, blockValueEnd);
           pos = blockValueEnd;
@@ -254,9 +259,10 @@ class Scanner final {
   // Both readings agree on every well-formed declaration, and the second
   // reads a saved malformed declaration back the same, so that saving again
   // changes nothing.
-  std::size_t FindDeclarationEnd(std::size_t pos, bool* cutString = nullptr) const {
+  std::size_t FindDeclarationEnd(std::size_t pos, bool* cutString = nullptr, bool* unbalanced = nullptr) const {
     const ScanEnd end = ScanStatement(pos, true);
     if (cutString) *cutString = end.cutString && !end.openParenthesis;
+    if (unbalanced) *unbalanced = end.unbalanced;
     if (end.unbalanced && !(end.cutString && !end.openParenthesis && cutString)) {
       for (std::size_t at = pos; at < end.at; ++at) {
         if (IsCommentStart(at) && IsClosedOnItsLine(at, end.at)) {
@@ -309,19 +315,16 @@ class Scanner final {
   ScanEnd ScanStatement(std::size_t pos, bool stopAtSemicolon, bool stopAtCloseBrace = true) const {
     ScanEnd end{css_.size()};
     int parentheses = 0;
-    // Whether the parentheses open now all close on their line; worked out
-    // once for each outermost "(", so that a line of many ";" inside
-    // parentheses is not scanned again at each of them.
-    bool closesOnItsLine = false;
+    std::size_t outermost = 0;  // the "(" open at depth 0
     while ((pos = SkipPlain(pos)) < css_.size()) {
       const char c = css_[pos];
       if (c == '{' || (c == '}' && stopAtCloseBrace) ||
-          (stopAtSemicolon && c == ';' && (parentheses == 0 || !closesOnItsLine))) {
+          (stopAtSemicolon && c == ';' && (parentheses == 0 || !ClosesOnItsLine(outermost)))) {
         end.at = pos;
         break;
       }
       if (c == '(') {
-        if (parentheses++ == 0) closesOnItsLine = ClosesOnItsLine(pos);
+        if (parentheses++ == 0) outermost = pos;
       } else if (c == ')') {
         parentheses = std::max(0, parentheses - 1);
       } else if (c == '"' || c == '\'') {
@@ -348,7 +351,10 @@ class Scanner final {
   // to whatever text comes to close it, and a saved file, which puts
   // statements on lines of their own, would read differently.
   [[nodiscard]] bool ClosesOnItsLine(std::size_t open) const {
-    if (open >= parenthesesScanFrom_ && open < parenthesesScanTo_) return parenthesesClosing_[open - parenthesesScanFrom_];
+    if (open >= parenthesesScanFrom_ && open < parenthesesScanTo_) {
+      const std::size_t at = open - parenthesesScanFrom_;
+      return at < parenthesesClosing_.size() && parenthesesClosing_[at];
+    }
     // The scan notes, for every "(" it crosses, whether it closes before the
     // line ends, so that the next statements of a long line ask again
     // without scanning it again.
@@ -358,8 +364,8 @@ class Scanner final {
     for (; pos < css_.size(); pos = SkipAtom(pos)) {
       const char c = css_[pos];
       if (IsNewline(c) || c == '{' || c == '}') break;
-      parenthesesClosing_.resize(pos - open + 1, false);
       if (c == '(') {
+        parenthesesClosing_.resize(pos - open + 1, false);
         parenthesesOpen_.push_back(pos);
       } else if (c == ')') {
         parenthesesClosing_[parenthesesOpen_.back() - open] = true;
@@ -368,7 +374,7 @@ class Scanner final {
       }
     }
     parenthesesScanFrom_ = open;
-    parenthesesScanTo_ = open + parenthesesClosing_.size();
+    parenthesesScanTo_ = std::min(pos + 1, css_.size());
     return parenthesesClosing_[0];
   }
 
@@ -498,6 +504,11 @@ class Scanner final {
   // A rule's prelude: its text, comments inside it included, then the
   // comments that stand after the text (the rule's own comment).
   void PushPrelude(std::size_t begin, std::size_t end) {
+    if (css_.substr(begin, end - begin).find('/') == std::string_view::npos) {
+      while (end > begin && IsBlank(css_[end - 1])) --end;
+      PushText(begin, end);  // no comment: all of it is the text
+      return;
+    }
     std::size_t textEnd = begin;
     for (std::size_t pos = begin; pos < end; pos = SkipAtom(pos)) {
       if (!IsBlank(css_[pos]) && !IsCommentStart(pos)) textEnd = std::min(SkipAtom(pos), end);

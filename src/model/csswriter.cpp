@@ -4,7 +4,6 @@ namespace korvel {
 
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 
 // Text inside a comment must not end it: "*/" becomes "*\/", which reads the
 // same inside a CSS string or url once the property is switched on again.
@@ -67,7 +66,7 @@ void WriteDeclaration(std::string& out, std::string_view name, std::string_view 
   out.append(name).append(": ").append(value).append(BeforeWhatFollows(value)).append(";");
 }
 
-void WriteProp(std::string& out, XmlElement element) {
+void WriteProp(std::string& out, XmlElement element, std::string_view eol) {
   const PropAttrs prop(element);
   if (prop.deleted.IsTrue()) return;
   const std::string_view name = prop.name.View();
@@ -76,10 +75,10 @@ void WriteProp(std::string& out, XmlElement element) {
   if (prop.checked.AsBool()) {
     // The earlier declarations of the name come first, as they were read:
     // browsers that do not know the value in force use them.
-    for (pugi::xml_node fallback = element.Node().child(tags::kFallback.data()); fallback;
-         fallback = fallback.next_sibling(tags::kFallback.data())) {
+    // A property's only children are its fallbacks.
+    for (pugi::xml_node fallback = element.Node().first_child(); fallback; fallback = fallback.next_sibling()) {
       WriteDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
-      out += kLineEnd;
+      out += eol;
       out += ' ';
     }
     WriteDeclaration(out, name, value);
@@ -87,24 +86,24 @@ void WriteProp(std::string& out, XmlElement element) {
     out += SwitchedOffText(element);
   }
   if (!prop.comment.IsAbsent() && !prop.comment.View().empty()) AppendComment(out, prop.comment.View());
-  out += kLineEnd;
+  out += eol;
 }
 
-void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent) {
+void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent, std::string_view eol) {
   out += indent;
   out += verbatim.TextOf();
   out += BeforeWhatFollows(verbatim.TextOf());
-  out += kLineEnd;
+  out += eol;
 }
 
-void WriteRule(std::string& out, XmlElement rule) {
+void WriteRule(std::string& out, XmlElement rule, std::string_view eol) {
   const std::string_view name = rule.GetAttr(attrs::kName).View();
   if (name.empty()) {
     const AttrValue comment = rule.GetAttr(attrs::kComment);
     const bool hasText = !comment.IsAbsent() && !comment.View().empty();
     if (hasText) {
       AppendComment(out, comment.View());
-      out += kLineEnd;
+      out += eol;
     }
     // A free comment holds nothing else; an empty one writes nothing.
     if (hasText || rule.ChildCount() == 0) return;
@@ -114,23 +113,33 @@ void WriteRule(std::string& out, XmlElement rule) {
     out += ' ';
     AppendComment(out, comment.View());
   }
-  out.append(kLineEnd).append("{").append(kLineEnd);
+  out.append(eol).append("{").append(eol);
   for (XmlElement child : rule.Elements()) {
     if (IsProp(child)) {
-      WriteProp(out, child);
+      WriteProp(out, child, eol);
     } else if (IsVerbatim(child)) {
-      WriteVerbatim(out, child, " ");
+      WriteVerbatim(out, child, " ", eol);
     }
   }
-  out.append("}").append(kLineEnd).append(kLineEnd);
+  out.append("}").append(eol).append(eol);
 }
 
-// The document holds its line ends as CR LF; a file written with LF keeps LF.
+// The document holds the line ends inside its texts (comments, statements
+// kept as written, values over several lines) as CR LF; in a file written
+// with LF they become LF too.
 void DropCarriageReturns(std::string& out) {
-  std::size_t to = 0;
-  for (std::size_t from = 0; from < out.size(); ++from) {
-    if (out[from] == '\r' && from + 1 < out.size() && out[from + 1] == '\n') continue;
-    out[to++] = out[from];
+  // From one CR to the next, the text between moves down in one block.
+  std::size_t to = out.find('\r');
+  if (to == std::string::npos) return;
+  std::size_t from = to;
+  while (from < out.size()) {
+    std::size_t next = out.find('\r', from + 1);
+    if (next == std::string::npos) next = out.size();
+    const bool lineEnd = from + 1 < out.size() && out[from + 1] == '\n';
+    const std::size_t begin = lineEnd ? from + 1 : from;
+    out.replace(to, next - begin, out, begin, next - begin);
+    to += next - begin;
+    from = next;
   }
   out.resize(to);
 }
@@ -139,21 +148,22 @@ void DropCarriageReturns(std::string& out) {
 
 std::string Write(const StyleDocument& document) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const std::string_view eol = document.UsesLineFeeds() ? "\n" : "\r\n";
   std::string out;
   if (document.HasByteOrderMark()) out += kByteOrderMark;
   for (XmlElement child : document.Root().Elements()) {
     if (IsRule(child)) {
-      WriteRule(out, child);
+      WriteRule(out, child, eol);
     } else if (IsVerbatim(child)) {
-      WriteVerbatim(out, child, "");
+      WriteVerbatim(out, child, "", eol);
       // A block is followed by an empty line, as rules are; a statement is not.
-      if (child.TextOf().ends_with('}')) out += kLineEnd;
+      if (child.TextOf().ends_with('}')) out += eol;
     }
   }
   // Text that starts with those bytes without being a byte-order mark (it
   // stood further down in the file read) would read back as one.
-  if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, kLineEnd);
-  if (document.UsesLineFeeds()) DropCarriageReturns(out);
+  if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, eol);
+  if (eol.size() == 1) DropCarriageReturns(out);
   return out;
 }
 

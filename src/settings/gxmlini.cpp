@@ -37,12 +37,13 @@ struct Kind {
 constexpr std::array<std::string_view, 4> kBoundsTags = {"Left", "Top", "Width", "Height"};
 constexpr std::array<std::string_view, 2> kSizeTags = {"Width", "Height"};
 
-constexpr std::array<Kind, 11> kKinds = {{
+constexpr std::array<Kind, 12> kKinds = {{
     {settingkind::kForm, true, Shape::kBounds, {}},
     {settingkind::kPanel, true, Shape::kSize, {}},
     {settingkind::kPageControl, true, Shape::kSize, {}},
     {settingkind::kMemo, true, Shape::kBounds, {}},
     {settingkind::kButtonDirPath, true, Shape::kText, "Path"},
+    {settingkind::kViewMode, true, Shape::kText, "Value"},
     {settingkind::kLocalServer, false, Shape::kText, "Value"},
     {settingkind::kProjectFolderPath, false, Shape::kText, "Path"},
     {settingkind::kLocalServerProjPath, false, Shape::kText, "Path"},

@@ -33,6 +33,7 @@ inline constexpr std::string_view kPanel = "Panel";                  // Width, H
 inline constexpr std::string_view kPageControl = "PageControl";      // Width, Height
 inline constexpr std::string_view kMemo = "Memo";                    // Left, Top, Width, Height
 inline constexpr std::string_view kButtonDirPath = "ButtonDirPath";  // Path
+inline constexpr std::string_view kViewMode = "ViewMode";            // Value: a folder view's mode, 0 to 5
 // Not tied to a control.
 inline constexpr std::string_view kLocalServer = "LocalServer";  // Value
 inline constexpr std::string_view kProjectFolderPath = "ProjectFolderPath";

@@ -305,7 +305,10 @@ bool TFolderView::GetItemsData(QStringList& names, bool selectedOnly) const {
   const qsizetype before = names.size();
   QModelIndexList rows;
   if (selectedOnly) {
-    rows = list_->selectionModel()->selectedRows(0);
+    // The icon and list modes select the name alone, the details mode whole
+    // rows: an item counts when its name is selected.
+    for (const QModelIndex& index : list_->selectionModel()->selectedIndexes())
+      if (index.column() == 0) rows << index;
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   } else {
     for (int row = 0; row < items_->rowCount(); ++row) rows << items_->index(row, 0);
