@@ -10,9 +10,10 @@
 // Exit status 1 when any file differs.
 
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { cssFiles } from './files.mjs';
 import postcss from 'postcss';
 
 function parseArguments(argv) {
@@ -23,15 +24,6 @@ function parseArguments(argv) {
     else options.inputs.push(argv[i]);
   }
   return options;
-}
-
-function cssFiles(path) {
-  if (!statSync(path).isDirectory()) return [path];
-  return readdirSync(path, { recursive: true })
-    .filter((name) => name.endsWith('.css'))
-    .map((name) => join(path, name))
-    .filter((file) => statSync(file).isFile())
-    .sort();
 }
 
 // Whitespace is layout: runs of it become one blank, none at either end.
