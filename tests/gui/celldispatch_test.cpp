@@ -17,6 +17,8 @@
 #include <map>
 #include <memory>
 
+#include <QImage>
+
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
 #include "app/settingsstore.h"
@@ -28,6 +30,7 @@
 #include "editors/formeditunit.h"
 #include "editors/gstringgrid.h"
 #include "editors/sggridunit.h"
+#include "editors/showimageunit.h"
 #include "fontfixture.h"
 #include "gui/guitestsupport.h"
 #include "settings/gxmlini.h"
@@ -41,7 +44,8 @@ const QByteArray kStylesheet =
     "p { width: 12px; height: 3em; margin: 1px 0 1px 0; text-align: left; color: navy; "
     "font-family: Arial, serif; background-color: transparent; order: 1; font: italic bold 12px/1.5 serif; "
     "border: 1px solid red; --brand: #123 }\n"
-    "h1 { color: navy }\n";
+    "h1 { color: navy }\n"
+    "ul { background-image: url(../img/a.png) }\n";
 enum Row { kWidth, kHeight, kMargin, kTextAlign, kColor, kFontFamily, kTransparent, kOrder, kFont, kBorder, kBrand };
 
 }  // namespace
@@ -69,6 +73,7 @@ class CellDispatchTest final : public QObject {
   void clickOnAnotherPropertyClosesTheSubGrid();
   void anotherTabOrRuleHidesTheEditors();
   void colourValuesShowASwatch();
+  void pictureCellOpensThePickerAndItsUrlComesBack();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -451,6 +456,25 @@ void CellDispatchTest::colourValuesShowASwatch() {
   // An added colour property shows one too.
   Editor().AddProperty(QStringLiteral("outline-color"));
   QVERIFY(Grid()->HasColorSwatch(1, Grid()->RowCount() - 1));
+}
+
+// A "ShowImage" value opens the picture picker beside its cell; the url the
+// picker (or the Images tab it leads to) gives back goes into that cell.
+void CellDispatchTest::pictureCellOpensThePickerAndItsUrlComesBack() {
+  QImage picture(4, 4, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  QVERIFY(QDir().mkpath(Project() + QStringLiteral("img")));
+  QVERIFY(picture.save(Project() + QStringLiteral("img/a.png")));
+  Editor().SelectRule(Editor().FindNode(QStringLiteral("ul")), true);
+  QCOMPARE(Grid()->CellText(0, 0), QStringLiteral("background-image"));
+  ClickValue(0);
+  TShowImageForm& picker = window_->ImagePicker();
+  QVERIFY(picker.isVisible());
+  QVERIFY(messages_->shown.empty());
+  QVERIFY(picker.CurrentWriteBack());
+  picker.CurrentWriteBack()(QStringLiteral("url(../img/b.png)"));
+  QCOMPARE(Grid()->CellText(1, 0), QStringLiteral("url(../img/b.png)"));
+  QVERIFY(Editor().IsModified());
 }
 
 }  // namespace korvel
