@@ -502,11 +502,14 @@ class Parser final {
     KeepComment(comment);
   }
 
+  // Each comment is read as one standing on its own line, which is where
+  // the writer puts it.
   void KeepCommentsOf(std::string_view text) {
     for (std::size_t pos = text.find("/*"); pos != std::string_view::npos; pos = text.find("/*", pos)) {
       const std::size_t close = text.find("*/", pos + 2);
       const std::size_t end = close == std::string_view::npos ? text.size() : close + 2;
-      KeepComment(text.substr(pos, end - pos));
+      lastProp_ = XmlElement();
+      ReadCommentInBlock(text.substr(pos, end - pos));
       pos = end;
     }
   }
