@@ -62,6 +62,14 @@ struct PropAttrs {
   }
 };
 
+void AppendSwitchedOffDeclaration(std::string& out, std::string_view name, std::string_view value) {
+  AppendInComment(out, name);
+  out += ": ";
+  AppendInComment(out, value);
+  out += BeforeWhatFollows(value);
+  out += "; ";
+}
+
 void WriteDeclaration(std::string& out, std::string_view name, std::string_view value) {
   out.append(name).append(": ").append(value).append(BeforeWhatFollows(value)).append(";");
 }
@@ -145,6 +153,17 @@ void DropCarriageReturns(std::string& out) {
 }
 
 }  // namespace
+
+std::string SwitchedOffText(XmlElement prop) {
+  const std::string_view name = prop.GetAttr(attrs::kName).View();
+  std::string out = "/*";
+  // A property's only children are its fallbacks.
+  for (pugi::xml_node fallback = prop.Node().first_child(); fallback; fallback = fallback.next_sibling())
+    AppendSwitchedOffDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
+  AppendSwitchedOffDeclaration(out, name, prop.GetAttr(attrs::kValue).View());
+  out += "*/";
+  return out;
+}
 
 std::string Write(const StyleDocument& document) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";

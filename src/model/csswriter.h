@@ -24,4 +24,9 @@ namespace korvel {
 /// needs ("Name", "Value", "Checked") is missing or unreadable.
 std::string Write(const StyleDocument& document);
 
+/// A switched-off property as the writer writes it, its fallbacks first:
+/// "/*name: fallback; name: value; */". Text that would end the comment is
+/// written "*\/".
+std::string SwitchedOffText(XmlElement prop);
+
 }  // namespace korvel

@@ -1,5 +1,7 @@
 #include "model/styledocument.h"
 
+#include "model/csswriter.h"
+
 #include <algorithm>
 
 namespace korvel {
@@ -272,47 +274,6 @@ bool IsImportant(std::string_view value) {
   value.remove_suffix(kImportant.size());
   while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
   return value.ends_with('!');
-}
-
-namespace {
-
-// Text inside a comment must not end it: "*/" becomes "*\/", which reads the
-// same inside a CSS string or url once the property is switched on again.
-void AppendInComment(std::string& out, std::string_view text) {
-  std::size_t begin = 0;
-  for (std::size_t end; (end = text.find("*/", begin)) != std::string_view::npos; begin = end + 2) {
-    out.append(text.substr(begin, end - begin));
-    out.append("*\\/");
-  }
-  out.append(text.substr(begin));
-}
-
-// Text that ends in a lone backslash would escape what is written after it.
-std::string_view BlankAfterLoneBackslash(std::string_view text) {
-  const std::size_t last = text.find_last_not_of('\\');
-  const std::size_t backslashes = text.size() - (last == std::string_view::npos ? 0 : last + 1);
-  return backslashes % 2 == 1 ? " " : "";
-}
-
-void AppendSwitchedOffDeclaration(std::string& out, std::string_view name, std::string_view value) {
-  AppendInComment(out, name);
-  out += ": ";
-  AppendInComment(out, value);
-  out += BlankAfterLoneBackslash(value);
-  out += "; ";
-}
-
-}  // namespace
-
-std::string SwitchedOffText(XmlElement prop) {
-  const std::string_view name = prop.GetAttr(attrs::kName).View();
-  std::string out = "/*";
-  for (pugi::xml_node fallback = prop.Node().child(tags::kFallback.data()); fallback;
-       fallback = fallback.next_sibling(tags::kFallback.data()))
-    AppendSwitchedOffDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
-  AppendSwitchedOffDeclaration(out, name, prop.GetAttr(attrs::kValue).View());
-  out += "*/";
-  return out;
 }
 
 bool IsRule(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }

@@ -155,11 +155,6 @@ XmlElement FindProp(XmlElement rule, std::string_view name);
 /// Whether a declaration's value ends with "!important".
 bool IsImportant(std::string_view value);
 
-/// A switched-off property as the writer writes it, its fallbacks first:
-/// "/*name: fallback; name: value; */". Text that would end the comment is
-/// written "*\/".
-std::string SwitchedOffText(XmlElement prop);
-
 /// Whether the element is a rule or free comment ("KeyWord"), a property
 /// ("Prop") or a verbatim statement ("Verbatim").
 bool IsRule(XmlElement element);
