@@ -87,15 +87,22 @@ class Scanner final {
       return closing;
     } else if (c == '"' || c == '\'') {
       bool closed = false;
-      if (SkipString(last, &closed) == css_.size() && !closed) closing += "\r\n";
+      // The end of the file closes a string as its quote would; a line end
+      // would make it a broken string, which browsers drop.
+      if (SkipString(last, &closed) == css_.size() && !closed) closing += EndsInLoneBackslash() ? "\r\n" : std::string(1, c);
     } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(last)) {
       bool closed = false;
-      if (SkipUnquotedUrl(last, &closed) == css_.size() && !closed) closing += "\r\n";
+      if (SkipUnquotedUrl(last, &closed) == css_.size() && !closed) closing += EndsInLoneBackslash() ? "\r\n" : ")";
     } else if (c == '\\' && last + 1 == css_.size()) {
       closing += ' ';  // or the brace below would be escaped
     }
     closing.append(static_cast<std::size_t>(depth), '}');
     return closing;
+  }
+
+  [[nodiscard]] bool EndsInLoneBackslash() const {
+    const std::size_t last = css_.find_last_not_of('\\');
+    return (css_.size() - (last == std::string_view::npos ? 0 : last + 1)) % 2 == 1;
   }
 
   // Whether the statement the text holds runs to its end unclosed, as one the
