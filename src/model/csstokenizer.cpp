@@ -581,9 +581,18 @@ std::string UnclosedBracketsOf(std::string_view value) {
   for (std::size_t pos = 0; pos < value.size(); ++pos) {
     const char c = value[pos];
     if (c == '"' || c == '\'') {
-      const std::size_t close = value.find(c, pos + 1);
-      if (close == std::string_view::npos) break;
-      pos = close;
+      // A string ends at its quote, or at a line end that cuts it; one the
+      // end of the text cut off is closed first, so that the brackets
+      // written after it are outside it.
+      std::size_t at = pos + 1;
+      while (at < value.size() && value[at] != c && value[at] != '\n' && value[at] != '\r' && value[at] != '\f')
+        at += value[at] == '\\' ? 2 : 1;
+      if (at >= value.size()) {
+        const std::size_t last = value.find_last_not_of('\\');
+        const bool loneBackslash = (value.size() - (last == std::string_view::npos ? 0 : last + 1)) % 2 == 1;
+        return (loneBackslash ? std::string("\r\n") : std::string(1, c)) + std::string(closers.rbegin(), closers.rend());
+      }
+      pos = value[at] == c ? at : at - 1;
     } else if (c == '\\') {
       ++pos;
     } else if (c == '/' && pos + 1 < value.size() && value[pos + 1] == '*') {
