@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "guibenchmain.h"
 #include "shell/folderview.h"
 #include "shell/thumbnailprovider.h"
 
@@ -150,11 +151,4 @@ BENCHMARK(BM_ThumbnailsOfLargePhotos)->UseManualTime()->Unit(benchmark::kMillise
 }  // namespace
 }  // namespace korvel
 
-int main(int argc, char** argv) {
-  QStandardPaths::setTestModeEnabled(true);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return korvel::bench::RunWindowBenchmarks(argc, argv); }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 
+#include "guibenchmain.h"
 #include "editors/colorformunit.h"
 #include "editors/fontcatalog.h"
 #include "editors/fontsunit.h"
@@ -69,10 +70,4 @@ BENCHMARK(BM_OpenColorPicker)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace korvel
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return korvel::bench::RunWindowBenchmarks(argc, argv); }

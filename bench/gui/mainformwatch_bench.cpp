@@ -14,6 +14,7 @@
 #include <memory>
 #include <thread>
 
+#include "guibenchmain.h"
 #include "app/changewatch.h"
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
@@ -114,10 +115,4 @@ BENCHMARK(SaveInTheWindowReachesPage)->UseManualTime()->Unit(benchmark::kMillise
 }  // namespace
 }  // namespace korvel
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return korvel::bench::RunWindowBenchmarks(argc, argv); }

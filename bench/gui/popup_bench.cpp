@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "guibenchmain.h"
 #include "dictionary/keyworddictionary.h"
 #include "editors/colorformunit.h"
 #include "editors/fontcatalog.h"
@@ -145,11 +146,5 @@ void DestroySharedBench() { shared.reset(); }
 }  // namespace korvel
 
 int main(int argc, char** argv) {
-  QStandardPaths::setTestModeEnabled(true);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  korvel::DestroySharedBench();
-  benchmark::Shutdown();
-  return 0;
+  return korvel::bench::RunWindowBenchmarks(argc, argv, [] { korvel::DestroySharedBench(); });
 }

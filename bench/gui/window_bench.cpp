@@ -13,6 +13,7 @@
 
 #include <memory>
 
+#include "guibenchmain.h"
 #include "app/dmunit.h"
 #include "app/mainformunit.h"
 #include "app/tstylesheeteditor.h"
@@ -118,11 +119,5 @@ BENCHMARK(BM_ShowRuleOf50Properties)->Unit(benchmark::kMillisecond);
 }  // namespace korvel
 
 int main(int argc, char** argv) {
-  QStandardPaths::setTestModeEnabled(true);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  korvel::SharedSlot().reset();
-  return 0;
+  return korvel::bench::RunWindowBenchmarks(argc, argv, [] { korvel::SharedSlot().reset(); });
 }

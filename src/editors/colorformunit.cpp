@@ -104,10 +104,7 @@ TColorForm::TColorForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
 
   okButton_ = MakeOkButton(this);
   cancelButton_ = MakeCancelButton(this);
-  auto* bottom = new QHBoxLayout;
-  bottom->addStretch();
-  bottom->addWidget(okButton_);
-  bottom->addWidget(cancelButton_);
+  QHBoxLayout* bottom = OkCancelRow(okButton_, cancelButton_);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -4,6 +4,7 @@
 // Cancel and the like), the sky-blue background and plain backgrounds.
 
 #include <QColor>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QStyle>
 #include <QToolButton>
@@ -28,6 +29,15 @@ inline QToolButton* MakeOkButton(QWidget* parent) {
 }
 inline QToolButton* MakeCancelButton(QWidget* parent) {
   return FlatButton(parent->style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), parent);
+}
+
+/// The row at the foot of a picker: OK and Cancel, to the right.
+inline QHBoxLayout* OkCancelRow(QToolButton* ok, QToolButton* cancel) {
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(ok);
+  row->addWidget(cancel);
+  return row;
 }
 
 /// Gives the widget a plain background of that colour.

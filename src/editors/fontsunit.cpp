@@ -67,10 +67,7 @@ TFontForm::TFontForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
 
   okButton_ = MakeOkButton(this);
   cancelButton_ = MakeCancelButton(this);
-  auto* bottom = new QHBoxLayout;
-  bottom->addStretch();
-  bottom->addWidget(okButton_);
-  bottom->addWidget(cancelButton_);
+  QHBoxLayout* bottom = OkCancelRow(okButton_, cancelButton_);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 0);
