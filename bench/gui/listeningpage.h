@@ -18,8 +18,8 @@ namespace korvel::bench {
 class ListeningPage final {
  public:
   explicit ListeningPage(PreviewServer& server) : client_("127.0.0.1", server.Port()) {
-    listening_ = std::thread([this] {
-      client_.Get(PreviewServer::kEventsPath, [this](const char* data, std::size_t length) {
+    listening_ = std::thread([this, path = server.EventsPath()] {
+      client_.Get(path, [this](const char* data, std::size_t length) {
         if (std::string_view(data, length).find("event: saved") != std::string_view::npos) {
           std::lock_guard lock(mutex_);
           ++saves_;

@@ -1,11 +1,13 @@
 #include "app/previewserver.h"
 
 #include <httplib.h>
+#include <sys/random.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <system_error>
 #include <utility>
@@ -24,7 +26,8 @@ constexpr auto kHeartbeat = std::chrono::seconds(1);
 
 const std::string kScript = R"(<script>
 (function () {
-  var events = new EventSource("/__korvel/events");
+  // Every address of the preview starts with its secret, the page's too.
+  var events = new EventSource("/" + location.pathname.split("/")[1] + "/__korvel/events");
   events.addEventListener("saved", function () {
     var links = document.querySelectorAll('link[rel~="stylesheet"]');
     Array.prototype.forEach.call(links, function (old) {
@@ -89,6 +92,32 @@ std::string PercentEncoded(const std::string& path) {
   return encoded;
 }
 
+// A secret no other user of the machine can guess: 128 bits from the
+// system's random source, in hexadecimal.
+std::string DrawSecret() {
+  std::array<unsigned char, 16> bytes{};
+  std::size_t filled = 0;
+  while (filled < bytes.size()) {
+    const ssize_t count = ::getrandom(bytes.data() + filled, bytes.size() - filled, 0);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) throw PreviewError("Impossible de tirer le secret du serveur d'aperçu");
+    filled += static_cast<std::size_t>(count);
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string secret;
+  for (const unsigned char byte : bytes) {
+    secret += kHex[byte >> 4];
+    secret += kHex[byte & 15];
+  }
+  return secret;
+}
+
+bool Holds(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+bool IsHidden(const std::string& part) { return !part.empty() && part.front() == '.' && part != "."; }
+
 void Refuse(httplib::Response& response, int status, const std::string& why) {
   response.status = status;
   response.set_content(why + "\n", "text/plain; charset=utf-8");
@@ -115,7 +144,7 @@ std::optional<fs::path> RelativeRequestPath(const std::string& requestPath) {
     std::size_t end = requestPath.find('/', start);
     if (end == std::string::npos) end = requestPath.size();
     const std::string part = requestPath.substr(start, end - start);
-    if (part == "..") return std::nullopt;
+    if (IsHidden(part)) return std::nullopt;
     if (!part.empty() && part != ".") relative /= part;
     start = end + 1;
   }
@@ -130,6 +159,9 @@ std::optional<fs::path> FileInside(const fs::path& root, const std::string& requ
   if (fs::is_directory(candidate, error)) candidate /= "index.html";
   const fs::path real = fs::canonical(candidate, error);
   if (error || !Within(root, real) || !fs::is_regular_file(real, error)) return std::nullopt;
+  // A link with a plain name may still lead to a hidden file.
+  for (const fs::path& part : real.lexically_relative(root))
+    if (IsHidden(part.string())) return std::nullopt;
   return real;
 }
 
@@ -138,6 +170,11 @@ PreviewServer::PreviewServer(const fs::path& projectFolder) {
   root_ = fs::canonical(projectFolder, error);
   if (error || !fs::is_directory(root_))
     throw PreviewError("Impossible de servir le dossier « " + projectFolder.string() + " » : dossier introuvable");
+  for (const fs::path& folder : {projectFolder.lexically_normal(), root_}) {
+    const fs::path name = folder.has_filename() ? folder.filename() : folder.parent_path().filename();
+    settingsNames_.push_back(name.string() + ".xml");
+  }
+  secret_ = DrawSecret();
 
   server_ = std::make_unique<httplib::Server>();
   // Room for a few pages listening at once beside the files they load.
@@ -192,7 +229,9 @@ void PreviewServer::Stop() {
   if (listener_.joinable()) listener_.join();
 }
 
-std::string PreviewServer::BaseAddress() const { return "http://" + std::string(kHost) + ":" + std::to_string(port_) + "/"; }
+std::string PreviewServer::BaseAddress() const {
+  return "http://" + std::string(kHost) + ":" + std::to_string(port_) + BasePath();
+}
 
 std::string PreviewServer::AddressOf(const fs::path& page) const {
   std::error_code error;
@@ -229,24 +268,30 @@ void PreviewServer::ForwardTo(const std::string& schemeHostPort, const std::stri
 void PreviewServer::Answer(const httplib::Request& request, httplib::Response& response) {
   response.set_header("Cache-Control", "no-store");
   response.set_header("X-Content-Type-Options", "nosniff");
-  if (request.path == kEventsPath) return AnswerEvents(request, response);
+  // Without the secret, nothing: not even whether a file exists.
+  const std::string base = BasePath();
+  if (request.path.compare(0, base.size(), base) != 0) return Refuse(response, 403, "Forbidden");
+  const std::string path = request.path.substr(base.size() - 1);
+  if (path == std::string("/") + kEventsName) return AnswerEvents(request, response);
+  // Files and forwarded paths obey the same rule; the settings file is
+  // refused under both.
+  const std::optional<fs::path> relative = RelativeRequestPath(path);
+  if (!relative || Holds(settingsNames_, relative->string())) return Refuse(response, 404, "Not Found");
   Forwarding to;
   {
     std::lock_guard lock(mutex_);
     to = forwarding_;
   }
-  if (to.schemeHostPort.empty()) return AnswerFile(request.path, response);
-  // The forwarded path obeys the same rule as a file path.
-  const std::optional<fs::path> relative = RelativeRequestPath(request.path);
-  if (!relative) return Refuse(response, 404, "Not Found");
-  std::string path = "/" + relative->generic_string();
-  if (request.path.back() == '/' && path.back() != '/') path += '/';
-  AnswerForwarded(to, path, request, response);
+  if (to.schemeHostPort.empty()) return AnswerFile(path, response);
+  std::string forwarded = "/" + relative->generic_string();
+  if (path.back() == '/' && forwarded.back() != '/') forwarded += '/';
+  AnswerForwarded(to, forwarded, request, response);
 }
 
 void PreviewServer::AnswerFile(const std::string& path, httplib::Response& response) {
   const std::optional<fs::path> file = FileInside(root_, path);
-  if (!file) return Refuse(response, 404, "Not Found");
+  // A link of another name may lead to the settings file.
+  if (!file || (file->parent_path() == root_ && Holds(settingsNames_, file->filename().string()))) return Refuse(response, 404, "Not Found");
   std::string bytes;
   try {
     bytes = ReadFileBytes(file->string());

@@ -5,10 +5,13 @@
 // the page swaps its stylesheets in place instead of being opened again.
 //
 // It listens on 127.0.0.1 only, on a port the system chooses, and answers
-// GET and HEAD only. It serves files of the project folder and nothing
-// else: a path with "..", in any encoding, a symbolic link leading out of
-// the project, a request naming another host (a page of another site
-// reaching it through its own domain name) are refused. HTML answers carry a
+// GET and HEAD only. Every address starts with a secret drawn at each start
+// ("/<secret>/index.html"): another user of the machine can reach the port
+// but not guess it, and gets 403. It serves files of the project folder and
+// nothing else: a path with "..", in any encoding, a symbolic link leading
+// out of the project, a request naming another host (a page of another site
+// reaching it through its own domain name) are refused, and so are hidden
+// files and folders (".git/config") and the project's settings file. HTML answers carry a
 // short script that listens to the server's events (server-sent events) and
 // swaps the page's stylesheets for their new version, keeping the scroll
 // position.
@@ -31,6 +34,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -48,11 +52,12 @@ class PreviewError : public std::runtime_error {
 
 class PreviewServer final {
  public:
-  /// The path of the events the pages listen to.
-  static constexpr const char* kEventsPath = "/__korvel/events";
+  /// The events the pages listen to, under the secret path.
+  static constexpr const char* kEventsName = "__korvel/events";
 
   /// Serves this folder (absolute) on 127.0.0.1. Raises PreviewError when
-  /// the folder does not exist or no port could be had.
+  /// the folder does not exist, no port could be had or the system gave no
+  /// random bytes for the secret.
   explicit PreviewServer(const std::filesystem::path& projectFolder);
   /// Stops serving and waits for the server's threads.
   ~PreviewServer();
@@ -60,7 +65,11 @@ class PreviewServer final {
   PreviewServer& operator=(const PreviewServer&) = delete;
 
   [[nodiscard]] int Port() const { return port_; }
-  /// "http://127.0.0.1:<port>/".
+  /// "/<secret>/": the path every address of this server starts with.
+  [[nodiscard]] std::string BasePath() const { return "/" + secret_ + "/"; }
+  /// The path of the events the pages listen to.
+  [[nodiscard]] std::string EventsPath() const { return BasePath() + kEventsName; }
+  /// "http://127.0.0.1:<port>/<secret>/".
   [[nodiscard]] std::string BaseAddress() const;
   /// The page's address on this server, or "" when the page lies outside the
   /// project folder.
@@ -101,6 +110,10 @@ class PreviewServer final {
                        httplib::Response& response);
 
   std::filesystem::path root_;
+  // "<folder>.xml", the project's settings, named after the folder as given
+  // and as resolved.
+  std::vector<std::string> settingsNames_;
+  std::string secret_;
   std::unique_ptr<httplib::Server> server_;
   std::thread listener_;
   std::atomic<bool> listenerEnded_ = false;
@@ -122,13 +135,15 @@ class PreviewServer final {
 [[nodiscard]] std::string WithPreviewScript(const std::string& html);
 
 /// The request path ("/css/styles.css", already decoded) as a path relative
-/// to the served folder, or nothing when it would leave it: a ".." part, a
-/// backslash, a NUL, a path that does not start with "/".
+/// to the served folder, or nothing when it would leave it or name a hidden
+/// file: a ".." part, a part starting with ".", a backslash, a NUL, a path
+/// that does not start with "/".
 [[nodiscard]] std::optional<std::filesystem::path> RelativeRequestPath(const std::string& requestPath);
 
 /// The file a request path names inside the root (both canonical), or
 /// nothing when the path leaves the root in any way: "..", a symbolic link
-/// leading out, a backslash, a NUL. A folder names its index.html.
+/// leading out or to a hidden file, a backslash, a NUL. A folder names its
+/// index.html.
 [[nodiscard]] std::optional<std::filesystem::path> FileInside(const std::filesystem::path& root,
                                                               const std::string& requestPath);
 

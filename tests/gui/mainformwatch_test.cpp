@@ -318,7 +318,7 @@ void MainFormWatchTest::aSaveReachesTheConnectedPageAndOpensNothing() {
     return received.find(part) != std::string::npos;
   };
   std::thread listening([&] {
-    browser.Get(PreviewServer::kEventsPath, [&](const char* data, std::size_t length) {
+    browser.Get(preview.EventsPath(), [&](const char* data, std::size_t length) {
       std::lock_guard lock(mutex);
       received.append(data, length);
       return true;
@@ -341,20 +341,21 @@ void MainFormWatchTest::aSaveReachesTheConnectedPageAndOpensNothing() {
   QCOMPARE(launcher_.opened.size(), 1);
   // The page's stylesheet, as the browser fetches it after the event.
   httplib::Client fetch("127.0.0.1", preview.Port());
-  const auto css = fetch.Get("/css/styles.css");
+  const auto css = fetch.Get(preview.BasePath() + "css/styles.css");
   QVERIFY(css);
   QCOMPARE(QByteArray::fromStdString(css->body), ReadAll(Stylesheet()));
 
   // Closing the window stops the server: the page's connection ends and
   // nothing answers any more.
   const int port = preview.Port();
+  const std::string path = preview.BasePath() + "index.html";
   QVERIFY(window_->close());
   QVERIFY(!window_->Preview());
   QVERIFY(!window_->Watch());
   listening.join();
   httplib::Client late("127.0.0.1", port);
   late.set_connection_timeout(1);
-  QVERIFY(!late.Get("/index.html"));
+  QVERIFY(!late.Get(path));
 }
 
 void MainFormWatchTest::underTheLocalServerPagesAreNotReadFromDisk() {
@@ -367,7 +368,7 @@ void MainFormWatchTest::underTheLocalServerPagesAreNotReadFromDisk() {
   // whatever answers, it is not the file read from the project.
   httplib::Client browser("127.0.0.1", window_->Preview()->Port());
   browser.set_read_timeout(10);
-  const auto page = browser.Get("/index.html");
+  const auto page = browser.Get(window_->Preview()->BasePath() + "index.html");
   QVERIFY(page);
   QVERIFY(!(page->status == 200 && QByteArray::fromStdString(page->body).startsWith(ReadAll(Page()).left(20))));
   // Without it the file is served.
@@ -375,7 +376,7 @@ void MainFormWatchTest::underTheLocalServerPagesAreNotReadFromDisk() {
   window_.reset();
   OpenWindow();
   httplib::Client again("127.0.0.1", window_->Preview()->Port());
-  const auto file = again.Get("/index.html");
+  const auto file = again.Get(window_->Preview()->BasePath() + "index.html");
   QVERIFY(file);
   QCOMPARE(file->status, 200);
   QVERIFY(QByteArray::fromStdString(file->body).startsWith(ReadAll(Page()).left(20)));

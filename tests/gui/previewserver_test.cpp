@@ -94,31 +94,31 @@ class PreviewServerTest final : public QObject {
   void servesTheProjectWithTheScriptInItsPages() {
     PreviewServer server(project_);
     httplib::Client client("127.0.0.1", server.Port());
-    const auto page = client.Get("/index.html");
+    const auto page = client.Get(server.BasePath() + "index.html");
     QVERIFY(page);
     QCOMPARE(page->status, 200);
     QCOMPARE(page->get_header_value("Content-Type"), std::string("text/html"));
     QCOMPARE(page->body, std::string(kPage).insert(kPage.rfind("</BODY>"), PreviewScript()));
 
-    const auto css = client.Get("/css/styles.css");
+    const auto css = client.Get(server.BasePath() + "css/styles.css");
     QVERIFY(css);
     QCOMPARE(css->status, 200);
     QCOMPARE(css->body, kCss);
     QCOMPARE(css->get_header_value("Content-Type"), std::string("text/css"));
     QCOMPARE(css->get_header_value("Cache-Control"), std::string("no-store"));
 
-    const auto folder = client.Get("/sous%20dossier/");
+    const auto folder = client.Get(server.BasePath() + "sous%20dossier/");
     QVERIFY(folder);
     QCOMPARE(folder->body, "<p>sans body</p>" + PreviewScript());
-    const auto linkedInside = client.Get("/lien-dedans.css");
+    const auto linkedInside = client.Get(server.BasePath() + "lien-dedans.css");
     QVERIFY(linkedInside);
     QCOMPARE(linkedInside->body, kCss);
 
-    const auto head = client.Head("/index.html");
+    const auto head = client.Head(server.BasePath() + "index.html");
     QVERIFY(head);
     QCOMPARE(head->status, 200);
     QVERIFY(head->body.empty());
-    QCOMPARE(client.Get("/absent.html")->status, 404);
+    QCOMPARE(client.Get(server.BasePath() + "absent.html")->status, 404);
   }
 
   void nothingOutsideTheProjectIsServed_data() {
@@ -140,20 +140,79 @@ class PreviewServerTest final : public QObject {
     QFETCH(QString, target);
     target.replace(QStringLiteral("{ailleurs}"), QString::fromStdString(outside_.string()));
     PreviewServer server(project_);
+    // With the secret, so that it is the path that is refused.
+    if (target.startsWith(u'/')) target.prepend(QString::fromStdString(server.BasePath()).chopped(1));
     const std::string answer = RawRequest(server.Port(), "GET " + target.toStdString() + " HTTP/1.1");
     QVERIFY2(answer.rfind("HTTP/1.1 4", 0) == 0, answer.c_str());
     QVERIFY(answer.find("hunter2") == std::string::npos);
   }
 
+  // Another user of the machine reaches the port too, but cannot know the
+  // secret the page's address starts with.
+  void nothingIsServedWithoutTheSecret_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("page") << "/index.html";
+    QTest::newRow("root") << "/";
+    QTest::newRow("events") << "/__korvel/events";
+    QTest::newRow("another secret") << "/0123456789abcdef0123456789abcdef/index.html";
+    QTest::newRow("the secret cut short") << "/{secret-1}/index.html";
+    QTest::newRow("the secret run on") << "/{secret}index.html";
+  }
+  void nothingIsServedWithoutTheSecret() {
+    QFETCH(QString, target);
+    PreviewServer server(project_);
+    const QString secret = QString::fromStdString(server.BasePath()).mid(1).chopped(1);
+    QCOMPARE(secret.size(), 32);
+    target.replace(QStringLiteral("{secret-1}"), secret.chopped(1)).replace(QStringLiteral("{secret}"), secret);
+    const std::string answer = RawRequest(server.Port(), "GET " + target.toStdString() + " HTTP/1.1");
+    QVERIFY2(answer.rfind("HTTP/1.1 403", 0) == 0, answer.c_str());
+    QVERIFY(answer.find("Bonjour") == std::string::npos);
+    // Each start draws its own.
+    QVERIFY(PreviewServer(project_).BasePath() != server.BasePath());
+  }
+
+  // Inside the project too, what a browser has no use for and may be
+  // private: hidden files and folders, and the project's settings.
+  void hiddenFilesAndTheSettingsAreRefused_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("hidden folder") << ".git/config";
+    QTest::newRow("hidden folder, encoded dot") << "%2egit/config";
+    QTest::newRow("hidden file") << ".notes";
+    QTest::newRow("hidden file in a folder") << "css/.notes";
+    QTest::newRow("link to a hidden file") << "notes.txt";
+    QTest::newRow("settings") << "projet.xml";
+    QTest::newRow("settings, encoded") << "projet%2exml";
+    QTest::newRow("settings through ./") << "./projet.xml";
+    QTest::newRow("link to the settings") << "reglages.xml";
+  }
+  void hiddenFilesAndTheSettingsAreRefused() {
+    QFETCH(QString, target);
+    Write(project_ / ".git" / "config", kSecret);
+    Write(project_ / ".notes", kSecret);
+    Write(project_ / "css" / ".notes", kSecret);
+    Write(project_ / "projet.xml", kSecret);
+    fs::create_symlink(project_ / ".notes", project_ / "notes.txt");
+    fs::create_symlink(project_ / "projet.xml", project_ / "reglages.xml");
+    Write(project_ / "sous dossier" / "projet.xml", "<Document/>");
+    PreviewServer server(project_);
+    const std::string answer = RawRequest(server.Port(), "GET " + server.BasePath() + target.toStdString() + " HTTP/1.1");
+    QVERIFY2(answer.rfind("HTTP/1.1 404", 0) == 0, answer.c_str());
+    QVERIFY(answer.find("hunter2") == std::string::npos);
+    // Only the project's own settings file: the same name in a folder is a
+    // file like any other.
+    const std::string other = RawRequest(server.Port(), "GET " + server.BasePath() + "sous%20dossier/projet.xml HTTP/1.1");
+    QVERIFY2(other.rfind("HTTP/1.1 200", 0) == 0, other.c_str());
+  }
+
   void answersGetAndHeadOnly() {
     PreviewServer server(project_);
     httplib::Client client("127.0.0.1", server.Port());
-    QCOMPARE(client.Post("/index.html", "x", "text/plain")->status, 405);
-    QCOMPARE(client.Put("/index.html", "x", "text/plain")->status, 405);
-    QCOMPARE(client.Delete("/index.html")->status, 405);
-    QCOMPARE(client.Options("/index.html")->status, 405);
-    QCOMPARE(client.Patch("/index.html", "x", "text/plain")->status, 405);
-    QCOMPARE(client.Post("/index.html", "x", "text/plain")->get_header_value("Allow"), std::string("GET, HEAD"));
+    QCOMPARE(client.Post(server.BasePath() + "index.html", "x", "text/plain")->status, 405);
+    QCOMPARE(client.Put(server.BasePath() + "index.html", "x", "text/plain")->status, 405);
+    QCOMPARE(client.Delete(server.BasePath() + "index.html")->status, 405);
+    QCOMPARE(client.Options(server.BasePath() + "index.html")->status, 405);
+    QCOMPARE(client.Patch(server.BasePath() + "index.html", "x", "text/plain")->status, 405);
+    QCOMPARE(client.Post(server.BasePath() + "index.html", "x", "text/plain")->get_header_value("Allow"), std::string("GET, HEAD"));
     QVERIFY(fs::exists(project_ / "index.html"));
   }
 
@@ -162,10 +221,10 @@ class PreviewServerTest final : public QObject {
     // Bound to every address, it would answer on 127.0.0.2 as well.
     QCOMPARE(Connect("127.0.0.2", server.Port()), -1);
     httplib::Client client("127.0.0.1", server.Port());
-    QCOMPARE(client.Get("/index.html", {{"Host", "attaquant.example"}})->status, 403);
+    QCOMPARE(client.Get(server.BasePath() + "index.html", {{"Host", "attaquant.example"}})->status, 403);
     httplib::Client byName("localhost", server.Port());
     byName.set_address_family(AF_INET);
-    QCOMPARE(byName.Get("/index.html")->status, 200);
+    QCOMPARE(byName.Get(server.BasePath() + "index.html")->status, 200);
   }
 
   void aSaveReachesTheConnectedPage() {
@@ -176,7 +235,7 @@ class PreviewServerTest final : public QObject {
     std::mutex mutex;
     std::string received;
     std::thread listening([&] {
-      browser.Get(PreviewServer::kEventsPath, [&](const char* data, std::size_t length) {
+      browser.Get(server.EventsPath(), [&](const char* data, std::size_t length) {
         std::lock_guard lock(mutex);
         received.append(data, length);
         return true;
@@ -209,7 +268,7 @@ class PreviewServerTest final : public QObject {
     QVERIFY(server.ClaimPageOpening(start + PreviewServer::kOpeningGrace));
 
     httplib::Client browser("127.0.0.1", server.Port());
-    std::thread listening([&] { browser.Get(PreviewServer::kEventsPath, [](const char*, std::size_t) { return true; }); });
+    std::thread listening([&] { browser.Get(server.EventsPath(), [](const char*, std::size_t) { return true; }); });
     QTRY_COMPARE(server.ConnectedPages(), 1);
     QVERIFY(!server.ClaimPageOpening(start + 10 * PreviewServer::kOpeningGrace));
     browser.stop();
@@ -219,7 +278,7 @@ class PreviewServerTest final : public QObject {
   void stopsPromptlyWithAPageListening() {
     auto server = std::make_unique<PreviewServer>(project_);
     httplib::Client browser("127.0.0.1", server->Port());
-    std::thread listening([&] { browser.Get(PreviewServer::kEventsPath, [](const char*, std::size_t) { return true; }); });
+    std::thread listening([&] { browser.Get(server->EventsPath(), [](const char*, std::size_t) { return true; }); });
     QTRY_COMPARE(server->ConnectedPages(), 1);
     const auto before = std::chrono::steady_clock::now();
     server.reset();
@@ -229,7 +288,7 @@ class PreviewServerTest final : public QObject {
 
   void addressesOfPages() {
     PreviewServer server(project_);
-    const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + server.BasePath();
     QCOMPARE(server.BaseAddress(), base);
     QCOMPARE(server.AddressOf(project_ / "sous dossier" / "index.html"), base + "sous%20dossier/index.html");
     QCOMPARE(server.AddressOf(outside_ / "secret.txt"), std::string());
@@ -254,18 +313,20 @@ class PreviewServerTest final : public QObject {
     PreviewServer server(project_);
     server.ForwardTo("http://127.0.0.1:" + std::to_string(localPort), "/proj/");
     httplib::Client client("127.0.0.1", server.Port());
-    const auto page = client.Get("/index.php?q=1", {{"Cookie", "session=1"}});
+    const auto page = client.Get(server.BasePath() + "index.php?q=1", {{"Cookie", "session=1"}});
     QVERIFY(page);
     QCOMPARE(page->status, 200);
     QCOMPARE(page->body, "<html><body>PHP 1 session=1" + PreviewScript() + "</body></html>");
     QCOMPARE(page->get_header_value("Set-Cookie"), std::string("session=2"));
-    QCOMPARE(client.Get("/styles.css")->body, kCss);
-    QCOMPARE(client.Get("/absent.php")->status, 404);
-    const std::string refused = RawRequest(server.Port(), "GET /%2e%2e/secret HTTP/1.1");
+    QCOMPARE(client.Get(server.BasePath() + "styles.css")->body, kCss);
+    QCOMPARE(client.Get(server.BasePath() + "absent.php")->status, 404);
+    const std::string refused = RawRequest(server.Port(), "GET " + server.BasePath() + "%2e%2e/secret HTTP/1.1");
     QVERIFY(refused.rfind("HTTP/1.1 404", 0) == 0);
+    for (const char* hidden : {".git/config", "projet.xml"})
+      QCOMPARE(client.Get(server.BasePath() + hidden)->status, 404);
 
     server.ForwardTo("", "");
-    QCOMPARE(client.Get("/css/styles.css")->body, kCss);
+    QCOMPARE(client.Get(server.BasePath() + "css/styles.css")->body, kCss);
     local.stop();
     serving.join();
   }
