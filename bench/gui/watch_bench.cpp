@@ -2,14 +2,22 @@
 // until the watch has recorded it, a save until a listening page has the
 // event, and what the watch costs while nothing changes.
 
+#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/previewserver.h"
 #include "app/threadunit.h"
@@ -112,6 +120,80 @@ void SaveReachesPage(benchmark::State& state) {
   }
 }
 BENCHMARK(SaveReachesPage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// A connection to the preview that sends this beginning of a request; -1
+// when refused.
+int Connected(const PreviewServer& server, const std::string& request) {
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(server.Port()));
+  ::inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+  if (::connect(socket, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0 ||
+      ::send(socket, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
+    ::close(socket);
+    return -1;
+  }
+  return socket;
+}
+
+// How many of that many listening pages hear a save within two seconds.
+void PagesHearingASave(benchmark::State& state) {
+  const Project project;
+  for (auto _ : state) {
+    PreviewServer server(project.Root());
+    const std::string request = "GET " + server.EventsPath() + " HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                std::to_string(server.Port()) + "\r\n\r\n";
+    std::vector<pollfd> pages;
+    for (int i = 0; i < state.range(0); ++i) pages.push_back({Connected(server, request), POLLIN, 0});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    server.NotifySaved();
+    std::vector<std::string> heard(pages.size());
+    const auto end = Clock::now() + std::chrono::seconds(2);
+    while (Clock::now() < end && ::poll(pages.data(), pages.size(), 100) >= 0) {
+      for (std::size_t i = 0; i < pages.size(); ++i) {
+        char buffer[4096];
+        if (pages[i].revents & POLLIN) {
+          const ssize_t count = ::recv(pages[i].fd, buffer, sizeof buffer, 0);
+          if (count > 0) heard[i].append(buffer, static_cast<std::size_t>(count));
+          else pages[i].fd = -pages[i].fd - 1;  // closed: poll no more
+        }
+      }
+    }
+    int count = 0;
+    for (const std::string& answer : heard) count += answer.find("event: saved") != std::string::npos ? 1 : 0;
+    state.counters["heard"] = count;
+    for (const pollfd& page : pages) ::close(page.fd < 0 ? -page.fd - 1 : page.fd);
+  }
+}
+BENCHMARK(PagesHearingASave)->Arg(40)->Arg(200)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Stopping the preview while that many clients send their request one byte
+// at a time (each gives up after 15 s).
+void StopWithSlowClients(benchmark::State& state) {
+  const Project project;
+  for (auto _ : state) {
+    auto server = std::make_unique<PreviewServer>(project.Root());
+    std::vector<int> clients;
+    for (int i = 0; i < state.range(0); ++i) clients.push_back(Connected(*server, "GET "));
+    std::atomic<bool> done = false;
+    std::thread dribbling([&] {
+      const auto end = Clock::now() + std::chrono::seconds(15);
+      while (!done && Clock::now() < end) {
+        for (const int client : clients) ::send(client, "x", 1, MSG_NOSIGNAL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto start = Clock::now();
+    server.reset();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    done = true;
+    dribbling.join();
+    for (const int client : clients) ::close(client);
+  }
+}
+BENCHMARK(StopWithSlowClients)->Arg(20)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace korvel
