@@ -16,16 +16,21 @@
 // swaps the page's stylesheets for their new version, keeping the scroll
 // position.
 //
-// When the project runs under a local web server, requests can be forwarded
-// to it instead (ForwardTo) and its HTML answers get the same script, so that
-// PHP pages follow the saves too.
+// The Range header is ignored: every answer is the whole file.
 //
-// The server runs in threads of its own; every public function may be called
-// from the user-interface thread while it serves.
+// When the project runs under a local web server, requests can be forwarded
+// to it instead (ForwardTo) and its answers are passed on as they come, HTML
+// ones with the same script, so that PHP pages follow the saves too.
+//
+// One thread serves every connection with poll(): a listening page costs a
+// socket, not a thread. A client has kHeaderTimeout to send its request and
+// a stalled download is dropped after kWriteTimeout; forwarded requests run
+// in a thread each, at most kMaxForwarded at once. Every public function may
+// be called from the user-interface thread while it serves; stopping never
+// waits on a client.
 
-#include <atomic>
+#include <array>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -35,12 +40,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
 
 namespace korvel {
 
@@ -52,6 +51,10 @@ class PreviewError : public std::runtime_error {
 
 class PreviewServer final {
  public:
+  static constexpr std::chrono::seconds kHeaderTimeout{5};
+  static constexpr std::chrono::seconds kWriteTimeout{30};
+  static constexpr int kMaxForwarded = 32;
+
   /// The events the pages listen to, under the secret path.
   static constexpr const char* kEventsName = "__korvel/events";
 
@@ -59,7 +62,8 @@ class PreviewServer final {
   /// the folder does not exist, no port could be had or the system gave no
   /// random bytes for the secret.
   explicit PreviewServer(const std::filesystem::path& projectFolder);
-  /// Stops serving and waits for the server's threads.
+
+  /// Stops serving and waits for the server's threads (well under a second).
   ~PreviewServer();
   PreviewServer(const PreviewServer&) = delete;
   PreviewServer& operator=(const PreviewServer&) = delete;
@@ -103,24 +107,28 @@ class PreviewServer final {
     std::string pathPrefix;
   };
 
-  void Answer(const httplib::Request& request, httplib::Response& response);
-  void AnswerEvents(const httplib::Request& request, httplib::Response& response);
-  void AnswerFile(const std::string& path, httplib::Response& response);
-  void AnswerForwarded(const Forwarding& to, const std::string& path, const httplib::Request& request,
-                       httplib::Response& response);
+  struct Connection;
+  struct Forwarded;
+  struct Request;
+
+  void Serve();
+  void Accept(std::vector<std::unique_ptr<Connection>>& connections);
+  void Answer(Connection& connection, std::vector<std::unique_ptr<Forwarded>>& forwarded);
+  void AnswerFile(Connection& connection, const Request& request, const std::string& path);
+  void Forward(Forwarded& job, const Forwarding& to, const std::string& target, const Request& request);
+  void Wake();
 
   std::filesystem::path root_;
   // "<folder>.xml", the project's settings, named after the folder as given
   // and as resolved.
   std::vector<std::string> settingsNames_;
   std::string secret_;
-  std::unique_ptr<httplib::Server> server_;
-  std::thread listener_;
-  std::atomic<bool> listenerEnded_ = false;
+  int listening_ = -1;          // the server's socket
+  std::array<int, 2> wake_{-1, -1};  // a pipe that breaks the poll
+  std::thread serving_;
   int port_ = 0;
 
   mutable std::mutex mutex_;
-  std::condition_variable saved_;
   std::uint64_t saveCount_ = 0;
   int connected_ = 0;
   bool stopping_ = false;

@@ -7,14 +7,18 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "app/previewserver.h"
 
@@ -50,20 +54,78 @@ int Connect(const char* address, int port) {
 }
 
 // Sends the request line exactly as written, so that no client library
-// tidies the path first, and returns the whole answer.
-std::string RawRequest(int port, const std::string& requestLine) {
+// tidies the path first, and returns the answer, or its first `atMost` bytes.
+std::string RawRequest(int port, const std::string& requestLine, const std::string& moreHeaders = {},
+                       std::size_t atMost = 16 << 20) {
   const int socket = Connect("127.0.0.1", port);
   if (socket < 0) return {};
-  const std::string request =
-      requestLine + "\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\nConnection: close\r\n\r\n";
+  const timeval patience{10, 0};
+  ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+  const std::string request = requestLine + "\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n" + moreHeaders +
+                              "Connection: close\r\n\r\n";
   [[maybe_unused]] const ssize_t sent = ::send(socket, request.data(), request.size(), MSG_NOSIGNAL);
   std::string answer;
-  char buffer[4096];
-  for (ssize_t count; (count = ::recv(socket, buffer, sizeof buffer, 0)) > 0;)
+  char buffer[65536];
+  for (ssize_t count; answer.size() < atMost && (count = ::recv(socket, buffer, sizeof buffer, 0)) > 0;)
     answer.append(buffer, static_cast<std::size_t>(count));
   ::close(socket);
   return answer;
 }
+
+// Sockets that send the beginning of a request and then one byte every
+// 100 ms, for ten seconds at most or until stopped.
+class SlowClients final {
+ public:
+  SlowClients(int port, int count) : sockets_(Started(port, count)), dribbling_([this] { Dribble(); }) {}
+  ~SlowClients() {
+    stop_ = true;
+    dribbling_.join();
+    for (const int socket : sockets_) ::close(socket);
+  }
+  SlowClients(const SlowClients&) = delete;
+  SlowClients& operator=(const SlowClients&) = delete;
+
+  // How many of them the server has hung up on, waiting that long at most.
+  int HungUpOn(std::chrono::milliseconds within) const {
+    std::vector<pollfd> polled;
+    for (const int socket : sockets_) polled.push_back({socket, POLLIN, 0});
+    std::vector<bool> closed(polled.size());
+    const auto end = std::chrono::steady_clock::now() + within;
+    while (std::count(closed.begin(), closed.end(), true) < static_cast<long>(closed.size()) &&
+           std::chrono::steady_clock::now() < end && ::poll(polled.data(), polled.size(), 100) >= 0) {
+      for (std::size_t i = 0; i < polled.size(); ++i) {
+        char buffer[256];
+        if ((polled[i].revents & (POLLIN | POLLHUP | POLLERR)) &&
+            ::recv(polled[i].fd, buffer, sizeof buffer, MSG_DONTWAIT) <= 0) {
+          closed[i] = true;
+          polled[i].fd = -1;
+        }
+      }
+    }
+    return static_cast<int>(std::count(closed.begin(), closed.end(), true));
+  }
+
+ private:
+  static std::vector<int> Started(int port, int count) {
+    std::vector<int> sockets;
+    for (int i = 0; i < count; ++i) {
+      sockets.push_back(Connect("127.0.0.1", port));
+      ::send(sockets.back(), "GET /", 5, MSG_NOSIGNAL);
+    }
+    return sockets;
+  }
+  void Dribble() {
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!stop_ && std::chrono::steady_clock::now() < end) {
+      for (const int socket : sockets_) ::send(socket, "a", 1, MSG_NOSIGNAL);
+      std::this_thread::sleep_for(100ms);
+    }
+  }
+
+  std::vector<int> sockets_;
+  std::atomic<bool> stop_ = false;
+  std::thread dribbling_;
+};
 
 }  // namespace
 
@@ -275,15 +337,118 @@ class PreviewServerTest final : public QObject {
     listening.join();
   }
 
-  void stopsPromptlyWithAPageListening() {
+  // Closing the window or opening another project stops the server: it
+  // must not wait for any client, whatever the client does.
+  void stopsPromptlyWhateverTheClientsDo() {
+    Write(project_ / "grand.bin", std::string(8 << 20, 'x'));
     auto server = std::make_unique<PreviewServer>(project_);
     httplib::Client browser("127.0.0.1", server->Port());
     std::thread listening([&] { browser.Get(server->EventsPath(), [](const char*, std::size_t) { return true; }); });
     QTRY_COMPARE(server->ConnectedPages(), 1);
+    const SlowClients slow(server->Port(), 10);
+    // A download nobody reads.
+    const int stalled = Connect("127.0.0.1", server->Port());
+    const std::string request = "GET " + server->BasePath() + "grand.bin HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                std::to_string(server->Port()) + "\r\n\r\n";
+    ::send(stalled, request.data(), request.size(), MSG_NOSIGNAL);
+    std::this_thread::sleep_for(300ms);
+
     const auto before = std::chrono::steady_clock::now();
     server.reset();
-    QVERIFY(std::chrono::steady_clock::now() - before < 3s);
+    const auto stopping = std::chrono::steady_clock::now() - before;
     listening.join();
+    ::close(stalled);
+    QVERIFY(stopping < 3s);
+
+    // A request forwarded to a local server that never answers.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    QCOMPARE(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    QCOMPARE(::listen(silent, 4), 0);
+    QCOMPARE(::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    server = std::make_unique<PreviewServer>(project_);
+    server->ForwardTo("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)), "/proj");
+    std::thread waiting([port = server->Port(), path = server->BasePath()] {
+      RawRequest(port, "GET " + path + "index.php HTTP/1.1");
+    });
+    std::this_thread::sleep_for(300ms);
+    const auto beforeForwarded = std::chrono::steady_clock::now();
+    server.reset();
+    const auto stoppingForwarded = std::chrono::steady_clock::now() - beforeForwarded;
+    waiting.join();
+    ::close(silent);
+    QVERIFY(stoppingForwarded < 3s);
+  }
+
+  // One page per tab, several browsers: the pages that listen hold no
+  // thread, and the files they load are still served.
+  void manyListeningPagesHearASaveAndFilesAreStillServed() {
+    PreviewServer server(project_);
+    const std::string request =
+        "GET " + server.EventsPath() + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n\r\n";
+    std::vector<pollfd> pages;
+    for (int i = 0; i < 40; ++i) {
+      pages.push_back({Connect("127.0.0.1", server.Port()), POLLIN, 0});
+      ::send(pages.back().fd, request.data(), request.size(), MSG_NOSIGNAL);
+    }
+    QTRY_COMPARE(server.ConnectedPages(), 40);
+    httplib::Client client("127.0.0.1", server.Port());
+    client.set_read_timeout(3);
+    const auto css = client.Get(server.BasePath() + "css/styles.css");
+    QVERIFY(css);
+    QCOMPARE(css->body, kCss);
+
+    QCOMPARE(server.NotifySaved(), 40);
+    std::vector<std::string> heard(pages.size());
+    const auto allHeard = [&] {
+      return std::all_of(heard.begin(), heard.end(),
+                         [](const std::string& page) { return page.find("event: saved\n") != std::string::npos; });
+    };
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (!allHeard() && std::chrono::steady_clock::now() < end && ::poll(pages.data(), pages.size(), 100) >= 0) {
+      for (std::size_t i = 0; i < pages.size(); ++i) {
+        char buffer[4096];
+        const ssize_t count = (pages[i].revents & POLLIN) ? ::recv(pages[i].fd, buffer, sizeof buffer, 0) : 0;
+        if (count > 0) heard[i].append(buffer, static_cast<std::size_t>(count));
+      }
+    }
+    QVERIFY(allHeard());
+    for (const pollfd& page : pages) ::close(page.fd);
+    QTRY_COMPARE(server.ConnectedPages(), 0);
+  }
+
+  // A client that sends its request a byte at a time keeps no one waiting,
+  // and is hung up on once its time for the request is up.
+  void slowClientsBlockNoOneAndAreCutOff() {
+    PreviewServer server(project_);
+    const SlowClients slow(server.Port(), 20);
+    std::this_thread::sleep_for(200ms);
+    httplib::Client client("127.0.0.1", server.Port());
+    client.set_read_timeout(3);
+    const auto page = client.Get(server.BasePath() + "css/styles.css");
+    QVERIFY(page);
+    QCOMPARE(page->status, 200);
+    QCOMPARE(slow.HungUpOn(PreviewServer::kHeaderTimeout + 3s), 20);
+  }
+
+  // A range request is answered with the whole file, once: 2,000 ranges of
+  // a large file must not make an answer 2,000 times its size.
+  void rangesAreIgnored() {
+    Write(project_ / "grand.bin", std::string(1 << 20, 'x'));
+    PreviewServer server(project_);
+    std::string ranges = "Range: bytes=0-";
+    for (int i = 1; i < 2000; ++i) ranges += ",0-";
+    const std::string answer =
+        RawRequest(server.Port(), "GET " + server.BasePath() + "grand.bin HTTP/1.1", ranges + "\r\n", 4 << 20);
+    QVERIFY2(answer.rfind("HTTP/1.1 200", 0) == 0, answer.substr(0, 200).c_str());
+    QCOMPARE(answer.size() - answer.find("\r\n\r\n") - 4, std::size_t{1} << 20);
+    const std::string one = RawRequest(server.Port(), "GET " + server.BasePath() + "css/styles.css HTTP/1.1",
+                                       "Range: bytes=2-4\r\n");
+    QVERIFY(one.rfind("HTTP/1.1 200", 0) == 0);
+    QVERIFY(one.ends_with("\r\n\r\n" + kCss));
   }
 
   void addressesOfPages() {
@@ -329,6 +494,59 @@ class PreviewServerTest final : public QObject {
     QCOMPARE(client.Get(server.BasePath() + "css/styles.css")->body, kCss);
     local.stop();
     serving.join();
+  }
+
+  // A large answer of the local server (a video, an archive) reaches the
+  // browser as it comes, not once whole in memory.
+  void forwardedAnswersArePassedOnAsTheyCome() {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    bool browserHasTheStart = false;
+    bool waitedInVain = false;
+    httplib::Server local;
+    local.Get("/proj/video.bin", [&](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider("application/octet-stream",
+                                            [&, first = true](std::size_t, httplib::DataSink& sink) mutable {
+                                              if (first) {
+                                                first = false;
+                                                return sink.write("debut", 5);
+                                              }
+                                              std::unique_lock lock(mutex);
+                                              waitedInVain = !arrived.wait_for(lock, 5s, [&] { return browserHasTheStart; });
+                                              sink.write("fin", 3);
+                                              sink.done();
+                                              return true;
+                                            });
+    });
+    const int localPort = local.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { local.listen_after_bind(); });
+    QTRY_VERIFY(local.is_running());
+
+    PreviewServer server(project_);
+    server.ForwardTo("http://127.0.0.1:" + std::to_string(localPort), "/proj");
+    const int browser = Connect("127.0.0.1", server.Port());
+    const timeval patience{10, 0};
+    ::setsockopt(browser, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    const std::string request = "GET " + server.BasePath() + "video.bin HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                std::to_string(server.Port()) + "\r\n\r\n";
+    ::send(browser, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string answer;
+    char buffer[4096];
+    for (ssize_t count; answer.find("debut") == std::string::npos && (count = ::recv(browser, buffer, sizeof buffer, 0)) > 0;)
+      answer.append(buffer, static_cast<std::size_t>(count));
+    {
+      std::lock_guard lock(mutex);
+      browserHasTheStart = true;
+    }
+    arrived.notify_all();
+    for (ssize_t count; (count = ::recv(browser, buffer, sizeof buffer, 0)) > 0;)
+      answer.append(buffer, static_cast<std::size_t>(count));
+    ::close(browser);
+    local.stop();
+    serving.join();
+    QVERIFY2(answer.rfind("HTTP/1.1 200", 0) == 0, answer.c_str());
+    QVERIFY(answer.ends_with("\r\n\r\ndebutfin"));
+    QVERIFY(!waitedInVain);
   }
 };
 
