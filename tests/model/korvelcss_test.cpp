@@ -106,6 +106,22 @@ TEST_F(KorvelCssTool, OutputOntoAFifoIsRefusedWithoutBlocking) {
   EXPECT_NE(Err().find("tube nommé"), std::string::npos) << Err();
 }
 
+TEST_F(KorvelCssTool, InputThatIsNotARegularFileIsRefusedAtOnce) {
+  const fs::path fifo = root_ / "tube.css";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string input : {fifo.string(), std::string("/dev/zero")}) {
+    const ToolRun run = KorvelCss(input, root_ / "err");
+    EXPECT_EQ(run.status, 1) << input;
+    EXPECT_TRUE(run.out.empty()) << input;
+    EXPECT_NE(Err().find(input + " » n'est pas un fichier ordinaire"), std::string::npos) << Err();
+  }
+  // Nor is a stylesheet in UTF-16 read as 8-bit text with NUL bytes.
+  const fs::path wide = root_ / "wide.css";
+  std::ofstream(wide, std::ios::binary) << std::string("\xFF\xFEp\0{\0}\0", 8);
+  EXPECT_EQ(KorvelCss(wide.string(), root_ / "err").status, 1);
+  EXPECT_NE(Err().find(wide.string() + " » : encodage UTF-16 non pris en charge."), std::string::npos) << Err();
+}
+
 TEST_F(KorvelCssTool, MissingFileIsOneLineNamingItAndStatusOne) {
   const ToolRun run = KorvelCss((root_ / "absent.css").string(), root_ / "err");
   EXPECT_EQ(run.status, 1);
