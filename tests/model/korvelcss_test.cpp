@@ -112,7 +112,7 @@ TEST_F(KorvelCssTool, OutputOntoAFifoIsRefusedWithoutBlocking) {
 TEST_F(KorvelCssTool, InputThatIsNotARegularFileIsRefusedAtOnce) {
   const fs::path fifo = root_ / "tube.css";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-  for (const std::string input : {fifo.string(), std::string("/dev/zero")}) {
+  for (const std::string& input : {fifo.string(), std::string("/dev/zero")}) {
     const ToolRun run = KorvelCss(input, root_ / "err");
     EXPECT_EQ(run.status, 1) << input;
     EXPECT_TRUE(run.out.empty()) << input;
