@@ -1,5 +1,7 @@
 #include "app/changewatch.h"
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -65,27 +67,73 @@ ChangeDecision DecideOnActivation(const ChangeLists& recorded, const std::string
   return {ChangeVerdict::AskModified, Message{text, caption, MessageKind::Information, MessageButtons::OkCancel}};
 }
 
+ChangeDecision DecideBeforeSave(const std::string& stylesheetName, const std::optional<FileStamp>& onDisk,
+                                const std::optional<FileStamp>& held, bool unsavedEdits) {
+  if (!held || !onDisk || *onDisk == *held) return {};
+  std::string text = "Le fichier CSS courant a été modifié hors de Korvel : " + stylesheetName +
+                     "\n Recharger ?\n\n Oui : recharger le fichier";
+  text += unsavedEdits ? " (vos modifications non sauvegardées seront perdues).\n" : ".\n";
+  text += " Non : le remplacer par la feuille de Korvel (la version modifiée sera perdue).\n"
+          " Annuler : ne rien enregistrer.";
+  return {ChangeVerdict::AskBeforeSave,
+          Message{text, std::string(kApplicationTitle), MessageKind::Warning, MessageButtons::YesNoCancel}};
+}
+
+std::string WatchProblemText(int error) {
+  std::string why;
+  if (error == ENOSPC)
+    why = "le nombre de surveillances inotify permises est atteint (fs.inotify.max_user_watches)";
+  else if (error == EMFILE)
+    why = "le nombre d'instances inotify permises est atteint (fs.inotify.max_user_instances)";
+  else if (error == ENOSYS)
+    why = "le système n'offre pas inotify";
+  else
+    why = SystemErrorText(error);
+  return "Les modifications faites hors de Korvel ne sont pas surveillées (" + why +
+         ") : la feuille est comparée avec le disque au retour dans Korvel et avant chaque enregistrement.";
+}
+
 void ChangeWatch::Watch(const std::filesystem::path& projectFolder, const std::filesystem::path& stylesheet) {
   stylesheet_ = stylesheet;
   stylesheetName_ = ProjectRelativeName(projectFolder, stylesheet);
   held_.reset();
   asked_.reset();
+  deletionTold_ = false;
   thread_.SetWatchedFolder(projectFolder, stylesheet);
+  // Taking up a folder is a matter of microseconds; waiting for it lets a
+  // watch that failed be said at once.
+  (void)thread_.WaitUntilWatching(std::chrono::seconds(1));
 }
 
 void ChangeWatch::Hold(std::string_view bytes) {
   held_ = FileStamp::OfBytes(bytes);
   asked_.reset();
+  deletionTold_ = false;
 }
 
 ChangeDecision ChangeWatch::OnActivation(bool unsavedEdits) {
-  const ChangeLists recorded = thread_.TakeChanges();
-  if (!held_ || !ConcernsStylesheet(recorded, stylesheetName_)) return {};
+  (void)thread_.TakeChanges();
+  if (!held_) return {};
   const std::optional<FileStamp> onDisk = FileStamp::OfFile(stylesheet_.string());
   if (onDisk && onDisk == asked_) return {};
-  ChangeDecision decision = DecideOnActivation(recorded, stylesheetName_, onDisk, held_, unsavedEdits);
+  if (!onDisk && deletionTold_) return {};
+  ChangeLists compared;
+  compared.stylesheetMayHaveChanged = true;
+  ChangeDecision decision = DecideOnActivation(compared, stylesheetName_, onDisk, held_, unsavedEdits);
   asked_ = decision.verdict == ChangeVerdict::AskModified ? onDisk : std::nullopt;
+  deletionTold_ = decision.verdict == ChangeVerdict::AskDeleted;
   return decision;
+}
+
+ChangeDecision ChangeWatch::BeforeSave(bool unsavedEdits) const {
+  if (!held_) return {};
+  return DecideBeforeSave(stylesheetName_, FileStamp::OfFile(stylesheet_.string()), held_, unsavedEdits);
+}
+
+std::optional<std::string> ChangeWatch::TakeProblem() {
+  const std::optional<int> error = thread_.TakeProblem();
+  if (!error) return std::nullopt;
+  return WatchProblemText(*error);
 }
 
 }  // namespace korvel

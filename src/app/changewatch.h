@@ -9,6 +9,12 @@
 // from it. An outside edit made right after Korvel's own save is therefore
 // asked about like any other.
 //
+// The watch only says when to look: the file itself is compared with the
+// version held whenever the window becomes active and before every save, so
+// an edit the watch could not see (the window kept the focus, the user's
+// inotify watches were used up) is asked about all the same. A save never
+// replaces an outside edit unless the user says so.
+//
 // Editors that save by writing a new file and renaming it over the
 // stylesheet, or by deleting and re-creating it, leave a file in place: that
 // is a modification. A deletion is reported only when the file is really gone
@@ -41,8 +47,9 @@ struct FileStamp {
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
-/// What to tell the user.
-enum class ChangeVerdict { Nothing, AskModified, AskDeleted };
+/// What to tell the user. AskBeforeSave: the file changed outside since it
+/// was read or written; Yes reloads it, No replaces it, Cancel saves nothing.
+enum class ChangeVerdict { Nothing, AskModified, AskDeleted, AskBeforeSave };
 
 struct ChangeDecision {
   ChangeVerdict verdict = ChangeVerdict::Nothing;
@@ -62,6 +69,11 @@ struct ChangeDecision {
 [[nodiscard]] ChangeDecision DecideOnActivation(const ChangeLists& recorded, const std::string& stylesheetName,
                                                 const std::optional<FileStamp>& onDisk,
                                                 const std::optional<FileStamp>& held, bool unsavedEdits);
+
+/// Decides what a save asks first: AskBeforeSave when the stylesheet on
+/// disk (`onDisk`) is neither gone nor the version held.
+[[nodiscard]] ChangeDecision DecideBeforeSave(const std::string& stylesheetName, const std::optional<FileStamp>& onDisk,
+                                              const std::optional<FileStamp>& held, bool unsavedEdits);
 
 /// True when the record names the stylesheet, or a folder on its way, or
 /// says that the stylesheet may have changed.
@@ -85,12 +97,22 @@ class ChangeWatch final {
   /// These bytes are the stylesheet as the window holds it now.
   void Hold(std::string_view bytes);
 
-  /// Takes what the watch recorded and decides what to tell the user. Reads
-  /// the stylesheet only when the record concerns it; raises FileError when
-  /// it exists but cannot be read. A version the user already declined to
-  /// reload is not asked about again (an editor that writes twice, or
-  /// touches the file, would ask again); the next different one is.
+  /// Takes what the watch recorded and decides what to tell the user,
+  /// comparing the stylesheet with the version held whatever the record
+  /// says. Raises FileError when it exists but cannot be read. A version the
+  /// user already declined to reload is not asked about again (an editor
+  /// that writes twice, or touches the file, would ask again); the next
+  /// different one is. A deletion is told once.
   [[nodiscard]] ChangeDecision OnActivation(bool unsavedEdits);
+  /// Before a save: AskBeforeSave when the file on disk is not the version
+  /// held (an outside edit the save would overwrite), Nothing otherwise (a
+  /// file gone holds nothing to lose). Raises FileError when it exists but
+  /// cannot be read.
+  [[nodiscard]] ChangeDecision BeforeSave(bool unsavedEdits) const;
+
+  /// Why outside edits cannot all be seen by the watch, in French, the first
+  /// time it is asked; nothing otherwise.
+  [[nodiscard]] std::optional<std::string> TakeProblem();
 
   [[nodiscard]] ThreadSurveillance& Thread() { return thread_; }
 
@@ -100,6 +122,10 @@ class ChangeWatch final {
   std::string stylesheetName_;
   std::optional<FileStamp> held_;
   std::optional<FileStamp> asked_;
+  bool deletionTold_ = false;
 };
+
+/// The message that says the watch cannot see outside edits, for this errno.
+[[nodiscard]] std::string WatchProblemText(int error);
 
 }  // namespace korvel

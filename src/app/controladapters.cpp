@@ -3,15 +3,39 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+#include <climits>
+
 namespace korvel {
 
 void WindowControl::SetBounds(int left, int top, int width, int height) {
-  // A window stored on a screen that is gone comes back where it can be seen.
-  QRect wanted(left, top, std::max(width, 200), std::max(height, 150));
-  const QScreen* screen = QGuiApplication::screenAt(wanted.center());
+  constexpr int kMinWidth = 200;
+  constexpr int kMinHeight = 150;
+  // The stored numbers come from a file anyone may edit: the centre is worked
+  // out without overflow, and the window is kept within the screen it was
+  // on, no larger than it; one stored on a screen that is gone comes back in
+  // the middle of the main one.
+  const auto centre = [](int start, int length) {
+    return static_cast<int>(std::clamp<qint64>(qint64{start} + std::max(length, 0) / 2, INT_MIN, INT_MAX));
+  };
+  const QScreen* screen = QGuiApplication::screenAt(QPoint(centre(left, width), centre(top, height)));
+  if (!screen) screen = QGuiApplication::screenAt(QPoint(left, top));
+  const bool onScreen = screen != nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
   if (!screen) {
-    screen = QGuiApplication::primaryScreen();
-    if (screen) wanted.moveCenter(screen->availableGeometry().center());
+    constexpr int kMaxSide = 8192;
+    window_->setGeometry(0, 0, std::clamp(width, kMinWidth, kMaxSide), std::clamp(height, kMinHeight, kMaxSide));
+    return;
+  }
+  const QRect area = screen->availableGeometry();
+  const int w = std::clamp(width, std::min(kMinWidth, area.width()), area.width());
+  const int h = std::clamp(height, std::min(kMinHeight, area.height()), area.height());
+  QRect wanted(0, 0, w, h);
+  if (onScreen) {
+    wanted.moveTo(std::clamp(left, area.left(), area.left() + area.width() - w),
+                  std::clamp(top, area.top(), area.top() + area.height() - h));
+  } else {
+    wanted.moveCenter(area.center());
   }
   window_->setGeometry(wanted);
 }

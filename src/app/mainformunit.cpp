@@ -178,14 +178,26 @@ void TMainForm::ProjectOpened() {
 // ------------------------------------------------------ the change watch
 
 void TMainForm::StartWatch() {
-  try {
-    watch_ = std::make_unique<ChangeWatch>();
-  } catch (const std::system_error& error) {
-    statusBar()->showMessage(
-        QStringLiteral("Les modifications faites hors de Korvel ne seront pas signalées (%1).")
-            .arg(QString::fromLocal8Bit(error.what())));
-    return;
-  }
+  watch_ = std::make_unique<ChangeWatch>();
+  SayWatchProblem();
+  editor_->SetSaveCheck([this] {
+    if (!watch_) return TStyleSheetEditor::SaveCheck::Write;
+    // The question's own box may make the application active again.
+    const QScopedValueRollback<bool> busy(activating_, true);
+    ChangeDecision decision;
+    try {
+      decision = watch_->BeforeSave(true);
+    } catch (const std::exception& error) {
+      ShowError(error);
+      return TStyleSheetEditor::SaveCheck::Keep;
+    }
+    if (decision.verdict == ChangeVerdict::Nothing) return TStyleSheetEditor::SaveCheck::Write;
+    switch (ShowMessage(decision.message)) {
+      case MessageAnswer::Yes: return TStyleSheetEditor::SaveCheck::Reload;
+      case MessageAnswer::No: return TStyleSheetEditor::SaveCheck::Write;
+      default: return TStyleSheetEditor::SaveCheck::Keep;
+    }
+  });
   // Queued: a question must not open inside the platform's own handling of
   // the activation.
   connect(
@@ -205,8 +217,13 @@ void TMainForm::StylesheetRead(const QByteArray& bytes) {
   if (stylesheet != watchedStylesheet_) {
     watch_->Watch(WatchFolderPath(entry_->ProjectFolderPath()), Std(stylesheet));
     watchedStylesheet_ = stylesheet;
+    SayWatchProblem();
   }
   watch_->Hold(View(bytes));
+}
+
+void TMainForm::SayWatchProblem() {
+  if (const std::optional<std::string> problem = watch_->TakeProblem()) statusBar()->showMessage(FromStd(*problem));
 }
 
 void TMainForm::StylesheetWritten(const QByteArray& bytes) {
@@ -219,6 +236,7 @@ void TMainForm::ApplicationEvents1Activate() {
   // The question's own box may make the application active again.
   if (!watch_ || activating_) return;
   const QScopedValueRollback<bool> busy(activating_, true);
+  SayWatchProblem();
   ChangeDecision decision;
   try {
     decision = watch_->OnActivation(editor_->IsModified());

@@ -12,7 +12,9 @@
 // the page is shown and refreshed in place at every save. Without inotify
 // the window goes on without the watch; without the preview, pages are
 // opened as files (or under the local server) as before. Both stop when the
-// window closes.
+// window closes. Before every save the stylesheet on disk is compared with
+// the version the window holds: an outside edit is never overwritten
+// without the user's say.
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -62,7 +64,8 @@ class TMainForm final : public QMainWindow {
   /// The application became active again: tells that the stylesheet was
   /// deleted, or asks whether to reload it when it changed outside.
   void ApplicationEvents1Activate();
-  /// The change watch; null when the system has no inotify to give.
+  /// The change watch (which compares the stylesheet even when the system
+  /// has no inotify to give).
   [[nodiscard]] ChangeWatch* Watch() const { return watch_.get(); }
   /// The preview server of the open project; null before "OK" or when it
   /// could not start.
@@ -82,6 +85,8 @@ class TMainForm final : public QMainWindow {
   void StartWatch();
   void StylesheetRead(const QByteArray& bytes);
   void StylesheetWritten(const QByteArray& bytes);
+  /// Says once, in the status bar, that the watch cannot see outside edits.
+  void SayWatchProblem();
   void StartPreview();
   /// The preview step after "OK" and after a save in live mode.
   void ShowPage();

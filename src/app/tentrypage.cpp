@@ -24,6 +24,7 @@
 #include "editors/gstringgrid.h"
 #include "shell/gdirtreeview.h"
 #include "shell/gexplorer.h"
+#include "shell/shellplaces.h"
 
 namespace korvel {
 
@@ -335,7 +336,8 @@ bool TEntryPage::RestoreLastProject(TWindowLayout& layout) {
   const QString remembered = registry_.ProjectFolderPath();
   bool restored = false;
   if (!remembered.isEmpty()) {
-    ProjectFolderPath_ = remembered;
+    // Remembered by hand or by an older Korvel, it may lack its final "/".
+    ProjectFolderPath_ = FolderPath(remembered);
     const std::string problem = RestoreRememberedProject();
     restored = problem.empty();
     rememberAtOpen_ = restored;
@@ -358,9 +360,13 @@ void TEntryPage::OpenRestoredProject() {
 }
 
 std::string TEntryPage::RestoreRememberedProject() {
+  if (ProjectFolderPath_ == QStringLiteral("/")) return "la racine « / » ne peut pas être le dossier d'un projet";
   if (!QFileInfo(ProjectFolderPath_).isDir()) return "son dossier n'existe plus";
   ProjectName_ = FromStd(GFile::LastFolderName(Std(ProjectFolderPath_)));
   const QString settings = ProjectFolderPath_ + ProjectName_ + QStringLiteral(".xml");
+  // Opening would make an empty one, and the project's paths would be lost
+  // for good.
+  if (!QFileInfo::exists(settings)) return "son fichier de réglages « " + Std(settings) + " » n'existe pas";
   GXMLIni& ini = dm_.Ini();
   try {
     ini.Open(Std(settings));
@@ -368,18 +374,18 @@ std::string TEntryPage::RestoreRememberedProject() {
   } catch (const std::exception& error) {
     return "son fichier de réglages « " + Std(settings) + " » ne peut pas être lu (" + error.what() + ")";
   }
-  const QString page = FromStd(ini.ReadValue(settingkind::kHTMLFilePath));
-  const QString stylesheet = FromStd(ini.ReadValue(settingkind::kCSSFilePath));
-  if (page.isEmpty() || stylesheet.isEmpty())
+  if (ini.ReadValue(settingkind::kHTMLFilePath).empty() || ini.ReadValue(settingkind::kCSSFilePath).empty())
     return "son fichier de réglages « " + Std(settings) + " » ne nomme pas sa page et sa feuille de style";
+  if (RestoreProject()) return {};
+  // The paths as the restore left them: those of a copied project's own
+  // files when it has them.
   std::vector<std::string> missing;
-  if (!QFileInfo::exists(page)) missing.push_back("la page « " + Std(page) + " » est introuvable");
-  if (!QFileInfo::exists(stylesheet))
-    missing.push_back("la feuille de style « " + Std(stylesheet) + " » est introuvable");
+  if (!QFileInfo::exists(HTMLFilePath_)) missing.push_back("la page « " + Std(HTMLFilePath_) + " » est introuvable");
+  if (!QFileInfo::exists(CSSFilePath_))
+    missing.push_back("la feuille de style « " + Std(CSSFilePath_) + " » est introuvable");
   if (missing.size() == 2) return missing[0] + " et " + missing[1];
   if (missing.size() == 1) return missing[0];
-  if (!RestoreProject()) return "ses réglages ne peuvent pas être relus";
-  return {};
+  return "ses réglages désignent les fichiers d'un autre dossier, que vous n'avez pas voulu ouvrir";
 }
 
 bool TEntryPage::OpenSettings(const QString& folder) {
@@ -397,14 +403,14 @@ bool TEntryPage::RestoreProject() {
   GXMLIni& ini = dm_.Ini();
   HTMLFilePath_ = FromStd(ini.ReadValue(settingkind::kHTMLFilePath));
   CSSFilePath_ = FromStd(ini.ReadValue(settingkind::kCSSFilePath));
-  if (HTMLFilePath_.isEmpty() || CSSFilePath_.isEmpty() || !QFileInfo::exists(HTMLFilePath_) ||
-      !QFileInfo::exists(CSSFilePath_)) {
+  ImagesFolder_ = FromStd(ini.ReadValue(settingkind::kImagesFolder));
+  if (HTMLFilePath_.isEmpty() || CSSFilePath_.isEmpty() || !FollowCopiedProject() ||
+      !QFileInfo::exists(HTMLFilePath_) || !QFileInfo::exists(CSSFilePath_)) {
     ProjectFolderPath_.clear();
     return false;
   }
   GFile& file = dm_.File();
   InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
-  ImagesFolder_ = FromStd(ini.ReadValue(settingkind::kImagesFolder));
   file.Compare(Std(ProjectFolderPath_), Std(ImagesFolder_));
   InputGrid_->SetCellText(1, kRowImages, FromStd(file.RemainderOf(1)));
   if (ini.ReadValue(settingkind::kLocalServer) == "true") {
@@ -415,6 +421,39 @@ bool TEntryPage::RestoreProject() {
   InputGrid_->SetCellText(1, kRowPage, FromStd(file.RemainderOf(0)));
   InputGrid_->SetCellText(1, kRowStylesheet, FromStd(file.RemainderOf(1)));
   return true;
+}
+
+bool TEntryPage::FollowCopiedProject() {
+  if (ProjectFolderPath_.isEmpty()) return true;
+  // "OK" keeps a project's settings in the folder its page and stylesheet
+  // share; settings read from another folder came with a copy of the
+  // project, and still name the original's files.
+  GFile& file = dm_.File();
+  file.Compare(Std(HTMLFilePath_), Std(CSSFilePath_));
+  const QString original = FromStd(file.CommonBase());
+  const QString here = FolderPath(ProjectFolderPath_);
+  if (original.isEmpty() || original == QStringLiteral("/") || original == here) return true;
+  if (HTMLFilePath_.startsWith(here) && CSSFilePath_.startsWith(here)) return true;
+  const auto moved = [&](const QString& path) {
+    return path.startsWith(original) ? here + path.mid(original.size()) : path;
+  };
+  const QString page = moved(HTMLFilePath_);
+  const QString stylesheet = moved(CSSFilePath_);
+  if (QFileInfo(page).isFile() && QFileInfo(stylesheet).isFile()) {
+    ShowMessage(Message{"Les réglages de « " + Std(here) + " » désignent les fichiers de « " + Std(original) +
+                            " » : Korvel ouvre ceux du même nom dans « " + Std(here) + " ».",
+                        std::string(kApplicationTitle), MessageKind::Information, MessageButtons::Ok});
+    HTMLFilePath_ = page;
+    CSSFilePath_ = stylesheet;
+    ImagesFolder_ = moved(ImagesFolder_);
+    return true;
+  }
+  // Nothing to choose between: the missing files are said by the caller.
+  if (!QFileInfo::exists(HTMLFilePath_) || !QFileInfo::exists(CSSFilePath_)) return true;
+  return Ask("Les réglages de « " + Std(here) + " » désignent les fichiers d'un autre dossier, « " + Std(original) +
+                 " », et ce dossier-ci ne les contient pas.\nOuvrir et modifier les fichiers de « " + Std(original) +
+                 " » ?",
+             MessageButtons::OkCancel) == MessageAnswer::Ok;
 }
 
 void TEntryPage::UseExampleProject() {

@@ -103,6 +103,10 @@ class TEntryPage final : public QWidget {
 
  private:
   bool RestoreProject();
+  /// Settings read from a copy of a project name the original's files: the
+  /// same files inside the folder read from are used (and said); without
+  /// them the user is asked. False when the user declines.
+  bool FollowCopiedProject();
   /// Opens the remembered project's settings and restores layout and paths;
   /// returns what keeps it from opening (French, for the user), or "".
   std::string RestoreRememberedProject();

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <system_error>
 
 namespace korvel {
@@ -20,10 +21,19 @@ namespace fs = std::filesystem;
 constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_MOVED_FROM |
                                      IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
 
-[[noreturn]] void FailToStart() {
-  throw std::system_error(errno, std::generic_category(),
-                          "Impossible de surveiller les fichiers du projet (inotify)");
+int SystemInit(int flags) { return ::inotify_init1(flags); }
+int SystemAddWatch(int fd, const char* path, std::uint32_t mask) { return ::inotify_add_watch(fd, path, mask); }
+
+std::mutex callsMutex;
+InotifyCalls calls{&SystemInit, &SystemAddWatch};
+
+InotifyCalls CurrentCalls() {
+  std::lock_guard lock(callsMutex);
+  return calls;
 }
+
+// A folder that is not there (yet) is no failure of the watch.
+bool MissingFolder(int error) { return error == ENOENT || error == ENOTDIR; }
 
 bool Climbs(const fs::path& relative) { return relative.empty() || *relative.begin() == ".."; }
 
@@ -70,17 +80,38 @@ std::string ProjectRelativeName(const fs::path& folder, const fs::path& path) {
   return path.lexically_normal().lexically_relative(folder.lexically_normal()).generic_string();
 }
 
+void ThreadSurveillance::SetInotifyCalls(InotifyCalls replacement) {
+  std::lock_guard lock(callsMutex);
+  calls = replacement;
+}
+
+InotifyCalls ThreadSurveillance::SystemInotifyCalls() { return {&SystemInit, &SystemAddWatch}; }
+
 ThreadSurveillance::ThreadSurveillance() {
-  inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (inotify_ < 0) FailToStart();
+  inotify_ = CurrentCalls().init(IN_NONBLOCK | IN_CLOEXEC);
+  if (inotify_ < 0) {
+    problem_ = errno;
+    return;
+  }
   wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (wake_ < 0) {
-    const int error = errno;
+    problem_ = errno;
     ::close(inotify_);
-    errno = error;
-    FailToStart();
+    inotify_ = -1;
+    return;
   }
   thread_ = std::thread([this] { Run(); });
+}
+
+std::optional<int> ThreadSurveillance::TakeProblem() {
+  std::lock_guard lock(mutex_);
+  if (problem_ == 0 || problemTaken_) return std::nullopt;
+  problemTaken_ = true;
+  return problem_;
+}
+
+void ThreadSurveillance::NoteProblem(int error) {
+  if (error != 0 && problem_ == 0) problem_ = error;
 }
 
 ThreadSurveillance::~ThreadSurveillance() { Stop(); }
@@ -91,6 +122,7 @@ void ThreadSurveillance::Stop() {
     if (stopping_) return;
     stopping_ = true;
   }
+  if (!thread_.joinable()) return;  // never started
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
   thread_.join();
@@ -106,6 +138,11 @@ void ThreadSurveillance::SetWatchedFolder(const fs::path& folder, const fs::path
     if (!target_.folder.empty() && !target_.folder.has_filename()) target_.folder = target_.folder.parent_path();
     ++targetGeneration_;
     changes_ = ChangeLists{};
+    // Without a thread there is nothing to wait for.
+    if (!thread_.joinable()) {
+      watchingGeneration_ = targetGeneration_;
+      return;
+    }
   }
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
@@ -159,8 +196,9 @@ void ThreadSurveillance::Run() {
       }
     }
     if (retarget) {
-      WatchTarget(inotify_, current, watches);
+      const int error = WatchTarget(inotify_, current, watches);
       std::lock_guard lock(mutex_);
+      NoteProblem(error);
       watchingGeneration_ = generation;
       recorded_.notify_all();
     }
@@ -176,15 +214,42 @@ void ThreadSurveillance::Run() {
   for (const Watch& watch : watches) ::inotify_rm_watch(inotify_, watch.descriptor);
 }
 
-void ThreadSurveillance::WatchTarget(int inotify, const Target& target, std::vector<Watch>& watches) {
+int ThreadSurveillance::WatchTarget(int inotify, const Target& target, std::vector<Watch>& watches) {
+  const auto addWatch = CurrentCalls().addWatch;
   std::vector<Watch> next;
+  int problem = 0;
+  auto add = [&](const fs::path& folder, Role role, std::string linkedName = {}) {
+    const int descriptor = addWatch(inotify, folder.c_str(), kWatchMask);
+    if (descriptor < 0) {
+      const int error = errno;
+      if (!MissingFolder(error) && problem == 0) problem = error;
+      return false;
+    }
+    const auto known = std::find_if(next.begin(), next.end(), [&](const Watch& w) { return w.descriptor == descriptor; });
+    if (known == next.end()) {
+      next.push_back(Watch{descriptor, folder, role, std::move(linkedName)});
+    } else if (!linkedName.empty()) {
+      known->linkedName = std::move(linkedName);
+    }
+    return true;
+  };
   if (!target.folder.empty()) {
-    for (const fs::path& folder : FoldersToWatch(target.folder, target.stylesheet)) {
-      const int descriptor = ::inotify_add_watch(inotify, folder.c_str(), kWatchMask);
-      // A missing folder ends the chain; its parent's watch sees it come back.
-      if (descriptor < 0) break;
-      const bool known = std::any_of(next.begin(), next.end(), [&](const Watch& w) { return w.descriptor == descriptor; });
-      if (!known) next.push_back(Watch{descriptor, folder});
+    const std::vector<fs::path> chain = FoldersToWatch(target.folder, target.stylesheet);
+    // A missing folder ends the chain; its parent's watch sees it come back.
+    for (const fs::path& folder : chain)
+      if (!add(folder, Role::Chain)) break;
+    // The project folder itself is missing: the nearest folder above it
+    // that exists sees it come back.
+    if (next.empty() && problem == 0) {
+      for (fs::path above = target.folder.parent_path(); !above.empty(); above = above.parent_path()) {
+        if (add(above, Role::Ancestor) || problem != 0 || above == above.root_path()) break;
+      }
+    }
+    // A stylesheet that is a symbolic link changes where the file it names lies.
+    std::error_code error;
+    if (fs::is_symlink(target.stylesheet, error)) {
+      const fs::path named = fs::canonical(target.stylesheet, error);
+      if (!error) add(named.parent_path(), Role::Link, named.filename().string());
     }
   }
   for (const Watch& old : watches) {
@@ -192,6 +257,7 @@ void ThreadSurveillance::WatchTarget(int inotify, const Target& target, std::vec
     if (!kept) ::inotify_rm_watch(inotify, old.descriptor);
   }
   watches = std::move(next);
+  return problem;
 }
 
 void ThreadSurveillance::ReadEvents(int inotify, const Target& target, unsigned generation,
@@ -230,7 +296,20 @@ void ThreadSurveillance::ReadEvents(int inotify, const Target& target, unsigned 
       if (event.len == 0) continue;
 
       const fs::path path = watch->folder / std::string(rawName);
+      if (!watch->linkedName.empty() && watch->linkedName == rawName)
+        Record(changes_.modified, ProjectRelativeName(target.folder, target.stylesheet));
+      if (watch->role == Role::Ancestor) {
+        // The project folder, or a folder above it, is back.
+        if ((event.mask & IN_ISDIR) && LeadsToStylesheet(path, target.stylesheet)) {
+          changes_.stylesheetMayHaveChanged = true;
+          rewatch = true;
+        }
+        continue;
+      }
+      if (watch->role == Role::Link) continue;
       if ((event.mask & IN_ISDIR) && LeadsToStylesheet(path, target.stylesheet)) rewatch = true;
+      // The link itself replaced: it may name another file now.
+      if (path == target.stylesheet && (event.mask & (IN_CREATE | IN_MOVED_TO))) rewatch = true;
       std::string name = ProjectRelativeName(target.folder, path);
       if (event.mask & IN_CREATE) Record(changes_.added, name);
       if (event.mask & IN_DELETE) Record(changes_.removed, name);
@@ -240,7 +319,7 @@ void ThreadSurveillance::ReadEvents(int inotify, const Target& target, unsigned 
     }
     // The folders on the way are watched again before anyone hears of this
     // record: a change made once it is handed over must be seen.
-    if (rewatch) WatchTarget(inotify, target, watches);
+    if (rewatch) NoteProblem(WatchTarget(inotify, target, watches));
     if (static_cast<std::size_t>(changes_.ChangeCount()) != before ||
         changes_.stylesheetMayHaveChanged != mayHaveChangedBefore)
       recorded_.notify_all();

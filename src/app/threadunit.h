@@ -15,11 +15,20 @@
 // The thread sleeps in poll() on the inotify descriptor and on an eventfd
 // that wakes it when the folder changes or the watch stops; it is never
 // blocked in a read, and the destructor stops and joins it.
+//
+// A folder deleted and brought back is watched again: while the project
+// folder is missing, the nearest folder above it that exists is watched
+// for its return. A stylesheet that is a symbolic link has the folder of
+// the file it names watched too. When inotify cannot watch (none to give,
+// or the user's watches used up), the watch records why, once, and records
+// nothing else: the window then relies on comparing the file itself.
 
 #include <condition_variable>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,14 +60,20 @@ struct ChangeLists {
 /// with "/" between folders. Both paths are absolute.
 [[nodiscard]] std::string ProjectRelativeName(const std::filesystem::path& folder, const std::filesystem::path& path);
 
+/// The two inotify calls the watch makes; tests put failing ones in place.
+struct InotifyCalls {
+  int (*init)(int flags);
+  int (*addWatch)(int fd, const char* path, std::uint32_t mask);
+};
+
 class ThreadSurveillance final {
  public:
   /// Most names one list keeps between two hand-overs; beyond, the record
   /// only says that the stylesheet may have changed.
   static constexpr std::size_t kListCapacity = 100;
 
-  /// Starts the thread, idle until a folder is given. Raises
-  /// std::system_error when the system has no inotify or eventfd to give.
+  /// Starts the thread, idle until a folder is given. When the system has
+  /// no inotify or eventfd to give, no thread runs and Problem says why.
   ThreadSurveillance();
   /// Stops the thread and waits for it.
   ~ThreadSurveillance();
@@ -90,18 +105,41 @@ class ThreadSurveillance final {
   /// Stops the thread and waits for it; idempotent.
   void Stop();
 
+  /// Why changes cannot all be seen (the errno of inotify_init1 or of
+  /// inotify_add_watch), the first time it is asked after it happened;
+  /// nothing otherwise. A folder that is missing is no problem.
+  std::optional<int> TakeProblem();
+
+  /// Replaces the inotify calls of the watches made from now on; the
+  /// defaults are the system's. For tests.
+  static void SetInotifyCalls(InotifyCalls calls);
+  [[nodiscard]] static InotifyCalls SystemInotifyCalls();
+
  private:
   struct Target {
     std::filesystem::path folder;
     std::filesystem::path stylesheet;
   };
+  /// What a watched folder is to the stylesheet.
+  enum class Role {
+    Chain,     ///< a folder on the way from the project folder to it
+    Ancestor,  ///< the nearest existing folder above a missing project folder
+    Link,      ///< the folder of the file a symbolic link names, and no other
+  };
   struct Watch {
     int descriptor;
     std::filesystem::path folder;
+    Role role = Role::Chain;
+    /// The file a symbolic link stylesheet names, when it lies here.
+    std::string linkedName;
   };
 
   void Run();
-  void WatchTarget(int inotify, const Target& target, std::vector<Watch>& watches);
+  /// Returns the errno of a watch that failed for another reason than a
+  /// missing folder, 0 otherwise.
+  int WatchTarget(int inotify, const Target& target, std::vector<Watch>& watches);
+  /// Under the lock.
+  void NoteProblem(int error);
   void ReadEvents(int inotify, const Target& target, unsigned generation, std::vector<Watch>& watches);
   void Record(std::vector<std::string>& list, std::string name);
 
@@ -115,6 +153,8 @@ class ThreadSurveillance final {
   unsigned watchingGeneration_ = 0;
   bool stopping_ = false;
   ChangeLists changes_;
+  int problem_ = 0;
+  bool problemTaken_ = false;
 
   std::thread thread_;
 };

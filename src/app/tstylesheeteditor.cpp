@@ -251,8 +251,15 @@ void TStyleSheetEditor::OpenPage() {
 
 bool TStyleSheetEditor::LoadStylesheet() {
   try {
-    const std::string css = ReadFileBytes(Std(CSSFilePath_));
-    auto document = std::make_unique<StyleDocument>(ReadStylesheet(css));
+    const std::string path = Std(CSSFilePath_);
+    const std::string css = ReadFileBytes(path);
+    RefuseWideText(css, path);
+    std::unique_ptr<StyleDocument> document;
+    try {
+      document = std::make_unique<StyleDocument>(ReadStylesheet(css));
+    } catch (const StyleError& error) {
+      throw FileError("« " + path + " » : " + error.what());
+    }
     encoding_ = DetectEncoding(css);
     document_ = std::move(document);
     emit StylesheetRead(QByteArray::fromStdString(css));
@@ -488,6 +495,11 @@ bool TStyleSheetEditor::SaveStylesheet() {
   if (!ValidateGrid()) {
     SetModified(true);
     return false;
+  }
+  switch (saveCheck_ ? saveCheck_() : SaveCheck::Write) {
+    case SaveCheck::Write: break;
+    case SaveCheck::Keep: SetModified(true); return false;
+    case SaveCheck::Reload: ReloadStylesheet(); return false;
   }
   WriteGridToDocument();
   if (!WriteStylesheetFile()) {

@@ -58,6 +58,13 @@ class TStyleSheetEditor final : public QWidget {
   /// Shows the project's page, after "OK" and after a save in live mode:
   /// through the opener the window installed, else in the default browser.
   void OpenPage();
+  /// What a save does once the grid is valid: write the file, keep
+  /// everything as it is (nothing written, the edits stay), or read the
+  /// stylesheet again (the edits are dropped).
+  enum class SaveCheck { Write, Keep, Reload };
+  /// Asked before every save (Ctrl+S, "Sauvegarder", live mode, the "Oui"
+  /// of a question); without one every save writes.
+  void SetSaveCheck(std::function<SaveCheck()> check) { saveCheck_ = std::move(check); }
   /// How OpenPage shows the page.
   void SetPageOpener(std::function<void()> open) { pageOpener_ = std::move(open); }
   /// Where the browser buttons send the browser; the page's path until the
@@ -154,6 +161,7 @@ class TStyleSheetEditor final : public QWidget {
   OutsideTools tools_;
   std::function<void()> pageOpener_;
   std::function<QString()> pageAddress_;
+  std::function<SaveCheck()> saveCheck_;
   KeywordDictionary dictionary_;
   std::unique_ptr<StyleDocument> document_;
   TextEncoding encoding_ = TextEncoding::Utf8;

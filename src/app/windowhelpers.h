@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include <exception>
+#include <new>
 #include <string>
 
 #include "core/messages.h"
@@ -28,8 +29,12 @@ inline void Warn(const std::string& text) {
 }
 
 /// A failure, captioned with the program's title.
+/// The library's own texts of its failures are English: running out of
+/// memory is said in French.
 inline void ShowError(const std::exception& error) {
-  ShowMessage(Message{error.what(), std::string(kApplicationTitle), MessageKind::Error, MessageButtons::Ok});
+  const bool outOfMemory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
+  ShowMessage(Message{outOfMemory ? "Mémoire insuffisante : l'opération a été abandonnée." : error.what(),
+                      std::string(kApplicationTitle), MessageKind::Error, MessageButtons::Ok});
 }
 
 /// A flat tool button with its caption beside its picture.

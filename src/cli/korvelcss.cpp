@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
 
   try {
     const std::string css = korvel::ReadFileBytes(input);
+    korvel::RefuseWideText(css, input);
     korvel::StyleDocument document;
     try {
       document = korvel::ReadStylesheet(css);
@@ -88,6 +90,9 @@ int main(int argc, char** argv) {
     }
   } catch (const korvel::ReadOnlyFileError& error) {
     std::cerr << "korvel-css : " << error.what() << " Utilisez --force pour le remplacer.\n";
+    return 1;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "korvel-css : mémoire insuffisante pour lire « " << input << " ».\n";
     return 1;
   } catch (const std::exception& error) {
     std::cerr << "korvel-css : " << error.what() << '\n';

@@ -4,13 +4,17 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "core/messages.h"
 
 namespace korvel {
 
@@ -18,29 +22,17 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "« " + path + " »"; }
 
-// The system's own text is in the language of the C locale, English as a
-// rule; the reasons a user meets are said in French.
-std::string Reason(int error) {
-  switch (error) {
-    case ENOENT: return "le fichier ou le dossier n'existe pas";
-    case ENOTDIR: return "un élément du chemin n'est pas un dossier";
-    case EISDIR: return "c'est un dossier";
-    case EACCES:
-    case EPERM: return "permission refusée";
-    case EROFS: return "le disque est en lecture seule";
-    case ENOSPC: return "le disque est plein";
-    case EDQUOT: return "le quota de disque est atteint";
-    case ENAMETOOLONG: return "le nom est trop long";
-    case ELOOP: return "trop de liens symboliques";
-    case EIO: return "erreur d'entrée-sortie";
-    case EBUSY:
-    case ETXTBSY: return "le fichier est occupé";
-    default: return std::strerror(error);
-  }
-}
+std::string Reason(int error) { return SystemErrorText(error); }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
   throw FileError(what + " " + Quoted(path) + " : " + Reason(error) + ".");
+}
+
+const char* KindOfSpecialFile(mode_t mode) {
+  if (S_ISFIFO(mode)) return "un tube nommé";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "un périphérique";
+  if (S_ISSOCK(mode)) return "une socket";
+  return "un fichier spécial";
 }
 
 class FileDescriptor final {
@@ -84,12 +76,22 @@ bool IsKorvelTemporary(std::string_view name) {
 
 }  // namespace
 
-std::string ReadFileBytes(const std::string& path) {
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+  // O_NONBLOCK: opening a FIFO must not wait for a writer. Nothing but a
+  // regular file is read past fstat, so no read can block either.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.Get() < 0) Fail("Impossible d'ouvrir le fichier", path, errno);
   struct stat info {};
   if (::fstat(file.Get(), &info) != 0) Fail("Impossible de lire le fichier", path, errno);
   if (S_ISDIR(info.st_mode)) Fail("Impossible de lire le fichier", path, EISDIR);
+  if (!S_ISREG(info.st_mode))
+    throw FileError(Quoted(path) + " n'est pas un fichier ordinaire mais " + KindOfSpecialFile(info.st_mode) +
+                    " : il n'a pas été lu.");
+  const auto tooLarge = [&] {
+    throw FileError("Le fichier " + Quoted(path) + " est trop grand pour être ouvert : Korvel lit des fichiers de " +
+                    std::to_string(maxBytes >> 20) + " Mo au plus.");
+  };
+  if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) tooLarge();
 
   std::string bytes;
   if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
@@ -101,9 +103,20 @@ std::string ReadFileBytes(const std::string& path) {
       Fail("Impossible de lire le fichier", path, errno);
     }
     if (count == 0) break;
+    // A file that grows while it is read is held to the same limit.
+    if (bytes.size() + static_cast<std::size_t>(count) > maxBytes) tooLarge();
     bytes.append(buffer.data(), static_cast<std::size_t>(count));
   }
   return bytes;
+}
+
+void RefuseWideText(std::string_view bytes, const std::string& path) {
+  const auto startsWith = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  using namespace std::string_view_literals;
+  if (startsWith("\xFF\xFE\0\0"sv) || startsWith("\0\0\xFE\xFF"sv))
+    throw FileError(Quoted(path) + " : encodage UTF-32 non pris en charge.");
+  if (startsWith("\xFF\xFE"sv) || startsWith("\xFE\xFF"sv))
+    throw FileError(Quoted(path) + " : encodage UTF-16 non pris en charge.");
 }
 
 bool IsReadOnlyFile(const std::string& path) {
@@ -154,12 +167,6 @@ std::string ResolveTarget(const std::string& requested) {
   return path;
 }
 
-const char* KindOfSpecialFile(mode_t mode) {
-  if (S_ISFIFO(mode)) return "un tube nommé";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "un périphérique";
-  if (S_ISSOCK(mode)) return "une socket";
-  return "un fichier spécial";
-}
 
 // Refuses, before anything is written, a file that a rename over it would harm.
 void CheckReplaceable(const std::string& requested, const std::string& path, const struct stat& old,
@@ -175,6 +182,9 @@ void CheckReplaceable(const std::string& requested, const std::string& path, con
     throw FileError("Le fichier " + named + " a " + std::to_string(old.st_nlink) +
                     " noms (liens physiques) : l'enregistrer le séparerait de ses autres noms, qui garderaient "
                     "l'ancien texte. Il n'a pas été remplacé.");
+  struct statvfs mount {};
+  if (::statvfs(FolderOf(path).c_str(), &mount) == 0 && (mount.f_flag & ST_RDONLY))
+    throw FileError("Le fichier " + named + " est sur un disque en lecture seule : il n'a pas été remplacé.");
   if (!options.replaceReadOnly && IsReadOnlyFile(path))
     throw ReadOnlyFileError("Le fichier " + named + " est en lecture seule : il n'a pas été remplacé.");
 }

@@ -3,6 +3,7 @@
 // Reading a file's bytes, and writing a whole file so that a failure never
 // leaves it half-written.
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,9 +17,22 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-/// The whole content of a file. Raises FileError when it is missing, is a
-/// folder or cannot be read.
-std::string ReadFileBytes(const std::string& path);
+/// Most bytes ReadFileBytes reads. Korvel holds a stylesheet as its text
+/// plus a document of its rules, some ten times the text's size: 256 MiB of
+/// text already asks for a few GiB, and the largest stylesheets met on the
+/// web are a few MiB. The limit is checked before reading, not once memory
+/// has run out.
+inline constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
+
+/// The whole content of a file. Raises FileError (in French, naming the
+/// file) when it is missing or cannot be read, when it is anything but a
+/// regular file (a folder, a FIFO, a device, a socket: none is read, so
+/// none can hang the caller), and when it holds more than `maxBytes`.
+std::string ReadFileBytes(const std::string& path, std::size_t maxBytes = kMaxFileBytes);
+
+/// Raises FileError naming the file when the bytes start with a UTF-16 or
+/// UTF-32 byte-order mark: Korvel reads 8-bit text only.
+void RefuseWideText(std::string_view bytes, const std::string& path);
 
 /// The file exists and may not be written: the user lacks write access, or its mode has no write
 /// permission for anyone (even root, who could write it anyway). Raised before anything is written.
@@ -36,6 +50,8 @@ struct WriteOptions { bool replaceReadOnly = false; };  ///< true: the user said
 /// read-only file unless `options` says to replace it. On any other failure the
 /// old file is left whole, the new one removed, and FileError is raised.
 void WriteFileAtomically(const std::string& path, std::string_view bytes, WriteOptions options = {});
+/// A file on a read-only mount is refused with a plain FileError, not
+/// ReadOnlyFileError: no consent could make the save work there.
 /// Whether WriteFileAtomically would refuse this path as read-only.
 bool IsReadOnlyFile(const std::string& path);
 

@@ -1,5 +1,7 @@
 #include "model/xmldocument.h"
 
+#include <cctype>
+
 #include <charconv>
 #include <sstream>
 
@@ -156,12 +158,80 @@ std::string XmlDocument::ToText() const {
 
 namespace {
 
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+// The encoding named by the declaration at the start of the text; empty
+// when there is none.
+std::string DeclaredEncoding(std::string_view text) {
+  if (text.substr(0, 5) != "<?xml") return {};
+  const std::string_view declaration = text.substr(0, text.find("?>"));
+  const std::size_t name = declaration.find("encoding");
+  if (name == std::string_view::npos) return {};
+  const std::size_t quote = declaration.find_first_of("\"'", name);
+  if (quote == std::string_view::npos) return {};
+  const std::size_t end = declaration.find(declaration[quote], quote + 1);
+  if (end == std::string_view::npos) return {};
+  return Lower(declaration.substr(quote + 1, end - quote - 1));
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Windows-1252 where it differs from Latin-1 (0x80 to 0x9F); the five
+// bytes it leaves undefined keep their Latin-1 meaning.
+constexpr char32_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::string EightBitToUtf8(std::string_view bytes, bool windows1252) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (const char b : bytes) {
+    const auto byte = static_cast<unsigned char>(b);
+    AppendUtf8(out, windows1252 && byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char32_t{byte});
+  }
+  return out;
+}
+
+const char* ParseStatusText(pugi::xml_parse_status status) {
+  switch (status) {
+    case pugi::status_file_not_found: return "fichier introuvable";
+    case pugi::status_io_error: return "erreur de lecture";
+    case pugi::status_out_of_memory: return "mémoire insuffisante";
+    case pugi::status_unrecognized_tag: return "balise non reconnue";
+    case pugi::status_bad_pi: return "instruction de traitement mal formée";
+    case pugi::status_bad_comment: return "commentaire mal formé";
+    case pugi::status_bad_cdata: return "section CDATA mal formée";
+    case pugi::status_bad_doctype: return "déclaration de type de document mal formée";
+    case pugi::status_bad_pcdata: return "texte mal formé";
+    case pugi::status_bad_start_element: return "balise ouvrante mal formée";
+    case pugi::status_bad_attribute: return "attribut mal formé";
+    case pugi::status_bad_end_element: return "balise fermante mal formée";
+    case pugi::status_end_element_mismatch: return "balise fermante sans balise ouvrante correspondante";
+    case pugi::status_append_invalid_root: return "racine de document invalide";
+    case pugi::status_no_document_element: return "le document n'a pas d'élément racine";
+    default: return "document XML mal formé";
+  }
+}
+
 XmlDocumentPtr CheckParsed(XmlDocumentPtr document, const pugi::xml_parse_result& result,
                            std::string_view origin) {
-  if (!result) {
-    throw XmlError(std::string(origin) + " : " + result.description() + " (octet " +
-                   std::to_string(result.offset) + ")");
-  }
+  if (!result) throw XmlError(std::string(origin) + " : " + ParseErrorText(result));
   if (!document->RootElement())
     throw XmlError(std::string(origin) + " : le document n'a pas d'élément racine");
   return document;
@@ -169,9 +239,30 @@ XmlDocumentPtr CheckParsed(XmlDocumentPtr document, const pugi::xml_parse_result
 
 }  // namespace
 
+std::string ParseErrorText(const pugi::xml_parse_result& result) {
+  return std::string(ParseStatusText(result.status)) + " (octet " + std::to_string(result.offset) + ")";
+}
+
+std::string XmlTextAsUtf8(std::string_view bytes, std::string_view origin) {
+  try {
+    RefuseWideText(bytes, std::string(origin));
+  } catch (const FileError& error) {
+    throw XmlError(error.what());
+  }
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  const std::string encoding = DeclaredEncoding(bytes);
+  if (encoding.empty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii" || encoding == "ascii")
+    return std::string(bytes);
+  if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1" || encoding == "l1")
+    return EightBitToUtf8(bytes, false);
+  if (encoding == "windows-1252" || encoding == "cp1252")
+    return EightBitToUtf8(bytes, true);
+  throw XmlError("« " + std::string(origin) + " » : encodage « " + encoding + " » non pris en charge.");
+}
+
 XmlDocumentPtr LoadXmlFile(const std::string& path) {
   const std::string bytes = ReadFileBytes(path);
-  return ParseXmlText(bytes, path);
+  return ParseXmlText(XmlTextAsUtf8(bytes, path), path);
 }
 
 XmlDocumentPtr ParseXmlText(std::string_view text, std::string_view origin) {

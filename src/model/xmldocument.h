@@ -164,6 +164,15 @@ class XmlDocument final {
 
 using XmlDocumentPtr = std::shared_ptr<XmlDocument>;
 
+/// The bytes of an XML file as UTF-8 text. The encoding is the one its
+/// declaration names: UTF-8 (or none), ISO-8859-1 / Latin-1, Windows-1252
+/// or US-ASCII; a UTF-8 byte-order mark is dropped. Raises XmlError naming
+/// `origin` for a UTF-16 or UTF-32 file and for any other encoding.
+std::string XmlTextAsUtf8(std::string_view bytes, std::string_view origin);
+
+/// Why the engine could not read a document, in French, with the place.
+std::string ParseErrorText(const pugi::xml_parse_result& result);
+
 /// Parses an XML file. Whitespace between elements is not kept. A missing,
 /// unreadable or malformed file raises XmlError with the engine's message.
 XmlDocumentPtr LoadXmlFile(const std::string& path);

@@ -173,12 +173,16 @@ void GXMLIni::Open(const std::string& path) {
   // instead of replacing the link with a new file.
   std::error_code ignored;
   if (std::filesystem::symlink_status(path, ignored).type() == std::filesystem::file_type::not_found) CreateNew(path);
-  const std::string bytes = ReadFileBytes(path);
+  // Saved again, the file is UTF-8 whatever it declared before.
+  const std::string bytes = XmlTextAsUtf8(ReadFileBytes(path), path);
   auto document = std::make_shared<XmlDocument>();
   const pugi::xml_parse_result result =
       document->Engine().load_buffer(bytes.data(), bytes.size(), kKeepEverything, pugi::encoding_utf8);
-  if (!result)
-    throw XmlError(path + " : " + result.description() + " (octet " + std::to_string(result.offset) + ")");
+  if (!result) throw XmlError(path + " : " + ParseErrorText(result));
+  for (pugi::xml_node node = document->Engine().first_child(); node; node = node.next_sibling()) {
+    if (node.type() == pugi::node_declaration && node.attribute("encoding"))
+      node.attribute("encoding").set_value("UTF-8");
+  }
   if (!document->RootElement()) throw XmlError(path + " : le document n'a pas d'élément racine");
   outerBlanks_ = BlanksAroundTopNodes(document->Engine(), bytes);
   document_ = std::move(document);

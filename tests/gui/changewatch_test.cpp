@@ -273,6 +273,84 @@ class ChangeWatchTest final : public QObject {
     QCOMPARE(changes.OnActivation(true).verdict, ChangeVerdict::AskModified);
   }
 
+  void aProjectFolderDeletedAndBroughtBackIsWatchedAgain() {
+    const fs::path css = Make("css/styles.css");
+    ThreadSurveillance watch;
+    watch.SetWatchedFolder(project_, css);
+    QVERIFY(watch.WaitUntilWatching(5s));
+    fs::remove_all(project_);
+    QVERIFY(watch.WaitForChanges(5s));
+    (void)watch.TakeChanges();
+    fs::create_directories(project_);
+    Make("css/styles.css", "p { color: teal }\n");
+    QVERIFY(watch.WaitForChanges(5s));
+    Settle(watch);
+
+    WriteInPlace(css, "p { color: navy }\n");
+    QVERIFY(watch.WaitForName("css/styles.css", 5s));
+  }
+
+  void aLinkedStylesheetIsWatchedWhereItsFileLies() {
+    const fs::path elsewhere = fs::path(folder_->path().toStdString()) / "partage";
+    fs::create_directories(elsewhere);
+    WriteInPlace(elsewhere / "commun.css", "p { color: red }\n");
+    fs::create_directories(project_ / "css");
+    const fs::path css = project_ / "css" / "styles.css";
+    fs::create_symlink(elsewhere / "commun.css", css);
+    ThreadSurveillance watch;
+    watch.SetWatchedFolder(project_, css);
+    QVERIFY(watch.WaitUntilWatching(5s));
+
+    WriteAndRenameOver(elsewhere / "commun.css", "p { color: blue }\n");
+    QVERIFY(watch.WaitForName("css/styles.css", 5s));
+    // Another file of that folder is not the stylesheet's business.
+    (void)watch.TakeChanges();
+    WriteInPlace(elsewhere / "autre.css", "x");
+    QVERIFY(!ConcernsStylesheet(Settle(watch), "css/styles.css"));
+  }
+
+  void whenInotifyCannotWatchItIsSaidOnceAndTheFileIsStillCompared_data() {
+    QTest::addColumn<bool>("noInotify");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("watches used up") << false << QStringLiteral("fs.inotify.max_user_watches");
+    QTest::newRow("no inotify at all") << true << QStringLiteral("le système n'offre pas inotify");
+  }
+  void whenInotifyCannotWatchItIsSaidOnceAndTheFileIsStillCompared() {
+    QFETCH(bool, noInotify);
+    QFETCH(QString, said);
+    struct Failing {
+      static int Init(int) {
+        errno = ENOSYS;
+        return -1;
+      }
+      static int AddWatch(int, const char*, std::uint32_t) {
+        errno = ENOSPC;
+        return -1;
+      }
+    };
+    InotifyCalls calls = ThreadSurveillance::SystemInotifyCalls();
+    if (noInotify)
+      calls.init = &Failing::Init;
+    else
+      calls.addWatch = &Failing::AddWatch;
+    ThreadSurveillance::SetInotifyCalls(calls);
+    const fs::path css = Make("styles.css");
+    {
+      ChangeWatch changes;
+      changes.Watch(project_, css);
+      changes.Hold("p { color: red }\n");
+      const std::optional<std::string> problem = changes.TakeProblem();
+      ThreadSurveillance::SetInotifyCalls(ThreadSurveillance::SystemInotifyCalls());
+      QVERIFY(problem);
+      QVERIFY2(QString::fromStdString(*problem).contains(said), problem->c_str());
+      QVERIFY(!changes.TakeProblem());
+
+      WriteInPlace(css, "p { color: plum }\n");
+      QCOMPARE(changes.OnActivation(false).verdict, ChangeVerdict::AskModified);
+      QCOMPARE(changes.BeforeSave(true).verdict, ChangeVerdict::AskBeforeSave);
+    }
+  }
+
   // ---------------------------------------------------------------- the decision alone
 
   void decides_data() {

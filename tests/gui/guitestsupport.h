@@ -89,4 +89,15 @@ inline bool CopyFolder(const QString& from, const QString& to) {
   return true;
 }
 
+/// A throwaway installation of Korvel in `root`: the dictionary and the
+/// example project beside a pretend executable in "bin/". Returns that
+/// folder, ending with "/"; empty when it could not be made.
+inline QString InstallKorvel(const QString& root) {
+  const QString exe = root + QStringLiteral("/bin/");
+  const bool made =
+      CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")) &&
+      QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml"));
+  return made ? exe : QString();
+}
+
 }  // namespace korvel

@@ -220,5 +220,38 @@ TEST_F(SafeWrite, ReadingMissingOrFolderRaisesNamingTheFile) {
   EXPECT_THROW((void)ReadFileBytes(root_.string()), FileError);
 }
 
+// Nothing but a regular file is read: a FIFO or a device would hang the
+// reader, or fill its memory. Each refusal names the file and says why.
+TEST_F(SafeWrite, ReadsNothingButARegularFileOfAReasonableSize) {
+  ASSERT_EQ(::mkfifo(Path("tube.css").c_str(), 0644), 0);
+  {
+    std::ofstream sparse(Path("huge.css"));
+  }
+  ASSERT_EQ(::truncate(Path("huge.css").c_str(), static_cast<off_t>(kMaxFileBytes) + 1), 0);
+  std::ofstream(Path("small.css")) << "p { color: red }";
+  const struct {
+    std::string path;
+    std::size_t limit;
+    std::string said;
+  } cases[] = {
+      {Path("tube.css"), kMaxFileBytes, "n'est pas un fichier ordinaire mais un tube nommé"},
+      {"/dev/zero", kMaxFileBytes, "n'est pas un fichier ordinaire mais un périphérique"},
+      {root_.string(), kMaxFileBytes, "c'est un dossier"},
+      {Path("huge.css"), kMaxFileBytes, "est trop grand pour être ouvert : Korvel lit des fichiers de 256 Mo au plus"},
+      {Path("small.css"), 8, "est trop grand"},
+  };
+  for (const auto& refused : cases) {
+    try {
+      (void)ReadFileBytes(refused.path, refused.limit);
+      ADD_FAILURE() << refused.path << " was read";
+    } catch (const FileError& error) {
+      const std::string what = error.what();
+      EXPECT_NE(what.find(refused.said), std::string::npos) << what;
+      EXPECT_NE(what.find(refused.path), std::string::npos) << what;
+    }
+  }
+  EXPECT_EQ(ReadFileBytes(Path("small.css"), 16), "p { color: red }");
+}
+
 }  // namespace
 }  // namespace korvel

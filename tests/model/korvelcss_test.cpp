@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "core/tempfolder.h"
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -104,6 +107,62 @@ TEST_F(KorvelCssTool, OutputOntoAFifoIsRefusedWithoutBlocking) {
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(fs::is_fifo(out));
   EXPECT_NE(Err().find("tube nommé"), std::string::npos) << Err();
+}
+
+TEST_F(KorvelCssTool, InputThatIsNotARegularFileIsRefusedAtOnce) {
+  const fs::path fifo = root_ / "tube.css";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string& input : {fifo.string(), std::string("/dev/zero")}) {
+    const ToolRun run = KorvelCss(input, root_ / "err");
+    EXPECT_EQ(run.status, 1) << input;
+    EXPECT_TRUE(run.out.empty()) << input;
+    EXPECT_NE(Err().find(input + " » n'est pas un fichier ordinaire"), std::string::npos) << Err();
+  }
+  // Nor is a stylesheet in UTF-16 read as 8-bit text with NUL bytes.
+  const fs::path wide = root_ / "wide.css";
+  std::ofstream(wide, std::ios::binary) << std::string("\xFF\xFEp\0{\0}\0", 8);
+  EXPECT_EQ(KorvelCss(wide.string(), root_ / "err").status, 1);
+  EXPECT_NE(Err().find(wide.string() + " » : encodage UTF-16 non pris en charge."), std::string::npos) << Err();
+}
+
+// In a mount namespace of its own (the machine's mounts are left alone), a
+// child process mounts a small file system, writes a file there and makes
+// it read-only. Neither the window's question nor --force could make a save
+// work there: the refusal offers neither.
+TEST_F(KorvelCssTool, AReadOnlyMountOffersNoWayToReplace) {
+  const fs::path mountPoint = root_ / "lecture-seule";
+  fs::create_directories(mountPoint);
+  const fs::path out = mountPoint / "out.css";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    constexpr int kCannotMount = 77;
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("korvel-test", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
+      ::_exit(kCannotMount);
+    std::ofstream(out) << "p { color: blue }\n";
+    if (::mount(nullptr, mountPoint.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) ::_exit(kCannotMount);
+    int failures = 0;
+    try {
+      WriteFileAtomically(out.string(), "p {}\n");
+      failures |= 1;
+    } catch (const ReadOnlyFileError&) {
+      failures |= 2;
+    } catch (const FileError& error) {
+      if (std::string(error.what()).find("disque en lecture seule") == std::string::npos) failures |= 4;
+    }
+    const ToolRun run = KorvelCss("-o " + out.string() + " " + (root_ / "in.css").string(), root_ / "err");
+    const std::string err = ReadFileBytes((root_ / "err").string());
+    if (run.status != 1 || err.find("lecture seule") == std::string::npos) failures |= 8;
+    if (err.find("--force") != std::string::npos) failures |= 16;
+    ::_exit(failures);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace to make a read-only disk in";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written, 2: offered to replace, 4: not said, 8: the tool went on, "
+                                       "16: the tool offered --force";
 }
 
 TEST_F(KorvelCssTool, MissingFileIsOneLineNamingItAndStatusOne) {

@@ -351,6 +351,58 @@ TEST_F(XMLIniFiles, AMalformedFileFailsOpenAndNoLaterWriteTouchesIt) {
   EXPECT_EQ(ReadFileBytes(previous), previousBytes);
 }
 
+// A settings file written by another tool may declare another encoding; it
+// is read in it, and written back in UTF-8 with a declaration that says so.
+TEST_F(XMLIniFiles, AFileIsReadInTheEncodingItDeclares) {
+  const struct {
+    const char* encoding;
+    std::string stored;  // "/www/café/€.css" in that encoding
+  } cases[] = {{"ISO-8859-1", "/www/caf\xE9/styles.css"},
+               {"windows-1252", "/www/caf\xE9/\x80.css"},
+               {"UTF-8", "/www/café/styles.css"}};
+  const std::string expected[] = {"/www/café/styles.css", "/www/café/€.css", "/www/café/styles.css"};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const std::string path = PathIn("proj" + std::to_string(i));
+    WriteFileAtomically(path, std::string("<?xml version=\"1.0\" encoding=\"") + cases[i].encoding +
+                                  "\"?>\n<Document><Object Type=\"CSSFilePath\"><Path>" + cases[i].stored +
+                                  "</Path></Object></Document>\n");
+    GXMLIni ini;
+    ini.Open(path);
+    EXPECT_EQ(ini.ReadValue(settingkind::kCSSFilePath), expected[i]) << cases[i].encoding;
+    ini.WriteValue(nullptr, settingkind::kHTMLFilePath, "/www/café/index.html");
+    GXMLIni again;
+    again.Open(path);
+    EXPECT_EQ(again.ReadValue(settingkind::kCSSFilePath), expected[i]) << cases[i].encoding;
+    EXPECT_NE(ReadFileBytes(path).find("encoding=\"UTF-8\""), std::string::npos) << ReadFileBytes(path);
+  }
+}
+
+// Every refusal is French to the end and names the file.
+TEST_F(XMLIniFiles, AnUnreadableFileIsSaidInFrench) {
+  const struct {
+    std::string bytes;
+    std::string said;
+  } cases[] = {
+      {std::string("\xFF\xFE<\0D\0/\0>\0", 8), "encodage UTF-16 non pris en charge"},
+      {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?><Document/>", "encodage « koi8-r » non pris en charge"},
+      {"<Document><Object></Document>", "balise fermante sans balise ouvrante correspondante (octet "},
+      {"<Document", "balise ouvrante mal formée"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = PathIn("proj");
+    WriteFileAtomically(path, c.bytes);
+    GXMLIni ini;
+    try {
+      ini.Open(path);
+      ADD_FAILURE() << c.said;
+    } catch (const XmlError& error) {
+      const std::string what = error.what();
+      EXPECT_NE(what.find(c.said), std::string::npos) << what;
+      EXPECT_NE(what.find(path), std::string::npos) << what;
+    }
+  }
+}
+
 TEST_F(XMLIniFiles, OpenTurnsReadsAndWritesToTheNewFile) {
   const std::string first = PathIn("first");
   const std::string second = PathIn("second");
