@@ -352,6 +352,15 @@ bool TEntryPage::RestoreLastProject(TWindowLayout& layout) {
          !InputGrid_->CellText(1, kRowStylesheet).isEmpty();
 }
 
+void TEntryPage::TakeStylesheet(const QString& cssFile) {
+  const QFileInfo stylesheet(cssFile);
+  ProjectFolderPath_ = WithSlash(stylesheet.absolutePath());
+  CSSFilePath_ = stylesheet.absoluteFilePath();
+  HTMLFilePath_.clear();
+  InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
+  InputGrid_->SetCellText(1, kRowStylesheet, stylesheet.fileName());
+}
+
 void TEntryPage::OpenRestoredProject() {
   OKIn_->setEnabled(true);
   OpenProject(rememberAtOpen_, true);
