@@ -35,7 +35,7 @@ run: build
 
 # Installs under PREFIX; DESTDIR stages the installation elsewhere.
 install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Debian package, built from the debian/ folder by dpkg-buildpackage,
 # then checked. The package and its .changes land in build-deb/.

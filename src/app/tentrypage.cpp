@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/dmunit.h"
+#include "app/frenchinterface.h"
 #include "app/imagelists.h"
 #include "app/launcher.h"
 #include "app/settingsstore.h"
@@ -106,7 +107,7 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
   InputGrid_->viewport()->setAcceptDrops(true);
   InputGrid_->viewport()->installEventFilter(this);
   chooseFolder_ = [this](const QString& caption, const QString& start) {
-    return QFileDialog::getExistingDirectory(this, caption, start, QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(this, caption, start, FolderDialogOptions());
   };
 
   SplitterLVSG_ = new QSplitter(Qt::Vertical);
