@@ -10,8 +10,11 @@ DEBS := cmake ninja-build g++ pkg-config libpugixml-dev python3 \
         qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libcpp-httplib-dev qt6-translations-l10n \
         libfontconfig-dev libfreetype-dev fonts-dejavu-core fonts-liberation2 fonts-urw-base35
 FUZZ_DEBS := clang libclang-rt-14-dev
+# Only `make deb` needs these: the packaging tools and the checkers it runs.
+DEB_DEBS := debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test run bench fuzz clean
+.PHONY: all deps configure build test run install deb bench fuzz clean
 
 all: build
 
@@ -29,6 +32,21 @@ test: build
 
 run: build
 	$(BUILD)/bin/korvel
+
+# Installs under PREFIX; DESTDIR stages the installation elsewhere.
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, built from the debian/ folder by dpkg-buildpackage,
+# then checked. The package and its .changes land in build-deb/.
+deb:
+	@./tools/install-deps.sh $(DEBS) $(DEB_DEBS)
+	mkdir -p build-deb
+	dpkg-buildpackage -us -uc -b --changes-option=-ubuild-deb --buildinfo-option=-ubuild-deb \
+	  --changes-file=build-deb/korvel.changes --buildinfo-file=build-deb/korvel.buildinfo
+	lintian --info build-deb/korvel.changes
+	desktop-file-validate data/desktop/org.korvel.Korvel.desktop
+	appstreamcli validate --no-net data/desktop/org.korvel.Korvel.metainfo.xml
 
 bench: build
 	$(BUILD)/bin/korvel_bench --benchmark_counters_tabular=true

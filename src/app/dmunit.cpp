@@ -13,6 +13,7 @@ namespace {
 
 const QString kExample = QStringLiteral("exempleCSS");
 const QString kScratch = QStringLiteral("ImageTemp");
+const QString kDictionary = QStringLiteral("CSSKeywords.xml");
 
 QString WithSlash(QString folder) {
   if (!folder.endsWith(u'/')) folder += u'/';
@@ -35,16 +36,39 @@ void CopyMissing(const QString& from, const QString& to) {
   }
 }
 
-// The folder beside the executable when it can be written, else a copy of
-// it in the user's folder of that kind.
-QString UsableFolder(const QString& besideExe, QStandardPaths::StandardLocation fallback) {
-  const QFileInfo info(besideExe);
-  if (info.isDir() && info.isWritable()) return WithSlash(besideExe);
-  if (!info.exists() && QFileInfo(info.absolutePath()).isWritable() && QDir().mkpath(besideExe))
-    return WithSlash(besideExe);
-  const QString user = QStandardPaths::writableLocation(fallback) + u'/' + QFileInfo(besideExe).fileName();
+// The data folder: beside the executable, else "../share/korvel/" from it.
+// Whether the data is an installed copy, never to be written, is said
+// through `installed`.
+QString FindDataDir(const QString& exeDir, bool* installed) {
+  *installed = false;
+  if (QFileInfo::exists(exeDir + kDictionary)) return exeDir;
+  const QString shared = WithSlash(QDir::cleanPath(exeDir + QStringLiteral("../share/korvel")));
+  if (QFileInfo::exists(shared + kDictionary)) {
+    *installed = true;
+    return shared;
+  }
+  return exeDir;
+}
+
+// The user's folder of that kind for Korvel. The generic locations are
+// used because the application's own ones repeat the organisation and the
+// application name, both "Korvel".
+QString UserFolder(QStandardPaths::StandardLocation kind) {
+  return QStandardPaths::writableLocation(kind) + QStringLiteral("/Korvel/");
+}
+
+// The data folder's own copy when it may be written (a build tree), else a
+// copy of it in the user's folder of that kind.
+QString UsableFolder(const QString& inData, bool installed, QStandardPaths::StandardLocation fallback) {
+  const QFileInfo info(inData);
+  if (!installed) {
+    if (info.isDir() && info.isWritable()) return WithSlash(inData);
+    if (!info.exists() && QFileInfo(info.absolutePath()).isWritable() && QDir().mkpath(inData))
+      return WithSlash(inData);
+  }
+  const QString user = UserFolder(fallback) + info.fileName();
   if (info.isDir()) {
-    CopyMissing(besideExe, user);
+    CopyMissing(inData, user);
   } else {
     QDir().mkpath(user);
   }
@@ -53,10 +77,12 @@ QString UsableFolder(const QString& besideExe, QStandardPaths::StandardLocation 
 
 }  // namespace
 
-TDM::TDM(QString exeDir)
-    : exeDir_(WithSlash(std::move(exeDir))),
-      exampleFolder_(UsableFolder(exeDir_ + kExample, QStandardPaths::AppDataLocation)),
-      scratchFolder_(UsableFolder(exeDir_ + kScratch, QStandardPaths::CacheLocation)) {}
+TDM::TDM(QString exeDir) : exeDir_(WithSlash(std::move(exeDir))) {
+  bool installed = false;
+  dataDir_ = FindDataDir(exeDir_, &installed);
+  exampleFolder_ = UsableFolder(dataDir_ + kExample, installed, QStandardPaths::GenericDataLocation);
+  scratchFolder_ = UsableFolder(dataDir_ + kScratch, installed, QStandardPaths::GenericCacheLocation);
+}
 
 void TDM::WriteSetting(const SettingsControl* control, std::string_view kind, std::string_view value) {
   try {

@@ -1,7 +1,7 @@
 #pragma once
 
 // The data module: what the whole program shares, made before the window.
-// The executable's folder and the data read beside it, the one path
+// The executable's folder and the folder of the data it reads, the one path
 // comparison object and the one settings file.
 
 #include <QString>
@@ -13,16 +13,24 @@ namespace korvel {
 
 class TDM final {
  public:
-  /// `exeDir` is the executable's folder, ending with "/". When Korvel's
-  /// data beside it cannot be written (an installed copy), the example
-  /// project and the scratch folder are copied once to the user's data and
-  /// cache folders and used from there.
+  /// `exeDir` is the executable's folder. The data ("CSSKeywords.xml" and
+  /// the example project) is looked for beside it (a build tree), then in
+  /// "../share/korvel/" (an installed copy). A build tree's example project
+  /// and scratch folder are used in place while they can be written; an
+  /// installed Korvel never writes beside its executable: its example
+  /// project is copied once into the user's data folder
+  /// (~/.local/share/Korvel/) and its scratch folder is in the user's cache
+  /// folder (~/.cache/Korvel/). With no data in either place the dictionary
+  /// path is the one beside the executable, whose absence the window then
+  /// reports.
   explicit TDM(QString exeDir);
   Q_DISABLE_COPY_MOVE(TDM)
 
   [[nodiscard]] const QString& ExeDir() const { return exeDir_; }
-  /// The property dictionary, beside the executable.
-  [[nodiscard]] QString DictionaryPath() const { return exeDir_ + QStringLiteral("CSSKeywords.xml"); }
+  /// The folder the data was found in, ending with "/".
+  [[nodiscard]] const QString& DataDir() const { return dataDir_; }
+  /// The property dictionary, in the data folder.
+  [[nodiscard]] QString DictionaryPath() const { return dataDir_ + QStringLiteral("CSSKeywords.xml"); }
   /// The example project, "exempleCSS/", ending with "/".
   [[nodiscard]] const QString& ExampleFolder() const { return exampleFolder_; }
   /// The scratch folder for images, "ImageTemp/", ending with "/".
@@ -40,6 +48,7 @@ class TDM final {
 
  private:
   QString exeDir_;
+  QString dataDir_;
   QString exampleFolder_;
   QString scratchFolder_;
   GFile file_;

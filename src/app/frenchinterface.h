@@ -4,6 +4,8 @@
 // boxes, the context menus of text fields) come from Qt's French
 // translations, and numbers and sorting follow the French locale.
 
+#include <QFileDialog>
+
 class QCoreApplication;
 
 namespace korvel {
@@ -13,5 +15,12 @@ namespace korvel {
 /// application. Returns false when the translations cannot be loaded (the
 /// package that holds them is missing); the locale is set all the same.
 bool InstallFrenchInterface(QCoreApplication& application);
+
+/// The options of every folder dialog: Qt's own dialog, which speaks
+/// French through the translations above, rather than the desktop's, which
+/// speaks the user's language.
+inline QFileDialog::Options FolderDialogOptions() {
+  return QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog;
+}
 
 }  // namespace korvel

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 
+#include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "app/dmunit.h"
@@ -31,13 +33,54 @@ class KorvelApplication final : public QApplication {
   }
 };
 
+constexpr const char* kUsage =
+    "Usage : korvel [FICHIER.css]\n"
+    "\n"
+    "Ouvre l'éditeur sur le dernier projet ouvert (le projet d'exemple au premier\n"
+    "lancement) ou, avec FICHIER.css, sur cette feuille de style : le projet est\n"
+    "alors son dossier, sans page tant qu'aucune n'est choisie sur « Entrée ».\n"
+    "\n"
+    "  -h, --help     affiche cette aide\n"
+    "  --version      affiche la version\n";
+
+// What the command line asks that needs no window; -1 when the window is
+// to open.
+int AnswerWithoutWindow(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("korvel %s\n", KORVEL_VERSION);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const int answer = AnswerWithoutWindow(argc, argv); answer >= 0) return answer;
   KorvelApplication app(argc, argv);
+  // Qt has taken its own options out; what stays is Korvel's.
+  QStringList files = QCoreApplication::arguments().mid(1);
+  for (const QString& file : files) {
+    if (file.startsWith(u'-')) {
+      std::fprintf(stderr, "korvel : option inconnue « %s »\nEssayez « korvel --help ».\n", qPrintable(file));
+      return 2;
+    }
+  }
+  if (files.size() > 1) {
+    std::fputs("korvel : une seule feuille de style à la fois\nEssayez « korvel --help ».\n", stderr);
+    return 2;
+  }
   QApplication::setApplicationName(QStringLiteral("Korvel"));
   QApplication::setOrganizationName(QStringLiteral("Korvel"));
   QApplication::setApplicationDisplayName(QStringLiteral("Korvel"));
+  QApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.korvel.Korvel"));
 
   korvel::MessageBoxSink messages;
   korvel::ScopedMessageSink installed(messages);
@@ -53,6 +96,7 @@ int main(int argc, char** argv) {
     korvel::DesktopLauncher launcher;
     korvel::SettingsStore registry;
     korvel::TMainForm window(dm, launcher, registry);
+    if (!files.isEmpty()) window.SetStartStylesheet(files.front());
     messages.SetParent(&window);
     window.show();
     return QApplication::exec();

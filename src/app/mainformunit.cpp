@@ -130,6 +130,13 @@ void TMainForm::FormShow() {
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), false);
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 
+  if (!startStylesheet_.isEmpty()) {
+    layout_->SetRestoring(false);
+    layout_->SetColumnWidths();
+    OpenStartStylesheet();
+    entry_->ShowProjectFolder();
+    return;
+  }
   const bool openNow = entry_->RestoreLastProject(*layout_);
   layout_->SetRestoring(false);
   layout_->SetColumnWidths();
@@ -173,6 +180,16 @@ void TMainForm::ProjectOpened() {
   // The watch took up the project when its stylesheet was read.
   StartPreview();
   editor_->OpenPage();
+}
+
+// Without a page there is nothing to preview or open: that waits for the
+// user's "OK" on "Entrée".
+void TMainForm::OpenStartStylesheet() {
+  entry_->TakeStylesheet(startStylesheet_);
+  setWindowTitle(entry_->ProjectFolderPath());
+  if (!editor_->OpenStylesheet(entry_->CSSFilePath(), QString(), entry_->StylesheetCaption())) return;
+  PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), true);
+  editor_->ShowFirstRule([this] { PgCtlMain_->setCurrentWidget(editor_); });
 }
 
 // ------------------------------------------------------ the change watch

@@ -49,6 +49,10 @@ class TMainForm final : public QMainWindow {
   ~TMainForm() override;
 
   // What tests and the start-up drive.
+  /// A stylesheet to open when the window shows, instead of the remembered
+  /// project (the command line's file): the project is its folder, with no
+  /// page until one is picked on "Entrée".
+  void SetStartStylesheet(const QString& cssFile) { startStylesheet_ = cssFile; }
   void FormShow();
   /// Whether the window may close: a value being typed is committed and
   /// unsaved edits are asked about; the window's place is recorded.
@@ -81,6 +85,7 @@ class TMainForm final : public QMainWindow {
   void PgCtlMainChange();
 
   void ProjectOpened();
+  void OpenStartStylesheet();
 
   void StartWatch();
   void StylesheetRead(const QByteArray& bytes);
@@ -99,6 +104,7 @@ class TMainForm final : public QMainWindow {
   SettingsStore& registry_;
 
   bool shown_ = false;
+  QString startStylesheet_;
 
   TWindowLayout* layout_ = nullptr;
   TStyleSheetEditor* editor_ = nullptr;

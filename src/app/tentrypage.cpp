@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/dmunit.h"
+#include "app/frenchinterface.h"
 #include "app/imagelists.h"
 #include "app/launcher.h"
 #include "app/settingsstore.h"
@@ -107,7 +108,7 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
   InputGrid_->viewport()->setAcceptDrops(true);
   InputGrid_->viewport()->installEventFilter(this);
   chooseFolder_ = [this](const QString& caption, const QString& start) {
-    return QFileDialog::getExistingDirectory(this, caption, start, QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(this, caption, start, FolderDialogOptions());
   };
 
   SplitterLVSG_ = new QSplitter(Qt::Vertical);
@@ -352,6 +353,15 @@ bool TEntryPage::RestoreLastProject(TWindowLayout& layout) {
   }
   return restored && !InputGrid_->CellText(1, kRowPage).isEmpty() &&
          !InputGrid_->CellText(1, kRowStylesheet).isEmpty();
+}
+
+void TEntryPage::TakeStylesheet(const QString& cssFile) {
+  const QFileInfo stylesheet(cssFile);
+  ProjectFolderPath_ = WithSlash(stylesheet.absolutePath());
+  CSSFilePath_ = stylesheet.absoluteFilePath();
+  HTMLFilePath_.clear();
+  InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
+  InputGrid_->SetCellText(1, kRowStylesheet, stylesheet.fileName());
 }
 
 void TEntryPage::OpenRestoredProject() {

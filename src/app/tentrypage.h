@@ -61,6 +61,9 @@ class TEntryPage final : public QWidget {
   /// page and stylesheet are known, so that the project can be opened at
   /// once (OpenRestoredProject).
   bool RestoreLastProject(TWindowLayout& layout);
+  /// Takes a stylesheet given alone (on the command line): the project is
+  /// its folder, with no page until one is picked; nothing is stored.
+  void TakeStylesheet(const QString& cssFile);
   /// Opens what RestoreLastProject restored, as "OK" does; a broken
   /// remembered project stays the remembered one.
   void OpenRestoredProject();

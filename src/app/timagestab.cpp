@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/frenchinterface.h"
 #include "app/imagelists.h"
 #include "app/windowhelpers.h"
 #include "dictionary/valueclassification.h"
@@ -49,7 +50,7 @@ TImagesTab::TImagesTab(std::function<ImageProjectPaths()> paths, QWidget* parent
     : QWidget(parent), paths_(std::move(paths)) {
   setObjectName(QStringLiteral("tsImages"));
   chooseFolder_ = [this](const QString& start) {
-    return QFileDialog::getExistingDirectory(this, QStringLiteral("Dossier des images"), start);
+    return QFileDialog::getExistingDirectory(this, QStringLiteral("Dossier des images"), start, FolderDialogOptions());
   };
   pane_ = new GExplorer(this);
 

@@ -26,6 +26,7 @@ constexpr std::string_view kUsage =
     "                 un fichier SORTIE en lecture seule n'est pas remplacé\n"
     "  --force        remplace SORTIE même s'il est en lecture seule\n"
     "  -h, --help     affiche cette aide\n"
+    "  --version      affiche la version\n"
     "\n"
     "Les erreurs de syntaxe trouvées (chaîne, commentaire, parenthèse ou\n"
     "accolade non fermés) sont signalées sur la sortie d'erreur, avec leur ligne.\n"
@@ -49,6 +50,10 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--version") {
+      std::cout << "korvel-css " << KORVEL_VERSION << '\n';
       return 0;
     }
     if (arg == "--xml") {

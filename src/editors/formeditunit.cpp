@@ -62,7 +62,7 @@ void TFormEdit::BuildControls() {
 
   // Created in the order Tab goes through them.
   edit_ = new QLineEdit(this);
-  cbLength_ = new QCheckBox(QStringLiteral("Length"), this);
+  cbLength_ = new QCheckBox(QStringLiteral("Longueur"), this);
   editLength_ = new QLineEdit(QStringLiteral("0"), this);
   comboUnit_ = new QComboBox(this);
   cbPercent_ = new QCheckBox(QStringLiteral("%"), this);

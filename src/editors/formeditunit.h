@@ -43,7 +43,7 @@ class TFormEdit final : public GPopupForm {
   void LoadValue(const QString& member, const QString& value);
 
   /// The value OK would give, by the first rule that applies: the free text
-  /// when the user typed in it; the number and unit when "Length" is
+  /// when the user typed in it; the number and unit when "Longueur" is
   /// checked; the number and "%" when "%" is checked; the keyword when
   /// "Autres valeurs" is checked; else empty text. Numbers are written with
   /// a point. Empty text as well when the number of the checked choice is

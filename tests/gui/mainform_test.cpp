@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <memory>
@@ -89,6 +90,8 @@ class MainFormTest final : public QObject {
   void splitterDragIsRecordedOnceSettled();
   void unreadableStylesheetLeavesTheShownOneToBeSaved();
   void syntaxErrorsAreSaidOnceWithTheirLines();
+  void stylesheetGivenAloneOpensWithoutAPage_data();
+  void stylesheetGivenAloneOpensWithoutAPage();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -759,6 +762,51 @@ void MainFormTest::syntaxErrorsAreSaidOnceWithTheirLines() {
   QCOMPARE(messages_->shown.size(), std::size_t{1});
   QVERIFY(ReadAll(Stylesheet()).contains("}\np { content: \"open; }"));
 }
+
+void MainFormTest::stylesheetGivenAloneOpensWithoutAPage_data() {
+  QTest::addColumn<bool>("remembered");
+  QTest::newRow("first run") << false;
+  QTest::newRow("a project remembered") << true;
+}
+
+// `korvel FILE.css`: the stylesheet opens at once, its folder is the
+// project, no page is shown and nothing is remembered or written.
+void MainFormTest::stylesheetGivenAloneOpensWithoutAPage() {
+  QFETCH(bool, remembered);
+  if (remembered) MakeProject(kStylesheet);
+  const QString loose = dir_->path() + QStringLiteral("/loose/css/loose.css");
+  QVERIFY(QDir().mkpath(dir_->path() + QStringLiteral("/loose/css")));
+  QVERIFY(WriteAll(loose, "h1 { color: red; }\np { margin: 0; }\n"));
+  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+  window_->SetStartStylesheet(loose);
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+
+  QCOMPARE(window_->Pages()->currentWidget(), &window_->Editor());
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->EntryPage().ProjectFolderPath(), dir_->path() + QStringLiteral("/loose/css/"));
+  QCOMPARE(window_->EntryPage().CSSFilePath(), loose);
+  QVERIFY(window_->EntryPage().HTMLFilePath().isEmpty());
+  QVERIFY(!window_->EntryPage().OKIn()->isEnabled());
+  QVERIFY(launcher_.opened.isEmpty());
+  QVERIFY(!window_->Preview());
+  QCOMPARE(registry_->ProjectFolderPath(), remembered ? Project() : QString());
+  QCOMPARE(QDir(dir_->path() + QStringLiteral("/loose/css")).entryList(QDir::Files),
+           QStringList{QStringLiteral("loose.css")});
+  QVERIFY(messages_->shown.empty());
+
+  // A stylesheet that cannot be read is said, and the window stays on "Entrée".
+  window_.reset();
+  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+  window_->SetStartStylesheet(dir_->path() + QStringLiteral("/loose/missing.css"));
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  QCOMPARE(window_->Pages()->currentWidget(), &window_->EntryPage());
+  QVERIFY(!window_->Pages()->isTabVisible(1));
+  QCOMPARE(messages_->shown.size(), std::size_t{1});
+  QVERIFY(messages_->Saw("missing.css"));
+}
+
 
 }  // namespace korvel
 

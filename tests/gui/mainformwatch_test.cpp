@@ -259,7 +259,7 @@ void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath_data() {
       << L({"firefox"}) << S("sbEditor") << S("aucun de notepadqq, gedit, kate, mousepad") << none
       << L({"<page>", "<css>"}) << S("");
   QTest::newRow("missing browser is said") << L({"gedit"}) << S("sbFirefox") << S("Firefox n'est pas installé")
-                                           << none << none << S("Could not run program 'firefox'");
+                                           << none << none << S("Impossible de lancer le programme « firefox ».");
 }
 
 void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
@@ -300,7 +300,7 @@ void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
   } else {
     QCOMPARE(messages_->shown.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(messages_->shown.front().text), message);
-    QCOMPARE(messages_->shown.front().caption, std::string("Operation Error!"));
+    QCOMPARE(messages_->shown.front().caption, std::string("Échec du lancement"));
   }
 }
 
