@@ -79,11 +79,11 @@ TGestColorForm::TGestColorForm(QWidget* parent) : QDialog(parent) {
   preview_->setAutoFillBackground(true);
 
   red_ = new ChannelSlider(QColor(255, 0, 0), this);
-  red_->setToolTip(QStringLiteral("Red"));
+  red_->setToolTip(QStringLiteral("Rouge"));
   green_ = new ChannelSlider(QColor(0, 128, 0), this);
-  green_->setToolTip(QStringLiteral("Green"));
+  green_->setToolTip(QStringLiteral("Vert"));
   blue_ = new ChannelSlider(QColor(0, 0, 255), this);
-  blue_->setToolTip(QStringLiteral("Blue"));
+  blue_->setToolTip(QStringLiteral("Bleu"));
 
   ok_ = MakeOkButton(this);
   cancel_ = MakeCancelButton(this);

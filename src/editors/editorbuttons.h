@@ -23,12 +23,12 @@ inline QToolButton* FlatButton(const QIcon& icon, const QString& hint, QWidget* 
   return button;
 }
 
-/// The editors' "OK" and "Cancel" buttons.
+/// The editors' "OK" and "Annuler" buttons.
 inline QToolButton* MakeOkButton(QWidget* parent) {
   return FlatButton(parent->style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), parent);
 }
 inline QToolButton* MakeCancelButton(QWidget* parent) {
-  return FlatButton(parent->style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), parent);
+  return FlatButton(parent->style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Annuler"), parent);
 }
 
 /// The row at the foot of a picker: OK and Cancel, to the right.

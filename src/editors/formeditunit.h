@@ -11,7 +11,8 @@
 // with a message and the editor stays open; nothing is written. Up and Down
 // in a number box step the number (Shift by 10, Alt by 0.1) and raise
 // Stepped with the value as it now stands, so that live update can write
-// each step.
+// each step; Escape (or the cancel button) after steps raises Stepped once
+// more with the value the editor was loaded with, undoing them.
 
 #include <QString>
 
@@ -43,7 +44,7 @@ class TFormEdit final : public GPopupForm {
   void LoadValue(const QString& member, const QString& value);
 
   /// The value OK would give, by the first rule that applies: the free text
-  /// when the user typed in it; the number and unit when "Length" is
+  /// when the user typed in it; the number and unit when "Longueur" is
   /// checked; the number and "%" when "%" is checked; the keyword when
   /// "Autres valeurs" is checked; else empty text. Numbers are written with
   /// a point. Empty text as well when the number of the checked choice is
@@ -68,7 +69,8 @@ class TFormEdit final : public GPopupForm {
 
  signals:
   /// A number box was stepped with the arrow keys; `value` is the value the
-  /// editor would now give (see Result).
+  /// editor would now give (see Result). Also raised when the editor is
+  /// cancelled after steps, with the value it was loaded with (maybe empty).
   void Stepped(const QString& value);
 
  protected:
@@ -96,6 +98,9 @@ class TFormEdit final : public GPopupForm {
   QComboBox* comboOthers_ = nullptr;
   QToolButton* sbOK_ = nullptr;
   QToolButton* sbCancel_ = nullptr;
+  // The value loaded, and whether a step has been raised since.
+  QString loadedValue_;
+  bool stepped_ = false;
 };
 
 }  // namespace korvel
