@@ -452,6 +452,23 @@ class ColorFormTest final : public QObject {
     QCOMPARE(mixer->frameGeometry().top(), picker.geometry().top());
   }
 
+  void mixerClosesOnEscapeAndConfirmsOnEnter() {
+    TColorForm picker(nullptr);
+    picker.LoadValue(kKeywords, QStringLiteral("inherit"));
+    picker.show();
+    picker.OpenMixer();
+    TGestColorForm* mixer = picker.Mixer();
+    SetSliders(*mixer, {0, 0, 255});
+    QTest::keyClick(mixer->RedSlider(), Qt::Key_Escape);
+    QVERIFY(!mixer->isVisible());
+    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("inherit"));
+    picker.OpenMixer();
+    SetSliders(*mixer, {0, 0, 255});
+    QTest::keyClick(mixer->BlueSlider(), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!mixer->isVisible());
+    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("#0000FF"));
+  }
+
   void textsAreFrench() {
     TColorForm picker(nullptr);
     picker.LoadValue(kKeywords, QStringLiteral("red"));
