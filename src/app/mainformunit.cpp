@@ -95,12 +95,11 @@ void TMainForm::BuildImagesTab() {
   });
   connect(imagesTab_, &TImagesTab::HideRequested, this,
           [this, tabIndex] { PgCtlMain_->setTabVisible(tabIndex(), false); });
-  connect(imagesTab_, &TImagesTab::ValueWritten, this,
-          [this] { editor_->MarkModified(editor_->LiveMode(), true, false); });
 
   picker_ = new TShowImageForm(this, dm_.ScratchFolder());
   // A "ShowImage" cell opens the picker; the sub-grid's "url" choice, with
   // no picture yet, the Images tab.
+  editor_->Dispatch().SetImagePicker(picker_);
   editor_->Dispatch().SetImageOpener(
       [this](const QString& value, const QRect& cell, std::function<void(const QString&)> writeBack) {
         if (value.trimmed().isEmpty()) {

@@ -48,8 +48,10 @@ TCellDispatch::TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propert
   fontForm_ = new TFontForm(mainWindow);
 
   connect(formEdit_, &TFormEdit::Accepted, this, &TCellDispatch::WriteBack);
+  // Live mode writes each step, and the value the editor opened with when
+  // Escape undoes the steps, even an empty one.
   connect(formEdit_, &TFormEdit::Stepped, this, [this](const QString& value) {
-    if (liveMode_) WriteBack(value);
+    if (liveMode_) WriteTo(value);
   });
   connect(colorForm_, &TColorForm::Accepted, this, &TCellDispatch::WriteBack);
   connect(fontForm_, &TFontForm::Accepted, this, &TCellDispatch::WriteBack);
@@ -61,6 +63,7 @@ TCellDispatch::TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propert
   connect(subGrid_, &TSGGridForm::ValueChanged, this, &TCellDispatch::SubGridValueChanged);
   // A whole value typed into the sub-grid editor's own box and confirmed.
   connect(subGrid_, &TSGGridForm::Accepted, this, &TCellDispatch::SubGridValueChanged);
+  connect(&grid_, &GStringGrid::OnEditRequest, this, &TCellDispatch::PropertyGridEditRequest);
   // The member editors belong to the sub-grid: they go when it goes, by
   // Escape, Enter, a click elsewhere or another tab.
   subGrid_->installEventFilter(this);
@@ -116,6 +119,13 @@ void TCellDispatch::PropertyGridMouseDown(QPoint position) {
   }
 }
 
+void TCellDispatch::PropertyGridEditRequest(int row) {
+  if (subGrid_->isVisible() && row != subGridRow_) subGrid_->hide();
+  if (PrepareRow(row)) OpenValueEditor(1, row);
+}
+
+void TCellDispatch::HideImagePicker() { HidePopup(imagePicker_); }
+
 void TCellDispatch::OpenValueEditor(int column, int row) {
   if (column == -1 || row < 0 || row >= grid_.RowCount()) return;
   grid_.SetCurrentRow(row);
@@ -132,6 +142,7 @@ void TCellDispatch::OpenValueEditor(int column, int row) {
     grid_.SetComboVisible(false);
     subGrid_->hide();
     colorForm_->hide();
+    HideImagePicker();
     fontForm_->hide();
     if (formEdit_->IsOpenAt(cellTop)) {
       formEdit_->hide();
@@ -148,6 +159,7 @@ void TCellDispatch::OpenValueEditor(int column, int row) {
     fontForm_->hide();
     if (subGrid_->IsOpenAt(cellTop)) {
       subGrid_->hide();
+      HideImagePicker();
       return;
     }
     OpenSubGrid(name, value);
@@ -156,6 +168,7 @@ void TCellDispatch::OpenValueEditor(int column, int row) {
     subGrid_->hide();
     colorForm_->hide();
     fontForm_->hide();
+    HideImagePicker();
     grid_.ShowComboAt(1, row);
     try {
       grid_.FillComboFromNode(dictionary_.Active().FindMember(name.toStdString()));
@@ -171,8 +184,6 @@ void TCellDispatch::OpenValueEditor(int column, int row) {
       colorForm_->hide();
       return;
     }
-    // A transparent value has nothing the list could show.
-    if (value == QLatin1String("transparent")) return;
     OpenFor(Origin::PropertyGrid, row);
     colorForm_->ShowForCell(grid_, ItemsOf(name), value);
     Present(*colorForm_, *colorForm_->Combo());
@@ -235,6 +246,7 @@ void TCellDispatch::OpenMemberEditor(const MemberCell& cell) {
     }
     members.SetComboVisible(false);
     colorForm_->hide();
+    HideImagePicker();
     formEdit_->hide();
     OpenFor(Origin::SubGrid, cell.row);
     formEdit_->PlaceBeside(cell.cellInGlobal);
@@ -254,6 +266,7 @@ void TCellDispatch::OpenMemberEditor(const MemberCell& cell) {
     colorForm_->hide();
     formEdit_->hide();
     fontForm_->hide();
+    HideImagePicker();
     members.ShowComboAt(1, cell.row);
     try {
       members.FillComboFromNode(dictionary_.Active().FindMember(cell.member.toStdString()));
@@ -262,6 +275,7 @@ void TCellDispatch::OpenMemberEditor(const MemberCell& cell) {
     }
     members.SetComboText(cell.value);
   } else if (Is(mode, editmode::kGetColor)) {
+    HideImagePicker();
     if (colorForm_->IsOpenAt(cellTop)) {
       colorForm_->hide();
       return;
@@ -293,15 +307,23 @@ void TCellDispatch::SubGridIconChoice(const QString& icon, const MemberCell& cel
 
 void TCellDispatch::OpenImagePicker(const QString& value, bool forSubGrid) {
   // The picker opens beside the value cell the click came from (the
-  // sub-grid's when `forSubGrid`); its url comes back through WriteBack,
-  // which puts it where the editor was opened from.
+  // sub-grid's when `forSubGrid`). Its url may come back much later, from
+  // the Images tab, after other editors were opened: it goes to the row the
+  // picker was opened for, not to wherever the last editor was.
   if (!imageOpener_) return;
   const QRect cell = forSubGrid ? ValueCellInGlobal(*subGrid_->SubGrid(), originRow_) : ValueCellInGlobal(grid_, originRow_);
-  imageOpener_(value, cell, [this](const QString& url) { WriteBack(url); });
+  imageOpener_(value, cell, [this, origin = origin_, row = originRow_, name = originName_](const QString& url) {
+    OpenFor(origin, row);
+    originName_ = name;
+    WriteBack(url);
+  });
 }
 
 void TCellDispatch::WriteBack(const QString& result) {
-  if (result.isEmpty()) return;
+  if (!result.isEmpty()) WriteTo(result);
+}
+
+void TCellDispatch::WriteTo(const QString& result) {
   if (origin_ == Origin::SubGrid) {
     // Member editors close with their sub-grid; a result that still comes
     // (a step of the length editor as it closes) has no shorthand to go into.
@@ -360,6 +382,7 @@ void TCellDispatch::HideAll() {
   subGrid_->hide();
   colorForm_->hide();
   fontForm_->hide();
+  HideImagePicker();
   if (TGestColorForm* mixer = colorForm_->Mixer()) mixer->hide();
 }
 

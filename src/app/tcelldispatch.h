@@ -67,11 +67,10 @@ class TCellDispatch final : public QObject {
   /// False when the dictionary lacks it (said already).
   bool PrepareRow(int row);
 
-  /// The Images tab's entry point: opening the image picker for a value of
-  /// the property grid or of the sub-grid, and the image import of the
-  /// sub-grid's "url" choice (with an empty value). The image picker is not
-  /// part of this window yet; until it is, nothing opens, and the modes that
-  /// hide it have nothing to hide.
+  /// Opening the image picker for a value of the property grid or of the
+  /// sub-grid, and the image import of the sub-grid's "url" choice (with an
+  /// empty value), through the opener the window gives. The url chosen goes
+  /// back to the row the picker was opened for.
   void OpenImagePicker(const QString& value, bool forSubGrid);
 
   /// What opens the picture picker beside a cell (or, for no value, the
@@ -80,6 +79,9 @@ class TCellDispatch final : public QObject {
   using ImageOpener = std::function<void(const QString& value, const QRect& cellInGlobal,
                                          std::function<void(const QString&)> writeBack)>;
   void SetImageOpener(ImageOpener opener) { imageOpener_ = std::move(opener); }
+  /// The image picker the opener shows: hidden with the other editors, so
+  /// that it never stays over a rule it does not belong to.
+  void SetImagePicker(QWidget* picker) { imagePicker_ = picker; }
 
   /// A result of an editor, written where that editor was opened from.
   void WriteBack(const QString& result);
@@ -87,8 +89,8 @@ class TCellDispatch final : public QObject {
   /// Live mode: the colour and font pickers stay open after OK, and each
   /// step of the length editor's number boxes is written at once.
   void SetLiveMode(bool on);
-  /// Hides every editor and the property grid's in-place combo box (another
-  /// tab is shown, another rule is shown).
+  /// Hides every editor, the image picker and the property grid's in-place
+  /// combo box (another tab is shown, another rule is shown).
   void HideAll();
 
   [[nodiscard]] TFormEdit* FormEdit() const;
@@ -104,7 +106,12 @@ class TCellDispatch final : public QObject {
  private:
   enum class Origin { None, PropertyGrid, SubGrid };
 
+  /// Writes a value where the editor shown last was opened from.
+  void WriteTo(const QString& value);
+  /// F2 or Enter on a row: what a press on its value does.
+  void PropertyGridEditRequest(int row);
   void OpenSubGrid(const QString& name, const QString& value);
+  void HideImagePicker();
   void OpenMemberEditor(const MemberCell& cell);
   void SubGridIconChoice(const QString& icon, const MemberCell& cell, const QString& choice);
   /// The shorthand rebuilt by the sub-grid goes into its property's row.
@@ -137,6 +144,7 @@ class TCellDispatch final : public QObject {
   int subGridRow_ = -1;
   QString subGridName_;
   ImageOpener imageOpener_;
+  QPointer<QWidget> imagePicker_;
 };
 
 }  // namespace korvel

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 #include "app/imagelists.h"
@@ -114,7 +115,7 @@ TColorForm::TColorForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
   layout->addLayout(bottom);
   resize(250, 240);
 
-  // Enter in the combo box resolves the typed colour instead of confirming.
+  // Enter in the combo box resolves the typed colour before confirming.
   KeepOwnKeys(combo_);
   combo_->lineEdit()->installEventFilter(this);
 
@@ -166,13 +167,12 @@ void TColorForm::OpenMixer() {
     mixer_ = new TGestColorForm(parentWidget() != nullptr ? parentWidget() : this);
     mixer_->SetLiveUpdate(liveUpdate_);
     connect(mixer_, &TGestColorForm::ColorChosen, this, &TColorForm::TakeMixedColor);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-      mixer_->move(screen->availableGeometry().topLeft());
   }
   if (!mixer_->LoadColor(text) && text.startsWith(QLatin1Char('#'))) {
     ShowMessage(kBadColorFormatMessage);
     return;
   }
+  if (!mixer_->isVisible()) PlaceMixer();
   mixer_->show();
   mixer_->raise();
 }
@@ -191,6 +191,23 @@ void TColorForm::TakeMixedColor(const QString& mixed) {
   combo_->setEditText(html);
 }
 
+void TColorForm::PlaceMixer() {
+  // Beside the list, on its right, or on its left when the screen ends
+  // there; level with the picker's top, as far as the screen allows.
+  const QRect list = geometry();
+  QPoint at(list.right() + 1, list.top());
+  const QScreen* screen = QGuiApplication::screenAt(list.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    const QRect room = screen->availableGeometry();
+    const QSize size = mixer_->frameGeometry().size().expandedTo(mixer_->size());
+    if (at.x() + size.width() > room.right() + 1) at.setX(list.left() - size.width());
+    at.setX(std::max(std::min(at.x(), room.right() + 1 - size.width()), room.left()));
+    at.setY(std::max(std::min(at.y(), room.bottom() + 1 - size.height()), room.top()));
+  }
+  mixer_->move(at);
+}
+
 TGestColorForm* TColorForm::Mixer() const { return mixer_; }
 
 QString TColorForm::SelectedName() const {
@@ -199,6 +216,10 @@ QString TColorForm::SelectedName() const {
 }
 
 void TColorForm::OnOk() {
+  // A colour name typed in the box ("teal", "Teal") is written as its
+  // colour, as Enter or a click in the list would show it.
+  const QString typed = combo_->currentText().trimmed();
+  if (typed != QLatin1String("transparent") && !typed.startsWith(QLatin1Char('#'))) Resolve(typed);
   const QString result = Result();
   // Nothing the picker cannot write as a colour reaches the grid: the
   // value opened stays as it was.
@@ -214,10 +235,14 @@ void TColorForm::OnOk() {
 }
 
 bool TColorForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == combo_->lineEdit() && event->type() == QEvent::KeyPress) {
+  // The combo box passes its keys to its line edit straight, past any
+  // filter: they are met here on either.
+  if ((watched == combo_ || watched == combo_->lineEdit()) && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      ResolveComboText();
+      // Enter confirms what the box holds; a "#" text in a bad format has
+      // been refused with a message, and the picker stays open on it.
+      if (ResolveComboText() || !combo_->currentText().trimmed().startsWith(QLatin1Char('#'))) OnOk();
       return true;
     }
     if (key == Qt::Key_Escape) {
@@ -248,7 +273,7 @@ void TColorForm::SelectName(const QString& name) {
   }
 }
 
-void TColorForm::ResolveComboText() { Resolve(combo_->currentText()); }
+bool TColorForm::ResolveComboText() { return Resolve(combo_->currentText().trimmed()); }
 
 bool TColorForm::Resolve(const QString& text) {
   std::string name;

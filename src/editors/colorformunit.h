@@ -8,8 +8,9 @@
 // join the table (custom colours) and the list, which always equals it.
 //
 // Value in, value out: LoadValue (or ShowForCell, which also places and
-// shows the popup) takes the cell's value; OK raises Accepted with the
-// colour to write, "#RRGGBB" or "transparent". The picker never damages a
+// shows the popup) takes the cell's value; OK (or Enter) raises Accepted
+// with the colour to write, "#RRGGBB" or "transparent"; a colour name typed
+// in the combo box, in any letter case, is written as its "#RRGGBB" text. The picker never damages a
 // value it cannot show (rgb(0 0 0 / 50%), hsl(...), var(--brand),
 // currentColor, inherit): such a value stays in the combo box as it is, and
 // OK with a text that is not a colour raises nothing, so nothing is written.
@@ -68,7 +69,7 @@ class TColorForm final : public GPopupForm {
   void SetLiveUpdate(bool on);
 
   /// Opens the RGB mixer (creating it on first use) with the combo box's
-  /// colour. A "#" text the mixer cannot read shows "Format de couleur
+  /// colour, beside the picker's list when it was closed. A "#" text the mixer cannot read shows "Format de couleur
   /// incorrect!" and opens nothing.
   void OpenMixer();
 
@@ -95,10 +96,12 @@ class TColorForm final : public GPopupForm {
  private:
   class ItemPainter;
 
+  void PlaceMixer();
   void ReloadList(const std::vector<std::string>& entries);
   void SelectName(const QString& name);
-  /// The combo box's Enter: resolves the typed colour.
-  void ResolveComboText();
+  /// Shows the typed colour as its "#RRGGBB" text; false when the text is
+  /// no colour.
+  bool ResolveComboText();
   bool Resolve(const QString& text);
   void OnItemClicked(QListWidgetItem* item);
 

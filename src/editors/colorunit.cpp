@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QStatusBar>
@@ -151,6 +152,16 @@ void TGestColorForm::OnChange() {
   preview_->setPalette(palette);
   rgbStatus_->setText(QStringLiteral("RGB : %1,%2,%3").arg(red_->value()).arg(green_->value()).arg(blue_->value()));
   htmlStatus_->setText(QStringLiteral("HTML : ") + HtmlText());
+}
+
+void TGestColorForm::keyPressEvent(QKeyEvent* event) {
+  // The dialog has no default button: Enter is its OK, as in the other
+  // editors; Escape closes it as any dialog.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    OnOk();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TGestColorForm::OnOk() {

@@ -43,6 +43,7 @@ class ChannelSlider final : public QSlider {
 };
 
 /// The RGB colour mixer. Not modal; hidden, never destroyed, between uses.
+/// Enter is its OK, Escape its cancel.
 class TGestColorForm final : public QDialog {
   Q_OBJECT
 
@@ -77,6 +78,9 @@ class TGestColorForm final : public QDialog {
  signals:
   /// OK was pressed; `html` is the mixed colour, "#RRGGBB".
   void ColorChosen(const QString& html);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void OnChange();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -23,6 +24,35 @@ namespace {
 
 constexpr std::array<const char*, kGenericFamilies.size()> kCaptions = {"Serif", "Sans-serif", "Monospace",
                                                                         "Cursive", "Fantasy"};
+
+// A font-family value as its items stand, each as written (quotes kept),
+// and the separator it uses, so that a change keeps the rest of the text.
+struct FamilyItems {
+  QStringList items;
+  QString separator;
+};
+
+FamilyItems SplitFamilies(const QString& value) {
+  FamilyItems split;
+  split.separator = value.contains(QStringLiteral(", ")) ? QStringLiteral(", ") : QStringLiteral(",");
+  for (const QString& item : value.split(QLatin1Char(','))) {
+    const QString written = item.trimmed();
+    if (!written.isEmpty()) split.items << written;
+  }
+  return split;
+}
+
+// The family an item names. The picker writes names with blanks between
+// single quotes; a stylesheet may use either kind.
+QString FamilyName(QString item) {
+  item.remove(QLatin1Char('"'));
+  item.remove(QLatin1Char('\''));
+  return item.trimmed();
+}
+
+std::optional<GenericFamily> GenericOf(const QString& item) {
+  return GenericFamilyFromKeyword(FamilyName(item).toStdString());
+}
 
 }  // namespace
 
@@ -51,6 +81,9 @@ TFontForm::TFontForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
   SetFormLook(QColor(kPopupSkyBlue));
 
   selected_ = new QLineEdit(this);
+  missing_ = new QLabel(this);
+  missing_->setWordWrap(true);
+  missing_->hide();
   pages_ = new QTabWidget(this);
   auto* painter = new FacePainter(this);
   for (GenericFamily family : kGenericFamilies) {
@@ -73,10 +106,19 @@ TFontForm::TFontForm(QWidget* mainWindow) : GPopupForm(mainWindow) {
   layout->setContentsMargins(2, 2, 2, 0);
   layout->setSpacing(2);
   layout->addWidget(selected_);
+  layout->addWidget(missing_);
   layout->addWidget(pages_, 1);
   layout->addLayout(bottom);
   resize(275, 249);
 
+  connect(selected_, &QLineEdit::textEdited, this, &TFontForm::FollowValue);
+  connect(selected_, &QLineEdit::textChanged, this, [this] {
+    const QStringList missing = MissingFamilies();
+    missing_->setText(missing.size() == 1 ? QStringLiteral("Police absente de cette machine : ") + missing.front()
+                                          : QStringLiteral("Polices absentes de cette machine : ") +
+                                                missing.join(QStringLiteral(", ")));
+    missing_->setVisible(!missing.isEmpty());
+  });
   connect(okButton_, &QToolButton::clicked, this, &TFontForm::Ok);
   connect(cancelButton_, &QToolButton::clicked, this, &TFontForm::Cancel);
 }
@@ -114,34 +156,54 @@ void TFontForm::showEvent(QShowEvent* event) {
 
 void TFontForm::LoadValue(const QString& value) {
   TakeListing();
-  const bool wasLoading = std::exchange(loading_, true);
+  selected_->setText(value);
+  FollowValue();
   std::optional<GenericFamily> firstFontFamily;
   bool first = true;
-  for (QString item : value.split(QLatin1Char(','))) {
-    // The picker writes names with blanks between single quotes; a
-    // stylesheet may use either kind.
-    item.remove(QLatin1Char('"'));
-    item.remove(QLatin1Char('\''));
-    item = item.trimmed();
-    if (item.isEmpty()) continue;
+  for (const QString& item : SplitFamilies(value).items) {
     const bool isFirst = std::exchange(first, false);
-    if (const std::optional<GenericFamily> generic = GenericFamilyFromKeyword(item.toStdString())) {
+    if (const std::optional<GenericFamily> generic = GenericOf(item)) {
       ShowFamily(*generic);
       continue;
     }
     for (GenericFamily family : kGenericFamilies) {
       QListWidget* list = List(family);
-      const QList<QListWidgetItem*> found = list->findItems(item, Qt::MatchFixedString);
+      const QList<QListWidgetItem*> found = list->findItems(FamilyName(item), Qt::MatchFixedString);
       if (found.isEmpty()) continue;
-      found.front()->setCheckState(Qt::Checked);
       list->setCurrentItem(found.front());
       if (isFirst) firstFontFamily = family;
       break;
     }
   }
   if (firstFontFamily) ShowFamily(*firstFontFamily);
-  selected_->setText(value);
+}
+
+void TFontForm::FollowValue() {
+  QStringList names;
+  for (const QString& item : SplitFamilies(selected_->text()).items) names << FamilyName(item);
+  const bool wasLoading = std::exchange(loading_, true);
+  for (QListWidget* list : lists_) {
+    for (int row = 0; row < list->count(); ++row) {
+      QListWidgetItem* item = list->item(row);
+      const Qt::CheckState state =
+          names.contains(item->text(), Qt::CaseInsensitive) ? Qt::Checked : Qt::Unchecked;
+      if (item->checkState() != state) item->setCheckState(state);
+    }
+  }
   loading_ = wasLoading;
+}
+
+QStringList TFontForm::MissingFamilies() const {
+  QStringList missing;
+  for (const QString& item : SplitFamilies(selected_->text()).items) {
+    if (GenericOf(item)) continue;
+    const QString name = FamilyName(item);
+    const bool installed = std::any_of(lists_.begin(), lists_.end(), [&name](const QListWidget* list) {
+      return !list->findItems(name, Qt::MatchFixedString).isEmpty();
+    });
+    if (!installed && !name.isEmpty()) missing << name;
+  }
+  return missing;
 }
 
 QString TFontForm::Selected() const { return selected_->text(); }
@@ -161,19 +223,27 @@ void TFontForm::OnOk() {
 }
 
 void TFontForm::OnItemChanged(QListWidgetItem* item) {
-  if (!loading_) ComposeFrom(item->listWidget());
+  if (!loading_) ComposeWith(*item);
 }
 
-void TFontForm::ComposeFrom(QListWidget* list) {
-  QStringList parts;
-  for (int row = 0; row < list->count(); ++row) {
-    const QListWidgetItem* item = list->item(row);
-    if (item->checkState() != Qt::Checked) continue;
-    const QString name = item->text();
-    parts << (name.contains(QLatin1Char(' ')) ? QLatin1Char('\'') + name + QLatin1Char('\'') : name);
+void TFontForm::ComposeWith(const QListWidgetItem& item) {
+  const QString name = item.text();
+  FamilyItems value = SplitFamilies(selected_->text());
+  const auto named = [&name](const QString& written) {
+    return FamilyName(written).compare(name, Qt::CaseInsensitive) == 0;
+  };
+  if (item.checkState() == Qt::Checked) {
+    if (std::none_of(value.items.begin(), value.items.end(), named)) {
+      const bool endsWithGeneric = !value.items.isEmpty() && GenericOf(value.items.back());
+      const QString written = name.contains(QLatin1Char(' ')) ? QLatin1Char('\'') + name + QLatin1Char('\'') : name;
+      value.items.insert(endsWithGeneric ? value.items.size() - 1 : value.items.size(), written);
+    }
+  } else {
+    value.items.removeIf(named);
   }
-  parts << pages_->tabText(pages_->currentIndex());
-  selected_->setText(parts.join(QLatin1Char(',')));
+  if (std::none_of(value.items.begin(), value.items.end(), [](const QString& written) { return GenericOf(written).has_value(); }))
+    value.items << pages_->tabText(pages_->currentIndex());
+  selected_->setText(value.items.join(value.separator));
 }
 
 bool TFontForm::eventFilter(QObject* watched, QEvent* event) {

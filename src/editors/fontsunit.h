@@ -4,19 +4,22 @@
 // comma-separated list of font names ending with a generic family. It lists
 // the installed families in five tabs by generic family (serif, sans-serif,
 // monospace, cursive, fantasy), each name drawn in its own face and with a
-// check box. Checking fonts in a tab composes the value in the edit box;
-// the user may also type into it.
+// check box. The check boxes show the fonts of the value being edited;
+// checking a font adds it to the value, before its generic family, and
+// unchecking one removes it: the rest of the value stays as written, in its
+// order and with its quotes, installed on this machine or not. The families
+// the value names that this machine lacks are named below the edit box. The
+// user may also type into the edit box.
 //
 // Value in, value out: SetFontFamilies fills the tabs once (from a catalogue
 // listed off the window's thread at start-up), LoadValue takes a cell's
-// value, OK raises Accepted with the edit box's text. Check states persist
-// between uses; nothing clears them.
+// value, OK raises Accepted with the edit box's text.
 //
 // The popup has no frame: pressing on a list and dragging moves it, and it
 // is translucent while it moves.
 //
-// Failures: fonts of a value that are not installed are passed over when
-// loading; the value still goes unchanged into the edit box. No message.
+// Failures: fonts of a value that are not installed are named as missing
+// and kept; the value goes unchanged into the edit box. No message.
 
 #include <QPoint>
 #include <QString>
@@ -27,6 +30,7 @@
 #include "editors/fontcatalog.h"
 #include "editors/gpopupform.h"
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -56,10 +60,16 @@ class TFontForm final : public GPopupForm {
 
   /// Loads a value: each font it names (double and single quotes dropped,
   /// blanks trimmed) is checked and selected in the first list that has it,
-  /// ignoring letter case; a generic family named shows its tab; a first
-  /// item that is an installed font shows that font's tab. The value goes
-  /// unchanged into the edit box. No check is ever cleared.
+  /// ignoring letter case, and every other font is unchecked; a generic
+  /// family named shows its tab; a first item that is an installed font
+  /// shows that font's tab. The value goes unchanged into the edit box.
   void LoadValue(const QString& value);
+
+  /// The families the edited value names that no list holds, as written
+  /// there without their quotes.
+  [[nodiscard]] QStringList MissingFamilies() const;
+  /// The line below the edit box naming them; hidden when there are none.
+  [[nodiscard]] QLabel* MissingLabel() const { return missing_; }
 
   /// The value composed or typed, as OK writes it.
   [[nodiscard]] QString Selected() const;
@@ -85,14 +95,19 @@ class TFontForm final : public GPopupForm {
  private:
   class FacePainter;
 
-  /// Composes the value from the checked fonts of the list whose check
-  /// changed, followed by the caption of the tab shown.
-  void ComposeFrom(QListWidget* list);
+  /// Adds the font of a checked item to the value, or removes that of an
+  /// unchecked one; a value without a generic family gets the caption of
+  /// the tab shown.
+  void ComposeWith(const QListWidgetItem& item);
   void OnItemChanged(QListWidgetItem* item);
+  /// Checks the fonts of the edit box's value, and only those; names the
+  /// missing ones.
+  void FollowValue();
   void TakeListing();
   bool DragEvent(QEvent* event);
 
   QLineEdit* selected_ = nullptr;
+  QLabel* missing_ = nullptr;
   QTabWidget* pages_ = nullptr;
   std::array<QListWidget*, kGenericFamilies.size()> lists_{};
   QToolButton* okButton_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QCheckBox>
@@ -116,9 +117,14 @@ void TFormEdit::BuildControls() {
   connect(sbCancel_, &QToolButton::clicked, this, &TFormEdit::sbCancelClick);
   editLength_->installEventFilter(this);
   editPercent_->installEventFilter(this);
+  connect(this, &GPopupForm::Cancelled, this, [this] {
+    if (std::exchange(stepped_, false)) emit Stepped(loadedValue_);
+  });
 }
 
 void TFormEdit::LoadValue(const QString& member, const QString& value) {
+  loadedValue_ = value;
+  stepped_ = false;
   edit_->setText(value);
   edit_->setModified(false);
 
@@ -223,6 +229,7 @@ bool TFormEdit::Step(QLineEdit* box, int tenths) {
   // The free text follows the numbers, so that it no longer overrides them.
   edit_->setText(value);
   edit_->setModified(false);
+  stepped_ = true;
   emit Stepped(value);
   return true;
 }

@@ -11,7 +11,8 @@
 // with a message and the editor stays open; nothing is written. Up and Down
 // in a number box step the number (Shift by 10, Alt by 0.1) and raise
 // Stepped with the value as it now stands, so that live update can write
-// each step.
+// each step; Escape (or the cancel button) after steps raises Stepped once
+// more with the value the editor was loaded with, undoing them.
 
 #include <QString>
 
@@ -68,7 +69,8 @@ class TFormEdit final : public GPopupForm {
 
  signals:
   /// A number box was stepped with the arrow keys; `value` is the value the
-  /// editor would now give (see Result).
+  /// editor would now give (see Result). Also raised when the editor is
+  /// cancelled after steps, with the value it was loaded with (maybe empty).
   void Stepped(const QString& value);
 
  protected:
@@ -96,6 +98,9 @@ class TFormEdit final : public GPopupForm {
   QComboBox* comboOthers_ = nullptr;
   QToolButton* sbOK_ = nullptr;
   QToolButton* sbCancel_ = nullptr;
+  // The value loaded, and whether a step has been raised since.
+  QString loadedValue_;
+  bool stepped_ = false;
 };
 
 }  // namespace korvel

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QScreen>
 #include <QPalette>
 #include <QKeyEvent>
 #include <QWindowStateChangeEvent>
+
+#include <algorithm>
 
 #include "editors/gstringgrid.h"
 
@@ -33,9 +36,32 @@ void GPopupForm::WatchMainWindow(QWidget* mainWindow) {
   mainWindow->installEventFilter(this);
 }
 
-void GPopupForm::PlaceBeside(const QRect& cellInGlobal) { move(cellInGlobal.left() - 1, cellInGlobal.top()); }
+void GPopupForm::PlaceBeside(const QRect& cellInGlobal) {
+  cell_ = cellInGlobal;
+  FitBesideCell();
+}
 
-bool GPopupForm::IsOpenAt(int cellTop) const { return isVisible() && geometry().top() == cellTop; }
+void GPopupForm::FitBesideCell() {
+  QPoint at(cell_.left() - 1, cell_.top());
+  const QScreen* screen = QGuiApplication::screenAt(cell_.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    const QRect room = screen->availableGeometry();
+    if (at.y() + height() > room.bottom() + 1) at.setY(cell_.top() - height());
+    at.setY(std::max(std::min(at.y(), room.bottom() + 1 - height()), room.top()));
+    at.setX(std::max(std::min(at.x(), room.right() + 1 - width()), room.left()));
+  }
+  move(at);
+}
+
+void GPopupForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // A popup sized after it was placed (to its rows, to the value column)
+  // must still fit on the screen.
+  if (!cell_.isNull()) FitBesideCell();
+}
+
+bool GPopupForm::IsOpenAt(int cellTop) const { return isVisible() && !cell_.isNull() && cell_.top() == cellTop; }
 
 void GPopupForm::Cancel() {
   hide();
@@ -76,11 +102,20 @@ void GPopupForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
 }
 
+void GPopupForm::setVisible(bool visible) {
+  const bool hadKeyboard = !visible && isVisible() && isActiveWindow();
+  QWidget::setVisible(visible);
+  // The keyboard goes back to the main window (to the grid the popup was
+  // opened from), so that the next row can be edited without the mouse.
+  if (hadKeyboard && mainWindow_ != nullptr && mainWindow_->isVisible()) mainWindow_->activateWindow();
+}
+
 void GPopupForm::hideEvent(QHideEvent* event) {
   if (filteringKeys_) {
     qApp->removeEventFilter(this);
     filteringKeys_ = false;
   }
+
   QWidget::hideEvent(event);
 }
 
@@ -114,6 +149,7 @@ bool GPopupForm::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::Move: {
         const QPoint now = mainWindow_->pos();
         if (isVisible()) move(pos() + (now - mainWindowPosition_));
+        cell_.translate(now - mainWindowPosition_);
         mainWindowPosition_ = now;
         break;
       }

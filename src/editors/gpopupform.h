@@ -9,8 +9,9 @@
 // window, hides when the main window is minimised or hidden, and its owner
 // hides it when another tab is shown (HideWithTab). Escape cancels it; Enter
 // confirms it, whichever of its controls has the focus (an open drop-down
-// list of a combo box takes its own Escape and Enter first). The popup is
-// hidden between uses, never destroyed.
+// list of a combo box takes its own Escape and Enter first); closing it
+// gives the keyboard back to the main window. The popup is hidden between
+// uses, never destroyed.
 //
 // Value in, value out: a derived editor loads a value, the user works on it,
 // and Accepted carries the result to whoever opened the popup, which writes
@@ -45,12 +46,16 @@ class GPopupForm : public QWidget {
 
   /// Moves the popup so that its left edge is 1 pixel left of the cell and
   /// its top edge level with the cell. `cellInGlobal` is in screen
-  /// coordinates (see ValueCellInGlobal). Does not show it.
+  /// coordinates (see ValueCellInGlobal). Does not show it. The popup stays
+  /// on the screen that holds the cell, whatever its size now or later:
+  /// with no room below, it goes above the cell; with no room on the right,
+  /// it moves left.
   void PlaceBeside(const QRect& cellInGlobal);
 
-  /// Whether the popup is visible with its top edge at `cellTop` (screen
-  /// coordinates): open for the row whose value cell starts there. A second
-  /// click on that row hides the popup instead of reopening it.
+  /// Whether the popup is visible and was placed beside a cell whose top
+  /// edge is `cellTop` (screen coordinates): open for the row whose value
+  /// cell starts there. A second click on that row hides the popup instead
+  /// of reopening it.
   [[nodiscard]] bool IsOpenAt(int cellTop) const;
 
   /// Confirms the popup as its OK button does (Enter).
@@ -58,6 +63,8 @@ class GPopupForm : public QWidget {
   /// Cancels the popup as its cancel button does (Escape): hides it and
   /// raises Cancelled; nothing is written.
   void Cancel();
+
+  void setVisible(bool visible) override;
 
  public slots:
   /// Hides the popup because the page it belongs to is no longer shown.
@@ -87,14 +94,19 @@ class GPopupForm : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void WatchMainWindow(QWidget* mainWindow);
+  /// Places the popup beside cell_, within the screen that holds it.
+  void FitBesideCell();
   [[nodiscard]] bool IsOwnKey(QObject* receiver, QEvent* event);
 
   QList<QPointer<QWidget>> ownKeyControls_;
   QPointer<QWidget> mainWindow_;
   QPoint mainWindowPosition_;
+  // The cell the popup was placed beside, in screen coordinates.
+  QRect cell_;
   bool filteringKeys_ = false;
   // The last key event an in-place editor kept (compared, never read).
   const QEvent* keptEvent_ = nullptr;

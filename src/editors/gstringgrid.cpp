@@ -9,6 +9,7 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -424,6 +425,19 @@ void GStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   // The second press of a quick double click is a press all the same: a
   // check box clicked twice toggles twice.
   mousePressEvent(event);
+}
+
+void GStringGrid::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  // A grid whose owner does not edit by keyboard leaves these keys to its
+  // parents.
+  const bool edited = isSignalConnected(QMetaMethod::fromSignal(&GStringGrid::OnEditRequest));
+  if (edited && (key == Qt::Key_F2 || key == Qt::Key_Return || key == Qt::Key_Enter) && CurrentRow() >= 0) {
+    event->accept();
+    emit OnEditRequest(CurrentRow());
+    return;
+  }
+  QTableWidget::keyPressEvent(event);
 }
 
 // --- In-place combo box ------------------------------------------------------

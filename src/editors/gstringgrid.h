@@ -9,7 +9,8 @@
 //
 // The grid knows nothing of what its rows mean. Its owner listens to
 // OnMouseDown, asks ClickCheckBox whether the press hit a check box, and
-// decides what else the press does.
+// decides what else the press does; F2 or Enter on the grid asks the owner,
+// through OnEditRequest, to edit the current row's value as a click would.
 
 #include <QColor>
 #include <QComboBox>
@@ -215,10 +216,15 @@ class GStringGrid final : public QTableWidget {
   void OnComboChange();
   /// The edit box wrote a different text into cell (column, row).
   void OnEditCommit(int column, int row, const QString& oldText, const QString& newText);
+  /// F2, Return or the keypad's Enter was pressed on the grid itself, which
+  /// has a current row: the keyboard's way to open the editor of that row's
+  /// value. While nothing listens, those keys go on to the grid's parents.
+  void OnEditRequest(int row);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   bool viewportEvent(QEvent* event) override;

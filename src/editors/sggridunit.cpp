@@ -50,6 +50,7 @@ TSGGridForm::TSGGridForm(const ActiveKeyword& keywords, QWidget* mainWindow)
 
   connect(grid_, &GStringGrid::OnMouseDown, this,
           [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint position) { SubGridMouseDown(button, position); });
+  connect(grid_, &GStringGrid::OnEditRequest, this, &TSGGridForm::OpenMemberEditor);
   connect(grid_, &GStringGrid::OnComboChange, this, &TSGGridForm::SubGridComboChange);
   connect(grid_, &GStringGrid::OnEditCommit, this, [this] { Recompose(); });
 }
@@ -154,6 +155,12 @@ QString TSGGridForm::ComposeShorthand() const {
 }
 
 void TSGGridForm::OnOk() {
+  // Enter on the sub-grid itself edits its member, as it does in the
+  // property grid; the form sees that key first.
+  if (grid_->hasFocus() && grid_->CurrentRow() >= 0) {
+    OpenMemberEditor(grid_->CurrentRow());
+    return;
+  }
   if (edit_->isModified() && !edit_->text().trimmed().isEmpty()) {
     Accept(edit_->text().trimmed());
   } else {

@@ -15,7 +15,8 @@
 // ComposeShorthand, shows it in the edit box and raises ValueChanged, on
 // which the owner writes the value into the property grid and marks the rule
 // modified. A value typed into the edit box and confirmed with Enter is
-// raised as Accepted.
+// raised as Accepted; F2 or Enter on the sub-grid asks for the current
+// member's editor, as a click on its value does.
 
 #include <functional>
 

@@ -109,6 +109,10 @@ void TShowImageForm::ShowValue(const QString& value, const QString& stylesheetFo
   LoadValue(value, stylesheetFolder);
   show();
   raise();
+  // Escape and Enter close the picker from its own controls: one of them
+  // takes the focus.
+  activateWindow();
+  Edit_->setFocus(Qt::PopupFocusReason);
 }
 
 bool TShowImageForm::LoadValue(const QString& value, const QString& stylesheetFolder) {

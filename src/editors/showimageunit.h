@@ -42,7 +42,8 @@ class TShowImageForm final : public GPopupForm {
 
   /// What a click on a "ShowImage" cell does: a second click on the same
   /// cell hides the picker; otherwise it is placed beside the cell, loaded
-  /// with the value and shown, whatever LoadValue says.
+  /// with the value and shown, whatever LoadValue says, with the focus.
+  /// Escape and Enter close it (it has nothing to write).
   void ShowValue(const QString& value, const QString& stylesheetFolder, const QRect& cellInGlobal,
                  WriteBack writeBack = {});
 

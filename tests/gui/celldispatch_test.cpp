@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
@@ -23,6 +24,8 @@
 #include "app/mainformunit.h"
 #include "app/settingsstore.h"
 #include "app/tcelldispatch.h"
+#include "app/timagestab.h"
+#include "shell/folderview.h"
 #include "app/tstylesheeteditor.h"
 #include "editors/colorformunit.h"
 #include "editors/colorunit.h"
@@ -74,6 +77,12 @@ class CellDispatchTest final : public QObject {
   void anotherTabOrRuleHidesTheEditors();
   void colourValuesShowASwatch();
   void pictureCellOpensThePickerAndItsUrlComesBack();
+  void pickerOfARuleNoLongerShownClosesAndMarksNothing();
+  void keyboardOpensTheEditorOfTheCurrentRow_data();
+  void keyboardOpensTheEditorOfTheCurrentRow();
+  void keyboardOpensAMemberEditorOfTheSubGrid();
+  void escapeAndEnterCloseEveryPopup_data();
+  void escapeAndEnterCloseEveryPopup();
 
  private:
   QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
@@ -101,6 +110,10 @@ class CellDispatchTest final : public QObject {
   }
   /// The popups that are visible, by name.
   QStringList Visible() const;
+  /// The popup of that name (see Visible), or null for the grid's own boxes.
+  QWidget* Popup(const QString& name) const;
+  /// Puts a picture at img/a.png and shows the rule whose value names it.
+  void ShowPictureRule();
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<TDM> dm_;
@@ -127,7 +140,8 @@ void CellDispatchTest::init() {
   registry_->SetProjectFolderPath(Project());
   messages_ = std::make_unique<QtMessageRecorder>();
   window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
-  window_->setGeometry(60, 60, 900, 640);
+  // Within the screen, so that the popups open where their cells are.
+  window_->setGeometry(20, 20, 720, 540);
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   QCOMPARE(Editor().ShownRule(), QStringLiteral("h1"));
@@ -155,6 +169,15 @@ QStringList CellDispatchTest::Visible() const {
   return shown;
 }
 
+QWidget* CellDispatchTest::Popup(const QString& name) const {
+  const std::map<QString, QWidget*> popups = {{QStringLiteral("length"), Dispatch().FormEdit()},
+                                              {QStringLiteral("subgrid"), Dispatch().SubGridForm()},
+                                              {QStringLiteral("colour"), Dispatch().ColorForm()},
+                                              {QStringLiteral("font"), Dispatch().FontForm()}};
+  const auto popup = popups.find(name);
+  return popup != popups.end() ? popup->second : nullptr;
+}
+
 void CellDispatchTest::eachModeOpensItsEditorBesideTheCell_data() {
   QTest::addColumn<int>("row");
   QTest::addColumn<QString>("opened");
@@ -163,7 +186,7 @@ void CellDispatchTest::eachModeOpensItsEditorBesideTheCell_data() {
   QTest::newRow("combo: the grid's list") << int{kTextAlign} << QStringLiteral("combo");
   QTest::newRow("getcolor: the colour list") << int{kColor} << QStringLiteral("colour");
   QTest::newRow("getfont: the font picker") << int{kFontFamily} << QStringLiteral("font");
-  QTest::newRow("getcolor holding transparent: nothing") << int{kTransparent} << QString();
+  QTest::newRow("getcolor holding transparent: the colour list") << int{kTransparent} << QStringLiteral("colour");
   QTest::newRow("edit: the grid's edit box") << int{kOrder} << QStringLiteral("edit");
   QTest::newRow("custom property: the grid's edit box") << int{kBrand} << QStringLiteral("edit");
 }
@@ -176,12 +199,7 @@ void CellDispatchTest::eachModeOpensItsEditorBesideTheCell() {
   QCOMPARE(Grid()->CurrentRow(), row);
   QVERIFY(messages_->shown.empty());
   const QRect cell = ValueCellInGlobal(*Grid(), row);
-  const std::map<QString, QWidget*> popups = {{QStringLiteral("length"), Dispatch().FormEdit()},
-                                              {QStringLiteral("subgrid"), Dispatch().SubGridForm()},
-                                              {QStringLiteral("colour"), Dispatch().ColorForm()},
-                                              {QStringLiteral("font"), Dispatch().FontForm()}};
-  if (const auto popup = popups.find(opened); popup != popups.end())
-    QCOMPARE(popup->second->pos(), QPoint(cell.left() - 1, cell.top()));
+  if (QWidget* popup = Popup(opened)) QCOMPARE(popup->pos(), QPoint(cell.left() - 1, cell.top()));
   // Opening changes nothing by itself.
   QVERIFY(!Editor().IsModified());
 }
@@ -409,6 +427,17 @@ void CellDispatchTest::liveModeWritesEachStep() {
   QVERIFY(ReadAll(Stylesheet()).contains("width: 23px;"));
   QVERIFY(lengths->isVisible());
   QVERIFY(!Editor().IsModified());
+  // Escape undoes the steps, in the grid and in the file.
+  QTest::keyClick(lengths->EditLength(), Qt::Key_Escape);
+  QVERIFY(!lengths->isVisible());
+  QCOMPARE(Grid()->CellText(1, kWidth), QStringLiteral("12px"));
+  QVERIFY(ReadAll(Stylesheet()).contains("width: 12px;"));
+  QVERIFY(!Editor().IsModified());
+  // Escape without steps writes nothing.
+  ClickValue(kHeight);
+  const QByteArray saved = ReadAll(Stylesheet());
+  QTest::keyClick(lengths->EditLength(), Qt::Key_Escape);
+  QCOMPARE(ReadAll(Stylesheet()), saved);
 
   // A choice in a sub-grid's list is one change, saved at once.
   ClickValue(kBorder);
@@ -458,23 +487,145 @@ void CellDispatchTest::colourValuesShowASwatch() {
   QVERIFY(Grid()->HasColorSwatch(1, Grid()->RowCount() - 1));
 }
 
-// A "ShowImage" value opens the picture picker beside its cell; the url the
-// picker (or the Images tab it leads to) gives back goes into that cell.
-void CellDispatchTest::pictureCellOpensThePickerAndItsUrlComesBack() {
+void CellDispatchTest::ShowPictureRule() {
   QImage picture(4, 4, QImage::Format_RGB32);
   picture.fill(Qt::red);
   QVERIFY(QDir().mkpath(Project() + QStringLiteral("img")));
   QVERIFY(picture.save(Project() + QStringLiteral("img/a.png")));
   Editor().SelectRule(Editor().FindNode(QStringLiteral("ul")), true);
   QCOMPARE(Grid()->CellText(0, 0), QStringLiteral("background-image"));
+}
+
+// A "ShowImage" value opens the picture picker beside its cell; the url the
+// picker (or the Images tab it leads to) gives back goes into that cell.
+void CellDispatchTest::pictureCellOpensThePickerAndItsUrlComesBack() {
+  ShowPictureRule();
   ClickValue(0);
   TShowImageForm& picker = window_->ImagePicker();
   QVERIFY(picker.isVisible());
   QVERIFY(messages_->shown.empty());
+  // It has the keyboard: Escape closes it, and so does Enter.
+  QTRY_VERIFY(picker.isAncestorOf(QApplication::focusWidget()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  QVERIFY(!picker.isVisible());
+  ClickValue(0);
+  QTRY_VERIFY(picker.isAncestorOf(QApplication::focusWidget()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QVERIFY(!picker.isVisible());
+  QVERIFY(!Editor().IsModified());
+  ClickValue(0);
   QVERIFY(picker.CurrentWriteBack());
+  // Other editors opened meanwhile do not redirect it.
+  Editor().AddProperty(QStringLiteral("color"));
   picker.CurrentWriteBack()(QStringLiteral("url(../img/b.png)"));
   QCOMPARE(Grid()->CellText(1, 0), QStringLiteral("url(../img/b.png)"));
+  QVERIFY(Grid()->CellText(1, 1).isEmpty());
   QVERIFY(Editor().IsModified());
+}
+
+// The picker left open while another rule is shown closes; a picture chosen
+// through it afterwards writes nowhere and marks nothing.
+void CellDispatchTest::pickerOfARuleNoLongerShownClosesAndMarksNothing() {
+  ShowPictureRule();
+  ClickValue(0);
+  TShowImageForm& picker = window_->ImagePicker();
+  QVERIFY(picker.isVisible());
+  const TShowImageForm::WriteBack writeBack = picker.CurrentWriteBack();
+  Editor().SelectRule(Editor().FindNode(QStringLiteral("h1")), true);
+  QVERIFY(!picker.isVisible());
+
+  TImagesTab& images = window_->ImagesTab();
+  images.ShowImagesTab(QStringLiteral("url(../img/a.png)"), writeBack);
+  QVERIFY(images.View()->SelectItem(Project() + QStringLiteral("img/a.png")));
+  images.LVImgStateChanged(vsSelectionChanged);
+  QVERIFY(images.OkButton()->isEnabled());
+  images.OkButton()->click();
+  QCOMPARE(Grid()->CellText(1, 0), QStringLiteral("navy"));
+  QVERIFY(!Editor().IsModified());
+  QVERIFY(!images.SaveButton()->isEnabled());
+}
+
+void CellDispatchTest::keyboardOpensTheEditorOfTheCurrentRow_data() {
+  QTest::addColumn<int>("row");
+  QTest::addColumn<int>("key");
+  QTest::addColumn<QString>("opened");
+  QTest::newRow("F2: the length editor") << int{kWidth} << int{Qt::Key_F2} << QStringLiteral("length");
+  QTest::newRow("Return: the colour list") << int{kColor} << int{Qt::Key_Return} << QStringLiteral("colour");
+  QTest::newRow("keypad Enter: the font picker") << int{kFontFamily} << int{Qt::Key_Enter} << QStringLiteral("font");
+  QTest::newRow("F2: the sub-grid") << int{kMargin} << int{Qt::Key_F2} << QStringLiteral("subgrid");
+  QTest::newRow("Return: the grid's list") << int{kTextAlign} << int{Qt::Key_Return} << QStringLiteral("combo");
+  QTest::newRow("F2: the grid's edit box") << int{kOrder} << int{Qt::Key_F2} << QStringLiteral("edit");
+}
+
+// F2 or Enter on a row does what a click on its value does, and the editor
+// takes the keyboard.
+void CellDispatchTest::keyboardOpensTheEditorOfTheCurrentRow() {
+  QFETCH(int, row);
+  QFETCH(int, key);
+  QFETCH(QString, opened);
+  Grid()->setFocus();
+  Grid()->SetCurrentRow(row);
+  QTest::keyClick(Grid(), static_cast<Qt::Key>(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+  QCOMPARE(Visible(), QStringList{opened});
+  QWidget* keyboard = Popup(opened);
+  if (opened == QLatin1String("combo")) keyboard = Grid()->ComboBox();
+  if (opened == QLatin1String("edit")) keyboard = Grid()->EditBox();
+  QTRY_VERIFY(QApplication::focusWidget() == keyboard || keyboard->isAncestorOf(QApplication::focusWidget()));
+  QVERIFY(!Editor().IsModified());
+}
+
+void CellDispatchTest::keyboardOpensAMemberEditorOfTheSubGrid() {
+  Grid()->SetCurrentRow(kMargin);
+  QTest::keyClick(Grid(), Qt::Key_F2);
+  QTRY_VERIFY(SubGrid()->hasFocus());
+  const int right = MemberRow(QStringLiteral("right"));
+  SubGrid()->SetCurrentRow(right);
+  QTest::keyClick(SubGrid(), Qt::Key_Return);
+  TFormEdit* lengths = Dispatch().FormEdit();
+  QVERIFY(lengths->isVisible());
+  QCOMPARE(lengths->pos().y(), ValueCellInGlobal(*SubGrid(), right).top());
+  QCOMPARE(lengths->Edit()->text(), QStringLiteral("0"));
+  QTRY_VERIFY(lengths->isAncestorOf(QApplication::focusWidget()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  QVERIFY(!lengths->isVisible());
+  QVERIFY(Dispatch().SubGridForm()->isVisible());
+  QTest::keyClick(SubGrid(), Qt::Key_F2);
+  QVERIFY(lengths->isVisible());
+}
+
+void CellDispatchTest::escapeAndEnterCloseEveryPopup_data() {
+  QTest::addColumn<int>("row");
+  QTest::addColumn<QString>("opened");
+  QTest::addColumn<QString>("confirmed");
+  QTest::newRow("length editor") << int{kWidth} << QStringLiteral("length") << QStringLiteral("12px");
+  QTest::newRow("sub-grid") << int{kMargin} << QStringLiteral("subgrid") << QStringLiteral("1px 0 1px 0");
+  QTest::newRow("colour list") << int{kColor} << QStringLiteral("colour") << QStringLiteral("#000080");
+  QTest::newRow("font picker") << int{kFontFamily} << QStringLiteral("font") << QStringLiteral("Arial, serif");
+}
+
+// From the control that has the keyboard when the popup opens: Escape
+// closes it without a change, Enter with its value.
+void CellDispatchTest::escapeAndEnterCloseEveryPopup() {
+  QFETCH(int, row);
+  QFETCH(QString, opened);
+  QFETCH(QString, confirmed);
+  const QString before = Grid()->CellText(1, row);
+  QWidget* popup = Popup(opened);
+  ClickValue(row);
+  QTRY_VERIFY(popup->isAncestorOf(QApplication::focusWidget()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  QVERIFY(Visible().isEmpty());
+  QCOMPARE(Grid()->CellText(1, row), before);
+
+  ClickValue(row);
+  QTRY_VERIFY(popup->isAncestorOf(QApplication::focusWidget()));
+  // Enter on the sub-grid itself edits a member; its edit box confirms.
+  QWidget* confirm = opened == QLatin1String("subgrid") ? Dispatch().SubGridForm()->Edit() : QApplication::focusWidget();
+  confirm->setFocus();
+  QTest::keyClick(confirm, Qt::Key_Return);
+  QVERIFY(Visible().isEmpty());
+  QCOMPARE(Grid()->CellText(1, row), confirmed);
+  QCOMPARE(Editor().IsModified(), confirmed != before);
 }
 
 }  // namespace korvel

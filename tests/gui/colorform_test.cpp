@@ -1,12 +1,14 @@
 // The colour list picker and the RGB mixer, each built alone: what a value
-// opens as, what OK gives back, Enter in the combo box, custom colours
+// opens as, what OK and Enter give back, Escape, custom colours
 // joining the table and the list, and the mixer's sliders, texts and OK.
 //
 // The colour table is the process's own and only grows, so each test that
 // adds a custom colour uses one no other test uses.
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
@@ -125,7 +127,9 @@ class ColorFormTest final : public QObject {
     QTest::newRow("typed transparent") << "red" << "transparent" << "transparent";
     QTest::newRow("transparent kept") << "transparent" << "" << "transparent";
     QTest::newRow("Transparent is not the keyword") << "red" << "Transparent" << "";
-    QTest::newRow("typed name without Enter") << "#000" << "blue" << "";
+    QTest::newRow("typed name") << "#000" << "blue" << "#0000FF";
+    QTest::newRow("typed name in another case") << "#000" << "Teal" << "#008080";
+    QTest::newRow("typed word that is no colour") << "#000" << "bleu" << "";
     QTest::newRow("keyword") << "inherit" << "" << "";
     QTest::newRow("rgb with alpha kept") << "rgb(0 0 0 / 50%)" << "" << "";
     QTest::newRow("hsl kept") << "hsl(120, 100%, 25%)" << "" << "";
@@ -173,35 +177,61 @@ class ColorFormTest final : public QObject {
     QCOMPARE(accepted.size(), 0);
   }
 
-  void enterResolvesTheTypedColour() {
+  // Enter in the combo box shows the typed colour as its "#" text and
+  // confirms it; a bad "#" text is said and the picker stays open on it.
+  void enterConfirmsTheTypedColour_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");  // "" for nothing written
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<bool>("staysOpen");
+    QTest::newRow("hex") << "#ff0000" << "#FF0000" << "red" << false;
+    QTest::newRow("name") << "teal" << "#008080" << "teal" << false;
+    QTest::newRow("name in another case") << "Teal" << "#008080" << "teal" << false;
+    QTest::newRow("transparent") << "transparent" << "transparent" << "" << false;
+    QTest::newRow("bad hex: said, stays open") << "#12" << "" << "" << true;
+    QTest::newRow("no colour: closes, writes nothing") << "bleu" << "" << "" << false;
+  }
+  void enterConfirmsTheTypedColour() {
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QString, selected);
+    QFETCH(bool, staysOpen);
     QtMessageRecorder messages;
     TColorForm picker(nullptr);
     QSignalSpy accepted(&picker, &GPopupForm::Accepted);
     picker.LoadValue(kKeywords, QStringLiteral("inherit"));
     picker.show();
 
-    PressEnterInCombo(picker, QStringLiteral("#ff0000"));
-    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("#FF0000"));
-    QCOMPARE(picker.SelectedName(), QStringLiteral("red"));
+    PressEnterInCombo(picker, typed);
 
-    PressEnterInCombo(picker, QStringLiteral("Blue"));
-    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("#0000FF"));
-    QCOMPARE(picker.SelectedName(), QStringLiteral("blue"));
+    QCOMPARE(accepted.size(), written.isEmpty() ? 0 : 1);
+    if (!written.isEmpty()) QCOMPARE(accepted.front().front().toString(), written);
+    if (!selected.isEmpty()) QCOMPARE(picker.SelectedName(), selected);
+    QCOMPARE(picker.isVisible(), staysOpen);
+    QCOMPARE(messages.Saw("Format de couleur incorrect!"), staysOpen);
+    QCOMPARE(messages.shown.size(), staysOpen ? 1u : 0u);
+  }
 
-    PressEnterInCombo(picker, QStringLiteral("#12"));
-    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("#12"));
-    QCOMPARE(picker.SelectedName(), QStringLiteral("blue"));
-    QVERIFY(messages.Saw("Format de couleur incorrect!"));
-
-    PressEnterInCombo(picker, QStringLiteral("bleu"));
-    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("bleu"));
-    QCOMPARE(messages.shown.size(), 1u);
-
-    // Enter never confirms the picker from the combo box; Escape cancels it.
-    QVERIFY(picker.isVisible());
+  void escapeCancelsAndEnterConfirmsFromEveryControl() {
+    TColorForm picker(nullptr);
+    QSignalSpy accepted(&picker, &GPopupForm::Accepted);
+    const QList<QWidget*> controls = {picker.Combo()->lineEdit(), picker.ColorList(), picker.MixerButton(),
+                                      picker.OkButton(), picker.CancelButton()};
+    for (QWidget* control : controls) {
+      picker.LoadValue(kKeywords, QStringLiteral("red"));
+      picker.show();
+      QTest::keyClick(control, Qt::Key_Escape);
+      QVERIFY2(!picker.isVisible(), control->metaObject()->className());
+    }
     QCOMPARE(accepted.size(), 0);
-    QTest::keyClick(picker.Combo()->lineEdit(), Qt::Key_Escape);
-    QVERIFY(!picker.isVisible());
+    for (QWidget* control : controls) {
+      picker.LoadValue(kKeywords, QStringLiteral("red"));
+      picker.show();
+      QTest::keyClick(control, Qt::Key_Enter, Qt::KeypadModifier);
+      QVERIFY2(!picker.isVisible(), control->metaObject()->className());
+    }
+    QCOMPARE(accepted.size(), controls.size());
+    QCOMPARE(accepted.back().front().toString(), QStringLiteral("#FF0000"));
   }
 
   void customColourJoinsTableAndListOnce() {
@@ -401,6 +431,53 @@ class ColorFormTest final : public QObject {
     QVERIFY(picker.Mixer()->isVisible());
     QTest::mouseClick(picker.Mixer()->CancelButton(), Qt::LeftButton);
     QVERIFY(!picker.Mixer()->isVisible());
+  }
+
+  // The mixer opens on the right of the list, or on its left where the
+  // screen ends, level with it.
+  void mixerOpensBesideTheList() {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    TColorForm picker(nullptr);
+    picker.LoadValue(kKeywords, QStringLiteral("red"));
+    picker.move(screen.left() + 40, screen.top() + 30);
+    picker.show();
+    picker.OpenMixer();
+    TGestColorForm* mixer = picker.Mixer();
+    QCOMPARE(mixer->frameGeometry().topLeft(), QPoint(picker.geometry().right() + 1, picker.geometry().top()));
+
+    mixer->hide();
+    picker.move(screen.right() + 1 - picker.width() - 10, screen.top() + 30);
+    picker.OpenMixer();
+    QCOMPARE(mixer->frameGeometry().right(), picker.geometry().left() - 1);
+    QCOMPARE(mixer->frameGeometry().top(), picker.geometry().top());
+  }
+
+  void mixerClosesOnEscapeAndConfirmsOnEnter() {
+    TColorForm picker(nullptr);
+    picker.LoadValue(kKeywords, QStringLiteral("inherit"));
+    picker.show();
+    picker.OpenMixer();
+    TGestColorForm* mixer = picker.Mixer();
+    SetSliders(*mixer, {0, 0, 255});
+    QTest::keyClick(mixer->RedSlider(), Qt::Key_Escape);
+    QVERIFY(!mixer->isVisible());
+    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("inherit"));
+    picker.OpenMixer();
+    SetSliders(*mixer, {0, 0, 255});
+    QTest::keyClick(mixer->BlueSlider(), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!mixer->isVisible());
+    QCOMPARE(picker.Combo()->currentText(), QStringLiteral("#0000FF"));
+  }
+
+  void textsAreFrench() {
+    TColorForm picker(nullptr);
+    picker.LoadValue(kKeywords, QStringLiteral("red"));
+    picker.OpenMixer();
+    QCOMPARE(picker.CancelButton()->toolTip(), QStringLiteral("Annuler"));
+    QCOMPARE(picker.Mixer()->CancelButton()->toolTip(), QStringLiteral("Annuler"));
+    QCOMPARE(picker.Mixer()->RedSlider()->toolTip(), QStringLiteral("Rouge"));
+    QCOMPARE(picker.Mixer()->GreenSlider()->toolTip(), QStringLiteral("Vert"));
+    QCOMPARE(picker.Mixer()->BlueSlider()->toolTip(), QStringLiteral("Bleu"));
   }
 
   void mixerRefusesABadHexText() {

@@ -3,6 +3,7 @@
 // dragging the frameless popup.
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QListWidget>
@@ -27,7 +28,7 @@ QStringList Names(std::initializer_list<const char*> names) {
 FontCatalog SampleCatalog() {
   FontCatalog catalog;
   catalog.Of(GenericFamily::Serif) = {"DejaVu Serif", "Georgia", "Times New Roman"};
-  catalog.Of(GenericFamily::SansSerif) = {"Arial", "DejaVu Sans", "Trebuchet MS"};
+  catalog.Of(GenericFamily::SansSerif) = {"Arial", "DejaVu Sans", "Liberation Sans", "Trebuchet MS"};
   catalog.Of(GenericFamily::Monospace) = {"Courier New", "DejaVu Sans Mono"};
   catalog.Of(GenericFamily::Cursive) = {"Z003"};
   catalog.Of(GenericFamily::Fantasy) = {"D050000L"};
@@ -121,32 +122,60 @@ class FontFormTest final : public QObject {
     QCOMPARE(picker.List(GenericFamily::Serif)->currentItem()->text(), QStringLiteral("Georgia"));
   }
 
-  void checksAccumulateOverLoads() {
+  void checksShowTheValueLoaded() {
     TFontForm picker(nullptr);
     picker.SetFontFamilies(SampleCatalog());
     picker.LoadValue(QStringLiteral("Georgia,serif"));
     picker.LoadValue(QStringLiteral("Arial,sans-serif"));
-    QCOMPARE(Checked(picker, GenericFamily::Serif), Names({"Georgia"}));
+    QCOMPARE(Checked(picker, GenericFamily::Serif), QStringList{});
     QCOMPARE(Checked(picker, GenericFamily::SansSerif), Names({"Arial"}));
+    // Typing in the box moves the checks with it.
+    picker.SelectedEdit()->clear();
+    QTest::keyClicks(picker.SelectedEdit(), QStringLiteral("georgia, serif"));
+    QCOMPARE(Checked(picker, GenericFamily::Serif), Names({"Georgia"}));
+    QCOMPARE(Checked(picker, GenericFamily::SansSerif), QStringList{});
   }
 
-  void checkingComposesFromTheShownTab() {
+  // A check adds its font before the generic family, an uncheck removes it;
+  // the rest of the value stays as written, installed here or not.
+  void checkingChangesOnlyThatFont_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("family");
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<QString>("composed");
+    QTest::addColumn<QStringList>("missing");
+    QTest::newRow("a font added to a list of absent fonts")
+        << "\"Source Sans\", Verdana, Arial, sans-serif" << int(GenericFamily::SansSerif) << "Liberation Sans"
+        << "\"Source Sans\", Verdana, Arial, 'Liberation Sans', sans-serif" << Names({"Source Sans", "Verdana"});
+    QTest::newRow("a font removed, the others kept in their order")
+        << "\"Source Sans\", Verdana, Arial, sans-serif" << int(GenericFamily::SansSerif) << "Arial"
+        << "\"Source Sans\", Verdana, sans-serif" << Names({"Source Sans", "Verdana"});
+    QTest::newRow("a font of another tab joins the list")
+        << "Georgia,serif" << int(GenericFamily::SansSerif) << "Trebuchet MS" << "Georgia,'Trebuchet MS',serif"
+        << QStringList{};
+    QTest::newRow("the last font removed leaves the generic family")
+        << "Georgia,serif" << int(GenericFamily::Serif) << "Georgia" << "serif" << QStringList{};
+    QTest::newRow("a value without generic family gets the tab's")
+        << "Helvetica" << int(GenericFamily::SansSerif) << "Arial" << "Helvetica,Arial,Sans-serif"
+        << Names({"Helvetica"});
+    QTest::newRow("an empty value") << "" << int(GenericFamily::SansSerif) << "Trebuchet MS"
+                                    << "'Trebuchet MS',Sans-serif" << QStringList{};
+  }
+  void checkingChangesOnlyThatFont() {
+    QFETCH(QString, value);
+    QFETCH(int, family);
+    QFETCH(QString, font);
+    QFETCH(QString, composed);
+    QFETCH(QStringList, missing);
     TFontForm picker(nullptr);
     picker.SetFontFamilies(SampleCatalog());
-    picker.LoadValue(QStringLiteral("Georgia,serif"));
-
-    picker.ShowFamily(GenericFamily::SansSerif);
-    Toggle(picker, GenericFamily::SansSerif, QStringLiteral("Arial"));
-    QCOMPARE(picker.Selected(), QStringLiteral("Arial,Sans-serif"));
-    Toggle(picker, GenericFamily::SansSerif, QStringLiteral("Trebuchet MS"));
-    QCOMPARE(picker.Selected(), QStringLiteral("Arial,'Trebuchet MS',Sans-serif"));
-
-    // Georgia stays checked on its own tab but does not enter this value.
-    QCOMPARE(Checked(picker, GenericFamily::Serif), Names({"Georgia"}));
-
-    picker.ShowFamily(GenericFamily::Serif);
-    Toggle(picker, GenericFamily::Serif, QStringLiteral("Georgia"));
-    QCOMPARE(picker.Selected(), QStringLiteral("Serif"));
+    picker.LoadValue(value);
+    picker.ShowFamily(static_cast<GenericFamily>(family));
+    Toggle(picker, static_cast<GenericFamily>(family), font);
+    QCOMPARE(picker.Selected(), composed);
+    QCOMPARE(picker.MissingFamilies(), missing);
+    QCOMPARE(picker.MissingLabel()->isVisibleTo(&picker), !missing.isEmpty());
+    for (const QString& name : missing) QVERIFY(picker.MissingLabel()->text().contains(name));
   }
 
   void composedValueLoadsBackTheSameFonts() {

@@ -255,6 +255,50 @@ class FormEditTest final : public QObject {
     QVERIFY(editor.form.isHidden());
     QCOMPARE(editor.cancelled.count(), 2);
     QCOMPARE(editor.accepted.count(), 0);
+    QCOMPARE(editor.stepped.count(), 0);
+  }
+
+  // Steps already reported (and written in live mode) are undone by Escape
+  // or Cancel: the value loaded is reported once more, even an empty one.
+  void EscapeAfterStepsReportsTheValueLoaded_data() {
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<bool>("byEscape");
+    QTest::newRow("Escape") << "12px" << true;
+    QTest::newRow("Cancel") << "12px" << false;
+    QTest::newRow("a new, empty value") << "" << true;
+  }
+  void EscapeAfterStepsReportsTheValueLoaded() {
+    QFETCH(QString, loaded);
+    QFETCH(bool, byEscape);
+    Editor editor;
+    editor.Load(QString(), loaded);
+    if (loaded.isEmpty()) {
+      editor.form.LengthBox()->setChecked(true);
+      editor.form.EditLength()->setEnabled(true);
+      editor.form.EditLength()->setText(QStringLiteral("0"));
+    }
+    QTest::keyClick(editor.form.EditLength(), Qt::Key_Up);
+    QTest::keyClick(editor.form.EditLength(), Qt::Key_Up);
+    QCOMPARE(editor.stepped.count(), 2);
+    if (byEscape) {
+      QTest::keyClick(editor.form.EditLength(), Qt::Key_Escape);
+    } else {
+      QTest::mouseClick(editor.form.CancelButton(), Qt::LeftButton);
+    }
+    QVERIFY(editor.form.isHidden());
+    QCOMPARE(editor.stepped.count(), 3);
+    QCOMPARE(LastOf(editor.stepped), loaded);
+    QCOMPARE(editor.accepted.count(), 0);
+    // Loaded again, the editor has nothing to undo.
+    editor.Load(QString(), QStringLiteral("3em"));
+    QTest::keyClick(editor.form.EditLength(), Qt::Key_Escape);
+    QCOMPARE(editor.stepped.count(), 3);
+  }
+
+  void TextsAreFrench() {
+    Editor editor;
+    QCOMPARE(editor.form.LengthBox()->text(), QStringLiteral("Longueur"));
+    QCOMPARE(editor.form.CancelButton()->toolTip(), QStringLiteral("Annuler"));
   }
 
   void TabReachesEveryControl() {

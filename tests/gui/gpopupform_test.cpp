@@ -1,8 +1,11 @@
-// The popup base: where it is placed, which window it stays with, and the
-// keys that confirm and cancel it from any of its controls.
+// The popup base: where it is placed (on the screen of its cell), which
+// window it stays with, and the keys that confirm and cancel it from any of
+// its controls.
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -87,6 +90,33 @@ class GPopupFormTest final : public QObject {
     QCOMPARE(popup.geometry().topLeft(), QPoint(cell.left() - 1, cell.top()));
     QVERIFY(popup.IsOpenAt(cell.top()));
     QVERIFY(!popup.IsOpenAt(korvel::ValueCellInGlobal(*main.grid, 2).top()));
+  }
+
+  // With no room below its cell the popup goes above it; with no room on
+  // the right it moves left; grown after it was placed, it still fits.
+  void StaysOnTheScreenOfItsCell() {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    SamplePopup popup(nullptr);
+    popup.resize(250, 240);
+    const QRect low(screen.left() + 100, screen.bottom() - 100, 150, 20);
+    popup.PlaceBeside(low);
+    popup.show();
+    QCOMPARE(popup.geometry().bottom(), low.top() - 1);
+    QCOMPARE(popup.x(), low.left() - 1);
+    QVERIFY(popup.IsOpenAt(low.top()));
+
+    const QRect right(screen.right() - 100, screen.top() + 50, 150, 20);
+    popup.PlaceBeside(right);
+    QCOMPARE(popup.geometry().right(), screen.right());
+    QCOMPARE(popup.y(), right.top());
+
+    const QRect lower(screen.left() + 100, screen.top() + screen.height() * 2 / 3, 150, 20);
+    popup.PlaceBeside(lower);
+    QCOMPARE(popup.pos(), QPoint(lower.left() - 1, lower.top()));
+    popup.resize(250, screen.height() / 2);
+    QVERIFY(screen.contains(popup.geometry()));
+    QCOMPARE(popup.geometry().bottom(), lower.top() - 1);
+    QVERIFY(popup.IsOpenAt(lower.top()));
   }
 
   void FollowsTheMainWindowAndHidesWithIt() {

@@ -126,6 +126,7 @@ class GStringGridTest final : public QObject {
   void textStartsAfterTheBox();
   void mouseDownReachesOwnerWithRowCurrent();
   void doubleClickIsTwoPresses();
+  void editKeysAskToEditTheCurrentRow();
   void fillComboFromNode();
   void fillComboStopsAtChildWithoutName();
   void comboPlacementAndChangeSignal();
@@ -482,6 +483,27 @@ void GStringGridTest::mouseDownReachesOwnerWithRowCurrent() {
   QCOMPARE(rowAtSignal, 3);
   QCOMPARE(grid.CurrentRow(), 3);
   QCOMPARE(window.Background(1, 3), DistinctPalette().color(QPalette::Highlight));
+}
+
+// F2, Return and the keypad's Enter ask the owner to edit the current row;
+// the other keys keep moving through the rows.
+void GStringGridTest::editKeysAskToEditTheCurrentRow() {
+  Window window;
+  GStringGrid& grid = *window.grid;
+  QSignalSpy requests(&grid, &GStringGrid::OnEditRequest);
+  grid.SetCurrentRow(2);
+  QTest::keyClick(&grid, Qt::Key_F2);
+  QTest::keyClick(&grid, Qt::Key_Down);
+  QTest::keyClick(&grid, Qt::Key_Return);
+  QTest::keyClick(&grid, Qt::Key_Enter, Qt::KeypadModifier);
+  QCOMPARE(requests.count(), 3);
+  QCOMPARE(requests.at(0).at(0).toInt(), 2);
+  QCOMPARE(requests.at(1).at(0).toInt(), 3);
+  QCOMPARE(requests.at(2).at(0).toInt(), 3);
+  // With no rows there is nothing to edit.
+  grid.SetRowCount(0);
+  QTest::keyClick(&grid, Qt::Key_F2);
+  QCOMPARE(requests.count(), 3);
 }
 
 void GStringGridTest::doubleClickIsTwoPresses() {

@@ -221,6 +221,32 @@ class SGGridTest final : public QObject {
     QCOMPARE(window.grid->CellText(1, 1), QStringLiteral("1px solid red"));
   }
 
+  // F2 or Enter on the sub-grid itself asks for the current member's
+  // editor, as a click on its value does; the form stays open.
+  void EditKeysOnTheSubGridAskForTheMembersEditor_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("F2") << int{Qt::Key_F2};
+    QTest::newRow("Return") << int{Qt::Key_Return};
+    QTest::newRow("keypad Enter") << int{Qt::Key_Enter};
+  }
+  void EditKeysOnTheSubGridAskForTheMembersEditor() {
+    QFETCH(int, key);
+    Window window;
+    window.Open(0);
+    TSGGridForm& form = *window.subGrid;
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.SubGrid()->setFocus();
+    form.SubGrid()->SetCurrentRow(2);
+    QTest::keyClick(form.SubGrid(), static_cast<Qt::Key>(key),
+                    key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    QVERIFY(window.requested.has_value());
+    QCOMPARE(window.requested->row, 2);
+    QCOMPARE(window.requested->member, QStringLiteral("bottom"));
+    QVERIFY(form.isVisible());
+    QVERIFY(window.formEdit->isVisible());
+  }
+
   void EnterConfirmsATypedValueAndEscapeCloses() {
     Window window;
     window.Open(0);
