@@ -15,7 +15,7 @@ namespace korvel {
 
 namespace {
 
-constexpr std::string_view kOperationError = "Operation Error!";
+constexpr std::string_view kOperationError = "Erreur de lancement";
 
 void TellFailure(const QString& text) {
   ShowMessage(Message{text.toStdString(), std::string(kOperationError), MessageKind::Plain, MessageButtons::Ok});
@@ -100,13 +100,13 @@ void OutsideTools::RunEditor(const QString& pagePath, const QString& stylesheetP
 
 bool OutsideTools::RunProgram(const QString& program, const QStringList& arguments) {
   if (launcher_.StartProgram(program, arguments)) return true;
-  TellFailure(QStringLiteral("Could not run program '%1'").arg(QFileInfo(program).fileName()));
+  TellFailure(QStringLiteral("Impossible de lancer le programme « %1 ».").arg(QFileInfo(program).fileName()));
   return false;
 }
 
 int OutsideTools::OpenUrl(const QString& address) {
   if (launcher_.OpenWithDefault(address)) return 0;
-  TellFailure(QStringLiteral("Could not run browser with URL '%1'").arg(address));
+  TellFailure(QStringLiteral("Impossible d'ouvrir « %1 » dans le navigateur.").arg(address));
   return -1;
 }
 

@@ -7,7 +7,7 @@
 // that no browser ever starts during a test.
 //
 // Failures are told to the user in a message box captioned
-// "Operation Error!" and go no further.
+// "Erreur de lancement" and go no further.
 
 #include <QString>
 #include <QStringList>
@@ -79,10 +79,12 @@ class OutsideTools final {
   int OpenInDefaultBrowser(const QString& address) { return OpenUrl(address); }
 
   /// Starts the program with these arguments; tells the user when it cannot
-  /// be started ("Could not run program '…'"). True when it started.
+  /// be started ("Impossible de lancer le programme « … »."). True when it
+  /// started.
   bool RunProgram(const QString& program, const QStringList& arguments);
   /// Opens a file or an address with the desktop's default application: 0,
-  /// or -1 after telling the user ("Could not run browser with URL '…'").
+  /// or -1 after telling the user ("Impossible d'ouvrir « … » dans le
+  /// navigateur.").
   int OpenUrl(const QString& address);
 
  private:

@@ -236,6 +236,9 @@ void TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& 
                               ImageListPixmap(image));
     button->setObjectName(QLatin1String(name) + suffix);
     button->setToolTip(tool.hint);
+    // A browser that is not installed starts nothing; the editor falls back
+    // on the desktop's applications.
+    button->setEnabled(tool.Installed() || &tool == &tools_.Editor());
     connect(button, &QToolButton::clicked, this, click);
     panel.addWidget(button);
   };

@@ -167,15 +167,15 @@ class LauncherTest final : public QObject {
     QVERIFY(launcher.started.isEmpty());
   }
 
-  void aMissingProgramIsToldInEnglish() {
+  void aMissingProgramIsToldInFrench() {
     UsePath({});
     DesktopLauncher desktop;
     QtMessageRecorder messages;
     OutsideTools tools(desktop);
     tools.RunFirefox(QStringLiteral("/p/index.html"));
     QCOMPARE(messages.shown.size(), std::size_t{1});
-    QCOMPARE(messages.shown[0].text, std::string("Could not run program 'firefox'"));
-    QCOMPARE(messages.shown[0].caption, std::string("Operation Error!"));
+    QCOMPARE(messages.shown[0].text, std::string("Impossible de lancer le programme « firefox »."));
+    QCOMPARE(messages.shown[0].caption, std::string("Erreur de lancement"));
   }
 
   void aFailedOpenIsToldAndReturnsMinusOne() {
@@ -183,8 +183,9 @@ class LauncherTest final : public QObject {
     QtMessageRecorder messages;
     OutsideTools tools(failing);
     QCOMPARE(tools.OpenInDefaultBrowser(QStringLiteral("http://localhost/proj")), -1);
-    QCOMPARE(messages.shown.at(0).text, std::string("Could not run browser with URL 'http://localhost/proj'"));
-    QCOMPARE(messages.shown.at(0).caption, std::string("Operation Error!"));
+    QCOMPARE(messages.shown.at(0).text,
+             std::string("Impossible d'ouvrir « http://localhost/proj » dans le navigateur."));
+    QCOMPARE(messages.shown.at(0).caption, std::string("Erreur de lancement"));
     // The editor's fallback stops at the first failure: one message, not two.
     tools.RunEditor(QStringLiteral("/p/index.html"), QStringLiteral("/p/styles.css"));
     QCOMPARE(messages.shown.size(), std::size_t{2});
