@@ -213,10 +213,7 @@ void TEntryPage::LVInStateChanged(int code) {
   // The desktop is no folder: the path box then shows its caption.
   if (!InputGrid_->CellText(1, kRowPage).isEmpty() && !InputGrid_->CellText(1, kRowStylesheet).isEmpty() &&
       !explorer_->View()->IsDesktop()) {
-    // The folder holding both, which is the path box's when they share it.
-    GFile& file = dm_.File();
-    file.Compare(Std(HTMLFilePath_), Std(CSSFilePath_));
-    ProjectFolderPath_ = FromStd(file.CommonBase());
+    ProjectFolderPath_ = explorer_->PathEdit()->text();
     InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
     OKIn_->setEnabled(true);
   }
