@@ -213,8 +213,11 @@ void TEntryPage::LVInStateChanged(int code) {
   // The desktop is no folder: the path box then shows its caption.
   if (!InputGrid_->CellText(1, kRowPage).isEmpty() && !InputGrid_->CellText(1, kRowStylesheet).isEmpty() &&
       !explorer_->View()->IsDesktop()) {
-    ProjectFolderPath_ = explorer_->PathEdit()->text();
-    InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
+    // A focus change reports here again, while callers may hold the folder:
+    // the same text is not assigned anew.
+    const QString folder = explorer_->PathEdit()->text();
+    if (folder != ProjectFolderPath_) ProjectFolderPath_ = folder;
+    InputGrid_->SetCellText(1, kRowFolder, folder);
     OKIn_->setEnabled(true);
   }
   explorer_->View()->SetSyncTree(true);
