@@ -125,7 +125,11 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
   layout->addWidget(SplitterTVLV_, 1);
 }
 
-TEntryPage::~TEntryPage() = default;
+TEntryPage::~TEntryPage() {
+  // The view outlives this page's fields (it is a child widget) and reports
+  // its focus leaving as it goes: nothing of it must reach the handlers now.
+  if (explorer_ && explorer_->View()) explorer_->View()->disconnect(this);
+}
 
 void TEntryPage::CreatePane(ProgramLauncher& launcher, QList<ShellPlace> places) {
   explorer_ = new GExplorer(this);
