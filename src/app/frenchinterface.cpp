@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <utility>
+
 namespace korvel {
 
 namespace {
@@ -20,10 +22,10 @@ class MissingQtTranslations final : public QTranslator {
                     int n) const override {
     Q_UNUSED(disambiguation);
     Q_UNUSED(n);
-    if (qstrcmp(context, "QAbstractFileIconProvider") != 0) return {};
+    if (qstrcmp(context, "QAbstractFileIconProvider") != 0 || sourceText == nullptr) return {};
     static const std::pair<const char*, const char*> kWords[] = {
         {"Folder", "Dossier"}, {"Drive", "Lecteur"}, {"File", "Fichier"}, {"%1 File", "Fichier %1"},
-        {"Shortcut", "Raccourci"}};
+        {"Shortcut", "Raccourci"}, {"Unknown", "Inconnu"}};
     for (const auto& [english, french] : kWords)
       if (qstrcmp(sourceText, english) == 0) return QString::fromUtf8(french);
     return {};

@@ -2,7 +2,8 @@
 
 // The interface speaks French: Qt's own texts (the buttons of question
 // boxes, the context menus of text fields) come from Qt's French
-// translations, and numbers and sorting follow the French locale.
+// translations, with the kinds of entries of the folder dialogs ("Dossier")
+// that those leave out, and numbers and sorting follow the French locale.
 
 #include <QFileDialog>
 

@@ -55,6 +55,7 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   PgCtlMain_->addTab(entry_, QStringLiteral("Entrée"));
   connect(entry_, &TEntryPage::ProjectOpened, this, &TMainForm::ProjectOpened);
   editor_ = new TStyleSheetEditor(dm.DictionaryPath(), launcher);
+  entry_->SetOpenQuery([this] { return editor_->SettleUnsavedEdits(); });
   PgCtlMain_->addTab(editor_, QStringLiteral("Edition"));
   connect(editor_, &TStyleSheetEditor::StatusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });

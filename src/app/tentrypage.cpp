@@ -1,5 +1,6 @@
 #include "app/tentrypage.h"
 
+#include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -126,7 +127,11 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
   layout->addWidget(SplitterTVLV_, 1);
 }
 
-TEntryPage::~TEntryPage() = default;
+TEntryPage::~TEntryPage() {
+  // The view outlives this page's fields (it is a child widget) and reports
+  // its focus leaving as it goes: nothing of it must reach the handlers now.
+  if (explorer_ && explorer_->View()) explorer_->View()->disconnect(this);
+}
 
 void TEntryPage::CreatePane(ProgramLauncher& launcher, QList<ShellPlace> places) {
   explorer_ = new GExplorer(this);
@@ -166,16 +171,33 @@ void TEntryPage::ShowProjectFolder() {
 void TEntryPage::LVInPathChanged() {
   const QString text = explorer_->PanePathChanged();
   if (showingProject_) return;
-  ProjectFolderPath_ = explorer_->View()->IsDesktop() ? QString() : text;
+  const QString folder = explorer_->View()->IsDesktop() ? QString() : text;
+  const QString name = FromStd(GFile::LastFolderName(Std(folder)));
+  const bool projectFolder =
+      !name.isEmpty() && QFileInfo(folder + name + QStringLiteral(".xml")).isFile();
+  // The page picked, then a sub-folder entered to pick the stylesheet: the
+  // picks stay, and so does the project they make.
+  if (!projectFolder && KeepsPicks(folder)) return;
+  ProjectFolderPath_ = folder;
+  ClearGrid();
+  ProjectName_ = name;
+  if (!projectFolder) return;
+  // A project folder: its grid is back at once, ready for "OK".
+  if (OpenSettings(ProjectFolderPath_) && RestoreProject()) OKIn_->setEnabled(true);
+}
+
+// What the grid shows goes; the paths stay until something else is picked,
+// but "OK" waits for a page and a stylesheet shown again.
+void TEntryPage::ClearGrid() {
   for (int row = kRowFolder; row <= kRowImages; ++row) InputGrid_->SetCellText(1, row, QString());
   InputGrid_->SetChecked(0, kRowServer, false);
   InputGrid_->SetCellText(1, kRowServer, QString());
-  ProjectName_ = FromStd(GFile::LastFolderName(Std(ProjectFolderPath_)));
-  if (ProjectName_.isEmpty()) return;
-  const QString settings = ProjectFolderPath_ + ProjectName_ + QStringLiteral(".xml");
-  if (!QFileInfo(settings).isFile()) return;
-  // A project folder: its grid is back at once, ready for "OK".
-  if (OpenSettings(ProjectFolderPath_) && RestoreProject()) OKIn_->setEnabled(true);
+  OKIn_->setEnabled(false);
+}
+
+bool TEntryPage::KeepsPicks(const QString& folder) const {
+  if (folder.isEmpty() || HTMLFilePath_.isEmpty() || InputGrid_->CellText(1, kRowPage).isEmpty()) return false;
+  return WithSlash(folder).startsWith(WithSlash(QFileInfo(HTMLFilePath_).absolutePath()));
 }
 
 void TEntryPage::LVInStateChanged(int code) {
@@ -197,8 +219,11 @@ void TEntryPage::LVInStateChanged(int code) {
   // The desktop is no folder: the path box then shows its caption.
   if (!InputGrid_->CellText(1, kRowPage).isEmpty() && !InputGrid_->CellText(1, kRowStylesheet).isEmpty() &&
       !explorer_->View()->IsDesktop()) {
-    ProjectFolderPath_ = explorer_->PathEdit()->text();
-    InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
+    // A focus change reports here again, while callers may hold the folder:
+    // the same text is not assigned anew.
+    const QString folder = explorer_->PathEdit()->text();
+    if (folder != ProjectFolderPath_) ProjectFolderPath_ = folder;
+    InputGrid_->SetCellText(1, kRowFolder, folder);
     OKIn_->setEnabled(true);
   }
   explorer_->View()->SetSyncTree(true);
@@ -490,10 +515,23 @@ void TEntryPage::WriteSetting(std::string_view kind, const QString& value) {
 
 void TEntryPage::OKInClick() { OpenProject(true, false); }
 
-QString TEntryPage::AskProjectFolder() {
+QString TEntryPage::ImagesFolderAtOpen() const {
+  // Another project's folder must not follow the new one: only the folder
+  // the grid names counts.
+  if (!InputGrid_->CellText(1, kRowImages).isEmpty()) return ImagesFolder_;
+  const QDir project(ProjectFolderPath_);
+  for (const QString& name : {QStringLiteral("Images"), QStringLiteral("images")}) {
+    if (project.exists(name) && QFileInfo(project.filePath(name)).isDir()) return project.filePath(name);
+  }
+  return {};
+}
+
+QString TEntryPage::AskProjectFolder(const QString& common) {
+  const std::string shared = common == QStringLiteral("/")
+                                 ? " » n'ont aucun dossier en commun hormis la racine « / ».\n"
+                                 : " » n'ont en commun que votre dossier personnel « " + Std(common) + " ».\n";
   const MessageAnswer answer =
-      Ask("La page « " + Std(HTMLFilePath_) + " » et la feuille de style « " + Std(CSSFilePath_) +
-              " » n'ont aucun dossier en commun hormis la racine « / ».\n"
+      Ask("La page « " + Std(HTMLFilePath_) + " » et la feuille de style « " + Std(CSSFilePath_) + shared +
               "Choisissez le dossier qui contient le projet : ses réglages y seront enregistrés.",
           MessageButtons::OkCancel);
   if (answer != MessageAnswer::Ok) return {};
@@ -508,17 +546,23 @@ QString TEntryPage::AskProjectFolder() {
 }
 
 void TEntryPage::OpenProject(bool remember, bool restored) {
+  if (HTMLFilePath_.isEmpty() || CSSFilePath_.isEmpty()) return;
+  if (mayOpen_ && !mayOpen_()) return;
   GFile& file = dm_.File();
   file.Compare(Std(HTMLFilePath_), Std(CSSFilePath_));
   const QString common = FromStd(file.CommonBase());
-  if (common == QStringLiteral("/")) {
-    // Never "/" itself: its settings file would have no name.
-    const QString folder = restored && !ProjectFolderPath_.isEmpty() ? ProjectFolderPath_ : AskProjectFolder();
+  // Never "/" itself (its settings file would have no name), nor the whole
+  // home folder without asking: the preview serves the project's folder.
+  if (common == QStringLiteral("/") || common == WithSlash(QDir::homePath())) {
+    const QString folder = restored && !ProjectFolderPath_.isEmpty() ? ProjectFolderPath_ : AskProjectFolder(common);
     if (folder.isEmpty()) return;
     ProjectFolderPath_ = folder;
   } else {
     ProjectFolderPath_ = common;
   }
+  ImagesFolder_ = ImagesFolderAtOpen();
+  if (!ImagesFolder_.isEmpty() && InputGrid_->CellText(1, kRowImages).isEmpty())
+    InputGrid_->SetCellText(1, kRowImages, QFileInfo(ImagesFolder_).fileName());
   if (remember) registry_.SetProjectFolderPath(ProjectFolderPath_);
   if (OpenSettings(ProjectFolderPath_)) {
     WriteSetting(settingkind::kHTMLFilePath, HTMLFilePath_);

@@ -51,6 +51,9 @@ class TEntryPage final : public QWidget {
   void CreatePane(ProgramLauncher& launcher, QList<ShellPlace> places = DesktopPlaces());
   /// Lets the layout keep the pane's view mode in the settings file.
   void AttachLayout(TWindowLayout& layout);
+  /// Asked before "OK" stores anything: whether the project may be opened
+  /// now (the stylesheet open has its unsaved edits settled).
+  void SetOpenQuery(std::function<bool()> query) { mayOpen_ = std::move(query); }
   /// Replaces the platform's folder dialog (tests).
   void SetFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
   /// Shows the project folder in the pane: tree, view and path box.
@@ -68,14 +71,18 @@ class TEntryPage final : public QWidget {
   /// remembered project stays the remembered one.
   void OpenRestoredProject();
   /// Stores the project (remembered folder, settings) and raises
-  /// ProjectOpened. Page and stylesheet that share no folder but "/" make
-  /// the user choose the project's folder; cancelled, nothing is stored.
+  /// ProjectOpened. Page and stylesheet that share no folder but "/" or the
+  /// home folder make the user choose the project's folder; cancelled,
+  /// nothing is stored. The images folder is the one the grid names, else
+  /// the project's own "Images/" when it has one, else none.
   void OKInClick();
 
   // The pane's and the grid's handlers.
 
   /// The view entered another folder: the grid is cleared, and refilled at
-  /// once from the folder's settings file when it holds one.
+  /// once from the folder's settings file when it holds one. A folder below
+  /// the page picked keeps what the grid shows, so that the stylesheet can
+  /// be picked in a sub-folder.
   void LVInPathChanged();
   /// The view's focus or selection changed: a page or stylesheet selected
   /// goes into the grid.
@@ -120,9 +127,14 @@ class TEntryPage final : public QWidget {
   void UseExampleProject();
   bool OpenSettings(const QString& folder);
   void WriteSetting(std::string_view kind, const QString& value);
-  /// The project's folder when page and stylesheet share only "/": asked of
-  /// the user; "" when the user gives none.
-  QString AskProjectFolder();
+  /// The project's folder when page and stylesheet share only "/" or the
+  /// home folder (`common`): asked of the user; "" when the user gives none.
+  QString AskProjectFolder(const QString& common);
+  void ClearGrid();
+  /// Whether entering the folder keeps the picks: it lies below the page's.
+  [[nodiscard]] bool KeepsPicks(const QString& folder) const;
+  /// The images folder a project opened now gets.
+  [[nodiscard]] QString ImagesFolderAtOpen() const;
   void DropTreeFolder(int row, const QString& folder);
   void DropFile(int row, const QString& file);
   void EnableOKWhenPageAndStylesheet();
@@ -146,6 +158,7 @@ class TEntryPage final : public QWidget {
   bool rememberAtOpen_ = true;
   bool showingProject_ = false;
   FolderChooser chooseFolder_;
+  std::function<bool()> mayOpen_;
   GExplorer* explorer_ = nullptr;
 
   QToolButton* OKIn_ = nullptr;

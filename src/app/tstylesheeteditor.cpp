@@ -161,12 +161,18 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
 TStyleSheetEditor::~TStyleSheetEditor() = default;
 
 bool TStyleSheetEditor::OpenStylesheet(const QString& cssFile, const QString& htmlFile, const QString& caption) {
+  // The grid's edits go into the file they were made in, before another
+  // reading (of this file or another one) replaces them.
+  bool dropped = false;
+  if (!SettleUnsavedEdits(&dropped)) return false;
   RemoveStaleTemporaries(Std(QFileInfo(cssFile).absolutePath()));
   const QString previousStylesheet = CSSFilePath_;
   CSSFilePath_ = cssFile;
   if (!LoadStylesheet()) {
-    // The document shown is still the previous file's: a save must go there.
+    // The document shown is still the previous file's: a save must go there,
+    // and the edits the user gave up are still in the grid.
     CSSFilePath_ = previousStylesheet;
+    if (dropped) SetModified(true);
     return false;
   }
   HTMLFilePath_ = htmlFile;
@@ -197,12 +203,18 @@ void TStyleSheetEditor::ShowFirstRule(const std::function<void()>& showPage) {
   }
 }
 
-bool TStyleSheetEditor::QueryClose() {
+bool TStyleSheetEditor::QueryClose() { return SettleUnsavedEdits(); }
+
+bool TStyleSheetEditor::SettleUnsavedEdits(bool* dropped) {
   CommitPendingEdits();
   if (!modified_) return true;
   switch (Ask(kUnsavedQuestion, MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes: return SaveStylesheet();
-    case MessageAnswer::No: return true;
+    case MessageAnswer::No:
+      if (dropped) *dropped = true;
+      SetModified(false);
+      reloadAfterSave_ = false;
+      return true;
     default: return false;
   }
 }
@@ -224,6 +236,9 @@ void TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& 
                               ImageListPixmap(image));
     button->setObjectName(QLatin1String(name) + suffix);
     button->setToolTip(tool.hint);
+    // A browser that is not installed starts nothing; the editor falls back
+    // on the desktop's applications.
+    button->setEnabled(tool.Installed() || &tool == &tools_.Editor());
     connect(button, &QToolButton::clicked, this, click);
     panel.addWidget(button);
   };
@@ -355,12 +370,14 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
   CommitPendingEdits();
 
   if (IsModified()) {
-    if (Ask(kUnsavedQuestion, MessageButtons::YesNo) == MessageAnswer::Yes) {
-      if (!SaveStylesheet()) {
-        // The edits stay in the grid, and so does the rule they belong to.
-        if (QTreeWidgetItem* shown = FindNode(shownRule_)) TVCSS_->setCurrentItem(shown);
-        return false;
-      }
+    const MessageAnswer answer = Ask(kUnsavedQuestion, MessageButtons::YesNoCancel);
+    if (answer == MessageAnswer::Yes ? !SaveStylesheet() : answer != MessageAnswer::No) {
+      // Cancelled, or the save failed: the edits stay in the grid, and so
+      // does the rule they belong to.
+      if (QTreeWidgetItem* shown = FindNode(shownRule_)) TVCSS_->setCurrentItem(shown);
+      return false;
+    }
+    if (answer == MessageAnswer::Yes) {
       node = kind == RuleTreeNode::Kind::Group ? nullptr : FindNode(text);
       if (node) TVCSS_->setCurrentItem(node);
     } else {

@@ -49,8 +49,9 @@ class TStyleSheetEditor final : public QWidget {
 
   /// Reads the project's stylesheet (leftovers of interrupted saves in its
   /// folder go first) and fills the tree; `caption` names it above the tree.
-  /// False when it could not be read (said already; the previous document
-  /// and the file it is saved to stay).
+  /// Unsaved edits are asked about first. False when they stay unsettled or
+  /// the file could not be read (said already; the previous document and
+  /// the file it is saved to stay).
   bool OpenStylesheet(const QString& cssFile, const QString& htmlFile, const QString& caption);
   /// Runs `showPage` (which brings this page to the front) and shows the
   /// first rule of the tree.
@@ -95,8 +96,14 @@ class TStyleSheetEditor final : public QWidget {
   /// with this page's own.
   void AttachTwinButtons(QToolButton* save, QToolButton* live);
 
-  /// Shows a rule of the tree; asks about unsaved edits first. Returns false
-  /// when the user's edits could not be saved and the shown rule stays.
+  /// Commits a value being typed and asks about unsaved edits: Yes saves
+  /// them, No drops them. False when the user cancelled or the save failed
+  /// (said): the edits are still in the grid. `dropped` tells that No was
+  /// answered.
+  bool SettleUnsavedEdits(bool* dropped = nullptr);
+  /// Shows a rule of the tree; asks about unsaved edits first (Yes, No,
+  /// Cancel). Returns false when the user cancelled or the edits could not
+  /// be saved: the shown rule stays, selected in the tree.
   bool SelectRule(QTreeWidgetItem* node, bool select);
   void TVCSSClick(QTreeWidgetItem* node);
   bool SaveStylesheet();

@@ -120,9 +120,12 @@ void GExplorer::ListFoldersToComplete(const QString& text) {
   const QString base = text.left(text.lastIndexOf(QLatin1Char('/')) + 1);
   if (base == completedFolder_) return;
   completedFolder_ = base;
+  // "~/…" is read in the home folder and offered as typed.
+  QString folder = base;
+  if (folder.startsWith(QStringLiteral("~/"))) folder.replace(0, 1, QDir::homePath());
   QStringList folders;
   if (!base.isEmpty()) {
-    for (const QString& name : QDir(base).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QString& name : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
       folders << base + name + QLatin1Char('/');
   }
   folderNames_->setStringList(folders);

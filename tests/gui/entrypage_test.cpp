@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <memory>
@@ -22,6 +23,7 @@
 #include "app/mainformunit.h"
 #include "app/settingsstore.h"
 #include "app/tentrypage.h"
+#include "app/tstylesheeteditor.h"
 #include "editors/gstringgrid.h"
 #include "gui/guitestsupport.h"
 #include "gui/shellfixture.h"
@@ -72,13 +74,17 @@ class EntryPageTest final : public QObject {
   void okStoresTheProject();
   void onlyRootInCommonAsksForTheFolder_data();
   void onlyRootInCommonAsksForTheFolder();
+  void pageStaysPickedInASubFolder();
+  void newProjectHasItsOwnImagesFolder();
   void viewModeIsKeptPerProject();
+  void readmeStepsOpenOwnProject();
 
  private:
   void Enter(const QString& folder) { page_->Explorer()->View()->SetPath(folder); }
   void Select(const QString& path) { QVERIFY2(page_->Explorer()->View()->SelectItem(path), qPrintable(path)); }
-  /// Clicks an item of the view by its name, as the user picks it.
-  void ClickItem(const QString& name);
+  /// Clicks an item of the view by its name, as the user picks it; twice
+  /// enters a folder. The page's own pane unless another is given.
+  void ClickItem(const QString& name, GExplorer* pane = nullptr, bool twice = false);
   QString Cell(int row) const { return page_->InputGrid()->CellText(1, row); }
   QPoint CellCentre(int column, int row) const { return page_->InputGrid()->CellRect(column, row).center(); }
   /// Drops the data on a cell through the grid's viewport, as a drag does.
@@ -140,14 +146,16 @@ bool EntryPageTest::Drop(QMimeData* mime, int column, int row) {
   return enter.isAccepted() && drop.isAccepted();
 }
 
-void EntryPageTest::ClickItem(const QString& name) {
-  QAbstractItemView* items = page_->Explorer()->View()->ItemView();
+void EntryPageTest::ClickItem(const QString& name, GExplorer* pane, bool twice) {
+  QAbstractItemView* items = (pane ? pane : page_->Explorer())->View()->ItemView();
   QAbstractItemModel* model = items->model();
   for (int row = 0; row < model->rowCount(); ++row) {
     const QModelIndex item = model->index(row, 0);
     if (item.data().toString() != name) continue;
     items->scrollTo(item);
-    QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, items->visualRect(item).center());
+    const QPoint at = items->visualRect(item).center();
+    QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, at);
+    if (twice) QTest::mouseDClick(items->viewport(), Qt::LeftButton, {}, at);
     return;
   }
   QFAIL(qPrintable(name));
@@ -386,31 +394,44 @@ void EntryPageTest::okStoresTheProject() {
   QVERIFY(messages_->shown.empty());
 }
 
+// Page and stylesheet sharing only "/" or the home folder: the project's
+// folder is asked for, never taken as it is.
 void EntryPageTest::onlyRootInCommonAsksForTheFolder_data() {
+  QTest::addColumn<QString>("pagePath");  // below the fixture's root when it starts with "~"
   QTest::addColumn<bool>("answerOk");
-  QTest::addColumn<QString>("chosen");  // below the fixture's root when it starts with "~"
+  QTest::addColumn<QString>("chosen");  // likewise
   QTest::addColumn<bool>("opened");
-  QTest::newRow("question cancelled") << false << "" << false;
-  QTest::newRow("dialog cancelled") << true << "" << false;
-  QTest::newRow("the root again") << true << "/" << false;
-  QTest::newRow("a folder chosen") << true << "~home/www/proj" << true;
+  const QString elsewhere = QStringLiteral("/korvel-elsewhere/index.html");
+  QTest::newRow("question cancelled") << elsewhere << false << "" << false;
+  QTest::newRow("dialog cancelled") << elsewhere << true << "" << false;
+  QTest::newRow("the root again") << elsewhere << true << "/" << false;
+  QTest::newRow("a folder chosen") << elsewhere << true << "~home/www/proj" << true;
+  QTest::newRow("home: question cancelled") << "~home/index.html" << false << "" << false;
+  QTest::newRow("home: a folder chosen") << "~home/index.html" << true << "~home/www/proj" << true;
 }
 
 void EntryPageTest::onlyRootInCommonAsksForTheFolder() {
+  QFETCH(QString, pagePath);
   QFETCH(bool, answerOk);
   QFETCH(QString, chosen);
   QFETCH(bool, opened);
   if (chosen.startsWith(QLatin1Char('~'))) chosen = fixture_->Path(chosen.mid(1));
+  const bool inHome = pagePath.startsWith(QLatin1Char('~'));
+  if (inHome) pagePath = fixture_->Path(pagePath.mid(1));
+  const QByteArray home = qgetenv("HOME");
+  qputenv("HOME", fixture_->Path(QStringLiteral("home")).toLocal8Bit());
+  const auto restoreHome = qScopeGuard([&home] { qputenv("HOME", home); });
   chosenFolders_ << chosen;
   messages_->answers.push_back(answerOk ? MessageAnswer::Ok : MessageAnswer::Cancel);
-  // a page elsewhere on the system, given by a file manager
-  const QString pagePath = QStringLiteral("/korvel-elsewhere/index.html");
+  // a page elsewhere, given by a file manager
   QVERIFY(Drop(FileUrls({pagePath}), 1, 1));
   QVERIFY(Drop(FileUrls({fixture_->Proj() + QStringLiteral("styles.css")}), 1, 2));
   QSignalSpy openedSpy(page_.get(), &TEntryPage::ProjectOpened);
   page_->OKInClick();
 
-  QVERIFY(messages_->Saw("n'ont aucun dossier en commun hormis la racine"));
+  QVERIFY(messages_->Saw(inHome ? "n'ont en commun que votre dossier personnel"
+                                : "n'ont aucun dossier en commun hormis la racine"));
+  QVERIFY(!QFileInfo::exists(fixture_->Home() + QStringLiteral("home.xml")));
   QCOMPARE(dialogCaptions_.size(), answerOk ? 1 : 0);
   QCOMPARE(openedSpy.size(), opened ? 1 : 0);
   QCOMPARE(messages_->Saw("ne peut pas être le dossier d'un projet"), chosen == QStringLiteral("/"));
@@ -423,6 +444,75 @@ void EntryPageTest::onlyRootInCommonAsksForTheFolder() {
   QCOMPARE(registry_->ProjectFolderPath(), fixture_->Proj());
   QCOMPARE(page_->ProjectFolderPath(), fixture_->Proj());
   QCOMPARE(Setting(fixture_->Proj() + QStringLiteral("proj.xml"), settingkind::kHTMLFilePath), pagePath.toStdString());
+}
+
+// The page picked, then the stylesheet in a sub-folder: the page stays, and
+// "OK" opens the folder holding both. Another folder entered drops both
+// from the grid, and "OK" with them.
+void EntryPageTest::pageStaysPickedInASubFolder() {
+  QDir().mkpath(fixture_->Proj() + QStringLiteral("css"));
+  const QString stylesheet = fixture_->Proj() + QStringLiteral("css/site.css");
+  ShellFixture::Write(stylesheet, "p { color: red }");
+  Enter(fixture_->Proj());
+  ClickItem(QStringLiteral("index.html"));
+  Enter(fixture_->Proj() + QStringLiteral("css/"));
+  QCOMPARE(Cell(1), QStringLiteral("index.html"));
+  ClickItem(QStringLiteral("site.css"));
+  QCOMPARE(Cell(1), QStringLiteral("index.html"));
+  QCOMPARE(Cell(2), QStringLiteral("site.css"));
+  QVERIFY(page_->OKIn()->isEnabled());
+
+  Enter(fixture_->Path(QStringLiteral("home/docs/")));
+  for (int row = 0; row < 4; ++row) QVERIFY2(Cell(row).isEmpty(), qPrintable(Cell(row)));
+  QVERIFY(!page_->OKIn()->isEnabled());
+  // a stylesheet alone does not make a project
+  Enter(fixture_->Proj() + QStringLiteral("css/"));
+  ClickItem(QStringLiteral("site.css"));
+  QVERIFY(Cell(1).isEmpty());
+  QVERIFY(!page_->OKIn()->isEnabled());
+
+  Enter(fixture_->Proj());
+  ClickItem(QStringLiteral("index.html"));
+  Enter(fixture_->Proj() + QStringLiteral("css/"));
+  ClickItem(QStringLiteral("site.css"));
+  QSignalSpy opened(page_.get(), &TEntryPage::ProjectOpened);
+  QTest::mouseClick(page_->OKIn(), Qt::LeftButton);
+  QCOMPARE(opened.size(), 1);
+  QCOMPARE(page_->ProjectFolderPath(), fixture_->Proj());
+  QVERIFY(messages_->shown.empty());
+}
+
+// The images folder of a project opened before does not follow the next
+// one: a new project has the folder the grid names, its own "Images/", or
+// none.
+void EntryPageTest::newProjectHasItsOwnImagesFolder() {
+  const QString settings = fixture_->Proj() + QStringLiteral("proj.xml");
+  auto openProj = [&] {
+    Enter(fixture_->Proj());
+    ClickItem(QStringLiteral("index.html"));
+    ClickItem(QStringLiteral("styles.css"));
+    page_->OKInClick();
+    return Setting(settings, settingkind::kImagesFolder);
+  };
+  QVERIFY(Drop(FolderNodeMimeData(fixture_->Path(QStringLiteral("home/www/"))), 1, 0));
+  QVERIFY(Drop(FolderNodeMimeData(fixture_->Path(QStringLiteral("home/www/empty/"))), 1, 3));
+  QCOMPARE(page_->ImagesFolder(), fixture_->Path(QStringLiteral("home/www/empty/")));
+  QCOMPARE(openProj(), std::string());
+  QVERIFY(Cell(3).isEmpty());
+
+  QDir().mkpath(fixture_->Proj() + QStringLiteral("Images"));
+  QFile::remove(settings);
+  QCOMPARE(openProj(), (fixture_->Proj() + QStringLiteral("Images")).toStdString());
+  QCOMPARE(Cell(3), QStringLiteral("Images"));
+
+  // the folder the grid names wins
+  QFile::remove(settings);
+  Enter(fixture_->Proj());
+  ClickItem(QStringLiteral("index.html"));
+  ClickItem(QStringLiteral("styles.css"));
+  QVERIFY(Drop(FolderNodeMimeData(fixture_->Proj() + QStringLiteral("img/")), 1, 3));
+  page_->OKInClick();
+  QCOMPARE(Setting(settings, settingkind::kImagesFolder), (fixture_->Proj() + QStringLiteral("img/")).toStdString());
 }
 
 // The mode picked from the pane's menu is the project's: recorded in its
@@ -460,6 +550,63 @@ void EntryPageTest::viewModeIsKeptPerProject() {
   QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   QCOMPARE(window->EntryPage().Explorer()->ViewMode(), vmDetails);
   window->hide();
+}
+
+// "Opening your own project" in the README, step by step, in the window a
+// first start shows (the example project open on "Edition").
+void EntryPageTest::readmeStepsOpenOwnProject() {
+  page_.reset();
+  const QString home = dir_->path() + QStringLiteral("/home");
+  const QString site = home + QStringLiteral("/Documents/monsite/");
+  QVERIFY(WriteAll(site + QStringLiteral("index.html"), "<html></html>"));
+  QVERIFY(WriteAll(site + QStringLiteral("css/styles.css"), "body { color: navy }\n"));
+  QVERIFY(QDir().mkpath(site + QStringLiteral("Images")));
+  const QByteArray savedHome = qgetenv("HOME");
+  qputenv("HOME", home.toLocal8Bit());
+  const auto restoreHome = qScopeGuard([&savedHome] { qputenv("HOME", savedHome); });
+
+  TMainForm window(*dm_, launcher_, *registry_);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QCOMPARE(window.Pages()->currentWidget(), &window.Editor());
+  TEntryPage& entry = window.EntryPage();
+  window.Pages()->setCurrentWidget(&entry);
+  GExplorer* pane = entry.Explorer();
+  GStringGrid* grid = entry.InputGrid();
+
+  // 1. the folder typed in the path box
+  pane->PathEdit()->clear();
+  QTest::keyClicks(pane->PathEdit(), QStringLiteral("~/Documents/monsite"));
+  QTest::keyClick(pane->PathEdit(), Qt::Key_Return);
+  QCOMPARE(pane->View()->Path(), site);
+  // 2. the page
+  ClickItem(QStringLiteral("index.html"), pane);
+  QCOMPARE(grid->CellText(1, 1), QStringLiteral("index.html"));
+  // 3. css/ entered, the stylesheet clicked
+  ClickItem(QStringLiteral("css"), pane, true);
+  QCOMPARE(pane->View()->Path(), site + QStringLiteral("css/"));
+  ClickItem(QStringLiteral("styles.css"), pane);
+  QCOMPARE(grid->CellText(1, 1), QStringLiteral("index.html"));
+  QCOMPARE(grid->CellText(1, 2), QStringLiteral("styles.css"));
+  QVERIFY(entry.OKIn()->isEnabled());
+  // 4. the images folder dragged from the tree
+  std::unique_ptr<QMimeData> images(FolderNodeMimeData(site + QStringLiteral("Images")));
+  QVERIFY(entry.SGInDragDrop(images.get(), pane->Tree(), grid->CellRect(1, 3).center()));
+  QCOMPARE(grid->CellText(1, 3), QStringLiteral("Images/"));
+  // 5. "OK"
+  QTest::mouseClick(entry.OKIn(), Qt::LeftButton);
+
+  QCOMPARE(window.Pages()->currentWidget(), &window.Editor());
+  QCOMPARE(window.windowTitle(), site);
+  QCOMPARE(window.Editor().CSSFilePath(), site + QStringLiteral("css/styles.css"));
+  QCOMPARE(window.Editor().ShownRule(), QStringLiteral("body"));
+  QCOMPARE(registry_->ProjectFolderPath(), site);
+  const QString settings = site + QStringLiteral("monsite.xml");
+  QCOMPARE(Setting(settings, settingkind::kHTMLFilePath), (site + QStringLiteral("index.html")).toStdString());
+  QCOMPARE(Setting(settings, settingkind::kCSSFilePath), (site + QStringLiteral("css/styles.css")).toStdString());
+  QCOMPARE(Setting(settings, settingkind::kImagesFolder), (site + QStringLiteral("Images/")).toStdString());
+  QVERIFY(messages_->shown.empty());
+  window.hide();
 }
 
 }  // namespace korvel

@@ -7,6 +7,7 @@
 #include <QCompleter>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
@@ -260,6 +261,14 @@ void GExplorerTest::pathBoxCompletesFolderNames() {
   box->clear();
   QTest::keyClicks(box, fixture_->Home());
   QCOMPARE(completer->completionCount(), 2);
+  // "~/…" completes in the home folder, keeping the "~"
+  const QByteArray home = qgetenv("HOME");
+  qputenv("HOME", fixture_->Path(QStringLiteral("home")).toLocal8Bit());
+  const auto restoreHome = qScopeGuard([&home] { qputenv("HOME", home); });
+  box->clear();
+  QTest::keyClicks(box, QStringLiteral("~/www/p"));
+  QCOMPARE(completer->completionCount(), 1);
+  QCOMPARE(completer->currentCompletion(), QStringLiteral("~/www/proj/"));
 }
 
 void GExplorerTest::viewModeIsKeptForTheSettingsFile_data() {

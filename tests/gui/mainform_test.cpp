@@ -65,6 +65,9 @@ class MainFormTest final : public QObject {
   void yesOnAnotherRuleSavesTheFile();
   void noOnAnotherRuleDropsTheEdits();
   void refusedSaveKeepsTheShownRule();
+  void cancelOnAnotherRuleStaysOnTheRule();
+  void okOfEntreeAsksAboutTheTypedValue_data();
+  void okOfEntreeAsksAboutTheTypedValue();
   void ruleInsideAGroupIsFoundAgainAfterReload();
   void valueThatWouldCutTheStylesheetIsRefused();
   void closingAsksAboutUnsavedEdits_data();
@@ -358,6 +361,69 @@ void MainFormTest::refusedSaveKeepsTheShownRule() {
   QCOMPARE(window_->Editor().RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
   QVERIFY(window_->Editor().IsModified());
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
+}
+
+void MainFormTest::cancelOnAnotherRuleStaysOnTheRule() {
+  MakeProject(kStylesheet);
+  OpenWindow();
+  ClickRule(QStringLiteral("h1"));
+  ClickBox(RowOf(QStringLiteral("color")));
+  messages_->answers.push_back(MessageAnswer::Cancel);
+  ClickRule(QStringLiteral("p"));
+  QCOMPARE(messages_->shown.size(), std::size_t{1});
+  QCOMPARE(messages_->shown.front().buttons, MessageButtons::YesNoCancel);
+  QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
+  QCOMPARE(window_->Editor().RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
+  QVERIFY(window_->Editor().IsModified());
+  QVERIFY(!window_->Editor().PropertyGrid()->IsChecked(0, RowOf(QStringLiteral("color"))));
+  QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
+}
+
+// "OK" on "Entrée" reads the stylesheet again: the value still being typed
+// is asked about first, and saved, dropped or kept as the user says.
+void MainFormTest::okOfEntreeAsksAboutTheTypedValue_data() {
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<int>("answer");
+  QTest::addColumn<QByteArray>("inFile");
+  QTest::addColumn<bool>("reopened");
+  QTest::newRow("yes saves the typed value") << "2" << static_cast<int>(MessageAnswer::Yes) << QByteArray("order: 2;")
+                                             << true;
+  QTest::newRow("no drops it") << "2" << static_cast<int>(MessageAnswer::No) << QByteArray("order: 1") << true;
+  QTest::newRow("cancel keeps it unsaved") << "2" << static_cast<int>(MessageAnswer::Cancel)
+                                           << QByteArray("order: 1") << false;
+  QTest::newRow("a save refused keeps it unsaved")
+      << "" << static_cast<int>(MessageAnswer::Yes) << QByteArray("order: 1") << false;
+}
+
+void MainFormTest::okOfEntreeAsksAboutTheTypedValue() {
+  QFETCH(QString, typed);
+  QFETCH(int, answer);
+  QFETCH(QByteArray, inFile);
+  QFETCH(bool, reopened);
+  const QByteArray css = "p { text-align: left; order: 1 }\nh1 { color: navy }\n";
+  MakeProject(css);
+  OpenWindow();
+  window_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  ClickRule(QStringLiteral("p"));
+  GStringGrid* grid = window_->Editor().PropertyGrid();
+  ClickValue(RowOf(QStringLiteral("order")));
+  QVERIFY(grid->IsEditVisible());
+  grid->EditBox()->selectAll();
+  if (typed.isEmpty()) QTest::keyClick(grid->EditBox(), Qt::Key_Delete);
+  else QTest::keyClicks(grid->EditBox(), typed);
+
+  window_->Pages()->setCurrentWidget(&window_->EntryPage());
+  QVERIFY(window_->EntryPage().OKIn()->isEnabled());
+  messages_->answers.push_back(static_cast<MessageAnswer>(answer));
+  QTest::mouseClick(window_->EntryPage().OKIn(), Qt::LeftButton);
+  QVERIFY(messages_->Saw("Sauvegarder ?"));
+  QCOMPARE(messages_->Saw("non renseignées"), typed.isEmpty());
+  QVERIFY2(ReadAll(Stylesheet()).contains(inFile), ReadAll(Stylesheet()).constData());
+  QCOMPARE(window_->Pages()->currentWidget() == &window_->Editor(), reopened);
+  QCOMPARE(window_->Editor().IsModified(), !reopened);
+  // not reopened, the edit is still in the grid to be saved
+  if (!reopened) QCOMPARE(grid->CellText(1, RowOf(QStringLiteral("order"))), typed);
 }
 
 void MainFormTest::ruleInsideAGroupIsFoundAgainAfterReload() {
@@ -740,9 +806,13 @@ void MainFormTest::unreadableStylesheetLeavesTheShownOneToBeSaved() {
   // Another stylesheet that cannot be read (a folder stands in its place).
   const QString other = dir_->path() + QStringLiteral("/other/styles.css");
   QVERIFY(QDir().mkpath(other));
+  messages_->answers.push_back(MessageAnswer::No);
   QVERIFY(!editor.OpenStylesheet(other, QString(), QStringLiteral("styles.css")));
+  QVERIFY(messages_->Saw("Sauvegarder ?"));
   QVERIFY(messages_->Saw("styles.css"));
   QCOMPARE(editor.CSSFilePath(), Stylesheet());
+  // Given up for a stylesheet that could not be read, the edits are not.
+  QVERIFY(editor.IsModified());
   // The edits shown still go to the file they came from.
   QVERIFY(Save());
   QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));

@@ -258,8 +258,8 @@ void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath_data() {
   QTest::newRow("no editor: the desktop opens both")
       << L({"firefox"}) << S("sbEditor") << S("aucun de notepadqq, gedit, kate, mousepad") << none
       << L({"<page>", "<css>"}) << S("");
-  QTest::newRow("missing browser is said") << L({"gedit"}) << S("sbFirefox") << S("Firefox n'est pas installé")
-                                           << none << none << S("Impossible de lancer le programme « firefox ».");
+  QTest::newRow("missing browser: its button is disabled")
+      << L({"gedit"}) << S("sbFirefox") << S("Firefox n'est pas installé") << none << none << S("");
 }
 
 void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
@@ -292,6 +292,8 @@ void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
   auto* sb = window_->Editor().findChild<QToolButton*>(button);
   QVERIFY(sb);
   QVERIFY2(sb->toolTip().contains(hint), qPrintable(sb->toolTip()));
+  // a button that can start nothing is disabled
+  QCOMPARE(sb->isEnabled(), !started.isEmpty() || !opened.isEmpty());
   sb->click();
   QCOMPARE(launcher_.started, started.isEmpty() ? QList<QStringList>{} : QList<QStringList>{expand(started)});
   QCOMPARE(launcher_.opened, expand(opened));

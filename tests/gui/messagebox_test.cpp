@@ -2,6 +2,9 @@
 // French translations, which the program installs at start.
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTest>
 
@@ -20,6 +23,7 @@ class MessageBoxTest final : public QObject {
   }
   void questionButtonsAreFrench();
   void messageShapesTheBox();
+  void folderDialogsNameFoldersInFrench();
 };
 
 void MessageBoxTest::questionButtonsAreFrench() {
@@ -44,6 +48,12 @@ void MessageBoxTest::messageShapesTheBox() {
   QCOMPARE(box->icon(), QMessageBox::Warning);
   QCOMPARE(box->buttons().size(), 1);
   QVERIFY(box->button(QMessageBox::Ok));
+}
+
+// The "Type" column of the folder dialogs.
+void MessageBoxTest::folderDialogsNameFoldersInFrench() {
+  const QFileIconProvider icons;
+  QCOMPARE(icons.type(QFileInfo(QDir::tempPath())), QStringLiteral("Dossier"));
 }
 
 }  // namespace korvel
