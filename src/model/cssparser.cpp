@@ -132,14 +132,19 @@ struct DeclarationParts {
 // A declaration's text as read: "name: value", possibly over several lines.
 // Its lines are joined with one blank, unless a string in it was cut by a
 // line end; then the lines stay, so that the text reads back the same.
-// The first ":" outside comments: a comment may stand inside a declaration,
-// and what it says is no part of its name.
+// The first ":" outside comments and escapes: a comment may stand inside a
+// declaration, and what it says is no part of its name; "\:" is a
+// character of the name ("--a\:b").
 std::size_t FirstColonOutsideComments(std::string_view text) {
   const std::size_t colon = text.find(':');
-  if (colon == std::string_view::npos || text.substr(0, colon).find("/*") == std::string_view::npos) return colon;
+  if (colon == std::string_view::npos) return colon;
+  const std::string_view before = text.substr(0, colon);
+  if (before.find("/*") == std::string_view::npos && before.find('\\') == std::string_view::npos) return colon;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     if (text[pos] == ':') return pos;
-    if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+    if (text[pos] == '\\') {
+      ++pos;
+    } else if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
       const std::size_t close = text.find("*/", pos + 2);
       if (close == std::string_view::npos) return std::string_view::npos;
       pos = close + 1;

@@ -264,16 +264,36 @@ XmlElement FindProp(XmlElement rule, std::string_view name) {
   return XmlElement();
 }
 
+namespace {
+
+// The value without the blanks and comments at its end.
+std::string_view WithoutTrailingBlanksAndComments(std::string_view value) {
+  for (;;) {
+    while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
+    if (!value.ends_with("*/") || value.size() < 4) return value;
+    const std::size_t open = value.rfind("/*", value.size() - 4);
+    if (open == std::string_view::npos) return value;
+    value = value.substr(0, open);
+  }
+}
+
+}  // namespace
+
 bool IsImportant(std::string_view value) {
-  while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
+  value = WithoutTrailingBlanksAndComments(value);
   constexpr std::string_view kImportant = "important";
   if (value.size() < kImportant.size()) return false;
   for (std::size_t i = 0; i < kImportant.size(); ++i) {
     if ((value[value.size() - kImportant.size() + i] | 0x20) != kImportant[i]) return false;
   }
   value.remove_suffix(kImportant.size());
-  while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
-  return value.ends_with('!');
+  value = WithoutTrailingBlanksAndComments(value);
+  if (!value.ends_with('!')) return false;
+  // "\!" is an escaped character, not the "!" of "!important".
+  value.remove_suffix(1);
+  std::size_t backslashes = 0;
+  while (backslashes < value.size() && value[value.size() - 1 - backslashes] == '\\') ++backslashes;
+  return backslashes % 2 == 0;
 }
 
 bool IsRule(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }

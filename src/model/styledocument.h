@@ -152,7 +152,8 @@ class StyleDocument final {
 /// The first "Prop" of the rule whose "Name" is exactly this name, or none.
 XmlElement FindProp(XmlElement rule, std::string_view name);
 
-/// Whether a declaration's value ends with "!important".
+/// Whether a declaration's value ends with "!important", blanks and
+/// comments allowed around the "!" and after it; "\!important" is not.
 bool IsImportant(std::string_view value);
 
 /// Whether the element is a rule or free comment ("KeyWord"), a property
