@@ -380,9 +380,7 @@ class Parser final {
       text = declaration_;
     }
     if (!SplitDeclaration(text, parts_)) {
-      // Text that is no declaration is dropped, as browsers drop it; the
-      // comments it holds are kept.
-      KeepCommentsOf(text);
+      KeepAsWritten(text);
     } else {
       // A custom property's value may run to the end of the file with its
       // brackets open; they are closed, so that what is written after it
@@ -507,10 +505,30 @@ class Parser final {
     KeepComment(comment);
   }
 
-  // Each comment is read as one standing on its own line, which is where
-  // the writer puts it.
-  void KeepCommentsOf(std::string_view text) {
-    for (std::size_t pos = text.find("/*"); pos != std::string_view::npos; pos = text.find("/*", pos)) {
+  // Text that is no declaration ("color red") is kept as written, ended by
+  // its ";", and browsers go on dropping it. Dropped, it could take with it
+  // the ")" of a parenthesis opened before, which would then swallow what
+  // follows. The comments behind it are read as comments standing on their
+  // own lines, which is where the writer puts them.
+  void KeepAsWritten(std::string_view text) {
+    std::size_t textEnd = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+      if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+        const std::size_t close = text.find("*/", pos + 2);
+        if (close == std::string_view::npos) break;
+        pos = close + 1;
+      } else if (!IsBlank(text[pos])) {
+        textEnd = pos + 1;
+      }
+    }
+    if (const std::string_view written = Trim(text.substr(0, textEnd)); !written.empty()) {
+      std::string kept = NormalizeLineEnds(written);
+      const std::size_t last = kept.find_last_not_of('\\');
+      if ((kept.size() - (last == std::string::npos ? 0 : last + 1)) % 2 == 1) kept += ' ';  // or ";" is escaped
+      kept += ';';
+      document_.AddVerbatim(selector_, "", kept);
+    }
+    for (std::size_t pos = text.find("/*", textEnd); pos != std::string_view::npos; pos = text.find("/*", pos)) {
       const std::size_t close = text.find("*/", pos + 2);
       const std::size_t end = close == std::string_view::npos ? text.size() : close + 2;
       lastProp_ = XmlElement();
