@@ -317,7 +317,7 @@ bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && c
 
 class Parser final {
  public:
-  explicit Parser(StyleDocument& document) : document_(document) {}
+  Parser(StyleDocument& document, const char* textEnd) : document_(document), textEnd_(textEnd) {}
 
   void Run(const TokenList& tokens) {
     Read(tokens);
@@ -350,7 +350,11 @@ class Parser final {
     // alone tell whether it is whole.
     if (lastNested_) {
       const std::string closing = ClosingOf(lastNestedText_);
-      if (!closing.empty()) lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
+      if (!closing.empty()) {
+        lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
+      } else if (lastNestedText_.data() + lastNestedText_.size() == textEnd_) {
+        ReadDeclarationCutOff();
+      }
     }
     lastDeclarationAtEnd_ = true;
     if (inBlock_) CloseBlock();
@@ -382,10 +386,11 @@ class Parser final {
     if (!SplitDeclaration(text, parts_)) {
       KeepAsWritten(text);
     } else {
-      // A custom property's value may run to the end of the file with its
-      // brackets open; they are closed, so that what is written after it
-      // stays outside.
-      if (parts_.name.starts_with("--") && lastDeclarationAtEnd_) {
+      // The last value may run to the end of the file with its brackets or
+      // a string open: browsers close them there and apply it. They are
+      // closed, so that what is written after it stays outside. A string
+      // cut by a line end is broken instead, not closed.
+      if (lastDeclarationAtEnd_ && (parts_.name.starts_with("--") || !IsLineEnd(text.back()))) {
         if (const std::string closing = UnclosedBracketsOf(parts_.value); !closing.empty()) {
           parts_.joinedValue = std::string(parts_.value) + closing;
           parts_.value = parts_.joinedValue;
@@ -395,6 +400,19 @@ class Parser final {
     }
     declaration_.clear();
     pieces_ = 0;
+  }
+
+  // A declaration holding a string the end of the file cut off is read as
+  // browsers read it, the string closed, instead of kept as written.
+  void ReadDeclarationCutOff() {
+    const std::string closing = UnclosedBracketsOf(lastNestedText_);
+    if (closing.empty() || closing.find_first_of("\r\n") != std::string::npos) return;
+    DeclarationParts parts;
+    const std::string closed = std::string(lastNestedText_) + closing;
+    if (!SplitDeclaration(closed, parts) || parts.name.empty() || parts.name.starts_with('@')) return;
+    lastNested_.Node().parent().remove_child(lastNested_.Node());
+    lastNested_ = XmlElement();
+    document_.PutProp(selector_, parts.name, parts.value, true, "");
   }
 
   void StoredInto(XmlElement prop) {
@@ -576,6 +594,8 @@ class Parser final {
   const char* lastPropEnd_ = nullptr;
   bool propStored_ = false;
   bool lastDeclarationAtEnd_ = false;
+  // The end of the text read, past which nothing comes.
+  const char* textEnd_ = nullptr;
   // Rules known so far only from commented-out copies.
   std::unordered_set<pugi::xml_node_struct*> commentedOutRules_;
   // The statement nested in a rule that the last token held, if it did.
@@ -608,7 +628,7 @@ class Filling final {
 
 void Parse(StyleDocument& document, const TokenList& tokens) {
   const Filling filling(document);
-  Parser(document).Run(tokens);
+  Parser(document, tokens.empty() ? nullptr : tokens.back().text.data() + tokens.back().text.size()).Run(tokens);
 }
 
 StyleDocument ReadStylesheet(std::string_view css) {
@@ -622,7 +642,7 @@ StyleDocument ReadStylesheet(std::string_view css) {
   document.SetLineFeeds(lineEnd == std::string_view::npos || css[lineEnd] == '\n');
   {
     const Filling filling(document);
-    Parser parser(document);
+    Parser parser(document, css.data() + css.size());
     TokenList tokens;
     tokens.reserve(kBatch * 2);
     TokenizeInBatches(css, tokens, kBatch, [&] {
