@@ -11,7 +11,9 @@ namespace korvel {
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+// The blanks of CSS; other control characters are text, which makes
+// browsers drop what holds them, and are kept.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 // Not find_first_of: it makes a library call for each character.
 bool HasLineEnd(std::string_view text) { return std::any_of(text.begin(), text.end(), IsLineEnd); }

@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+// The blanks of CSS; other control characters are text, which makes
+// browsers drop what holds them, and are kept.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool IsNewline(char c) { return c == '\n' || c == '\r' || c == '\f'; }
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
