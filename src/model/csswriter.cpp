@@ -97,6 +97,19 @@ void WriteProp(std::string& out, XmlElement element, std::string_view eol) {
   out += eol;
 }
 
+}  // namespace
+
+std::string PropText(XmlElement prop) {
+  std::string out;
+  WriteProp(out, prop, "\r\n");
+  // Without the blank the writer puts before each line, and the last line end.
+  out.erase(0, 1);
+  out.resize(out.size() - 2);
+  return out;
+}
+
+namespace {
+
 void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent, std::string_view eol) {
   out += indent;
   out += verbatim.TextOf();

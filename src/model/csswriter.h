@@ -29,4 +29,8 @@ std::string Write(const StyleDocument& document);
 /// written "*\/".
 std::string SwitchedOffText(XmlElement prop);
 
+/// A property as the writer writes it in its rule, fallbacks and comment
+/// included, without the blank before it and the line end after it.
+std::string PropText(XmlElement prop);
+
 }  // namespace korvel

@@ -22,6 +22,50 @@ struct StyleDocument::PropertyIndex {
 
 namespace {
 
+// A property's name without its vendor prefix ("-webkit-").
+std::string_view Unprefixed(std::string_view name) {
+  if (name.size() > 1 && name[0] == '-' && name[1] != '-') {
+    if (const std::size_t dash = name.find('-', 1); dash != std::string_view::npos) return name.substr(dash + 1);
+  }
+  return name;
+}
+
+std::string_view FamilyOf(std::string_view name) { return name.substr(0, name.find('-')); }
+
+bool StartsWithAny(std::string_view name, std::initializer_list<std::string_view> starts) {
+  return std::any_of(starts.begin(), starts.end(), [&](std::string_view start) { return name.starts_with(start); });
+}
+
+// Whether the order of declarations of these two properties can change what
+// a browser applies: one sets what the other sets (a shorthand and its
+// longhands, a property and its prefixed alias). Names of one family
+// ("border-color", "border-top") are taken to; so are the few shorthands
+// whose longhands are named otherwise.
+bool OrderMatters(std::string_view a, std::string_view b) {
+  if (a.starts_with("--") || b.starts_with("--")) return false;
+  a = Unprefixed(a);
+  b = Unprefixed(b);
+  if (a == "all" || b == "all" || FamilyOf(a) == FamilyOf(b)) return true;
+  const auto across = [](std::string_view shorthand, std::string_view longhand) {
+    return (shorthand == "font" && longhand == "line-height") ||
+           (shorthand == "inset" && (longhand == "top" || longhand == "right" || longhand == "bottom" || longhand == "left")) ||
+           (shorthand.starts_with("place-") && StartsWithAny(longhand, {"align-", "justify-"})) ||
+           (shorthand == "gap" && StartsWithAny(longhand, {"row-gap", "column-gap"}));
+  };
+  return across(a, b) || across(b, a);
+}
+
+// Whether a property written after `prop` in its rule is one whose order
+// with `prop` matters.
+bool WrittenBetweenMatters(pugi::xml_node prop, std::string_view name) {
+  for (pugi::xml_node next = prop.next_sibling(); next; next = next.next_sibling()) {
+    if (!TextEquals(next.name(), tags::kProp)) continue;
+    const std::string_view other = next.attribute(attrs::kName.data()).value();
+    if (other != name && OrderMatters(name, other)) return true;
+  }
+  return false;
+}
+
 // The names are literals, so their views end with a NUL as pugixml wants.
 void AppendAttr(pugi::xml_node node, std::string_view name, std::string_view value) {
   node.append_attribute(name.data()).set_value(value.data(), value.size());
@@ -178,6 +222,21 @@ XmlElement StyleDocument::PutProp(std::string_view ruleName, std::string_view na
   } else {
     const std::string_view held = prop.GetAttr(attrs::kValue).View();
     const bool laterWins = IsImportant(value) || !IsImportant(held);
+    if (laterWins && checked && WrittenBetweenMatters(node, name)) {
+      // Moved past a longhand or shorthand of its own, the earlier
+      // declaration would override it, or be overridden: it stays where it
+      // stood, as written, and the property goes on from the later one.
+      XmlElement kept(rule.Node().insert_child_before(pugi::node_element, node));
+      kept.Node().set_name(tags::kVerbatim.data());
+      kept.SetAttr(attrs::kName, "");
+      kept.SetTextOf(PropText(prop));
+      while (pugi::xml_node fallback = node.child(tags::kFallback.data())) node.remove_child(fallback);
+      if (prop.HasAttr(attrs::kComment)) node.remove_attribute(attrs::kComment.data());
+      prop.SetAttr(attrs::kValue, value);
+      if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
+      rule.Node().append_move(node);
+      return prop;
+    }
     pugi::xml_node fallback = node.append_child(tags::kFallback.data());
     fallback.append_attribute(attrs::kValue.data()).set_value(laterWins ? std::string(held).c_str() : std::string(value).c_str());
     if (!laterWins) {
