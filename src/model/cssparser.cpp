@@ -315,11 +315,28 @@ std::string_view CommentContent(std::string_view comment) {
   return content;
 }
 
+// Where the last "@import", "@namespace" or "@charset" of the text starts,
+// in any letter case; none when it has none.
+const char* LastImportStatement(std::string_view text) {
+  constexpr std::string_view kNames[] = {"import", "namespace", "charset"};
+  for (std::size_t at = text.rfind('@'); at != std::string_view::npos;
+       at = at == 0 ? std::string_view::npos : text.rfind('@', at - 1)) {
+    for (std::string_view name : kNames) {
+      if (text.size() - at - 1 < name.size()) continue;
+      bool same = true;
+      for (std::size_t i = 0; i < name.size() && same; ++i) same = (text[at + 1 + i] | 0x20) == name[i];
+      if (same) return text.data() + at;
+    }
+  }
+  return nullptr;
+}
+
 bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && comment.ends_with("*/"); }
 
 class Parser final {
  public:
-  Parser(StyleDocument& document, const char* textEnd) : document_(document), textEnd_(textEnd) {}
+  Parser(StyleDocument& document, std::string_view text)
+      : document_(document), textEnd_(text.data() + text.size()), lastImport_(LastImportStatement(text)) {}
 
   void Run(const TokenList& tokens) {
     Read(tokens);
@@ -335,7 +352,7 @@ class Parser final {
         case TokenKind::ByteOrderMark: document_.SetByteOrderMark(true); break;
         case TokenKind::Text: ReadText(token.text); break;
         case TokenKind::Comment: ReadCommentToken(token.text); break;
-        case TokenKind::OpenBrace: OpenBlock(); break;
+        case TokenKind::OpenBrace: OpenBlock(token.text); break;
         case TokenKind::Semicolon: FinishDeclaration(); break;
         case TokenKind::CloseBrace: CloseBlock(); break;
         case TokenKind::Verbatim: ReadVerbatim(token.text); break;
@@ -417,15 +434,23 @@ class Parser final {
     document_.PutProp(selector_, parts.name, parts.value, true, "");
   }
 
+  // Whether the text stands before an "@import", "@namespace" or "@charset"
+  // statement. Only a statement of those that stands before every rule is
+  // in force; whatever the save writes before one must not change that.
+  [[nodiscard]] bool IsBeforeImport(std::string_view text) const {
+    return lastImport_ != nullptr && text.data() < lastImport_;
+  }
+
   void StoredInto(XmlElement prop) {
     lastProp_ = prop;
     propStored_ = true;
   }
 
-  void OpenBlock() {
+  void OpenBlock(std::string_view brace) {
     selector_ = JoinSelector(selectorPieces_);
     selectorPieces_.clear();
     inBlock_ = true;
+    blockBeforeImport_ = IsBeforeImport(brace);
     // A rule read so far only from a commented-out copy stands where its
     // live text stands.
     if (!commentedOutRules_.empty()) {
@@ -457,6 +482,9 @@ class Parser final {
   void CloseBlock() {
     if (!inBlock_) return;  // a stray "}"
     FinishDeclaration();
+    // An empty rule is dropped, unless an "@import" or the like follows it,
+    // which it makes browsers ignore: it stays, so that they go on doing so.
+    if (blockBeforeImport_ && !selector_.empty() && !document_.FindRule(selector_)) document_.AddRule(selector_);
     inBlock_ = false;
     selector_.clear();
     lastProp_ = XmlElement();
@@ -484,6 +512,10 @@ class Parser final {
       return;
     }
     CommentReading reading = ReadComment(comment);
+    // Read as a rule, a commented-out rule would stand before an "@import"
+    // or the like that follows it, and make browsers ignore it: it stays a
+    // comment.
+    if (reading.kind == Kind::Rules && IsBeforeImport(comment)) reading.kind = Kind::Prose;
     if (reading.kind == Kind::Rules && std::all_of(reading.rules.begin(), reading.rules.end(), [&](const auto& rule) {
           return NoneInRule(rule.first, rule.second);
         })) {
@@ -598,6 +630,10 @@ class Parser final {
   bool lastDeclarationAtEnd_ = false;
   // The end of the text read, past which nothing comes.
   const char* textEnd_ = nullptr;
+  // Where the last "@import", "@namespace" or "@charset" of the text stands
+  // (perhaps inside a comment or string: a rule kept for nothing is harmless).
+  const char* lastImport_ = nullptr;
+  bool blockBeforeImport_ = false;
   // Rules known so far only from commented-out copies.
   std::unordered_set<pugi::xml_node_struct*> commentedOutRules_;
   // The statement nested in a rule that the last token held, if it did.
@@ -630,7 +666,12 @@ class Filling final {
 
 void Parse(StyleDocument& document, const TokenList& tokens) {
   const Filling filling(document);
-  Parser(document, tokens.empty() ? nullptr : tokens.back().text.data() + tokens.back().text.size()).Run(tokens);
+  const std::string_view text =
+      tokens.empty() ? std::string_view()
+                     : std::string_view(tokens.front().text.data(), static_cast<std::size_t>(tokens.back().text.data() +
+                                                                                              tokens.back().text.size() -
+                                                                                              tokens.front().text.data()));
+  Parser(document, text).Run(tokens);
 }
 
 StyleDocument ReadStylesheet(std::string_view css) {
@@ -644,7 +685,7 @@ StyleDocument ReadStylesheet(std::string_view css) {
   document.SetLineFeeds(lineEnd == std::string_view::npos || css[lineEnd] == '\n');
   {
     const Filling filling(document);
-    Parser parser(document, css.data() + css.size());
+    Parser parser(document, css);
     TokenList tokens;
     tokens.reserve(kBatch * 2);
     TokenizeInBatches(css, tokens, kBatch, [&] {
