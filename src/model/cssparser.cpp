@@ -336,7 +336,10 @@ bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && c
 class Parser final {
  public:
   Parser(StyleDocument& document, std::string_view text)
-      : document_(document), textEnd_(text.data() + text.size()), lastImport_(LastImportStatement(text)) {}
+      : document_(document),
+        textBegin_(text.data()),
+        textEnd_(text.data() + text.size()),
+        lastImport_(LastImportStatement(text)) {}
 
   void Run(const TokenList& tokens) {
     Read(tokens);
@@ -367,14 +370,7 @@ class Parser final {
     // rule's "}" is written after it, and other rules may follow. Only the
     // last token can be such a statement, and only there does reading it
     // alone tell whether it is whole.
-    if (lastNested_) {
-      const std::string closing = ClosingOf(lastNestedText_);
-      if (!closing.empty()) {
-        lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
-      } else if (lastNestedText_.data() + lastNestedText_.size() == textEnd_) {
-        ReadDeclarationCutOff();
-      }
-    }
+    if (lastNested_) FinishLastNested();
     lastDeclarationAtEnd_ = true;
     if (inBlock_) CloseBlock();
   }
@@ -421,17 +417,51 @@ class Parser final {
     pieces_ = 0;
   }
 
+  void FinishLastNested() {
+    if (const std::string closing = ClosingOf(lastNestedText_); !closing.empty()) {
+      lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
+      return;
+    }
+    const char* end = lastNestedText_.data() + lastNestedText_.size();
+    if (end == textEnd_ && ReadDeclarationCutOff()) return;
+    const std::string_view text = Trim(std::string_view(textBegin_, static_cast<std::size_t>(textEnd_ - textBegin_)));
+    if (end == text.data() + text.size()) KeepSwallowedAtTheEnd();
+  }
+
   // A declaration holding a string the end of the file cut off is read as
   // browsers read it, the string closed, instead of kept as written.
-  void ReadDeclarationCutOff() {
+  bool ReadDeclarationCutOff() {
     const std::string closing = UnclosedBracketsOf(lastNestedText_);
-    if (closing.empty() || closing.find_first_of("\r\n") != std::string::npos) return;
-    DeclarationParts parts;
+    if (closing.empty() || closing.find_first_of("\r\n") != std::string::npos) return false;
     const std::string closed = std::string(lastNestedText_) + closing;
-    if (!SplitDeclaration(closed, parts) || parts.name.empty() || parts.name.starts_with('@')) return;
+    TokenList tokens;
+    TokenizeDeclarations(closed, tokens);
+    DeclarationParts parts;
+    if (tokens.size() != 1 || tokens[0].kind != TokenKind::Text || !SplitDeclaration(closed, parts) ||
+        parts.name.empty() || parts.name.starts_with('@'))
+      return false;
     lastNested_.Node().parent().remove_child(lastNested_.Node());
     lastNested_ = XmlElement();
     document_.PutProp(selector_, parts.name, parts.value, true, "");
+    return true;
+  }
+
+  // A declaration whose bracket the end of the file closes swallows all
+  // that follows it, rules included. Kept in its rule, it would move with
+  // the rule when that merges into an earlier one of its name, and swallow
+  // what stands between them instead: it stays at the end of the file, in a
+  // block of its own selector, as written.
+  void KeepSwallowedAtTheEnd() {
+    const std::string closing = UnclosedBracketsOf(lastNestedText_);
+    if (closing.find_first_of(")]}") == std::string::npos) return;
+    XmlElement rule(lastNested_.Node().parent());
+    rule.Node().remove_child(lastNested_.Node());
+    lastNested_ = XmlElement();
+    document_.AddVerbatim("", selector_, selector_ + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_));
+    if (rule.ChildCount() == 0 && !rule.HasAttr(attrs::kComment)) {
+      rule.Node().parent().remove_child(rule.Node());
+      document_.Reindex();
+    }
   }
 
   // Whether the text stands before an "@import", "@namespace" or "@charset"
@@ -628,7 +658,8 @@ class Parser final {
   const char* lastPropEnd_ = nullptr;
   bool propStored_ = false;
   bool lastDeclarationAtEnd_ = false;
-  // The end of the text read, past which nothing comes.
+  // The text read, past whose end nothing comes.
+  const char* textBegin_ = nullptr;
   const char* textEnd_ = nullptr;
   // Where the last "@import", "@namespace" or "@charset" of the text stands
   // (perhaps inside a comment or string: a rule kept for nothing is harmless).
