@@ -247,8 +247,10 @@ class Scanner final {
       const char c = css_[at];
       bool closed = true;
       if (c == '"' || c == '\'') {
+        closed = false;
         at = SkipString(at, &closed);
       } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(at)) {
+        closed = false;
         at = SkipUnquotedUrl(at, &closed);
       } else if (closers.empty() && (c == ';' || c == '}')) {
         return at;
@@ -265,7 +267,9 @@ class Scanner final {
       } else {
         at = SkipAtom(at);
       }
-      if (!closed) return giveUp(at);
+      // Cut by a line end, a string or url is broken; the end of the text
+      // closes it.
+      if (!closed && at < css_.size()) return giveUp(at);
     }
     return (custom || closers.empty()) ? css_.size() : giveUp(at);
   }
