@@ -713,7 +713,12 @@ StyleDocument ReadStylesheet(std::string_view css) {
   constexpr std::size_t kBatch = 4096;
   StyleDocument document;
   const std::size_t lineEnd = css.find_first_of("\r\n");
-  document.SetLineFeeds(lineEnd == std::string_view::npos || css[lineEnd] == '\n');
+  using LineEnd = StyleDocument::LineEnd;
+  if (lineEnd == std::string_view::npos || css[lineEnd] == '\n') {
+    document.SetLineEnds(LineEnd::Lf);
+  } else {
+    document.SetLineEnds(lineEnd + 1 < css.size() && css[lineEnd + 1] == '\n' ? LineEnd::CrLf : LineEnd::Cr);
+  }
   {
     const Filling filling(document);
     Parser parser(document, css);

@@ -165,6 +165,17 @@ void DropCarriageReturns(std::string& out) {
   out.resize(to);
 }
 
+// In a file written with CR alone, the CR LF inside the texts become CR.
+void DropLineFeedsAfterCarriageReturns(std::string& out) {
+  std::size_t to = out.find("\r\n");
+  if (to == std::string::npos) return;
+  for (std::size_t from = to; from < out.size(); ++from) {
+    if (out[from] == '\n' && from > 0 && out[from - 1] == '\r') continue;
+    out[to++] = out[from];
+  }
+  out.resize(to);
+}
+
 }  // namespace
 
 std::string SwitchedOffText(XmlElement prop) {
@@ -180,7 +191,9 @@ std::string SwitchedOffText(XmlElement prop) {
 
 std::string Write(const StyleDocument& document) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  const std::string_view eol = document.UsesLineFeeds() ? "\n" : "\r\n";
+  using LineEnd = StyleDocument::LineEnd;
+  const LineEnd lineEnds = document.LineEnds();
+  const std::string_view eol = lineEnds == LineEnd::Lf ? "\n" : lineEnds == LineEnd::Cr ? "\r" : "\r\n";
   std::string out;
   if (document.HasByteOrderMark()) out += kByteOrderMark;
   for (XmlElement child : document.Root().Elements()) {
@@ -195,7 +208,8 @@ std::string Write(const StyleDocument& document) {
   // Text that starts with those bytes without being a byte-order mark (it
   // stood further down in the file read) would read back as one.
   if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, eol);
-  if (eol.size() == 1) DropCarriageReturns(out);
+  if (lineEnds == LineEnd::Lf) DropCarriageReturns(out);
+  if (lineEnds == LineEnd::Cr) DropLineFeedsAfterCarriageReturns(out);
   return out;
 }
 

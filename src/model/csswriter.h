@@ -12,7 +12,7 @@
 //   (empty line)
 //
 // Deleted properties are left out; verbatim statements are written as they
-// were read. Every line ends with CR LF.
+// were read. Lines end as in the file read: CR LF, LF or CR.
 
 #include <string>
 

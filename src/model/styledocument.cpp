@@ -297,11 +297,16 @@ void StyleDocument::SetByteOrderMark(bool present) {
   }
 }
 
-bool StyleDocument::UsesLineFeeds() const { return Root().GetAttr(attrs::kLineEnds) == "LF"; }
+StyleDocument::LineEnd StyleDocument::LineEnds() const {
+  const AttrValue lineEnds = Root().GetAttr(attrs::kLineEnds);
+  if (lineEnds == "LF") return LineEnd::Lf;
+  if (lineEnds == "CR") return LineEnd::Cr;
+  return LineEnd::CrLf;
+}
 
-void StyleDocument::SetLineFeeds(bool lineFeeds) {
-  if (lineFeeds) {
-    Root().SetAttr(attrs::kLineEnds, "LF");
+void StyleDocument::SetLineEnds(LineEnd lineEnd) {
+  if (lineEnd != LineEnd::CrLf) {
+    Root().SetAttr(attrs::kLineEnds, lineEnd == LineEnd::Lf ? "LF" : "CR");
   } else if (Root().HasAttr(attrs::kLineEnds)) {
     Root().Node().remove_attribute(attrs::kLineEnds.data());
   }

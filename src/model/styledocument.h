@@ -22,9 +22,10 @@
 // declaration a browser applies (the last one, or the last "!important"
 // one) and stands where that declaration stood; the other declarations of
 // its name are its fallbacks, written just before it, in their order.
-// Verbatim elements are never merged. The root's LineEnds="LF" says the
-// file ends its lines with LF; otherwise with CR LF.
+// Verbatim elements are never merged. The root's LineEnds="LF" or "CR" says
+// the file ends its lines with LF or CR alone; otherwise with CR LF.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -105,9 +106,13 @@ class StyleDocument final {
   [[nodiscard]] bool HasByteOrderMark() const;
   void SetByteOrderMark(bool present);
 
-  /// Whether the file ends its lines with LF alone; CR LF otherwise.
-  [[nodiscard]] bool UsesLineFeeds() const;
-  void SetLineFeeds(bool lineFeeds);
+  /// How the file ends its lines: CR LF, LF alone or CR alone.
+  enum class LineEnd : std::uint8_t { CrLf, Lf, Cr };
+  [[nodiscard]] LineEnd LineEnds() const;
+  void SetLineEnds(LineEnd lineEnd);
+  /// Whether the file ends its lines with LF alone.
+  [[nodiscard]] bool UsesLineFeeds() const { return LineEnds() == LineEnd::Lf; }
+  void SetLineFeeds(bool lineFeeds) { SetLineEnds(lineFeeds ? LineEnd::Lf : LineEnd::CrLf); }
 
   /// Rebuilds the name index after the document was changed through its XML
   /// elements directly (rules removed or renamed).
