@@ -160,10 +160,10 @@ bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   const std::size_t colon = FirstColonOutsideComments(text);
   if (text.empty() || colon == std::string_view::npos) return false;
   parts.name = Trim(text.substr(0, colon));
-  // A quote is no part of a property's name: such text is not a declaration,
-  // and browsers drop it too. Kept, its stray quote would pair with one of
-  // the value once written as "name: value".
-  if (parts.name.find_first_of("\"'") != std::string_view::npos) return false;
+  // A quote or bracket is no part of a property's name: such text is not a
+  // declaration, and browsers drop it too. Kept, a stray quote would pair
+  // with one of the value once written as "name: value".
+  if (parts.name.find_first_of("\"'()[]{}") != std::string_view::npos) return false;
   parts.value = Trim(text.substr(colon + 1));
   if (HasLineEnd(text)) {
     // A custom property's value is kept as written, line ends included:
@@ -237,6 +237,9 @@ std::optional<std::vector<Declaration>> ReadDeclarationList(std::string_view con
     std::optional<Declaration> declaration = SplitDeclaration(text);
     text.clear();
     if (!declaration || !(writerForm || IsRealDeclaration(*declaration))) return false;
+    // A value that leaves a bracket open would run into what the writer puts
+    // after it: such a comment is no switched-off declaration.
+    if (!UnclosedBracketsOf(declaration->value).empty()) return false;
     declarations.push_back(std::move(*declaration));
     return true;
   };
@@ -605,6 +608,12 @@ class Parser final {
     }
     if (const std::string_view written = Trim(text.substr(0, textEnd)); !written.empty()) {
       std::string kept = NormalizeLineEnds(written);
+      // Brackets the end of the file left open are closed, as browsers close
+      // them, so that the ";" and what is written after stay outside.
+      if (lastDeclarationAtEnd_) {
+        if (const std::string closing = UnclosedBracketsOf(kept); closing.find_first_of("\r\n") == std::string::npos)
+          kept += closing;
+      }
       const std::size_t last = kept.find_last_not_of('\\');
       if ((kept.size() - (last == std::string::npos ? 0 : last + 1)) % 2 == 1) kept += ' ';  // or ";" is escaped
       kept += ';';
