@@ -414,7 +414,7 @@ class Parser final {
           parts_.value = parts_.joinedValue;
         }
       }
-      StoredInto(document_.PutProp(selector_, parts_.name, parts_.value, true, ""));
+      StoredInto(Put(parts_.name, parts_.value, true, ""));
     }
     declaration_.clear();
     pieces_ = 0;
@@ -445,7 +445,7 @@ class Parser final {
       return false;
     lastNested_.Node().parent().remove_child(lastNested_.Node());
     lastNested_ = XmlElement();
-    document_.PutProp(selector_, parts.name, parts.value, true, "");
+    Put(parts.name, parts.value, true, "");
     return true;
   }
 
@@ -461,6 +461,7 @@ class Parser final {
     rule.Node().remove_child(lastNested_.Node());
     lastNested_ = XmlElement();
     document_.AddVerbatim("", selector_, selector_ + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_));
+    ruleSought_ = false;
     if (rule.ChildCount() == 0 && !rule.HasAttr(attrs::kComment)) {
       rule.Node().parent().remove_child(rule.Node());
       document_.Reindex();
@@ -481,28 +482,29 @@ class Parser final {
 
   void OpenBlock(std::string_view brace) {
     selector_ = JoinSelector(selectorPieces_);
+    ruleSought_ = false;
     selectorPieces_.clear();
     inBlock_ = true;
     blockBeforeImport_ = IsBeforeImport(brace);
     // A rule read so far only from a commented-out copy stands where its
     // live text stands.
     if (!commentedOutRules_.empty()) {
-      const XmlElement rule = document_.FindRule(selector_);
+      const XmlElement rule = FoundRule();
       if (rule && commentedOutRules_.erase(rule.Node().internal_object()) > 0) document_.MoveRuleToEnd(rule);
     }
     bool ruleCommentTaken = false;
     for (std::string_view comment : preludeComments_) {
       const CommentReading reading = ReadComment(comment);
-      if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(selector_, reading.declarations)) {
-        PutSwitchedOff(selector_, reading.declarations);
+      if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(FoundRule(), reading.declarations)) {
+        PutSwitchedOff(Rule(), reading.declarations);
         continue;
       }
-      const XmlElement rule = document_.FindRule(selector_);
+      const XmlElement rule = FoundRule();
       if (!ruleCommentTaken && IsClosedComment(comment) &&
           (!rule || !rule.HasAttr(attrs::kComment) || rule.GetAttr(attrs::kComment).View().empty())) {
         const std::string content = NormalizeLineEnds(CommentContent(comment));
         if (!content.empty()) {
-          document_.PutProp(selector_, "", "", false, content);
+          Put("", "", false, content);
           ruleCommentTaken = true;
           continue;
         }
@@ -517,9 +519,10 @@ class Parser final {
     FinishDeclaration();
     // An empty rule is dropped, unless an "@import" or the like follows it,
     // which it makes browsers ignore: it stays, so that they go on doing so.
-    if (blockBeforeImport_ && !selector_.empty() && !document_.FindRule(selector_)) document_.AddRule(selector_);
+    if (blockBeforeImport_ && !selector_.empty()) Rule();
     inBlock_ = false;
     selector_.clear();
+    ruleSought_ = false;
     lastProp_ = XmlElement();
   }
 
@@ -527,7 +530,7 @@ class Parser final {
     const std::string name = JoinTrimmedLines({PreludeOf(text)}, " ");
     if (inBlock_) {
       FinishDeclaration();
-      lastNested_ = document_.AddVerbatim(selector_, name, NormalizeLineEnds(text));
+      lastNested_ = document_.AddVerbatim(Rule(), name, NormalizeLineEnds(text));
       lastNestedText_ = text;
     } else {
       document_.AddVerbatim("", name, NormalizeLineEnds(text));
@@ -550,16 +553,15 @@ class Parser final {
     // comment.
     if (reading.kind == Kind::Rules && IsBeforeImport(comment)) reading.kind = Kind::Prose;
     if (reading.kind == Kind::Rules && std::all_of(reading.rules.begin(), reading.rules.end(), [&](const auto& rule) {
-          return NoneInRule(rule.first, rule.second);
+          return NoneInRule(document_.FindRule(rule.first), rule.second);
         })) {
       for (const auto& [selector, declarations] : reading.rules) {
-        if (!document_.FindRule(selector)) {
-          PutSwitchedOff(selector, declarations);
-          if (const XmlElement rule = document_.FindRule(selector))
-            commentedOutRules_.insert(rule.Node().internal_object());
-        } else {
-          PutSwitchedOff(selector, declarations);
+        XmlElement rule = document_.FindRule(selector);
+        if (!rule) {
+          rule = document_.AddRule(selector);
+          commentedOutRules_.insert(rule.Node().internal_object());
         }
+        PutSwitchedOff(rule, declarations);
       }
     } else if (!reading.text.empty()) {
       document_.PutProp("", "", "", false, reading.text);
@@ -576,8 +578,8 @@ class Parser final {
                           !HasLineEnd(std::string_view(lastPropEnd_, static_cast<std::size_t>(comment.data() - lastPropEnd_)));
     lastProp_ = XmlElement();
     const CommentReading reading = ReadComment(comment);
-    if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(selector_, reading.declarations)) {
-      PutSwitchedOff(selector_, reading.declarations);
+    if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(FoundRule(), reading.declarations)) {
+      PutSwitchedOff(Rule(), reading.declarations);
       return;
     }
     if (sameLine && IsClosedComment(comment) && !behind.HasAttr(attrs::kComment)) {
@@ -617,7 +619,7 @@ class Parser final {
       const std::size_t last = kept.find_last_not_of('\\');
       if ((kept.size() - (last == std::string::npos ? 0 : last + 1)) % 2 == 1) kept += ' ';  // or ";" is escaped
       kept += ';';
-      document_.AddVerbatim(selector_, "", kept);
+      document_.AddVerbatim(Rule(), "", kept);
     }
     for (std::size_t pos = text.find("/*", textEnd); pos != std::string_view::npos; pos = text.find("/*", pos)) {
       const std::size_t close = text.find("*/", pos + 2);
@@ -634,26 +636,48 @@ class Parser final {
   void KeepComment(std::string_view comment) {
     std::string text = NormalizeLineEnds(comment);
     if (!IsClosedComment(comment)) text += "*/";
-    document_.AddVerbatim(selector_, "", text);
+    document_.AddVerbatim(Rule(), "", text);
   }
 
-  // Whether the rule has none of these properties yet: switched-off
-  // declarations are stored as properties only then, so that none takes the
-  // place of another.
-  bool NoneInRule(const std::string& selector, const std::vector<Declaration>& declarations) {
-    return std::none_of(declarations.begin(), declarations.end(), [&](const Declaration& declaration) {
-      return static_cast<bool>(document_.FindRuleProp(selector, declaration.name));
+  // Whether the rule (none when it is not made yet) has none of these
+  // properties: switched-off declarations are stored as properties only
+  // then, so that none takes the place of another.
+  bool NoneInRule(XmlElement rule, const std::vector<Declaration>& declarations) {
+    return !rule || std::none_of(declarations.begin(), declarations.end(), [&](const Declaration& declaration) {
+      return static_cast<bool>(document_.FindRuleProp(rule, declaration.name));
     });
   }
 
-  void PutSwitchedOff(const std::string& selector, const std::vector<Declaration>& declarations) {
+  void PutSwitchedOff(XmlElement rule, const std::vector<Declaration>& declarations) {
     for (const Declaration& declaration : declarations)
-      StoredInto(document_.PutProp(selector, declaration.name, declaration.value, false, ""));
+      StoredInto(document_.PutProp(rule, declaration.name, declaration.value, false, ""));
+  }
+
+  // The rule of the block being read, looked up once per block, whatever
+  // the number of items it holds: its selector may be long. None while it
+  // is not made; Rule() makes it.
+  XmlElement FoundRule() {
+    if (!ruleSought_) {
+      rule_ = document_.FindRule(selector_);
+      ruleSought_ = true;
+    }
+    return rule_;
+  }
+
+  XmlElement Rule() {
+    if (!FoundRule()) rule_ = document_.AddRule(selector_);
+    return rule_;
+  }
+
+  XmlElement Put(std::string_view name, std::string_view value, bool checked, std::string_view comment) {
+    return document_.PutProp(Rule(), name, value, checked, comment);
   }
 
   StyleDocument& document_;
   bool inBlock_ = false;
   std::string selector_;
+  XmlElement rule_;
+  bool ruleSought_ = false;
   std::vector<std::string_view> selectorPieces_;
   std::vector<std::string_view> preludeComments_;
   // The declaration being read: one piece is kept as a view, more are joined.

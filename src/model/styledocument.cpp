@@ -12,10 +12,9 @@ struct StyleDocument::PropertyIndex {
   using Props = std::unordered_map<std::string_view, XmlElement>;
   static constexpr std::size_t kScanned = 16;
   std::unordered_map<pugi::xml_node_struct*, Props> rules;
-  // A parse puts the declarations of one rule in a row: the rule and its
-  // properties' index (none for a rule with few) are looked up once, not
+  // A parse puts the declarations of one rule in a row: the rule's
+  // properties' index (none for a rule with few) is looked up once, not
   // once per declaration.
-  std::string lastRuleName;
   XmlElement lastRule;
   Props* lastRuleProps = nullptr;
 };
@@ -191,11 +190,20 @@ XmlElement StyleDocument::PutProp(std::string_view ruleName, std::string_view na
     freeComment.SetAttr(attrs::kComment, comment);
     return freeComment;
   }
-  const bool sameRule = filling_ && filling_->lastRule && filling_->lastRuleName == ruleName;
-  XmlElement rule = sameRule ? filling_->lastRule : FindRule(ruleName);
+  XmlElement rule = FindRule(ruleName);
   const bool newRule = !rule;
   if (newRule) rule = AddRule(ruleName);
-  if (filling_ && !sameRule) SelectRuleWhileFilling(rule, ruleName, newRule);
+  return PutPropInRule(rule, newRule, name, value, checked, comment);
+}
+
+XmlElement StyleDocument::PutProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
+                                  std::string_view comment) {
+  return PutPropInRule(rule, false, name, value, checked, comment);
+}
+
+XmlElement StyleDocument::PutPropInRule(XmlElement rule, bool newRule, std::string_view name,
+                                        std::string_view value, bool checked, std::string_view comment) {
+  if (filling_ && filling_->lastRule.Node() != rule.Node()) SelectRuleWhileFilling(rule, newRule);
   if (name.empty() && !comment.empty()) {
     rule.SetAttr(attrs::kComment, comment);
     return rule;
@@ -251,24 +259,21 @@ XmlElement StyleDocument::PutProp(std::string_view ruleName, std::string_view na
   return prop;
 }
 
-void StyleDocument::SelectRuleWhileFilling(XmlElement rule, std::string_view name, bool isNew) {
+void StyleDocument::SelectRuleWhileFilling(XmlElement rule, bool isNew) {
   filling_->lastRule = rule;
-  filling_->lastRuleName = name;
   const auto indexed = isNew ? filling_->rules.end() : filling_->rules.find(rule.Node().internal_object());
   filling_->lastRuleProps = indexed == filling_->rules.end() ? nullptr : &indexed->second;
 }
 
 XmlElement StyleDocument::FindRuleProp(std::string_view ruleName, std::string_view name) {
-  if (!filling_) {
-    const XmlElement rule = FindRule(ruleName);
-    return rule ? FindProp(rule, name) : XmlElement();
-  }
-  if (!filling_->lastRule || filling_->lastRuleName != ruleName) {
-    const XmlElement rule = FindRule(ruleName);
-    if (!rule) return XmlElement();
-    SelectRuleWhileFilling(rule, ruleName, false);
-  }
-  return FindPropWhileFilling(filling_->lastRule, name);
+  const XmlElement rule = FindRule(ruleName);
+  return rule ? FindRuleProp(rule, name) : XmlElement();
+}
+
+XmlElement StyleDocument::FindRuleProp(XmlElement rule, std::string_view name) {
+  if (!filling_) return FindProp(rule, name);
+  if (filling_->lastRule.Node() != rule.Node()) SelectRuleWhileFilling(rule, false);
+  return FindPropWhileFilling(rule, name);
 }
 
 void StyleDocument::MoveRuleToEnd(XmlElement rule) {
@@ -281,6 +286,10 @@ XmlElement StyleDocument::AddVerbatim(std::string_view ruleName, std::string_vie
     parent = FindRule(ruleName);
     if (!parent) parent = AddRule(ruleName);
   }
+  return AddVerbatim(parent, name, text);
+}
+
+XmlElement StyleDocument::AddVerbatim(XmlElement parent, std::string_view name, std::string_view text) {
   XmlElement verbatim = parent.AppendChild(tags::kVerbatim);
   verbatim.SetAttr(attrs::kName, name);
   verbatim.SetTextOf(text);

@@ -89,6 +89,10 @@ class StyleDocument final {
   /// Returns the property (or the rule, or free comment) stored into.
   XmlElement PutProp(std::string_view rule, std::string_view name, std::string_view value, bool checked,
                      std::string_view comment);
+  /// The same, into a rule already found or made: a reader that stores many
+  /// items into one rule looks its name up once, not once per item.
+  XmlElement PutProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
+                     std::string_view comment);
 
   /// Moves a rule to the end of the document (it is read again further on).
   void MoveRuleToEnd(XmlElement rule);
@@ -96,11 +100,13 @@ class StyleDocument final {
   /// FindProp for the parser: between BeginFilling and EndFilling it answers
   /// from the same index as PutProp. None when the rule or property is missing.
   XmlElement FindRuleProp(std::string_view rule, std::string_view name);
+  XmlElement FindRuleProp(XmlElement rule, std::string_view name);
 
   /// Appends a statement or block kept exactly as written: at the root when
   /// `rule` is empty, else inside that rule (made when missing). `text` has
   /// CR LF line ends.
   XmlElement AddVerbatim(std::string_view rule, std::string_view name, std::string_view text);
+  XmlElement AddVerbatim(XmlElement parent, std::string_view name, std::string_view text);
 
   /// Whether the file started with a UTF-8 byte-order mark, kept on save.
   [[nodiscard]] bool HasByteOrderMark() const;
@@ -141,7 +147,9 @@ class StyleDocument final {
 
   struct PropertyIndex;
   XmlElement FindPropWhileFilling(XmlElement rule, std::string_view name);
-  void SelectRuleWhileFilling(XmlElement rule, std::string_view name, bool isNew);
+  void SelectRuleWhileFilling(XmlElement rule, bool isNew);
+  XmlElement PutPropInRule(XmlElement rule, bool newRule, std::string_view name, std::string_view value,
+                           bool checked, std::string_view comment);
   void IndexNewProp(XmlElement rule, XmlElement prop);
   XmlElement AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
                   std::string_view comment);
