@@ -322,16 +322,17 @@ std::string_view CommentContent(std::string_view comment) {
 // in any letter case; none when it has none.
 const char* LastImportStatement(std::string_view text) {
   constexpr std::string_view kNames[] = {"import", "namespace", "charset"};
-  for (std::size_t at = text.rfind('@'); at != std::string_view::npos;
-       at = at == 0 ? std::string_view::npos : text.rfind('@', at - 1)) {
+  const char* last = nullptr;
+  // Forwards: finding a character is much faster that way than backwards.
+  for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
     for (std::string_view name : kNames) {
       if (text.size() - at - 1 < name.size()) continue;
       bool same = true;
       for (std::size_t i = 0; i < name.size() && same; ++i) same = (text[at + 1 + i] | 0x20) == name[i];
-      if (same) return text.data() + at;
+      if (same) last = text.data() + at;
     }
   }
-  return nullptr;
+  return last;
 }
 
 bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && comment.ends_with("*/"); }

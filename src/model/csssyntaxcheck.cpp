@@ -27,8 +27,15 @@ class Checker final {
 
   std::vector<SyntaxProblem> Run() {
     while (pos_ < css_.size()) {
-      for (; pos_ < css_.size() && !kLooked[static_cast<unsigned char>(css_[pos_])]; ++pos_) {
-        if (!statement_.text && static_cast<unsigned char>(css_[pos_]) > 32) StartStatement();
+      const std::size_t from = pos_;
+      while (pos_ < css_.size() && !kLooked[static_cast<unsigned char>(css_[pos_])]) ++pos_;
+      if (!statement_.text) {
+        for (std::size_t at = from; at < pos_; ++at) {
+          if (static_cast<unsigned char>(css_[at]) > 32) {
+            StartStatement(at);
+            break;
+          }
+        }
       }
       if (pos_ == css_.size()) break;
       const char c = css_[pos_];
@@ -40,7 +47,7 @@ class Checker final {
         ReadComment();
         continue;
       }
-      if (c != ';' && c != '{' && c != '}' && !statement_.text) StartStatement();
+      if (c != ';' && c != '{' && c != '}' && !statement_.text) StartStatement(pos_);
       if (c == ':') {
         statement_.colon = true;
         ++pos_;
@@ -98,9 +105,9 @@ class Checker final {
     std::size_t line = 0;
   };
 
-  void StartStatement() {
+  void StartStatement(std::size_t at) {
     statement_.text = true;
-    statement_.atRule = css_[pos_] == '@';
+    statement_.atRule = css_[at] == '@';
     statement_.line = line_;
   }
 
