@@ -236,7 +236,12 @@ std::optional<std::vector<Declaration>> ReadDeclarationList(std::string_view con
     if (Trim(text).empty()) return true;
     std::optional<Declaration> declaration = SplitDeclaration(text);
     text.clear();
-    if (!declaration || !(writerForm || IsRealDeclaration(*declaration))) return false;
+    // A name holding a blank or a line end is no property's: written as one,
+    // it would no longer read as the writer's form.
+    if (!declaration || declaration->name.empty() || declaration->value.empty() ||
+        std::any_of(declaration->name.begin(), declaration->name.end(), IsBlank) ||
+        !(writerForm || IsRealDeclaration(*declaration)))
+      return false;
     // A value that leaves a bracket open would run into what the writer puts
     // after it: such a comment is no switched-off declaration.
     if (!UnclosedBracketsOf(declaration->value).empty()) return false;
@@ -428,8 +433,11 @@ class Parser final {
     }
     const char* end = lastNestedText_.data() + lastNestedText_.size();
     if (end == textEnd_ && ReadDeclarationCutOff()) return;
+    // A comment left open at the end would take the "}" written after it.
+    const std::string commentEnd = EndsInOpenComment(lastNestedText_) ? "*/" : "";
     const std::string_view text = Trim(std::string_view(textBegin_, static_cast<std::size_t>(textEnd_ - textBegin_)));
-    if (end == text.data() + text.size()) KeepSwallowedAtTheEnd();
+    if (end == text.data() + text.size() && KeepSwallowedAtTheEnd(commentEnd)) return;
+    if (!commentEnd.empty()) lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + commentEnd);
   }
 
   // A declaration holding a string the end of the file cut off is read as
@@ -455,18 +463,20 @@ class Parser final {
   // the rule when that merges into an earlier one of its name, and swallow
   // what stands between them instead: it stays at the end of the file, in a
   // block of its own selector, as written.
-  void KeepSwallowedAtTheEnd() {
+  bool KeepSwallowedAtTheEnd(const std::string& commentEnd) {
     const std::string closing = UnclosedBracketsOf(lastNestedText_);
-    if (closing.find_first_of(")]}") == std::string::npos) return;
+    if (closing.find_first_of(")]}") == std::string::npos) return false;
     XmlElement rule(lastNested_.Node().parent());
     rule.Node().remove_child(lastNested_.Node());
     lastNested_ = XmlElement();
-    document_.AddVerbatim("", selector_, selector_ + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_));
+    document_.AddVerbatim("", selector_, selector_ + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_) + commentEnd);
     ruleSought_ = false;
+    blockBeforeImport_ = false;  // its block is what was swallowed
     if (rule.ChildCount() == 0 && !rule.HasAttr(attrs::kComment)) {
       rule.Node().parent().remove_child(rule.Node());
       document_.Reindex();
     }
+    return true;
   }
 
   // Whether the text stands before an "@import", "@namespace" or "@charset"
@@ -601,7 +611,17 @@ class Parser final {
   void KeepAsWritten(std::string_view text) {
     std::size_t textEnd = 0;
     for (std::size_t pos = 0; pos < text.size(); ++pos) {
-      if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+      const char c = text[pos];
+      if (c == '"' || c == '\'') {
+        // A string, to its quote or its line end: a "/*" in it is text.
+        std::size_t close = pos + 1;
+        while (close < text.size() && text[close] != c && !IsLineEnd(text[close])) close += text[close] == '\\' ? 2 : 1;
+        textEnd = std::min(close + 1, text.size());
+        pos = textEnd - 1;
+      } else if (c == '\\') {
+        textEnd = std::min(pos + 2, text.size());
+        pos = textEnd - 1;
+      } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
         const std::size_t close = text.find("*/", pos + 2);
         if (close == std::string_view::npos) break;
         pos = close + 1;
