@@ -208,7 +208,7 @@ class Scanner final {
         // rules, or to the end of the file: all they cross belongs to the
         // declaration, and is kept as written.
         if (const std::size_t swallowed = DeclarationEndAfterBrackets(pos); swallowed > end) {
-          pos = PushVerbatim(pos, swallowed < css_.size() ? swallowed + 1 : swallowed);
+          pos = PushVerbatim(pos, swallowed < css_.size() && css_[swallowed] == ';' ? swallowed + 1 : swallowed);
           continue;
         }
       }
