@@ -26,6 +26,33 @@ std::string_view BeforeWhatFollows(std::string_view value) {
   return backslashes % 2 == 1 ? " " : "";
 }
 
+// Whether the last line of the text ends inside a string or an unquoted url
+// it opens.
+bool EndsInsideStringOrUrl(std::string_view text) {
+  const std::size_t lineStart = text.find_last_of("\r\n\f");
+  if (lineStart != std::string_view::npos) text.remove_prefix(lineStart + 1);
+  char quote = 0;
+  bool url = false;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c == '\\') {
+      ++pos;
+    } else if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (url) {
+      if (c == ')') url = false;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(' && pos >= 3 && (text[pos - 3] | 0x20) == 'u' && (text[pos - 2] | 0x20) == 'r' &&
+               (text[pos - 1] | 0x20) == 'l') {
+      std::size_t inside = pos + 1;
+      while (inside < text.size() && (text[inside] == ' ' || text[inside] == '\t')) ++inside;
+      url = inside == text.size() || (text[inside] != '"' && text[inside] != '\'');
+    }
+  }
+  return quote != 0 || url;
+}
+
 void AppendComment(std::string& out, std::string_view text) {
   out += "/*";
   AppendInComment(out, text);
@@ -131,7 +158,13 @@ void WriteRule(std::string& out, XmlElement rule, std::string_view eol) {
   }
   out.append(name).append(BeforeWhatFollows(name));
   if (const AttrValue comment = rule.GetAttr(attrs::kComment); !comment.IsAbsent() && !comment.View().empty()) {
-    out += ' ';
+    // Behind a string or url its line end cuts, the comment would be read
+    // as part of it: it goes on the next line.
+    if (EndsInsideStringOrUrl(name)) {
+      out += eol;
+    } else {
+      out += ' ';
+    }
     AppendComment(out, comment.View());
   }
   out.append(eol).append("{").append(eol);
