@@ -245,7 +245,12 @@ XmlElement StyleDocument::PutPropInRule(XmlElement rule, bool newRule, std::stri
       rule.Node().append_move(node);
       return prop;
     }
-    pugi::xml_node fallback = node.append_child(tags::kFallback.data());
+    // A later declaration that an "!important" one overrides goes first: it
+    // is written before the others, and read back first it stays a fallback
+    // whatever the importance of those that follow, so the save reads back
+    // the same.
+    pugi::xml_node fallback =
+        laterWins ? node.append_child(tags::kFallback.data()) : node.prepend_child(tags::kFallback.data());
     fallback.append_attribute(attrs::kValue.data()).set_value(laterWins ? std::string(held).c_str() : std::string(value).c_str());
     if (!laterWins) {
       if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
