@@ -1,9 +1,10 @@
 // Loading crafted texts whose shapes made earlier readers scan the same text
 // again and again: many ";" inside parentheses, many "url(", long lines of
 // open brackets, runs of comment openings, comments between declarations of
-// one rule. Each shape is read at two sizes, 16 KB and 256 KB: a linear
-// reader takes sixteen times as long for the larger one, and shows the same
-// bytes per second at both.
+// one rule, a long selector list over a rule of many comments, nested
+// blocks or declarations. Each shape is read at two sizes, 16 KB and
+// 256 KB: a linear reader takes sixteen times as long for the larger one,
+// and shows the same bytes per second at both.
 
 #include <benchmark/benchmark.h>
 
@@ -20,6 +21,16 @@ std::string Repeat(const std::string& head, const std::string& unit, const std::
   std::string text = head;
   while (text.size() + unit.size() + tail.size() <= bytes) text += unit;
   return text + tail;
+}
+
+// A selector list of about `bytes`: ".s,.s,…,.s".
+std::string SelectorList(std::size_t bytes) { return Repeat("", ".s,", ".s", bytes); }
+
+// Declarations of as many properties, each of its own name, to about `bytes`.
+std::string DistinctDeclarations(std::size_t bytes) {
+  std::string text;
+  for (std::size_t i = 0; text.size() < bytes; ++i) text += "p" + std::to_string(i) + ":b;\n";
+  return text;
 }
 
 using Shape = std::function<std::string(std::size_t)>;
@@ -58,6 +69,15 @@ const bool registered = [] {
            [](std::size_t n) { return Repeat("a{", "b:1;/*x*/\n/*y*/\n", "}", n); });
   Register("Hostile/StrayBraces", [](std::size_t n) { return Repeat("", "}", "a{b:c}", n); });
   Register("Hostile/CutStrings", [](std::size_t n) { return Repeat("a{", "b:\"x;\n", "}", n); });
+  // A long selector list over a rule of many items: half the text each.
+  Register("Hostile/LongSelectorManyComments",
+           [](std::size_t n) { return SelectorList(n / 2) + Repeat("{", "/*c*/\n", "}", n / 2); });
+  Register("Hostile/LongSelectorManyNestedBlocks",
+           [](std::size_t n) { return SelectorList(n / 2) + Repeat("{", ".c{d:e}\n", "}", n / 2); });
+  Register("Hostile/LongSelectorManyCommentsBeforeBrace",
+           [](std::size_t n) { return SelectorList(n / 2) + Repeat("", "/*c*/\n", "{a:b}", n / 2); });
+  Register("Hostile/LongSelectorManyDeclarations",
+           [](std::size_t n) { return SelectorList(n / 2) + "{" + DistinctDeclarations(n / 2) + "}"; });
   return true;
 }();
 

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (korvel::FindSyntaxProblems(css, 1).empty()) {
     korvel::StyleDocument readBack = korvel::ReadStylesheet(once);
     // A saved text with no line end at all carries no line-end convention.
-    if (once.find_first_of("\r\n") == std::string::npos) readBack.SetLineFeeds(read.UsesLineFeeds());
+    if (once.find_first_of("\r\n") == std::string::npos) readBack.SetLineEnds(read.LineEnds());
     const std::string before = read.Xml()->ToText();
     const std::string after = readBack.Xml()->ToText();
     if (before != after) {

@@ -11,7 +11,9 @@ namespace korvel {
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+// The blanks of CSS; other control characters are text, which makes
+// browsers drop what holds them, and are kept.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 // Not find_first_of: it makes a library call for each character.
 bool HasLineEnd(std::string_view text) { return std::any_of(text.begin(), text.end(), IsLineEnd); }
@@ -132,14 +134,19 @@ struct DeclarationParts {
 // A declaration's text as read: "name: value", possibly over several lines.
 // Its lines are joined with one blank, unless a string in it was cut by a
 // line end; then the lines stay, so that the text reads back the same.
-// The first ":" outside comments: a comment may stand inside a declaration,
-// and what it says is no part of its name.
+// The first ":" outside comments and escapes: a comment may stand inside a
+// declaration, and what it says is no part of its name; "\:" is a
+// character of the name ("--a\:b").
 std::size_t FirstColonOutsideComments(std::string_view text) {
   const std::size_t colon = text.find(':');
-  if (colon == std::string_view::npos || text.substr(0, colon).find("/*") == std::string_view::npos) return colon;
+  if (colon == std::string_view::npos) return colon;
+  const std::string_view before = text.substr(0, colon);
+  if (before.find("/*") == std::string_view::npos && before.find('\\') == std::string_view::npos) return colon;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     if (text[pos] == ':') return pos;
-    if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+    if (text[pos] == '\\') {
+      ++pos;
+    } else if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
       const std::size_t close = text.find("*/", pos + 2);
       if (close == std::string_view::npos) return std::string_view::npos;
       pos = close + 1;
@@ -153,10 +160,10 @@ bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   const std::size_t colon = FirstColonOutsideComments(text);
   if (text.empty() || colon == std::string_view::npos) return false;
   parts.name = Trim(text.substr(0, colon));
-  // A quote is no part of a property's name: such text is not a declaration,
-  // and browsers drop it too. Kept, its stray quote would pair with one of
-  // the value once written as "name: value".
-  if (parts.name.find_first_of("\"'") != std::string_view::npos) return false;
+  // A quote or bracket is no part of a property's name: such text is not a
+  // declaration, and browsers drop it too. Kept, a stray quote would pair
+  // with one of the value once written as "name: value".
+  if (parts.name.find_first_of("\"'()[]{}") != std::string_view::npos) return false;
   parts.value = Trim(text.substr(colon + 1));
   if (HasLineEnd(text)) {
     // A custom property's value is kept as written, line ends included:
@@ -229,7 +236,15 @@ std::optional<std::vector<Declaration>> ReadDeclarationList(std::string_view con
     if (Trim(text).empty()) return true;
     std::optional<Declaration> declaration = SplitDeclaration(text);
     text.clear();
-    if (!declaration || !(writerForm || IsRealDeclaration(*declaration))) return false;
+    // A name holding a blank or a line end is no property's: written as one,
+    // it would no longer read as the writer's form.
+    if (!declaration || declaration->name.empty() || declaration->value.empty() ||
+        std::any_of(declaration->name.begin(), declaration->name.end(), IsBlank) ||
+        !(writerForm || IsRealDeclaration(*declaration)))
+      return false;
+    // A value that leaves a bracket open would run into what the writer puts
+    // after it: such a comment is no switched-off declaration.
+    if (!UnclosedBracketsOf(declaration->value).empty()) return false;
     declarations.push_back(std::move(*declaration));
     return true;
   };
@@ -308,11 +323,32 @@ std::string_view CommentContent(std::string_view comment) {
   return content;
 }
 
+// Where the last "@import", "@namespace" or "@charset" of the text starts,
+// in any letter case; none when it has none.
+const char* LastImportStatement(std::string_view text) {
+  constexpr std::string_view kNames[] = {"import", "namespace", "charset"};
+  const char* last = nullptr;
+  // Forwards: finding a character is much faster that way than backwards.
+  for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
+    for (std::string_view name : kNames) {
+      if (text.size() - at - 1 < name.size()) continue;
+      bool same = true;
+      for (std::size_t i = 0; i < name.size() && same; ++i) same = (text[at + 1 + i] | 0x20) == name[i];
+      if (same) last = text.data() + at;
+    }
+  }
+  return last;
+}
+
 bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && comment.ends_with("*/"); }
 
 class Parser final {
  public:
-  explicit Parser(StyleDocument& document) : document_(document) {}
+  Parser(StyleDocument& document, std::string_view text)
+      : document_(document),
+        textBegin_(text.data()),
+        textEnd_(text.data() + text.size()),
+        lastImport_(LastImportStatement(text)) {}
 
   void Run(const TokenList& tokens) {
     Read(tokens);
@@ -328,7 +364,7 @@ class Parser final {
         case TokenKind::ByteOrderMark: document_.SetByteOrderMark(true); break;
         case TokenKind::Text: ReadText(token.text); break;
         case TokenKind::Comment: ReadCommentToken(token.text); break;
-        case TokenKind::OpenBrace: OpenBlock(); break;
+        case TokenKind::OpenBrace: OpenBlock(token.text); break;
         case TokenKind::Semicolon: FinishDeclaration(); break;
         case TokenKind::CloseBrace: CloseBlock(); break;
         case TokenKind::Verbatim: ReadVerbatim(token.text); break;
@@ -343,10 +379,7 @@ class Parser final {
     // rule's "}" is written after it, and other rules may follow. Only the
     // last token can be such a statement, and only there does reading it
     // alone tell whether it is whole.
-    if (lastNested_) {
-      const std::string closing = ClosingOf(lastNestedText_);
-      if (!closing.empty()) lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
-    }
+    if (lastNested_) FinishLastNested();
     lastDeclarationAtEnd_ = true;
     if (inBlock_) CloseBlock();
   }
@@ -375,23 +408,82 @@ class Parser final {
       text = declaration_;
     }
     if (!SplitDeclaration(text, parts_)) {
-      // Text that is no declaration is dropped, as browsers drop it; the
-      // comments it holds are kept.
-      KeepCommentsOf(text);
+      KeepAsWritten(text);
     } else {
-      // A custom property's value may run to the end of the file with its
-      // brackets open; they are closed, so that what is written after it
-      // stays outside.
-      if (parts_.name.starts_with("--") && lastDeclarationAtEnd_) {
+      // The last value may run to the end of the file with its brackets or
+      // a string open: browsers close them there and apply it. They are
+      // closed, so that what is written after it stays outside. A string
+      // cut by a line end is broken instead, not closed.
+      if (lastDeclarationAtEnd_ && (parts_.name.starts_with("--") || !IsLineEnd(text.back()))) {
         if (const std::string closing = UnclosedBracketsOf(parts_.value); !closing.empty()) {
           parts_.joinedValue = std::string(parts_.value) + closing;
           parts_.value = parts_.joinedValue;
         }
       }
-      StoredInto(document_.PutProp(selector_, parts_.name, parts_.value, true, ""));
+      StoredInto(Put(parts_.name, parts_.value, true, ""));
     }
     declaration_.clear();
     pieces_ = 0;
+  }
+
+  void FinishLastNested() {
+    if (const std::string closing = ClosingOf(lastNestedText_); !closing.empty()) {
+      lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + closing);
+      return;
+    }
+    const char* end = lastNestedText_.data() + lastNestedText_.size();
+    if (end == textEnd_ && ReadDeclarationCutOff()) return;
+    // A comment left open at the end would take the "}" written after it.
+    const std::string commentEnd = EndsInOpenComment(lastNestedText_) ? "*/" : "";
+    const std::string_view text = Trim(std::string_view(textBegin_, static_cast<std::size_t>(textEnd_ - textBegin_)));
+    if (end == text.data() + text.size() && KeepSwallowedAtTheEnd(commentEnd)) return;
+    if (!commentEnd.empty()) lastNested_.SetTextOf(std::string(lastNested_.TextOf()) + commentEnd);
+  }
+
+  // A declaration holding a string the end of the file cut off is read as
+  // browsers read it, the string closed, instead of kept as written.
+  bool ReadDeclarationCutOff() {
+    const std::string closing = UnclosedBracketsOf(lastNestedText_);
+    if (closing.empty() || closing.find_first_of("\r\n") != std::string::npos) return false;
+    const std::string closed = std::string(lastNestedText_) + closing;
+    TokenList tokens;
+    TokenizeDeclarations(closed, tokens);
+    DeclarationParts parts;
+    if (tokens.size() != 1 || tokens[0].kind != TokenKind::Text || !SplitDeclaration(closed, parts) ||
+        parts.name.empty() || parts.name.starts_with('@'))
+      return false;
+    lastNested_.Node().parent().remove_child(lastNested_.Node());
+    lastNested_ = XmlElement();
+    Put(parts.name, parts.value, true, "");
+    return true;
+  }
+
+  // A declaration whose bracket the end of the file closes swallows all
+  // that follows it, rules included. Kept in its rule, it would move with
+  // the rule when that merges into an earlier one of its name, and swallow
+  // what stands between them instead: it stays at the end of the file, in a
+  // block of its own selector, as written.
+  bool KeepSwallowedAtTheEnd(const std::string& commentEnd) {
+    const std::string closing = UnclosedBracketsOf(lastNestedText_);
+    if (closing.find_first_of(")]}") == std::string::npos) return false;
+    XmlElement rule(lastNested_.Node().parent());
+    rule.Node().remove_child(lastNested_.Node());
+    lastNested_ = XmlElement();
+    document_.AddVerbatim("", selector_, selector_ + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_) + commentEnd);
+    ruleSought_ = false;
+    blockBeforeImport_ = false;  // its block is what was swallowed
+    if (rule.ChildCount() == 0 && !rule.HasAttr(attrs::kComment)) {
+      rule.Node().parent().remove_child(rule.Node());
+      document_.Reindex();
+    }
+    return true;
+  }
+
+  // Whether the text stands before an "@import", "@namespace" or "@charset"
+  // statement. Only a statement of those that stands before every rule is
+  // in force; whatever the save writes before one must not change that.
+  [[nodiscard]] bool IsBeforeImport(std::string_view text) const {
+    return lastImport_ != nullptr && text.data() < lastImport_;
   }
 
   void StoredInto(XmlElement prop) {
@@ -399,29 +491,31 @@ class Parser final {
     propStored_ = true;
   }
 
-  void OpenBlock() {
+  void OpenBlock(std::string_view brace) {
     selector_ = JoinSelector(selectorPieces_);
+    ruleSought_ = false;
     selectorPieces_.clear();
     inBlock_ = true;
+    blockBeforeImport_ = IsBeforeImport(brace);
     // A rule read so far only from a commented-out copy stands where its
     // live text stands.
     if (!commentedOutRules_.empty()) {
-      const XmlElement rule = document_.FindRule(selector_);
+      const XmlElement rule = FoundRule();
       if (rule && commentedOutRules_.erase(rule.Node().internal_object()) > 0) document_.MoveRuleToEnd(rule);
     }
     bool ruleCommentTaken = false;
     for (std::string_view comment : preludeComments_) {
       const CommentReading reading = ReadComment(comment);
-      if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(selector_, reading.declarations)) {
-        PutSwitchedOff(selector_, reading.declarations);
+      if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(FoundRule(), reading.declarations)) {
+        PutSwitchedOff(Rule(), reading.declarations);
         continue;
       }
-      const XmlElement rule = document_.FindRule(selector_);
+      const XmlElement rule = FoundRule();
       if (!ruleCommentTaken && IsClosedComment(comment) &&
           (!rule || !rule.HasAttr(attrs::kComment) || rule.GetAttr(attrs::kComment).View().empty())) {
         const std::string content = NormalizeLineEnds(CommentContent(comment));
         if (!content.empty()) {
-          document_.PutProp(selector_, "", "", false, content);
+          Put("", "", false, content);
           ruleCommentTaken = true;
           continue;
         }
@@ -434,8 +528,12 @@ class Parser final {
   void CloseBlock() {
     if (!inBlock_) return;  // a stray "}"
     FinishDeclaration();
+    // An empty rule is dropped, unless an "@import" or the like follows it,
+    // which it makes browsers ignore: it stays, so that they go on doing so.
+    if (blockBeforeImport_ && !selector_.empty()) Rule();
     inBlock_ = false;
     selector_.clear();
+    ruleSought_ = false;
     lastProp_ = XmlElement();
   }
 
@@ -443,7 +541,7 @@ class Parser final {
     const std::string name = JoinTrimmedLines({PreludeOf(text)}, " ");
     if (inBlock_) {
       FinishDeclaration();
-      lastNested_ = document_.AddVerbatim(selector_, name, NormalizeLineEnds(text));
+      lastNested_ = document_.AddVerbatim(Rule(), name, NormalizeLineEnds(text));
       lastNestedText_ = text;
     } else {
       document_.AddVerbatim("", name, NormalizeLineEnds(text));
@@ -461,17 +559,20 @@ class Parser final {
       return;
     }
     CommentReading reading = ReadComment(comment);
+    // Read as a rule, a commented-out rule would stand before an "@import"
+    // or the like that follows it, and make browsers ignore it: it stays a
+    // comment.
+    if (reading.kind == Kind::Rules && IsBeforeImport(comment)) reading.kind = Kind::Prose;
     if (reading.kind == Kind::Rules && std::all_of(reading.rules.begin(), reading.rules.end(), [&](const auto& rule) {
-          return NoneInRule(rule.first, rule.second);
+          return NoneInRule(document_.FindRule(rule.first), rule.second);
         })) {
       for (const auto& [selector, declarations] : reading.rules) {
-        if (!document_.FindRule(selector)) {
-          PutSwitchedOff(selector, declarations);
-          if (const XmlElement rule = document_.FindRule(selector))
-            commentedOutRules_.insert(rule.Node().internal_object());
-        } else {
-          PutSwitchedOff(selector, declarations);
+        XmlElement rule = document_.FindRule(selector);
+        if (!rule) {
+          rule = document_.AddRule(selector);
+          commentedOutRules_.insert(rule.Node().internal_object());
         }
+        PutSwitchedOff(rule, declarations);
       }
     } else if (!reading.text.empty()) {
       document_.PutProp("", "", "", false, reading.text);
@@ -488,8 +589,8 @@ class Parser final {
                           !HasLineEnd(std::string_view(lastPropEnd_, static_cast<std::size_t>(comment.data() - lastPropEnd_)));
     lastProp_ = XmlElement();
     const CommentReading reading = ReadComment(comment);
-    if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(selector_, reading.declarations)) {
-      PutSwitchedOff(selector_, reading.declarations);
+    if (reading.kind == CommentReading::Kind::Declarations && NoneInRule(FoundRule(), reading.declarations)) {
+      PutSwitchedOff(Rule(), reading.declarations);
       return;
     }
     if (sameLine && IsClosedComment(comment) && !behind.HasAttr(attrs::kComment)) {
@@ -502,10 +603,46 @@ class Parser final {
     KeepComment(comment);
   }
 
-  // Each comment is read as one standing on its own line, which is where
-  // the writer puts it.
-  void KeepCommentsOf(std::string_view text) {
-    for (std::size_t pos = text.find("/*"); pos != std::string_view::npos; pos = text.find("/*", pos)) {
+  // Text that is no declaration ("color red") is kept as written, ended by
+  // its ";", and browsers go on dropping it. Dropped, it could take with it
+  // the ")" of a parenthesis opened before, which would then swallow what
+  // follows. The comments behind it are read as comments standing on their
+  // own lines, which is where the writer puts them.
+  void KeepAsWritten(std::string_view text) {
+    std::size_t textEnd = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+      const char c = text[pos];
+      if (c == '"' || c == '\'') {
+        // A string, to its quote or its line end: a "/*" in it is text.
+        std::size_t close = pos + 1;
+        while (close < text.size() && text[close] != c && !IsLineEnd(text[close])) close += text[close] == '\\' ? 2 : 1;
+        textEnd = std::min(close + 1, text.size());
+        pos = textEnd - 1;
+      } else if (c == '\\') {
+        textEnd = std::min(pos + 2, text.size());
+        pos = textEnd - 1;
+      } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+        const std::size_t close = text.find("*/", pos + 2);
+        if (close == std::string_view::npos) break;
+        pos = close + 1;
+      } else if (!IsBlank(text[pos])) {
+        textEnd = pos + 1;
+      }
+    }
+    if (const std::string_view written = Trim(text.substr(0, textEnd)); !written.empty()) {
+      std::string kept = NormalizeLineEnds(written);
+      // Brackets the end of the file left open are closed, as browsers close
+      // them, so that the ";" and what is written after stay outside.
+      if (lastDeclarationAtEnd_) {
+        if (const std::string closing = UnclosedBracketsOf(kept); closing.find_first_of("\r\n") == std::string::npos)
+          kept += closing;
+      }
+      const std::size_t last = kept.find_last_not_of('\\');
+      if ((kept.size() - (last == std::string::npos ? 0 : last + 1)) % 2 == 1) kept += ' ';  // or ";" is escaped
+      kept += ';';
+      document_.AddVerbatim(Rule(), "", kept);
+    }
+    for (std::size_t pos = text.find("/*", textEnd); pos != std::string_view::npos; pos = text.find("/*", pos)) {
       const std::size_t close = text.find("*/", pos + 2);
       const std::size_t end = close == std::string_view::npos ? text.size() : close + 2;
       lastProp_ = XmlElement();
@@ -520,26 +657,48 @@ class Parser final {
   void KeepComment(std::string_view comment) {
     std::string text = NormalizeLineEnds(comment);
     if (!IsClosedComment(comment)) text += "*/";
-    document_.AddVerbatim(selector_, "", text);
+    document_.AddVerbatim(Rule(), "", text);
   }
 
-  // Whether the rule has none of these properties yet: switched-off
-  // declarations are stored as properties only then, so that none takes the
-  // place of another.
-  bool NoneInRule(const std::string& selector, const std::vector<Declaration>& declarations) {
-    return std::none_of(declarations.begin(), declarations.end(), [&](const Declaration& declaration) {
-      return static_cast<bool>(document_.FindRuleProp(selector, declaration.name));
+  // Whether the rule (none when it is not made yet) has none of these
+  // properties: switched-off declarations are stored as properties only
+  // then, so that none takes the place of another.
+  bool NoneInRule(XmlElement rule, const std::vector<Declaration>& declarations) {
+    return !rule || std::none_of(declarations.begin(), declarations.end(), [&](const Declaration& declaration) {
+      return static_cast<bool>(document_.FindRuleProp(rule, declaration.name));
     });
   }
 
-  void PutSwitchedOff(const std::string& selector, const std::vector<Declaration>& declarations) {
+  void PutSwitchedOff(XmlElement rule, const std::vector<Declaration>& declarations) {
     for (const Declaration& declaration : declarations)
-      StoredInto(document_.PutProp(selector, declaration.name, declaration.value, false, ""));
+      StoredInto(document_.PutProp(rule, declaration.name, declaration.value, false, ""));
+  }
+
+  // The rule of the block being read, looked up once per block, whatever
+  // the number of items it holds: its selector may be long. None while it
+  // is not made; Rule() makes it.
+  XmlElement FoundRule() {
+    if (!ruleSought_) {
+      rule_ = document_.FindRule(selector_);
+      ruleSought_ = true;
+    }
+    return rule_;
+  }
+
+  XmlElement Rule() {
+    if (!FoundRule()) rule_ = document_.AddRule(selector_);
+    return rule_;
+  }
+
+  XmlElement Put(std::string_view name, std::string_view value, bool checked, std::string_view comment) {
+    return document_.PutProp(Rule(), name, value, checked, comment);
   }
 
   StyleDocument& document_;
   bool inBlock_ = false;
   std::string selector_;
+  XmlElement rule_;
+  bool ruleSought_ = false;
   std::vector<std::string_view> selectorPieces_;
   std::vector<std::string_view> preludeComments_;
   // The declaration being read: one piece is kept as a view, more are joined.
@@ -553,6 +712,13 @@ class Parser final {
   const char* lastPropEnd_ = nullptr;
   bool propStored_ = false;
   bool lastDeclarationAtEnd_ = false;
+  // The text read, past whose end nothing comes.
+  const char* textBegin_ = nullptr;
+  const char* textEnd_ = nullptr;
+  // Where the last "@import", "@namespace" or "@charset" of the text stands
+  // (perhaps inside a comment or string: a rule kept for nothing is harmless).
+  const char* lastImport_ = nullptr;
+  bool blockBeforeImport_ = false;
   // Rules known so far only from commented-out copies.
   std::unordered_set<pugi::xml_node_struct*> commentedOutRules_;
   // The statement nested in a rule that the last token held, if it did.
@@ -585,7 +751,12 @@ class Filling final {
 
 void Parse(StyleDocument& document, const TokenList& tokens) {
   const Filling filling(document);
-  Parser(document).Run(tokens);
+  const std::string_view text =
+      tokens.empty() ? std::string_view()
+                     : std::string_view(tokens.front().text.data(), static_cast<std::size_t>(tokens.back().text.data() +
+                                                                                              tokens.back().text.size() -
+                                                                                              tokens.front().text.data()));
+  Parser(document, text).Run(tokens);
 }
 
 StyleDocument ReadStylesheet(std::string_view css) {
@@ -596,10 +767,15 @@ StyleDocument ReadStylesheet(std::string_view css) {
   constexpr std::size_t kBatch = 4096;
   StyleDocument document;
   const std::size_t lineEnd = css.find_first_of("\r\n");
-  document.SetLineFeeds(lineEnd == std::string_view::npos || css[lineEnd] == '\n');
+  using LineEnd = StyleDocument::LineEnd;
+  if (lineEnd == std::string_view::npos || css[lineEnd] == '\n') {
+    document.SetLineEnds(LineEnd::Lf);
+  } else {
+    document.SetLineEnds(lineEnd + 1 < css.size() && css[lineEnd + 1] == '\n' ? LineEnd::CrLf : LineEnd::Cr);
+  }
   {
     const Filling filling(document);
-    Parser parser(document);
+    Parser parser(document, css);
     TokenList tokens;
     tokens.reserve(kBatch * 2);
     TokenizeInBatches(css, tokens, kBatch, [&] {

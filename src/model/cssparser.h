@@ -33,7 +33,7 @@ void Parse(StyleDocument& document, const TokenList& tokens);
 /// NUL byte, which no stylesheet does.
 StyleDocument ReadStylesheet(std::string_view css);
 
-/// Removes every leading and trailing character whose code is 32 or less.
+/// Removes the leading and trailing blanks of CSS (space, tab, line ends).
 std::string_view Trim(std::string_view text);
 
 }  // namespace korvel

@@ -17,7 +17,7 @@ bool IsNameCharacter(char c) {
 // once.
 constexpr auto kLooked = [] {
   std::array<bool, 256> looked{};
-  for (unsigned char c : std::string_view("\n\r\f/\"'\\uU(){}")) looked[c] = true;
+  for (unsigned char c : std::string_view("\n\r\f/\"'\\uU(){}:;")) looked[c] = true;
   return looked;
 }();
 
@@ -27,13 +27,34 @@ class Checker final {
 
   std::vector<SyntaxProblem> Run() {
     while (pos_ < css_.size()) {
+      const std::size_t from = pos_;
       while (pos_ < css_.size() && !kLooked[static_cast<unsigned char>(css_[pos_])]) ++pos_;
+      if (!statement_.text) {
+        for (std::size_t at = from; at < pos_; ++at) {
+          if (static_cast<unsigned char>(css_[at]) > 32) {
+            StartStatement(at);
+            break;
+          }
+        }
+      }
       if (pos_ == css_.size()) break;
       const char c = css_[pos_];
       if (IsNewline(c)) {
         StepOverNewline();
-      } else if (c == '/' && At(pos_ + 1) == '*') {
+        continue;
+      }
+      if (c == '/' && At(pos_ + 1) == '*') {
         ReadComment();
+        continue;
+      }
+      if (c != ';' && c != '{' && c != '}' && !statement_.text) StartStatement(pos_);
+      if (c == ':') {
+        statement_.colon = true;
+        ++pos_;
+      } else if (c == ';') {
+        if (InDeclarationBlock()) EndStatement();
+        statement_ = {};
+        ++pos_;
       } else if (c == '"' || c == '\'') {
         ReadString(c);
       } else if (c == '\\') {
@@ -45,12 +66,17 @@ class Checker final {
       } else if ((c == 'u' || c == 'U') && IsUnquotedUrl()) {
         ReadUnquotedUrl();
       } else if (c == '(' || c == '{') {
-        open_.push_back({c, line_});
+        // A "{" after a ":" opens a value's block (or a nested rule with a
+        // pseudo-class), whose inside is no list of declarations.
+        open_.push_back({c, line_, c == '{' && statement_.colon});
+        if (c == '{') statement_ = {};
         ++pos_;
       } else if (c == ')') {
         if (!open_.empty() && open_.back().bracket == '(') open_.pop_back();
         ++pos_;
       } else if (c == '}') {
+        if (InDeclarationBlock()) EndStatement();
+        statement_ = {};
         Close();
         ++pos_;
       } else {
@@ -67,7 +93,31 @@ class Checker final {
   struct Open {
     char bracket;
     std::size_t line;
+    bool valueBlock = false;
   };
+
+  // The statement being read: where its text starts, and whether it holds a
+  // ":". Inside a block of declarations, text without one is no declaration.
+  struct Statement {
+    bool text = false;
+    bool colon = false;
+    bool atRule = false;
+    std::size_t line = 0;
+  };
+
+  void StartStatement(std::size_t at) {
+    statement_.text = true;
+    statement_.atRule = css_[at] == '@';
+    statement_.line = line_;
+  }
+
+  [[nodiscard]] bool InDeclarationBlock() const {
+    return !open_.empty() && open_.back().bracket == '{' && !open_.back().valueBlock;
+  }
+
+  void EndStatement() {
+    if (statement_.text && !statement_.colon && !statement_.atRule) Report(statement_.line, "déclaration sans « : »");
+  }
 
   [[nodiscard]] char At(std::size_t at) const { return at < css_.size() ? css_[at] : '\0'; }
 
@@ -156,6 +206,7 @@ class Checker final {
   std::size_t pos_ = 0;
   std::size_t line_ = 1;
   std::vector<Open> open_;
+  Statement statement_;
   std::vector<SyntaxProblem> problems_;
 };
 

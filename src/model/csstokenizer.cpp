@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+// The blanks of CSS; other control characters are text, which makes
+// browsers drop what holds them, and are kept.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool IsNewline(char c) { return c == '\n' || c == '\r' || c == '\f'; }
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
@@ -35,6 +37,7 @@ struct ScanEnd {
   bool unbalanced = false;  // an unclosed "(", or a url or string cut by a line end, was crossed
   bool cutString = false;   // a string cut by a line end was crossed
   bool openParenthesis = false;  // a "(" was left open, or a url was cut
+  bool openAtEnd = false;        // a "(" was still open where the scan stopped
 };
 
 class Scanner final {
@@ -183,7 +186,8 @@ class Scanner final {
       const bool custom = css_.substr(pos).starts_with("--");
       bool cutString = false;
       bool unbalanced = false;
-      std::size_t end = FindDeclarationEnd(pos, &cutString, &unbalanced);
+      bool openAtEnd = false;
+      std::size_t end = FindDeclarationEnd(pos, &cutString, &unbalanced, &openAtEnd);
       // Only brackets, braces, or parentheses the first reading could not
       // pair can make the reading with blocks end elsewhere.
       const auto holds = [&](char wanted) { return css_.substr(pos, end - pos).find(wanted) != std::string_view::npos; };
@@ -198,6 +202,15 @@ class Scanner final {
       if (end < css_.size() && css_[end] == '{') {
         pos = PushVerbatim(pos, AfterMatchingBrace(end));
         continue;
+      }
+      if (openAtEnd && !custom) {
+        // Browsers read a "(" as open up to its ")", across ";", "}" and
+        // rules, or to the end of the file: all they cross belongs to the
+        // declaration, and is kept as written.
+        if (const std::size_t swallowed = DeclarationEndAfterBrackets(pos); swallowed > end) {
+          pos = PushVerbatim(pos, swallowed < css_.size() && css_[swallowed] == ';' ? swallowed + 1 : swallowed);
+          continue;
+        }
       }
       if (cutString) {
         // A string cut by its line end makes the declaration invalid, up to
@@ -234,8 +247,10 @@ class Scanner final {
       const char c = css_[at];
       bool closed = true;
       if (c == '"' || c == '\'') {
+        closed = false;
         at = SkipString(at, &closed);
       } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(at)) {
+        closed = false;
         at = SkipUnquotedUrl(at, &closed);
       } else if (closers.empty() && (c == ';' || c == '}')) {
         return at;
@@ -252,7 +267,9 @@ class Scanner final {
       } else {
         at = SkipAtom(at);
       }
-      if (!closed) return giveUp(at);
+      // Cut by a line end, a string or url is broken; the end of the text
+      // closes it.
+      if (!closed && at < css_.size()) return giveUp(at);
     }
     return (custom || closers.empty()) ? css_.size() : giveUp(at);
   }
@@ -266,10 +283,12 @@ class Scanner final {
   // Both readings agree on every well-formed declaration, and the second
   // reads a saved malformed declaration back the same, so that saving again
   // changes nothing.
-  std::size_t FindDeclarationEnd(std::size_t pos, bool* cutString = nullptr, bool* unbalanced = nullptr) const {
+  std::size_t FindDeclarationEnd(std::size_t pos, bool* cutString = nullptr, bool* unbalanced = nullptr,
+                                 bool* openAtEnd = nullptr) const {
     const ScanEnd end = ScanStatement(pos, true);
     if (cutString) *cutString = end.cutString && !end.openParenthesis;
     if (unbalanced) *unbalanced = end.unbalanced;
+    if (openAtEnd) *openAtEnd = end.openAtEnd;
     if (end.unbalanced && !(end.cutString && !end.openParenthesis && cutString)) {
       for (std::size_t at = pos; at < end.at; ++at) {
         if (IsCommentStart(at) && IsClosedOnItsLine(at, end.at)) {
@@ -280,6 +299,23 @@ class Scanner final {
       }
     }
     return end.at;
+  }
+
+  // Where a declaration ends as browsers read it: at the first ";" or "}"
+  // outside every bracket, brackets closing only their own kind; the end of
+  // the text closes what is left open.
+  std::size_t DeclarationEndAfterBrackets(std::size_t pos) const {
+    std::string closers;
+    for (pos = SkipPlain(pos); pos < css_.size(); pos = SkipPlain(SkipAtom(pos))) {
+      const char c = css_[pos];
+      if (closers.empty() && (c == ';' || c == '}')) return pos;
+      if (c == '(' || c == '[' || c == '{') {
+        closers += c == '(' ? ')' : c == '[' ? ']' : '}';
+      } else if (!closers.empty() && c == closers.back()) {
+        closers.pop_back();
+      }
+    }
+    return css_.size();
   }
 
   bool IsClosedOnItsLine(std::size_t open, std::size_t limit) const {
@@ -349,7 +385,7 @@ class Scanner final {
       }
       pos = SkipAtom(pos);
     }
-    if (parentheses > 0) end.unbalanced = end.openParenthesis = true;
+    if (parentheses > 0) end.unbalanced = end.openParenthesis = end.openAtEnd = true;
     return end;
   }
 

@@ -26,6 +26,33 @@ std::string_view BeforeWhatFollows(std::string_view value) {
   return backslashes % 2 == 1 ? " " : "";
 }
 
+// Whether the last line of the text ends inside a string or an unquoted url
+// it opens.
+bool EndsInsideStringOrUrl(std::string_view text) {
+  const std::size_t lineStart = text.find_last_of("\r\n\f");
+  if (lineStart != std::string_view::npos) text.remove_prefix(lineStart + 1);
+  char quote = 0;
+  bool url = false;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c == '\\') {
+      ++pos;
+    } else if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (url) {
+      if (c == ')') url = false;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(' && pos >= 3 && (text[pos - 3] | 0x20) == 'u' && (text[pos - 2] | 0x20) == 'r' &&
+               (text[pos - 1] | 0x20) == 'l') {
+      std::size_t inside = pos + 1;
+      while (inside < text.size() && (text[inside] == ' ' || text[inside] == '\t')) ++inside;
+      url = inside == text.size() || (text[inside] != '"' && text[inside] != '\'');
+    }
+  }
+  return quote != 0 || url;
+}
+
 void AppendComment(std::string& out, std::string_view text) {
   out += "/*";
   AppendInComment(out, text);
@@ -97,6 +124,19 @@ void WriteProp(std::string& out, XmlElement element, std::string_view eol) {
   out += eol;
 }
 
+}  // namespace
+
+std::string PropText(XmlElement prop) {
+  std::string out;
+  WriteProp(out, prop, "\r\n");
+  // Without the blank the writer puts before each line, and the last line end.
+  out.erase(0, 1);
+  out.resize(out.size() - 2);
+  return out;
+}
+
+namespace {
+
 void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent, std::string_view eol) {
   out += indent;
   out += verbatim.TextOf();
@@ -118,7 +158,13 @@ void WriteRule(std::string& out, XmlElement rule, std::string_view eol) {
   }
   out.append(name).append(BeforeWhatFollows(name));
   if (const AttrValue comment = rule.GetAttr(attrs::kComment); !comment.IsAbsent() && !comment.View().empty()) {
-    out += ' ';
+    // Behind a string or url its line end cuts, the comment would be read
+    // as part of it: it goes on the next line.
+    if (EndsInsideStringOrUrl(name)) {
+      out += eol;
+    } else {
+      out += ' ';
+    }
     AppendComment(out, comment.View());
   }
   out.append(eol).append("{").append(eol);
@@ -152,6 +198,17 @@ void DropCarriageReturns(std::string& out) {
   out.resize(to);
 }
 
+// In a file written with CR alone, the CR LF inside the texts become CR.
+void DropLineFeedsAfterCarriageReturns(std::string& out) {
+  std::size_t to = out.find("\r\n");
+  if (to == std::string::npos) return;
+  for (std::size_t from = to; from < out.size(); ++from) {
+    if (out[from] == '\n' && from > 0 && out[from - 1] == '\r') continue;
+    out[to++] = out[from];
+  }
+  out.resize(to);
+}
+
 }  // namespace
 
 std::string SwitchedOffText(XmlElement prop) {
@@ -167,7 +224,9 @@ std::string SwitchedOffText(XmlElement prop) {
 
 std::string Write(const StyleDocument& document) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  const std::string_view eol = document.UsesLineFeeds() ? "\n" : "\r\n";
+  using LineEnd = StyleDocument::LineEnd;
+  const LineEnd lineEnds = document.LineEnds();
+  const std::string_view eol = lineEnds == LineEnd::Lf ? "\n" : lineEnds == LineEnd::Cr ? "\r" : "\r\n";
   std::string out;
   if (document.HasByteOrderMark()) out += kByteOrderMark;
   for (XmlElement child : document.Root().Elements()) {
@@ -182,7 +241,8 @@ std::string Write(const StyleDocument& document) {
   // Text that starts with those bytes without being a byte-order mark (it
   // stood further down in the file read) would read back as one.
   if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, eol);
-  if (eol.size() == 1) DropCarriageReturns(out);
+  if (lineEnds == LineEnd::Lf) DropCarriageReturns(out);
+  if (lineEnds == LineEnd::Cr) DropLineFeedsAfterCarriageReturns(out);
   return out;
 }
 

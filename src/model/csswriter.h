@@ -12,7 +12,7 @@
 //   (empty line)
 //
 // Deleted properties are left out; verbatim statements are written as they
-// were read. Every line ends with CR LF.
+// were read. Lines end as in the file read: CR LF, LF or CR.
 
 #include <string>
 
@@ -28,5 +28,9 @@ std::string Write(const StyleDocument& document);
 /// "/*name: fallback; name: value; */". Text that would end the comment is
 /// written "*\/".
 std::string SwitchedOffText(XmlElement prop);
+
+/// A property as the writer writes it in its rule, fallbacks and comment
+/// included, without the blank before it and the line end after it.
+std::string PropText(XmlElement prop);
 
 }  // namespace korvel

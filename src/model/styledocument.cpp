@@ -12,15 +12,58 @@ struct StyleDocument::PropertyIndex {
   using Props = std::unordered_map<std::string_view, XmlElement>;
   static constexpr std::size_t kScanned = 16;
   std::unordered_map<pugi::xml_node_struct*, Props> rules;
-  // A parse puts the declarations of one rule in a row: the rule and its
-  // properties' index (none for a rule with few) are looked up once, not
+  // A parse puts the declarations of one rule in a row: the rule's
+  // properties' index (none for a rule with few) is looked up once, not
   // once per declaration.
-  std::string lastRuleName;
   XmlElement lastRule;
   Props* lastRuleProps = nullptr;
 };
 
 namespace {
+
+// A property's name without its vendor prefix ("-webkit-").
+std::string_view Unprefixed(std::string_view name) {
+  if (name.size() > 1 && name[0] == '-' && name[1] != '-') {
+    if (const std::size_t dash = name.find('-', 1); dash != std::string_view::npos) return name.substr(dash + 1);
+  }
+  return name;
+}
+
+std::string_view FamilyOf(std::string_view name) { return name.substr(0, name.find('-')); }
+
+bool StartsWithAny(std::string_view name, std::initializer_list<std::string_view> starts) {
+  return std::any_of(starts.begin(), starts.end(), [&](std::string_view start) { return name.starts_with(start); });
+}
+
+// Whether the order of declarations of these two properties can change what
+// a browser applies: one sets what the other sets (a shorthand and its
+// longhands, a property and its prefixed alias). Names of one family
+// ("border-color", "border-top") are taken to; so are the few shorthands
+// whose longhands are named otherwise.
+bool OrderMatters(std::string_view a, std::string_view b) {
+  if (a.starts_with("--") || b.starts_with("--")) return false;
+  a = Unprefixed(a);
+  b = Unprefixed(b);
+  if (a == "all" || b == "all" || FamilyOf(a) == FamilyOf(b)) return true;
+  const auto across = [](std::string_view shorthand, std::string_view longhand) {
+    return (shorthand == "font" && longhand == "line-height") ||
+           (shorthand == "inset" && (longhand == "top" || longhand == "right" || longhand == "bottom" || longhand == "left")) ||
+           (shorthand.starts_with("place-") && StartsWithAny(longhand, {"align-", "justify-"})) ||
+           (shorthand == "gap" && StartsWithAny(longhand, {"row-gap", "column-gap"}));
+  };
+  return across(a, b) || across(b, a);
+}
+
+// Whether a property written after `prop` in its rule is one whose order
+// with `prop` matters.
+bool WrittenBetweenMatters(pugi::xml_node prop, std::string_view name) {
+  for (pugi::xml_node next = prop.next_sibling(); next; next = next.next_sibling()) {
+    if (!TextEquals(next.name(), tags::kProp)) continue;
+    const std::string_view other = next.attribute(attrs::kName.data()).value();
+    if (other != name && OrderMatters(name, other)) return true;
+  }
+  return false;
+}
 
 // The names are literals, so their views end with a NUL as pugixml wants.
 void AppendAttr(pugi::xml_node node, std::string_view name, std::string_view value) {
@@ -147,11 +190,20 @@ XmlElement StyleDocument::PutProp(std::string_view ruleName, std::string_view na
     freeComment.SetAttr(attrs::kComment, comment);
     return freeComment;
   }
-  const bool sameRule = filling_ && filling_->lastRule && filling_->lastRuleName == ruleName;
-  XmlElement rule = sameRule ? filling_->lastRule : FindRule(ruleName);
+  XmlElement rule = FindRule(ruleName);
   const bool newRule = !rule;
   if (newRule) rule = AddRule(ruleName);
-  if (filling_ && !sameRule) SelectRuleWhileFilling(rule, ruleName, newRule);
+  return PutPropInRule(rule, newRule, name, value, checked, comment);
+}
+
+XmlElement StyleDocument::PutProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
+                                  std::string_view comment) {
+  return PutPropInRule(rule, false, name, value, checked, comment);
+}
+
+XmlElement StyleDocument::PutPropInRule(XmlElement rule, bool newRule, std::string_view name,
+                                        std::string_view value, bool checked, std::string_view comment) {
+  if (filling_ && filling_->lastRule.Node() != rule.Node()) SelectRuleWhileFilling(rule, newRule);
   if (name.empty() && !comment.empty()) {
     rule.SetAttr(attrs::kComment, comment);
     return rule;
@@ -178,7 +230,27 @@ XmlElement StyleDocument::PutProp(std::string_view ruleName, std::string_view na
   } else {
     const std::string_view held = prop.GetAttr(attrs::kValue).View();
     const bool laterWins = IsImportant(value) || !IsImportant(held);
-    pugi::xml_node fallback = node.append_child(tags::kFallback.data());
+    if (laterWins && checked && WrittenBetweenMatters(node, name)) {
+      // Moved past a longhand or shorthand of its own, the earlier
+      // declaration would override it, or be overridden: it stays where it
+      // stood, as written, and the property goes on from the later one.
+      XmlElement kept(rule.Node().insert_child_before(pugi::node_element, node));
+      kept.Node().set_name(tags::kVerbatim.data());
+      kept.SetAttr(attrs::kName, "");
+      kept.SetTextOf(PropText(prop));
+      while (pugi::xml_node fallback = node.child(tags::kFallback.data())) node.remove_child(fallback);
+      if (prop.HasAttr(attrs::kComment)) node.remove_attribute(attrs::kComment.data());
+      prop.SetAttr(attrs::kValue, value);
+      if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
+      rule.Node().append_move(node);
+      return prop;
+    }
+    // A later declaration that an "!important" one overrides goes first: it
+    // is written before the others, and read back first it stays a fallback
+    // whatever the importance of those that follow, so the save reads back
+    // the same.
+    pugi::xml_node fallback =
+        laterWins ? node.append_child(tags::kFallback.data()) : node.prepend_child(tags::kFallback.data());
     fallback.append_attribute(attrs::kValue.data()).set_value(laterWins ? std::string(held).c_str() : std::string(value).c_str());
     if (!laterWins) {
       if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
@@ -192,24 +264,21 @@ XmlElement StyleDocument::PutProp(std::string_view ruleName, std::string_view na
   return prop;
 }
 
-void StyleDocument::SelectRuleWhileFilling(XmlElement rule, std::string_view name, bool isNew) {
+void StyleDocument::SelectRuleWhileFilling(XmlElement rule, bool isNew) {
   filling_->lastRule = rule;
-  filling_->lastRuleName = name;
   const auto indexed = isNew ? filling_->rules.end() : filling_->rules.find(rule.Node().internal_object());
   filling_->lastRuleProps = indexed == filling_->rules.end() ? nullptr : &indexed->second;
 }
 
 XmlElement StyleDocument::FindRuleProp(std::string_view ruleName, std::string_view name) {
-  if (!filling_) {
-    const XmlElement rule = FindRule(ruleName);
-    return rule ? FindProp(rule, name) : XmlElement();
-  }
-  if (!filling_->lastRule || filling_->lastRuleName != ruleName) {
-    const XmlElement rule = FindRule(ruleName);
-    if (!rule) return XmlElement();
-    SelectRuleWhileFilling(rule, ruleName, false);
-  }
-  return FindPropWhileFilling(filling_->lastRule, name);
+  const XmlElement rule = FindRule(ruleName);
+  return rule ? FindRuleProp(rule, name) : XmlElement();
+}
+
+XmlElement StyleDocument::FindRuleProp(XmlElement rule, std::string_view name) {
+  if (!filling_) return FindProp(rule, name);
+  if (filling_->lastRule.Node() != rule.Node()) SelectRuleWhileFilling(rule, false);
+  return FindPropWhileFilling(rule, name);
 }
 
 void StyleDocument::MoveRuleToEnd(XmlElement rule) {
@@ -222,6 +291,10 @@ XmlElement StyleDocument::AddVerbatim(std::string_view ruleName, std::string_vie
     parent = FindRule(ruleName);
     if (!parent) parent = AddRule(ruleName);
   }
+  return AddVerbatim(parent, name, text);
+}
+
+XmlElement StyleDocument::AddVerbatim(XmlElement parent, std::string_view name, std::string_view text) {
   XmlElement verbatim = parent.AppendChild(tags::kVerbatim);
   verbatim.SetAttr(attrs::kName, name);
   verbatim.SetTextOf(text);
@@ -238,11 +311,16 @@ void StyleDocument::SetByteOrderMark(bool present) {
   }
 }
 
-bool StyleDocument::UsesLineFeeds() const { return Root().GetAttr(attrs::kLineEnds) == "LF"; }
+StyleDocument::LineEnd StyleDocument::LineEnds() const {
+  const AttrValue lineEnds = Root().GetAttr(attrs::kLineEnds);
+  if (lineEnds == "LF") return LineEnd::Lf;
+  if (lineEnds == "CR") return LineEnd::Cr;
+  return LineEnd::CrLf;
+}
 
-void StyleDocument::SetLineFeeds(bool lineFeeds) {
-  if (lineFeeds) {
-    Root().SetAttr(attrs::kLineEnds, "LF");
+void StyleDocument::SetLineEnds(LineEnd lineEnd) {
+  if (lineEnd != LineEnd::CrLf) {
+    Root().SetAttr(attrs::kLineEnds, lineEnd == LineEnd::Lf ? "LF" : "CR");
   } else if (Root().HasAttr(attrs::kLineEnds)) {
     Root().Node().remove_attribute(attrs::kLineEnds.data());
   }
@@ -264,16 +342,36 @@ XmlElement FindProp(XmlElement rule, std::string_view name) {
   return XmlElement();
 }
 
+namespace {
+
+// The value without the blanks and comments at its end.
+std::string_view WithoutTrailingBlanksAndComments(std::string_view value) {
+  for (;;) {
+    while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
+    if (!value.ends_with("*/") || value.size() < 4) return value;
+    const std::size_t open = value.rfind("/*", value.size() - 4);
+    if (open == std::string_view::npos) return value;
+    value = value.substr(0, open);
+  }
+}
+
+}  // namespace
+
 bool IsImportant(std::string_view value) {
-  while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
+  value = WithoutTrailingBlanksAndComments(value);
   constexpr std::string_view kImportant = "important";
   if (value.size() < kImportant.size()) return false;
   for (std::size_t i = 0; i < kImportant.size(); ++i) {
     if ((value[value.size() - kImportant.size() + i] | 0x20) != kImportant[i]) return false;
   }
   value.remove_suffix(kImportant.size());
-  while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
-  return value.ends_with('!');
+  value = WithoutTrailingBlanksAndComments(value);
+  if (!value.ends_with('!')) return false;
+  // "\!" is an escaped character, not the "!" of "!important".
+  value.remove_suffix(1);
+  std::size_t backslashes = 0;
+  while (backslashes < value.size() && value[value.size() - 1 - backslashes] == '\\') ++backslashes;
+  return backslashes % 2 == 0;
 }
 
 bool IsRule(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }

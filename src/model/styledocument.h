@@ -22,9 +22,10 @@
 // declaration a browser applies (the last one, or the last "!important"
 // one) and stands where that declaration stood; the other declarations of
 // its name are its fallbacks, written just before it, in their order.
-// Verbatim elements are never merged. The root's LineEnds="LF" says the
-// file ends its lines with LF; otherwise with CR LF.
+// Verbatim elements are never merged. The root's LineEnds="LF" or "CR" says
+// the file ends its lines with LF or CR alone; otherwise with CR LF.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -88,6 +89,10 @@ class StyleDocument final {
   /// Returns the property (or the rule, or free comment) stored into.
   XmlElement PutProp(std::string_view rule, std::string_view name, std::string_view value, bool checked,
                      std::string_view comment);
+  /// The same, into a rule already found or made: a reader that stores many
+  /// items into one rule looks its name up once, not once per item.
+  XmlElement PutProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
+                     std::string_view comment);
 
   /// Moves a rule to the end of the document (it is read again further on).
   void MoveRuleToEnd(XmlElement rule);
@@ -95,19 +100,25 @@ class StyleDocument final {
   /// FindProp for the parser: between BeginFilling and EndFilling it answers
   /// from the same index as PutProp. None when the rule or property is missing.
   XmlElement FindRuleProp(std::string_view rule, std::string_view name);
+  XmlElement FindRuleProp(XmlElement rule, std::string_view name);
 
   /// Appends a statement or block kept exactly as written: at the root when
   /// `rule` is empty, else inside that rule (made when missing). `text` has
   /// CR LF line ends.
   XmlElement AddVerbatim(std::string_view rule, std::string_view name, std::string_view text);
+  XmlElement AddVerbatim(XmlElement parent, std::string_view name, std::string_view text);
 
   /// Whether the file started with a UTF-8 byte-order mark, kept on save.
   [[nodiscard]] bool HasByteOrderMark() const;
   void SetByteOrderMark(bool present);
 
-  /// Whether the file ends its lines with LF alone; CR LF otherwise.
-  [[nodiscard]] bool UsesLineFeeds() const;
-  void SetLineFeeds(bool lineFeeds);
+  /// How the file ends its lines: CR LF, LF alone or CR alone.
+  enum class LineEnd : std::uint8_t { CrLf, Lf, Cr };
+  [[nodiscard]] LineEnd LineEnds() const;
+  void SetLineEnds(LineEnd lineEnd);
+  /// Whether the file ends its lines with LF alone.
+  [[nodiscard]] bool UsesLineFeeds() const { return LineEnds() == LineEnd::Lf; }
+  void SetLineFeeds(bool lineFeeds) { SetLineEnds(lineFeeds ? LineEnd::Lf : LineEnd::CrLf); }
 
   /// Rebuilds the name index after the document was changed through its XML
   /// elements directly (rules removed or renamed).
@@ -136,7 +147,9 @@ class StyleDocument final {
 
   struct PropertyIndex;
   XmlElement FindPropWhileFilling(XmlElement rule, std::string_view name);
-  void SelectRuleWhileFilling(XmlElement rule, std::string_view name, bool isNew);
+  void SelectRuleWhileFilling(XmlElement rule, bool isNew);
+  XmlElement PutPropInRule(XmlElement rule, bool newRule, std::string_view name, std::string_view value,
+                           bool checked, std::string_view comment);
   void IndexNewProp(XmlElement rule, XmlElement prop);
   XmlElement AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
                   std::string_view comment);
@@ -152,7 +165,8 @@ class StyleDocument final {
 /// The first "Prop" of the rule whose "Name" is exactly this name, or none.
 XmlElement FindProp(XmlElement rule, std::string_view name);
 
-/// Whether a declaration's value ends with "!important".
+/// Whether a declaration's value ends with "!important", blanks and
+/// comments allowed around the "!" and after it; "\!important" is not.
 bool IsImportant(std::string_view value);
 
 /// Whether the element is a rule or free comment ("KeyWord"), a property

@@ -31,6 +31,9 @@ TEST(SyntaxCheck, FindsWhatBrowsersDropWithItsLine) {
       {"lines counted with CR LF and lone CR", "a {}\r\nb {}\rc { d: 'e }", "3:chaîne non fermée|3:accolade non fermée"},
       {"braces in strings and comments are text", "a { b: '{' /* } */ }", ""},
       {"unquoted url cut by its line end", "a { b: url(x\n) }", "1:url non fermée"},
+      {"declarations without a colon", "a {\n color red;\n b: c; font-weight bold\n}", "2:déclaration sans « : »|3:déclaration sans « : »"},
+      {"at-rules, nested rules and blocks in values are no declarations",
+       "@import 'x';\na { @apply x; .b { c: d } &:hover { e: f } --g: { h i }; }", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Problems(c.css), c.problems) << c.what;
 }

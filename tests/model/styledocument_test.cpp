@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/cssparser.h"
+#include "model/csswriter.h"
 
 namespace korvel {
 namespace {
@@ -40,6 +41,12 @@ TEST(StyleDocument, TheDeclarationABrowserAppliesIsTheOneInForce) {
       {"later important beats earlier normal", "red", "blue!important", "blue!important", "red"},
       {"later important beats earlier important", "red !IMPORTANT", "blue ! important", "blue ! important",
        "red !IMPORTANT"},
+      {"importance through a comment behind it", "red !important", "blue !important /* wins */",
+       "blue !important /* wins */", "red !important"},
+      {"importance through a comment inside it", "red !important", "blue !/**/important", "blue !/**/important",
+       "red !important"},
+      {"an escaped ! is no importance", "red !important", "blue \\!important", "red !important",
+       "blue \\!important"},
   };
   for (const auto& c : cases) {
     StyleDocument doc;
@@ -189,6 +196,28 @@ TEST(Parser, SwitchedOffDeclarationsMustBeReal) {
     ASSERT_TRUE(p) << c.comment;
     EXPECT_EQ(p.ChildCount() > 1, c.switchedOff) << c.comment;
   }
+}
+
+// Browsers close what the end of the file leaves open in the last
+// declaration, and apply it; the save writes it closed.
+TEST(Parser, LastDeclarationCutOffByTheEndOfTheFileIsClosed) {
+  const struct {
+    const char* text;
+    const char* written;
+  } cases[] = {
+      {"color: rgb(0 0 255", " color: rgb(0 0 255);"},
+      {"content: \"abc", " content: \"abc\";"},
+      {"background: url(x.png", " background: url(x.png);"},
+      {"width: calc(", " width: calc();"},
+      {"color: var(--x, blue", " color: var(--x, blue);"},
+  };
+  for (const auto& c : cases) {
+    const std::string saved = Write(ReadStylesheet(std::string(".a{color:red}\n.b{") + c.text));
+    EXPECT_EQ(saved, std::string(".a\n{\n color: red;\n}\n\n.b\n{\n") + c.written + "\n}\n\n")
+        << c.text;
+  }
+  // A line end after a string cuts it: browsers drop the declaration.
+  EXPECT_EQ(Write(ReadStylesheet(".b{content: \"abc\n")), ".b\n{\n content: \"abc\n}\n\n");
 }
 
 TEST(Parser, NulByteIsRefused) { EXPECT_THROW(ReadStylesheet(std::string("p { a: b\0 }", 11)), StyleError); }
