@@ -641,7 +641,11 @@ std::string UnclosedBracketsOf(std::string_view value) {
       closers.pop_back();
     }
   }
-  return std::string(closers.rbegin(), closers.rend());
+  if (closers.empty()) return closers;
+  // A lone "\\" at the end would escape the first bracket written after it.
+  const std::size_t last = value.find_last_not_of('\\');
+  const bool loneBackslash = (value.size() - (last == std::string_view::npos ? 0 : last + 1)) % 2 == 1;
+  return (loneBackslash ? " " : "") + std::string(closers.rbegin(), closers.rend());
 }
 
 std::string ClosingOf(std::string_view verbatim) {
