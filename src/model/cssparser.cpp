@@ -493,10 +493,13 @@ class Parser final {
 
   void OpenBlock(std::string_view brace) {
     selector_ = JoinSelector(selectorPieces_);
+    // An "@import" written in the selector itself counts too: dropped with
+    // its empty rule, it would no longer keep the empty rules before it at
+    // the next save.
+    blockBeforeImport_ = IsBeforeImport(selectorPieces_.empty() ? brace : selectorPieces_.front());
     ruleSought_ = false;
     selectorPieces_.clear();
     inBlock_ = true;
-    blockBeforeImport_ = IsBeforeImport(brace);
     // A rule read so far only from a commented-out copy stands where its
     // live text stands.
     if (!commentedOutRules_.empty()) {
