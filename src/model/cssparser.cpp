@@ -413,9 +413,13 @@ class Parser final {
       // The last value may run to the end of the file with its brackets or
       // a string open: browsers close them there and apply it. They are
       // closed, so that what is written after it stays outside. A string
-      // cut by a line end is broken instead, not closed.
-      if (lastDeclarationAtEnd_ && (parts_.name.starts_with("--") || !IsLineEnd(text.back()))) {
-        if (const std::string closing = UnclosedBracketsOf(parts_.value); !closing.empty()) {
+      // cut by a line end is broken instead, not closed; brackets open
+      // before a line end that ends no string are closed all the same.
+      if (lastDeclarationAtEnd_) {
+        const std::string closing = UnclosedBracketsOf(parts_.value);
+        const bool stringCut = IsLineEnd(text.back()) && !closing.empty() &&
+                               (closing[0] == '"' || closing[0] == '\'' || IsLineEnd(closing[0]));
+        if (!closing.empty() && (parts_.name.starts_with("--") || !stringCut)) {
           parts_.joinedValue = std::string(parts_.value) + closing;
           parts_.value = parts_.joinedValue;
         }
