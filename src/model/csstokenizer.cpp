@@ -138,6 +138,13 @@ class Scanner final {
     return css_.size();
   }
 
+  // Where the unquoted url at `pos` ends (npos when none starts there), and
+  // whether its ")" closes it.
+  [[nodiscard]] std::size_t UnquotedUrlEnd(std::size_t pos, bool* closed) const {
+    if ((css_[pos] != 'u' && css_[pos] != 'U') || !IsUnquotedUrl(pos)) return std::string_view::npos;
+    return SkipUnquotedUrl(pos, closed);
+  }
+
  private:
   // One statement outside any block: a comment, an at-rule, a stray "}", or
   // a rule (prelude, "{", block contents, "}").
@@ -614,9 +621,22 @@ bool EndsInOpenComment(std::string_view text) {
 
 std::string UnclosedBracketsOf(std::string_view value) {
   std::string closers;
+  TokenList unused;
+  const Scanner scanner(value, unused);
   for (std::size_t pos = 0; pos < value.size(); ++pos) {
     const char c = value[pos];
-    if (c == '"' || c == '\'') {
+    bool urlClosed = false;
+    if (const std::size_t urlEnd = scanner.UnquotedUrlEnd(pos, &urlClosed); urlEnd != std::string_view::npos) {
+      // An unquoted url runs to its ")": the quotes and brackets in it are
+      // text. One the end of the text cut off is closed first, after a
+      // space when a lone "\\" would escape its ")".
+      if (!urlClosed && urlEnd >= value.size()) {
+        const std::size_t last = value.find_last_not_of('\\');
+        const bool loneBackslash = (value.size() - (last == std::string_view::npos ? 0 : last + 1)) % 2 == 1;
+        return (loneBackslash ? " )" : ")") + std::string(closers.rbegin(), closers.rend());
+      }
+      pos = urlEnd - 1;
+    } else if (c == '"' || c == '\'') {
       // A string ends at its quote, or at a line end that cuts it; one the
       // end of the text cut off is closed first, so that the brackets
       // written after it are outside it.
