@@ -231,14 +231,12 @@ void TStyleSheetEditor::AttachTwinButtons(QToolButton* save, QToolButton* live) 
 
 void TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix) {
   auto add = [&](const OutsideTool& tool, int image, const char* name, void (TStyleSheetEditor::*click)()) {
-    // The caption is the program the button starts, found or looked for.
-    auto* button = MakeButton(QFileInfo(tool.Installed() ? tool.program : tool.candidates.front()).fileName(),
-                              ImageListPixmap(image));
+    auto* button = MakeButton(tool.caption, ImageListPixmap(image));
     button->setObjectName(QLatin1String(name) + suffix);
     button->setToolTip(tool.hint);
     // A browser that is not installed starts nothing; the editor falls back
-    // on the desktop's applications.
-    button->setEnabled(tool.Installed() || &tool == &tools_.Editor());
+    // on the desktop's application for stylesheets when it has one.
+    button->setEnabled(&tool == &tools_.Editor() ? tools_.CanEdit() : tool.Installed());
     connect(button, &QToolButton::clicked, this, click);
     panel.addWidget(button);
   };
