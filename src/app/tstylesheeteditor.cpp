@@ -430,6 +430,7 @@ void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
     ++row;
   }
   if (row > 0) PropertyGrid_->SetCurrentRow(0);
+  PropertyGrid_->FitNameColumn();
   PropertyGrid_->setUpdatesEnabled(true);
 }
 
@@ -619,6 +620,7 @@ void TStyleSheetEditor::AddProperty(const QString& name) {
   PropertyGrid_->SetCellText(0, row, name);
   PropertyGrid_->SetCellText(1, row, QString());
   ShowSwatchOf(row);
+  PropertyGrid_->FitNameColumn();
   MarkModified(false, true, false);
   if (Dispatch().PrepareRow(row)) Dispatch().OpenValueEditor(1, row);
   CBAdd_->setVisible(false);
