@@ -1,7 +1,9 @@
 #include "app/launcher.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -39,11 +41,87 @@ OutsideTool FindTool(QStringList candidates, const QString& verb, const QString&
     tool.program = QStandardPaths::findExecutable(name);
     if (tool.Installed()) {
       tool.hint = verb + DisplayName(name);
+      tool.caption = name;
       return tool;
     }
   }
   tool.hint = missing;
+  tool.caption = tool.candidates.front();
   return tool;
+}
+
+// The types the editor button falls back on without an editor, in order.
+const QString kStylesheetTypes[] = {QStringLiteral("text/css"), QStringLiteral("text/plain")};
+
+constexpr char kEditors[] = "notepadqq, gedit, kate, mousepad";
+
+// What a desktop entry says about its application.
+struct DesktopEntry {
+  QString name;
+  QString exec;
+};
+
+// The desktop entry xdg-mime names for the type, read from the
+// applications folders; empty when there is none.
+DesktopEntry DesktopEntryFor(const QString& mimeType) {
+  const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (xdgMime.isEmpty()) return {};
+  QProcess query;
+  query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+  if (!query.waitForFinished(5000)) {
+    query.kill();
+    query.waitForFinished();
+    return {};
+  }
+  const QString id = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+  if (id.isEmpty() || id.contains(QLatin1Char('/'))) return {};
+  QFile file(QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id));
+  if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+  DesktopEntry entry;
+  QString localName;
+  const QString localKey = QStringLiteral("Name[%1]=").arg(QLocale().name().section(QLatin1Char('_'), 0, 0));
+  bool inEntry = false;
+  while (!file.atEnd()) {
+    const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    if (line.startsWith(QLatin1Char('['))) {
+      inEntry = line == QLatin1String("[Desktop Entry]");
+    } else if (inEntry) {
+      if (line.startsWith(QLatin1String("Name="))) entry.name = line.mid(5).trimmed();
+      else if (line.startsWith(localKey)) localName = line.mid(localKey.size()).trimmed();
+      else if (line.startsWith(QLatin1String("Exec="))) entry.exec = line.mid(5).trimmed();
+    }
+  }
+  if (!localName.isEmpty()) entry.name = localName;
+  if (entry.exec.isEmpty()) return {};
+  if (entry.name.isEmpty()) entry.name = QFileInfo(id).completeBaseName();
+  return entry;
+}
+
+// The program and arguments of a desktop entry's command line with the file
+// in place of its field codes, or after them when it has none.
+QStringList CommandFor(const QString& exec, const QString& file) {
+  QStringList command;
+  bool placed = false;
+  for (QString argument : QProcess::splitCommand(exec)) {
+    if (argument == QLatin1String("%f") || argument == QLatin1String("%F") || argument == QLatin1String("%u") ||
+        argument == QLatin1String("%U")) {
+      command << file;
+      placed = true;
+      continue;
+    }
+    // Icons, names and entry paths are not passed on.
+    if (argument == QLatin1String("%i") || argument == QLatin1String("%c") || argument == QLatin1String("%k"))
+      continue;
+    argument.replace(QLatin1String("%%"), QLatin1String("\x01"));
+    for (const char* code : {"%f", "%F", "%u", "%U"}) {
+      if (argument.contains(QLatin1String(code))) placed = true;
+      argument.replace(QLatin1String(code), file);
+    }
+    argument.replace(QLatin1String("\x01"), QLatin1String("%"));
+    command << argument;
+  }
+  if (!command.isEmpty() && !placed) command << file;
+  return command;
 }
 
 }  // namespace
@@ -55,6 +133,17 @@ bool DesktopLauncher::OpenWithDefault(const QString& fileOrUrl) {
 
 bool DesktopLauncher::StartProgram(const QString& program, const QStringList& arguments) {
   return QProcess::startDetached(program, arguments);
+}
+
+QString DesktopLauncher::ApplicationFor(const QString& mimeType) { return DesktopEntryFor(mimeType).name; }
+
+bool DesktopLauncher::OpenAs(const QString& file, const QString& mimeType) {
+  const DesktopEntry entry = DesktopEntryFor(mimeType);
+  if (entry.exec.isEmpty()) return false;
+  QStringList command = CommandFor(entry.exec, file);
+  if (command.isEmpty()) return false;
+  const QString program = command.takeFirst();
+  return QProcess::startDetached(program, command);
 }
 
 QString PageAddress(const QString& localServerFolder, bool useLocalServer, const QString& pagePath) {
@@ -76,9 +165,22 @@ OutsideTools::OutsideTools(ProgramLauncher& launcher)
                          QStringLiteral("Aucun navigateur installé parmi chromium, google-chrome, microsoft-edge"))),
       editor_(FindTool({QStringLiteral("notepadqq"), QStringLiteral("gedit"), QStringLiteral("kate"),
                         QStringLiteral("mousepad")},
-                       QStringLiteral("Editer avec "),
-                       QStringLiteral("Editer avec l'application par défaut (aucun de notepadqq, gedit, kate, "
-                                      "mousepad n'est installé)"))) {}
+                       QStringLiteral("Editer avec "), QString())) {
+  if (editor_.Installed()) return;
+  for (const QString& type : kStylesheetTypes) {
+    desktopEditor_ = launcher_.ApplicationFor(type);
+    if (!desktopEditor_.isEmpty()) {
+      editor_.caption = desktopEditor_;
+      editor_.hint = QStringLiteral("Ouvrir la feuille de style avec %1, l'application du bureau pour %2 "
+                                    "(aucun de %3 n'est installé)")
+                         .arg(desktopEditor_, type, QLatin1String(kEditors));
+      return;
+    }
+  }
+  editor_.caption = QStringLiteral("Éditeur");
+  editor_.hint = QStringLiteral("Aucun éditeur installé (%1) ni application du bureau pour text/css ou text/plain")
+                     .arg(QLatin1String(kEditors));
+}
 
 void OutsideTools::RunTool(const OutsideTool& tool, const QStringList& arguments) {
   // A missing program is still tried by its first name, so that the user
@@ -95,7 +197,18 @@ void OutsideTools::RunEditor(const QString& pagePath, const QString& stylesheetP
     RunProgram(editor_.program, {pagePath, stylesheetPath});
     return;
   }
-  if (OpenUrl(pagePath) == 0) OpenUrl(stylesheetPath);
+  // The page is already shown through the preview: opening its file would
+  // show it a second time, outside the preview, in the browser.
+  for (const QString& type : kStylesheetTypes) {
+    const QString application = launcher_.ApplicationFor(type);
+    if (application.isEmpty()) continue;
+    if (!launcher_.OpenAs(stylesheetPath, type))
+      TellFailure(QStringLiteral("Impossible d'ouvrir la feuille de style « %1 » avec %2.").arg(stylesheetPath, application));
+    return;
+  }
+  TellFailure(QStringLiteral("Rien ne peut ouvrir la feuille de style « %1 » : aucun éditeur n'est installé (%2) "
+                             "et le bureau n'a pas d'application pour text/css ni pour text/plain.")
+                  .arg(stylesheetPath, QLatin1String(kEditors)));
 }
 
 bool OutsideTools::RunProgram(const QString& program, const QStringList& arguments) {

@@ -22,6 +22,12 @@ class ProgramLauncher {
   virtual bool OpenWithDefault(const QString& fileOrUrl) = 0;
   /// Starts a program by name with its arguments, detached.
   virtual bool StartProgram(const QString& program, const QStringList& arguments) = 0;
+  /// The name the desktop shows for its application for files of this type
+  /// ("text/css"), or "" when it names none.
+  virtual QString ApplicationFor(const QString& mimeType) = 0;
+  /// Opens the file with the desktop's application for this type. Returns
+  /// false when there is none or it could not be started.
+  virtual bool OpenAs(const QString& file, const QString& mimeType) = 0;
 };
 
 /// The desktop's own: QDesktopServices and detached processes.
@@ -29,6 +35,9 @@ class DesktopLauncher final : public ProgramLauncher {
  public:
   bool OpenWithDefault(const QString& fileOrUrl) override;
   bool StartProgram(const QString& program, const QStringList& arguments) override;
+  /// Asks xdg-mime for the type's application and reads its desktop entry.
+  QString ApplicationFor(const QString& mimeType) override;
+  bool OpenAs(const QString& file, const QString& mimeType) override;
 };
 
 /// The address of the web server on this machine.
@@ -49,6 +58,8 @@ struct OutsideTool {
   QString program;
   /// The button's hint: the program it starts, or that it is missing.
   QString hint;
+  /// The button's caption: the program it starts, found or looked for.
+  QString caption;
 
   [[nodiscard]] bool Installed() const { return !program.isEmpty(); }
 };
@@ -65,14 +76,21 @@ class OutsideTools final {
   [[nodiscard]] const OutsideTool& Firefox() const { return firefox_; }
   /// The first of chromium, google-chrome, microsoft-edge.
   [[nodiscard]] const OutsideTool& Chromium() const { return chromium_; }
-  /// The first of notepadqq, gedit, kate, mousepad.
+  /// The first of notepadqq, gedit, kate, mousepad. Without one, the
+  /// desktop's application for stylesheets, else for plain text, named in
+  /// the caption and the hint.
   [[nodiscard]] const OutsideTool& Editor() const { return editor_; }
+  /// Whether the editor button can open anything: an editor is installed or
+  /// the desktop has an application for stylesheets or plain text.
+  [[nodiscard]] bool CanEdit() const { return editor_.Installed() || !desktopEditor_.isEmpty(); }
 
   /// Opens the address (PageAddress, or the preview's) in that browser.
   void RunFirefox(const QString& address);
   void RunChromium(const QString& address);
-  /// Opens the page, then the stylesheet, in the editor; without one, each
-  /// with the desktop's default application.
+  /// Opens the page, then the stylesheet, in the editor. Without one, only
+  /// the stylesheet, with the desktop's application for text/css, else for
+  /// text/plain (the page stays in the preview); tells the user when nothing
+  /// can open it.
   void RunEditor(const QString& pagePath, const QString& stylesheetPath);
   /// Opens the address in the desktop's default browser: 0, or -1 after
   /// telling the user.
@@ -92,6 +110,8 @@ class OutsideTools final {
   OutsideTool firefox_;
   OutsideTool chromium_;
   OutsideTool editor_;
+  /// The desktop's application the editor button falls back on, or "".
+  QString desktopEditor_;
 };
 
 }  // namespace korvel

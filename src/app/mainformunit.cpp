@@ -94,8 +94,12 @@ void TMainForm::BuildImagesTab() {
     PgCtlMain_->setTabVisible(tabIndex(), true);
     PgCtlMain_->setCurrentWidget(imagesTab_);
   });
-  connect(imagesTab_, &TImagesTab::HideRequested, this,
-          [this, tabIndex] { PgCtlMain_->setTabVisible(tabIndex(), false); });
+  connect(imagesTab_, &TImagesTab::HideRequested, this, [this, tabIndex] {
+    if (PgCtlMain_->currentWidget() == imagesTab_) PgCtlMain_->setCurrentWidget(editor_);
+    PgCtlMain_->setTabVisible(tabIndex(), false);
+  });
+  connect(imagesTab_, &TImagesTab::ValueWritten, this,
+          [this](const QString& url) { statusBar()->showMessage(QStringLiteral("Image choisie : %1").arg(url)); });
 
   picker_ = new TShowImageForm(this, dm_.ScratchFolder());
   // A "ShowImage" cell opens the picker; the sub-grid's "url" choice, with

@@ -120,8 +120,9 @@ void TImagesTab::ShowImagesTab(const QString& value, WriteBack writeBack) {
     ShowError(error);
   }
   emit ShowRequested();
+  // The current picture is preselected: OK takes it as it is.
   View()->SelectItem(path);
-  BitBtn_OK_->setEnabled(false);
+  BitBtn_OK_->setEnabled(!SelectedPicture(*View()).isEmpty());
 }
 
 void TImagesTab::LVImgStateChanged(int /*code*/) {
@@ -176,6 +177,8 @@ void TImagesTab::BitBtn_OKClick() {
   if (!writeBack_) return;
   writeBack_(url);
   emit ValueWritten(url);
+  // Back to the grid, which shows the value written.
+  emit HideRequested();
 }
 
 void TImagesTab::BitBtn_CancelClick() { emit HideRequested(); }

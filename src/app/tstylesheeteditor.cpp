@@ -231,14 +231,12 @@ void TStyleSheetEditor::AttachTwinButtons(QToolButton* save, QToolButton* live) 
 
 void TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix) {
   auto add = [&](const OutsideTool& tool, int image, const char* name, void (TStyleSheetEditor::*click)()) {
-    // The caption is the program the button starts, found or looked for.
-    auto* button = MakeButton(QFileInfo(tool.Installed() ? tool.program : tool.candidates.front()).fileName(),
-                              ImageListPixmap(image));
+    auto* button = MakeButton(tool.caption, ImageListPixmap(image));
     button->setObjectName(QLatin1String(name) + suffix);
     button->setToolTip(tool.hint);
     // A browser that is not installed starts nothing; the editor falls back
-    // on the desktop's applications.
-    button->setEnabled(tool.Installed() || &tool == &tools_.Editor());
+    // on the desktop's application for stylesheets when it has one.
+    button->setEnabled(&tool == &tools_.Editor() ? tools_.CanEdit() : tool.Installed());
     connect(button, &QToolButton::clicked, this, click);
     panel.addWidget(button);
   };
@@ -432,6 +430,7 @@ void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
     ++row;
   }
   if (row > 0) PropertyGrid_->SetCurrentRow(0);
+  PropertyGrid_->FitNameColumn();
   PropertyGrid_->setUpdatesEnabled(true);
 }
 
@@ -621,6 +620,7 @@ void TStyleSheetEditor::AddProperty(const QString& name) {
   PropertyGrid_->SetCellText(0, row, name);
   PropertyGrid_->SetCellText(1, row, QString());
   ShowSwatchOf(row);
+  PropertyGrid_->FitNameColumn();
   MarkModified(false, true, false);
   if (Dispatch().PrepareRow(row)) Dispatch().OpenValueEditor(1, row);
   CBAdd_->setVisible(false);

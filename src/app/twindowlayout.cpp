@@ -128,12 +128,13 @@ void TWindowLayout::RecordViewMode(const GExplorer& pane, const std::string& nam
   dm_.WriteSetting(&view, settingkind::kViewMode, std::to_string(static_cast<int>(pane.ViewMode())));
 }
 
-// The value column takes the rest of the grid's width, also while a tab is
-// hidden and whenever the grid is resized.
+// The name column fits its longest name, from kLabelWidth up to half the
+// grid; the value column takes the rest of the grid's width, also while a
+// tab is hidden and whenever the grid is resized.
 void TWindowLayout::SetColumnWidths() {
   for (GStringGrid* grid : {parts_.InputGrid, parts_.PropertyGrid}) {
     grid->horizontalHeader()->setStretchLastSection(true);
-    if (!grid->NameColumnSetByUser()) grid->SetColumnWidth(0, kLabelWidth);
+    grid->SetNameColumnFitted(kLabelWidth);
   }
 }
 

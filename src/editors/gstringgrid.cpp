@@ -368,6 +368,30 @@ bool GStringGrid::viewportEvent(QEvent* event) {
   return QTableWidget::viewportEvent(event);
 }
 
+void GStringGrid::SetNameColumnFitted(int narrowest) {
+  fittedNarrowest_ = std::max(narrowest, 1);
+  FitNameColumn();
+}
+
+void GStringGrid::FitNameColumn() {
+  if (fittedNarrowest_ == 0 || nameColumnSetByUser_) return;
+  // The text starts after the check box or swatch: measured in a cell wide
+  // enough for any of them.
+  const QRect cell(0, 0, 1000, DefaultRowHeight());
+  int longest = 0;
+  for (int row = 0; row < rowCount(); ++row) {
+    const int needed = TextRect(cell, 0, row).left() + fontMetrics().horizontalAdvance(CellText(0, row)) + kTextGap;
+    longest = std::max(longest, needed);
+  }
+  const int widest = std::max(fittedNarrowest_, viewport()->width() / 2);
+  setColumnWidth(0, std::clamp(longest, fittedNarrowest_, widest));
+}
+
+void GStringGrid::resizeEvent(QResizeEvent* event) {
+  QTableWidget::resizeEvent(event);
+  FitNameColumn();
+}
+
 // --- Mouse -------------------------------------------------------------------
 
 bool GStringGrid::OnColumnBorder(QPoint position) const {

@@ -113,6 +113,14 @@ class GStringGrid final : public QTableWidget {
   /// Whether the user has dragged the first column's width; an owner that
   /// lays the columns out keeps that width from then on.
   [[nodiscard]] bool NameColumnSetByUser() const { return nameColumnSetByUser_; }
+  /// From now on, the first column fits its longest text: no narrower than
+  /// `narrowest`, no wider than half the grid unless `narrowest` is. It is
+  /// laid out again as the grid is resized and at each FitNameColumn(),
+  /// until the user drags its width.
+  void SetNameColumnFitted(int narrowest);
+  /// Lays the first column out again, when it is fitted and the user has
+  /// not set its width: after the grid's names change.
+  void FitNameColumn();
   /// The cell's whole text when the cell is too narrow to show it, else "".
   /// It is the cell's tool tip.
   [[nodiscard]] QString CutCellText(int column, int row) const;
@@ -231,6 +239,7 @@ class GStringGrid final : public QTableWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void updateEditorGeometries() override;
   void scrollContentsBy(int dx, int dy) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   class CellPainter;
@@ -261,6 +270,8 @@ class GStringGrid final : public QTableWidget {
   QString comboShownText_;
   bool resizingColumn_ = false;
   bool nameColumnSetByUser_ = false;
+  /// SetNameColumnFitted's narrowest, or 0 while the column is not fitted.
+  int fittedNarrowest_ = 0;
   bool comboKeyStep_ = false;
   int editColumn_ = -1;
   int editRow_ = -1;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -59,8 +60,17 @@ class RecordingLauncher final : public ProgramLauncher {
     started << (program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
     return true;
   }
+  QString ApplicationFor(const QString& mimeType) override { return applications.value(mimeType); }
+  bool OpenAs(const QString& file, const QString& mimeType) override {
+    openedAs << (mimeType + QLatin1Char(' ') + file);
+    return applications.contains(mimeType);
+  }
   QStringList opened;
   QStringList started;
+  /// The desktop's applications by type, none unless a test names some.
+  QMap<QString, QString> applications;
+  /// "text/css /p/styles.css" for each file opened by type.
+  QStringList openedAs;
 };
 
 /// The file's bytes, or none when it cannot be read.

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -206,8 +207,7 @@ void ImagePickerTest::tabOpensOnThePictureOfTheValue() {
   QCOMPARE(tab_->View()->Path(), Path(QStringLiteral("site/img/")));
   QCOMPARE(Selected(*tab_->View()), QStringList{Path(QStringLiteral("site/img/logo.png"))});
   QCOMPARE(tab_->View()->ViewMode(), vmThumbnails);
-  QVERIFY(!tab_->OkButton()->isEnabled());
-  tab_->LVImgStateChanged(vsSelectionChanged);
+  // The preselected picture is taken by OK without another click.
   QVERIFY(tab_->OkButton()->isEnabled());
 }
 
@@ -357,6 +357,8 @@ void ImagePickerTest::windowShowsAndHidesTheTab() {
   QCOMPARE(pages->currentIndex(), images);
   QVERIFY(!window.ImagePicker().isVisible());
   QCOMPARE(Selected(*window.ImagesTab().View()), QStringList{example + QStringLiteral("Images/logo.png")});
+  // The preselected picture can be taken as it is.
+  QVERIFY(window.ImagesTab().OkButton()->isEnabled());
 
   // OK copies into the images folder and writes back. The write-back here
   // is the test's own, which changes no grid: nothing is marked modified.
@@ -368,8 +370,13 @@ void ImagePickerTest::windowShowsAndHidesTheTab() {
   QCOMPARE(written_, QStringList{QStringLiteral("url(Images/sun.png)")});
   QVERIFY(QFile::exists(example + QStringLiteral("Images/sun.png")));
   QVERIFY(!window.Editor().IsModified());
-  QCOMPARE(pages->currentIndex(), images);
+  // OK goes back to the grid and says what it wrote.
+  QVERIFY(!pages->isTabVisible(images));
+  QCOMPARE(pages->currentWidget(), &window.Editor());
+  QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Image choisie : url(Images/sun.png)"));
 
+  window.ImagesTab().ShowImagesTab({}, {});
+  QCOMPARE(pages->currentIndex(), images);
   window.ImagesTab().CancelButton()->click();
   QVERIFY(!pages->isTabVisible(images));
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,11 +15,14 @@ namespace korvel {
 
 namespace {
 
-// A launcher whose every start fails.
+// A launcher whose every start fails, on a desktop that has an application
+// for stylesheets.
 class FailingLauncher final : public ProgramLauncher {
  public:
   bool OpenWithDefault(const QString&) override { return false; }
   bool StartProgram(const QString&, const QStringList&) override { return false; }
+  QString ApplicationFor(const QString&) override { return QStringLiteral("Xed"); }
+  bool OpenAs(const QString&, const QString&) override { return false; }
 };
 
 // "a b c" as a list of names.
@@ -138,7 +142,9 @@ class LauncherTest final : public QObject {
     QCOMPARE(none.Firefox().hint, QStringLiteral("Firefox n'est pas installé (firefox, firefox-esr)"));
     QCOMPARE(none.Chromium().hint,
              QStringLiteral("Aucun navigateur installé parmi chromium, google-chrome, microsoft-edge"));
-    QVERIFY(none.Editor().hint.startsWith(QStringLiteral("Editer avec l'application par défaut")));
+    QCOMPARE(none.Editor().hint, QStringLiteral("Aucun éditeur installé (notepadqq, gedit, kate, mousepad) ni "
+                                                "application du bureau pour text/css ou text/plain"));
+    QVERIFY(!none.CanEdit());
   }
 
   void programsReceiveTheirArgumentsAsAList() {
@@ -158,13 +164,77 @@ class LauncherTest final : public QObject {
     QVERIFY(messages.shown.empty());
   }
 
-  void withoutAnEditorBothFilesOpenWithTheDefaultApplication() {
+  // Without an editor, only the stylesheet opens, and by its type: the page
+  // is in the preview already.
+  void withoutAnEditorTheStylesheetOpensWithTheDesktopsApplication_data() {
+    QTest::addColumn<QStringList>("desktop");  // "type=name"
+    QTest::addColumn<QStringList>("openedAs");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("an application for CSS") << Names("text/css=Bluefish text/plain=Xed")
+                                            << QStringList{QStringLiteral("text/css /p/styles.css")} << "";
+    QTest::newRow("plain text only") << Names("text/plain=Xed")
+                                     << QStringList{QStringLiteral("text/plain /p/styles.css")} << "";
+    QTest::newRow("nothing") << Names("") << QStringList{}
+                             << "Rien ne peut ouvrir la feuille de style « /p/styles.css » : aucun éditeur n'est "
+                                "installé (notepadqq, gedit, kate, mousepad) et le bureau n'a pas d'application "
+                                "pour text/css ni pour text/plain.";
+  }
+  void withoutAnEditorTheStylesheetOpensWithTheDesktopsApplication() {
+    QFETCH(QStringList, desktop);
+    QFETCH(QStringList, openedAs);
+    QFETCH(QString, message);
     UsePath({});
     RecordingLauncher launcher;
+    for (const QString& application : desktop)
+      launcher.applications.insert(application.section(QLatin1Char('='), 0, 0),
+                                   application.section(QLatin1Char('='), 1));
+    QtMessageRecorder messages;
     OutsideTools tools(launcher);
+    QCOMPARE(tools.CanEdit(), !openedAs.isEmpty());
     tools.RunEditor(QStringLiteral("/p/index.html"), QStringLiteral("/p/styles.css"));
-    QCOMPARE(launcher.opened, (QStringList{QStringLiteral("/p/index.html"), QStringLiteral("/p/styles.css")}));
+    QCOMPARE(launcher.openedAs, openedAs);
+    QVERIFY(launcher.opened.isEmpty());
     QVERIFY(launcher.started.isEmpty());
+    QCOMPARE(messages.shown.size(), std::size_t(message.isEmpty() ? 0 : 1));
+    if (!message.isEmpty()) QCOMPARE(QString::fromStdString(messages.shown[0].text), message);
+  }
+
+  // The desktop's own way: xdg-mime names the entry, whose command line
+  // receives the stylesheet in place of its field code.
+  void theDesktopsApplicationIsFoundAndStartedFromItsEntry() {
+    UsePath({QStringLiteral("bluefish")});
+    QFile query(bin_.filePath(QStringLiteral("xdg-mime")));
+    QVERIFY(query.open(QIODevice::WriteOnly));
+    query.write("#!/bin/sh\n[ \"$1 $2 $3\" = \"query default text/css\" ] && echo korvel-test-bluefish.desktop\n");
+    query.close();
+    QVERIFY(query.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QTemporaryDir data;
+    QVERIFY(QDir().mkpath(data.filePath(QStringLiteral("applications"))));
+    QFile entry(data.filePath(QStringLiteral("applications/korvel-test-bluefish.desktop")));
+    QVERIFY(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nType=Application\nName=Bluefish\nName[fr]=Bluefish en français\nExec=\"" +
+                QFile::encodeName(bin_.filePath(QStringLiteral("bluefish"))) +
+                "\" --new-window %F\nIcon=bluefish\n[Desktop Action New]\nName=Nouveau\nExec=other\n");
+    entry.close();
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    QLocale::setDefault(QLocale(QStringLiteral("fr_FR")));
+
+    DesktopLauncher desktop;
+    QtMessageRecorder messages;
+    OutsideTools tools(desktop);
+    const QString caption = tools.Editor().caption;
+    const QString css = QStringLiteral("/tmp/mon projet/css/styles.css");
+    tools.RunEditor(QStringLiteral("/tmp/mon projet/index.html"), css);
+    const QStringList received = ArgumentsReceivedBy(QStringLiteral("bluefish"));
+    const bool plainText = desktop.ApplicationFor(QStringLiteral("text/plain")).isEmpty();
+
+    qputenv("XDG_DATA_HOME", savedData);
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(caption, QStringLiteral("Bluefish en français"));
+    QCOMPARE(received, (QStringList{QStringLiteral("--new-window"), css}));
+    QVERIFY(plainText);
+    QVERIFY(messages.shown.empty());
   }
 
   void aMissingProgramIsToldInFrench() {
@@ -179,15 +249,17 @@ class LauncherTest final : public QObject {
   }
 
   void aFailedOpenIsToldAndReturnsMinusOne() {
+    UsePath({});
     FailingLauncher failing;
     QtMessageRecorder messages;
     OutsideTools tools(failing);
     QCOMPARE(tools.OpenInDefaultBrowser(QStringLiteral("http://localhost/proj")), -1);
     QCOMPARE(messages.shown.at(0).text, std::string("Impossible d'ouvrir l'adresse « http://localhost/proj » dans le navigateur."));
     QCOMPARE(messages.shown.at(0).caption, std::string("Échec du lancement"));
-    // The editor's fallback stops at the first failure: one message, not two.
+    // The desktop's application for stylesheets that cannot start is named.
     tools.RunEditor(QStringLiteral("/p/index.html"), QStringLiteral("/p/styles.css"));
     QCOMPARE(messages.shown.size(), std::size_t{2});
+    QCOMPARE(messages.shown.at(1).text, std::string("Impossible d'ouvrir la feuille de style « /p/styles.css » avec Xed."));
   }
 };
 

@@ -89,6 +89,8 @@ class MainFormTest final : public QObject {
   void typedValueIsCommittedBeforeLeaving();
   void keyboardInTheTreeShowsTheRule();
   void nameColumnTheUserWidenedStaysWide();
+  void nameColumnFitsItsLongestName_data();
+  void nameColumnFitsItsLongestName();
   void reloadingSaveKeepsTheTreeAsItWas();
   void splitterDragIsRecordedOnceSettled();
   void unreadableStylesheetLeavesTheShownOneToBeSaved();
@@ -753,6 +755,53 @@ void MainFormTest::nameColumnTheUserWidenedStaysWide() {
   QCOMPARE(grid->ColumnWidth(0), 260);
   window_->resize(window_->width() + 40, window_->height());
   QCOMPARE(grid->ColumnWidth(0), 260);
+}
+
+void MainFormTest::nameColumnFitsItsLongestName_data() {
+  QTest::addColumn<QString>("rule");
+  QTest::addColumn<QString>("width");  // "narrowest", "fits" or "half"
+  QTest::newRow("short names keep the column's width") << "h1" << "narrowest";
+  QTest::newRow("long custom properties are shown whole") << ":root" << "fits";
+  QTest::newRow("a name longer than half the grid") << ".long" << "half";
+}
+
+void MainFormTest::nameColumnFitsItsLongestName() {
+  QFETCH(QString, rule);
+  QFETCH(QString, width);
+  const QByteArray longName = "--" + QByteArray(160, 'x');
+  MakeProject("h1 { color: navy }\n"
+              ":root { --bs-emphasis-color-rgb: 0, 0, 0; --bs-secondary-bg-subtle-dark: #eee; color: red }\n"
+              ".long { " + longName + ": 1; margin: 0 }\n");
+  OpenWindow();
+  window_->resize(1200, 700);
+  ClickRule(rule);
+  QCOMPARE(window_->Editor().ShownRule(), rule);
+  GStringGrid* grid = window_->Editor().PropertyGrid();
+  const int half = grid->viewport()->width() / 2;
+  QVERIFY2(half > 300, qPrintable(QString::number(half)));
+  auto cut = [grid] {
+    QStringList names;
+    for (int row = 0; row < grid->RowCount(); ++row)
+      if (!grid->CutCellText(0, row).isEmpty()) names << grid->CellText(0, row);
+    return names;
+  };
+  if (width == QLatin1String("narrowest")) {
+    QCOMPARE(grid->ColumnWidth(0), 150);
+    QCOMPARE(cut(), QStringList{});
+  } else if (width == QLatin1String("fits")) {
+    QVERIFY2(grid->ColumnWidth(0) > 150 && grid->ColumnWidth(0) < half, qPrintable(QString::number(grid->ColumnWidth(0))));
+    QCOMPARE(cut(), QStringList{});
+  } else {
+    QCOMPARE(grid->ColumnWidth(0), half);
+    QCOMPARE(cut(), QStringList{QString::fromLatin1(longName)});
+    // A maximised window shows more of it.
+    window_->resize(1800, 700);
+    QTRY_COMPARE(grid->ColumnWidth(0), grid->viewport()->width() / 2);
+    QVERIFY(grid->ColumnWidth(0) > half);
+  }
+  // Shown again, the first rule's short names narrow the column again.
+  ClickRule(QStringLiteral("h1"));
+  QCOMPARE(grid->ColumnWidth(0), 150);
 }
 
 void MainFormTest::reloadingSaveKeepsTheTreeAsItWas() {

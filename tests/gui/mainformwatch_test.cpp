@@ -65,8 +65,15 @@ class PathLauncher final : public ProgramLauncher {
     started << (QStringList{program} + arguments);
     return true;
   }
+  QString ApplicationFor(const QString& mimeType) override { return applications.value(mimeType); }
+  bool OpenAs(const QString& file, const QString& mimeType) override {
+    openedAs << (mimeType + QLatin1Char(' ') + file);
+    return applications.contains(mimeType);
+  }
   QStringList opened;
   QList<QStringList> started;
+  QMap<QString, QString> applications;
+  QStringList openedAs;
 };
 
 }  // namespace
@@ -231,44 +238,57 @@ void MainFormWatchTest::outsideChangesOnReturn() {
 
 void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath_data() {
   QTest::addColumn<QStringList>("onPath");
+  // The desktop's applications, "type=name".
+  QTest::addColumn<QStringList>("desktop");
   QTest::addColumn<QString>("button");
+  QTest::addColumn<QString>("caption");
   QTest::addColumn<QString>("hint");
   // "<bin>" is the test's PATH, "<address>" the page's preview address,
   // "<page>" and "<css>" the project's files.
   QTest::addColumn<QStringList>("started");
-  QTest::addColumn<QStringList>("opened");
-  QTest::addColumn<QString>("message");
+  QTest::addColumn<QStringList>("openedAs");
 
   const QStringList none;
   QTest::newRow("firefox-esr when firefox is missing")
-      << L({"firefox-esr"}) << S("sbFirefox") << S("Lancer avec Firefox") << L({"<bin>/firefox-esr", "<address>"})
-      << none << S("");
-  QTest::newRow("firefox before firefox-esr") << L({"firefox-esr", "firefox"}) << S("sbFirefox")
-                                              << S("Lancer avec Firefox") << L({"<bin>/firefox", "<address>"})
-                                              << none << S("");
+      << L({"firefox-esr"}) << none << S("sbFirefox") << S("firefox-esr") << S("Lancer avec Firefox")
+      << L({"<bin>/firefox-esr", "<address>"}) << none;
+  QTest::newRow("firefox before firefox-esr")
+      << L({"firefox-esr", "firefox"}) << none << S("sbFirefox") << S("firefox") << S("Lancer avec Firefox")
+      << L({"<bin>/firefox", "<address>"}) << none;
   QTest::newRow("google-chrome when chromium is missing")
-      << L({"microsoft-edge", "google-chrome"}) << S("sbChromium") << S("Lancer avec Google Chrome")
-      << L({"<bin>/google-chrome", "<address>"}) << none << S("");
-  QTest::newRow("chromium first") << L({"google-chrome", "chromium"}) << S("sbChromium")
-                                  << S("Lancer avec Chromium") << L({"<bin>/chromium", "<address>"}) << none
-                                  << S("");
+      << L({"microsoft-edge", "google-chrome"}) << none << S("sbChromium") << S("google-chrome")
+      << S("Lancer avec Google Chrome") << L({"<bin>/google-chrome", "<address>"}) << none;
+  QTest::newRow("chromium first") << L({"google-chrome", "chromium"}) << none << S("sbChromium") << S("chromium")
+                                  << S("Lancer avec Chromium") << L({"<bin>/chromium", "<address>"}) << none;
   QTest::newRow("gedit before kate, the page then the stylesheet")
-      << L({"kate", "mousepad", "gedit"}) << S("sbEditor") << S("Editer avec gedit")
-      << L({"<bin>/gedit", "<page>", "<css>"}) << none << S("");
-  QTest::newRow("no editor: the desktop opens both")
-      << L({"firefox"}) << S("sbEditor") << S("aucun de notepadqq, gedit, kate, mousepad") << none
-      << L({"<page>", "<css>"}) << S("");
+      << L({"kate", "mousepad", "gedit"}) << L({"text/css=Xed"}) << S("sbEditor") << S("gedit")
+      << S("Editer avec gedit") << L({"<bin>/gedit", "<page>", "<css>"}) << none;
+  QTest::newRow("no editor: the stylesheet alone, with the desktop's application for CSS")
+      << L({"firefox"}) << L({"text/css=Bluefish", "text/plain=Xed"}) << S("sbEditor") << S("Bluefish")
+      << S("Ouvrir la feuille de style avec Bluefish, l'application du bureau pour text/css") << none
+      << L({"text/css <css>"});
+  QTest::newRow("no editor, nothing for CSS: the application for plain text")
+      << L({"firefox"}) << L({"text/plain=Xed"}) << S("sbEditor") << S("Xed")
+      << S("Ouvrir la feuille de style avec Xed, l'application du bureau pour text/plain") << none
+      << L({"text/plain <css>"});
+  QTest::newRow("nothing can open the stylesheet: the button says so and is disabled")
+      << L({"firefox"}) << none << S("sbEditor") << S("Éditeur")
+      << S("Aucun éditeur installé (notepadqq, gedit, kate, mousepad) ni application du bureau pour text/css ou "
+           "text/plain")
+      << none << none;
   QTest::newRow("missing browser: its button is disabled")
-      << L({"gedit"}) << S("sbFirefox") << S("Firefox n'est pas installé") << none << none << S("");
+      << L({"gedit"}) << none << S("sbFirefox") << S("firefox") << S("Firefox n'est pas installé") << none << none
+     ;
 }
 
 void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
   QFETCH(QStringList, onPath);
+  QFETCH(QStringList, desktop);
   QFETCH(QString, button);
+  QFETCH(QString, caption);
   QFETCH(QString, hint);
   QFETCH(QStringList, started);
-  QFETCH(QStringList, opened);
-  QFETCH(QString, message);
+  QFETCH(QStringList, openedAs);
 
   const QString bin = dir_->path() + QStringLiteral("/path");
   QVERIFY(QDir().mkpath(bin));
@@ -276,6 +296,8 @@ void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
     QVERIFY(WriteAll(bin + QLatin1Char('/') + name, "#!/bin/sh\n"));
     QVERIFY(QFile::setPermissions(bin + QLatin1Char('/') + name, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
   }
+  for (const QString& application : desktop)
+    launcher_.applications.insert(application.section(QLatin1Char('='), 0, 0), application.section(QLatin1Char('='), 1));
   qputenv("PATH", bin.toLocal8Bit());
   OpenWindow();
   launcher_.opened.clear();
@@ -291,19 +313,16 @@ void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
   };
   auto* sb = window_->Editor().findChild<QToolButton*>(button);
   QVERIFY(sb);
+  QCOMPARE(sb->text(), caption);
   QVERIFY2(sb->toolTip().contains(hint), qPrintable(sb->toolTip()));
   // a button that can start nothing is disabled
-  QCOMPARE(sb->isEnabled(), !started.isEmpty() || !opened.isEmpty());
+  QCOMPARE(sb->isEnabled(), !started.isEmpty() || !openedAs.isEmpty());
   sb->click();
   QCOMPARE(launcher_.started, started.isEmpty() ? QList<QStringList>{} : QList<QStringList>{expand(started)});
-  QCOMPARE(launcher_.opened, expand(opened));
-  if (message.isEmpty()) {
-    QVERIFY(messages_->shown.empty());
-  } else {
-    QCOMPARE(messages_->shown.size(), std::size_t{1});
-    QCOMPARE(QString::fromStdString(messages_->shown.front().text), message);
-    QCOMPARE(messages_->shown.front().caption, std::string("Échec du lancement"));
-  }
+  QCOMPARE(launcher_.openedAs, expand(openedAs));
+  // Nothing is opened outside the preview: the page is already shown there.
+  QCOMPARE(launcher_.opened, QStringList{});
+  QVERIFY(messages_->shown.empty());
 }
 
 void MainFormWatchTest::aSaveReachesTheConnectedPageAndOpensNothing() {
