@@ -688,8 +688,30 @@ class Parser final {
     if (!ruleSought_) {
       rule_ = document_.FindRule(selector_);
       ruleSought_ = true;
+      if (rule_) EndStatementLeftOpen(rule_);
     }
     return rule_;
+  }
+
+  // A statement kept as written (a nested at-rule without a block, say) that
+  // only its block's "}" ended would run on into what a repeated rule merges
+  // after it, and take it along: it gets the ";" that ends it there too. One
+  // whose last line holds a string or url is left alone, since a line end
+  // may cut it and the ";" would be read into it.
+  void EndStatementLeftOpen(XmlElement rule) {
+    pugi::xml_node last = rule.Node().last_child();
+    while (last && last.type() != pugi::node_element) last = last.previous_sibling();
+    if (!last) return;
+    XmlElement statement(last);
+    if (!IsVerbatim(statement) || statement.GetAttr(attrs::kName).View().empty()) return;
+    const std::string_view text = statement.TextOf();
+    const std::size_t end = text.find_last_not_of(" \t\r\n\f");
+    if (end == std::string_view::npos || text[end] == ';' || text[end] == '}') return;
+    const std::size_t lineStart = text.find_last_of("\r\n\f");
+    const std::string_view lastLine = lineStart == std::string_view::npos ? text : text.substr(lineStart + 1);
+    if (lastLine.find_first_of("\"'\\") != std::string_view::npos || lastLine.find("url(") != std::string_view::npos)
+      return;
+    statement.SetTextOf(std::string(text.substr(0, end + 1)) + ";" + std::string(text.substr(end + 1)));
   }
 
   XmlElement Rule() {
