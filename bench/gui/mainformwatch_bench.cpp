@@ -21,7 +21,7 @@
 #include "app/previewserver.h"
 #include "app/settingsstore.h"
 #include "app/tstylesheeteditor.h"
-#include "gui/guitestsupport.h"
+#include "support/guitestsupport.h"
 #include "listeningpage.h"
 #include "settings/gxmlini.h"
 

@@ -19,7 +19,7 @@
 #include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
 #include "editors/gstringgrid.h"
-#include "gui/guitestsupport.h"
+#include "support/guitestsupport.h"
 #include "settings/gxmlini.h"
 #include "stylesheetgenerator.h"
 #include "throughput.h"

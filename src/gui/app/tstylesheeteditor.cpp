@@ -1,0 +1,661 @@
+#include "app/tstylesheeteditor.h"
+
+#include <QCollator>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <unordered_map>
+
+#include "icons/imagelists.h"
+#include "app/launcher.h"
+#include "app/tcelldispatch.h"
+#include "app/windowhelpers.h"
+#include "editors/gstringgrid.h"
+#include "model/cssparser.h"
+#include "model/csssyntaxcheck.h"
+#include "model/csswriter.h"
+#include "model/filebytes.h"
+#include "model/ruletree.h"
+#include "model/styleedit.h"
+
+namespace korvel {
+
+namespace {
+
+const char* const kUnsavedQuestion = "La grille d'édition a été modifiée. \n Sauvegarder ?";
+const char* const kEmptyCells = "Il y a des valeurs non renseignées dans la grille. \n Veuillez vérifier et corriger.";
+
+// What a node of the rule tree stands for.
+enum NodeRole { kNodeKind = Qt::UserRole };
+
+bool IsCustomProperty(const QString& name) { return name.startsWith(QStringLiteral("--")); }
+
+}  // namespace
+
+TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLauncher& launcher, QWidget* parent)
+    : QWidget(parent),
+      launcher_(launcher),
+      tools_(launcher),
+      dictionary_(KeywordDictionary::Load(Std(dictionaryPath))) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+
+  PgCtlCSS_ = new QTabWidget;
+  PgCtlCSS_->setObjectName(QStringLiteral("PgCtlCSS"));
+  TVCSS_ = new QTreeWidget;
+  TVCSS_->setHeaderHidden(true);
+  TVCSS_->setRootIsDecorated(true);
+  TVCSS_->setMouseTracking(true);  // highlights the node under the mouse
+  TVCSS_->setExpandsOnDoubleClick(false);
+  TVCSS_->setIconSize(QSize(16, 16));
+  // The keyboard (arrows, type-ahead) shows a rule as a click does.
+  connect(TVCSS_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
+    if (node && followTree_) TVCSSClick(node);
+  });
+  // Groups show their open picture while expanded.
+  connect(TVCSS_, &QTreeWidget::itemExpanded, this,
+          [](QTreeWidgetItem* item) { item->setIcon(0, TreeImageListPixmap(kTreeImageGroupOpen)); });
+  connect(TVCSS_, &QTreeWidget::itemCollapsed, this,
+          [](QTreeWidgetItem* item) { item->setIcon(0, TreeImageListPixmap(kTreeImageGroup)); });
+  PgCtlCSS_->addTab(TVCSS_, QString());
+
+  tsGrid_ = new QWidget;
+  auto* gridLayout = new QVBoxLayout(tsGrid_);
+  gridLayout->setContentsMargins(1, 3, 1, 3);
+  auto* Panel6 = new QHBoxLayout;
+  sbDelete_ = MakeButton(QStringLiteral("Supprimer"), ImageListPixmap(kImageDelete));
+  sbDelete_->setToolTip(QStringLiteral("Supprimer la propriété sélectionnée (un second clic la rétablit)"));
+  sbAdd_ = MakeButton(QStringLiteral("Ajouter"), ImageListPixmap(kImageAdd));
+  sbAdd_->setToolTip(QStringLiteral("Ajouter une propriété"));
+  CBAdd_ = new QComboBox;
+  CBAdd_->setEditable(false);
+  CBAdd_->setMinimumContentsLength(18);
+  CBAdd_->setVisible(false);
+  sbOK_ = MakeButton(QStringLiteral("OK"), ImageListPixmap(kImageOk));
+  sbOK_->setVisible(false);
+  TBBorder_ = MakeButton(QString(), ImageListPixmap(kImageBorder));
+  TBBorder_->setToolTip(QStringLiteral("Entourer la règle d'une bordure pointillée"));
+  Panel6->addWidget(sbDelete_);
+  Panel6->addWidget(sbAdd_);
+  Panel6->addWidget(CBAdd_);
+  Panel6->addWidget(sbOK_);
+  Panel6->addStretch(1);
+  Panel6->addWidget(TBBorder_);
+  gridLayout->addLayout(Panel6);
+
+  std::vector<std::string> names = dictionary_.KeywordNames();
+  QStringList items;
+  for (const std::string& name : names) {
+    // "--*" stands for every custom property; it is not a name to add.
+    if (name.find('*') == std::string::npos) items << QString::fromStdString(name);
+  }
+  items.sort();
+  CBAdd_->addItems(items);
+  CBAdd_->setCurrentIndex(-1);
+  connect(sbAdd_, &QToolButton::clicked, this, [this] {
+    CBAdd_->setVisible(true);
+    CBAdd_->setFocus();
+    CBAdd_->showPopup();
+  });
+  connect(CBAdd_, &QComboBox::activated, this, [this] { sbOK_->setVisible(true); });
+  connect(sbOK_, &QToolButton::clicked, this, [this] { AddProperty(CBAdd_->currentText()); });
+  connect(sbDelete_, &QToolButton::clicked, this, &TStyleSheetEditor::DeleteProperty);
+  connect(TBBorder_, &QToolButton::clicked, this, &TStyleSheetEditor::BorderClick);
+
+  PropertyGrid_ = new GStringGrid(tsGrid_);
+  ConfigureAsPropertyGrid(*PropertyGrid_);
+  PropertyGrid_->SetImages(MakeImageList());
+  gridLayout->addWidget(PropertyGrid_, 1);
+  ruleInfo_ = new QLabel;
+  ruleInfo_->setWordWrap(true);
+  ruleInfo_->setVisible(false);
+  gridLayout->addWidget(ruleInfo_);
+  connect(PropertyGrid_, &GStringGrid::OnMouseDown, this,
+          [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint position) {
+            if (button == Qt::LeftButton) Dispatch().PropertyGridMouseDown(position);
+          });
+  connect(PropertyGrid_, &GStringGrid::OnComboChange, this, [this] { Dispatch().PropertyGridComboChange(); });
+  connect(PropertyGrid_, &GStringGrid::OnEditCommit, this,
+          [this](int, int, const QString&, const QString&) { MarkModified(liveMode_, true, false); });
+
+  PGCtlEdit_ = new QTabWidget;
+  PGCtlEdit_->addTab(tsGrid_, QString());
+
+  SplitterEditTVSG_ = new QSplitter(Qt::Horizontal);
+  SplitterEditTVSG_->addWidget(PgCtlCSS_);
+  SplitterEditTVSG_->addWidget(PGCtlEdit_);
+  SplitterEditTVSG_->setStretchFactor(1, 1);
+  SplitterEditTVSG_->setSizes({260, 600});
+  layout->addWidget(SplitterEditTVSG_, 1);
+
+  auto* Panel3 = new QHBoxLayout;
+  sbSaveModifs_ = MakeButton(QStringLiteral("Sauvegarder"), ImageListPixmap(kImageSave));
+  sbSaveModifs_->setEnabled(false);
+  sbSaveModifs_->setToolTip(QStringLiteral("Enregistrer la feuille de style"));
+  sbLed_ = MakeButton(QStringLiteral("Direct"), ImageListPixmap(kImageLive));
+  sbLed_->setCheckable(true);
+  sbLed_->setToolTip(QStringLiteral("Mode direct : enregistrer et rafraîchir la page après chaque changement"));
+  connect(sbSaveModifs_, &QToolButton::clicked, this, [this] { SaveStylesheet(); });
+  connect(sbLed_, &QToolButton::clicked, this, [this] { SetLiveMode(!liveMode_); });
+  Panel3->addWidget(sbSaveModifs_);
+  Panel3->addWidget(sbLed_);
+  AddOutsideToolButtons(*Panel3);
+  Panel3->addStretch(1);
+  layout->addLayout(Panel3);
+
+  auto* save = new QShortcut(QKeySequence::Save, this);
+  connect(save, &QShortcut::activated, this, [this] { SaveStylesheet(); });
+}
+
+TStyleSheetEditor::~TStyleSheetEditor() = default;
+
+bool TStyleSheetEditor::OpenStylesheet(const QString& cssFile, const QString& htmlFile, const QString& caption) {
+  // The grid's edits go into the file they were made in, before another
+  // reading (of this file or another one) replaces them.
+  bool dropped = false;
+  if (!SettleUnsavedEdits(&dropped)) return false;
+  RemoveStaleTemporaries(Std(QFileInfo(cssFile).absolutePath()));
+  const QString previousStylesheet = CSSFilePath_;
+  CSSFilePath_ = cssFile;
+  if (!LoadStylesheet()) {
+    // The document shown is still the previous file's: a save must go there,
+    // and the edits the user gave up are still in the grid.
+    CSSFilePath_ = previousStylesheet;
+    if (dropped) SetModified(true);
+    return false;
+  }
+  HTMLFilePath_ = htmlFile;
+  PgCtlCSS_->setTabText(0, caption);
+  return true;
+}
+
+void TStyleSheetEditor::ShowFirstRule(const std::function<void()>& showPage) {
+  {
+    // Showing the page moves the focus into the tree, which makes a node
+    // current: that is not the user's choice.
+    const QScopedValueRollback<bool> quiet(followTree_, false);
+    showPage();
+    TVCSS_->setFocus();
+  }
+  // The first rule of the tree: the first top-level rule, or the first rule
+  // of the first group.
+  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* node = TVCSS_->topLevelItem(i);
+    if (node->data(0, kNodeKind).toInt() == static_cast<int>(RuleTreeNode::Kind::Group)) {
+      if (node->childCount() == 0) continue;
+      node = node->child(0);
+    } else if (node->data(0, kNodeKind).toInt() != static_cast<int>(RuleTreeNode::Kind::Rule)) {
+      continue;
+    }
+    SelectRule(node, true);
+    break;
+  }
+}
+
+bool TStyleSheetEditor::QueryClose() { return SettleUnsavedEdits(); }
+
+bool TStyleSheetEditor::SettleUnsavedEdits(bool* dropped) {
+  CommitPendingEdits();
+  if (!modified_) return true;
+  switch (Ask(kUnsavedQuestion, MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Yes: return SaveStylesheet();
+    case MessageAnswer::No:
+      if (dropped) *dropped = true;
+      SetModified(false);
+      reloadAfterSave_ = false;
+      return true;
+    default: return false;
+  }
+}
+
+void TStyleSheetEditor::AttachTwinButtons(QToolButton* save, QToolButton* live) {
+  sbSaveImgModifs_ = save;
+  sbLedImg_ = live;
+  sbSaveImgModifs_->setEnabled(modified_);
+  sbLedImg_->setCheckable(true);
+  sbLedImg_->setChecked(liveMode_);
+  connect(sbSaveImgModifs_, &QToolButton::clicked, this, [this] { SaveStylesheet(); });
+  connect(sbLedImg_, &QToolButton::clicked, this, [this] { SetLiveMode(!liveMode_); });
+}
+
+void TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix) {
+  auto add = [&](const OutsideTool& tool, int image, const char* name, void (TStyleSheetEditor::*click)()) {
+    auto* button = MakeButton(tool.caption, ImageListPixmap(image));
+    button->setObjectName(QLatin1String(name) + suffix);
+    button->setToolTip(tool.hint);
+    // A browser that is not installed starts nothing; the editor falls back
+    // on the desktop's application for stylesheets when it has one.
+    button->setEnabled(&tool == &tools_.Editor() ? tools_.CanEdit() : tool.Installed());
+    connect(button, &QToolButton::clicked, this, click);
+    panel.addWidget(button);
+  };
+  add(tools_.Firefox(), kImageBrowser, "sbFirefox", &TStyleSheetEditor::sbFirefoxClick);
+  add(tools_.Chromium(), kImageBrowser, "sbChromium", &TStyleSheetEditor::sbChromiumClick);
+  add(tools_.Editor(), kImageEditor, "sbEditor", &TStyleSheetEditor::sbEditorClick);
+}
+
+void TStyleSheetEditor::sbFirefoxClick() { tools_.RunFirefox(pageAddress_ ? pageAddress_() : HTMLFilePath_); }
+
+void TStyleSheetEditor::sbChromiumClick() { tools_.RunChromium(pageAddress_ ? pageAddress_() : HTMLFilePath_); }
+
+void TStyleSheetEditor::sbEditorClick() { tools_.RunEditor(HTMLFilePath_, CSSFilePath_); }
+
+void TStyleSheetEditor::OpenPage() {
+  if (pageOpener_) {
+    pageOpener_();
+    return;
+  }
+  // Said in the status bar: a machine without a browser must not stop the
+  // user at every save in live mode.
+  if (!HTMLFilePath_.isEmpty() && !launcher_.OpenWithDefault(HTMLFilePath_))
+    emit StatusMessage(QStringLiteral("Impossible d'ouvrir la page « %1 » dans le navigateur.").arg(HTMLFilePath_));
+}
+
+bool TStyleSheetEditor::LoadStylesheet() {
+  try {
+    const std::string path = Std(CSSFilePath_);
+    const std::string css = ReadFileBytes(path);
+    RefuseWideText(css, path);
+    std::unique_ptr<StyleDocument> document;
+    try {
+      document = std::make_unique<StyleDocument>(ReadStylesheet(css));
+    } catch (const StyleError& error) {
+      throw FileError("« " + path + " » : " + error.what());
+    }
+    encoding_ = DetectEncoding(css);
+    document_ = std::move(document);
+    emit StylesheetRead(QByteArray::fromStdString(css));
+    WarnOfSyntaxProblems(css);
+  } catch (const std::exception& error) {
+    ShowError(error);  // the previous document and tree stay
+    return false;
+  }
+  FillRuleTree();
+  return true;
+}
+
+// Said once per file opened, not again at each reload after a save: the
+// faulty text is kept as written, so it is still there.
+void TStyleSheetEditor::WarnOfSyntaxProblems(std::string_view css) {
+  if (syntaxWarnedFor_ == CSSFilePath_) return;
+  syntaxWarnedFor_ = CSSFilePath_;
+  const std::string problems = DescribeSyntaxProblems(FindSyntaxProblems(css));
+  if (!problems.empty())
+    ShowMessage("« " + CSSFilePath_.toStdString() + " »\n\n" + problems, MessageKind::Warning);
+}
+
+void TStyleSheetEditor::FillRuleTree() {
+  const QScopedValueRollback<bool> quiet(followTree_, false);
+  TVCSS_->clear();
+  shownRule_.clear();
+  std::vector<RuleTreeNode> nodes = BuildRuleTree(*document_);
+
+  // Sorting compares precomputed collation keys: locale-aware, and case
+  // counts, as users of the platform expect of a sorted list.
+  QCollator collator;
+  collator.setCaseSensitivity(Qt::CaseSensitive);
+  collator.setNumericMode(false);
+  std::unordered_map<std::string, QCollatorSortKey> keys;
+  std::function<void(const std::vector<RuleTreeNode>&)> makeKeys = [&](const std::vector<RuleTreeNode>& level) {
+    for (const RuleTreeNode& node : level) {
+      if (!keys.contains(node.text)) keys.emplace(node.text, collator.sortKey(Text(node.text)));
+      makeKeys(node.children);
+    }
+  };
+  makeKeys(nodes);
+  SortRuleTree(nodes, [&](const RuleTreeNode& a, const RuleTreeNode& b) {
+    return keys.at(a.text).compare(keys.at(b.text)) < 0;
+  });
+
+  const QList<QPixmap> images = MakeTreeImageList();
+  auto makeItem = [&](const RuleTreeNode& node) {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, Text(node.text));
+    item->setData(0, kNodeKind, static_cast<int>(node.kind));
+    switch (node.kind) {
+      case RuleTreeNode::Kind::Group: item->setIcon(0, images.value(kTreeImageGroup)); break;
+      case RuleTreeNode::Kind::Rule: item->setIcon(0, images.value(kTreeImageRule)); break;
+      case RuleTreeNode::Kind::Verbatim:
+        item->setIcon(0, images.value(kTreeImageVerbatim));
+        item->setForeground(0, TVCSS_->palette().color(QPalette::Disabled, QPalette::Text));
+        item->setToolTip(0, Text(node.element.TextOf()));
+        break;
+    }
+    return item;
+  };
+  QList<QTreeWidgetItem*> top;
+  for (const RuleTreeNode& node : nodes) {
+    QTreeWidgetItem* item = makeItem(node);
+    for (const RuleTreeNode& child : node.children) item->addChild(makeItem(child));
+    top.append(item);
+  }
+  TVCSS_->addTopLevelItems(top);
+}
+
+QTreeWidgetItem* TStyleSheetEditor::FindNode(const QString& text) const {
+  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* node = TVCSS_->topLevelItem(i);
+    const bool isGroup = node->data(0, kNodeKind).toInt() == static_cast<int>(RuleTreeNode::Kind::Group);
+    if (!isGroup && node->text(0) == text) return node;
+    for (int k = 0; k < node->childCount(); ++k) {
+      if (node->child(k)->text(0) == text) return node->child(k);
+    }
+  }
+  return nullptr;
+}
+
+void TStyleSheetEditor::TVCSSClick(QTreeWidgetItem* node) { SelectRule(node, false); }
+
+bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
+  if (!node) return false;
+  // What this does to the tree's current node is not a choice of the user.
+  const QScopedValueRollback<bool> quiet(followTree_, false);
+  // The node may be gone once a save has reloaded the tree: keep what names it.
+  const QString text = node->text(0);
+  const auto kind = static_cast<RuleTreeNode::Kind>(node->data(0, kNodeKind).toInt());
+  if (select) TVCSS_->setCurrentItem(node);
+  CommitPendingEdits();
+
+  if (IsModified()) {
+    const MessageAnswer answer = Ask(kUnsavedQuestion, MessageButtons::YesNoCancel);
+    if (answer == MessageAnswer::Yes ? !SaveStylesheet() : answer != MessageAnswer::No) {
+      // Cancelled, or the save failed: the edits stay in the grid, and so
+      // does the rule they belong to.
+      if (QTreeWidgetItem* shown = FindNode(shownRule_)) TVCSS_->setCurrentItem(shown);
+      return false;
+    }
+    if (answer == MessageAnswer::Yes) {
+      node = kind == RuleTreeNode::Kind::Group ? nullptr : FindNode(text);
+      if (node) TVCSS_->setCurrentItem(node);
+    } else {
+      SetModified(false);
+      reloadAfterSave_ = false;
+      if (kind == RuleTreeNode::Kind::Group) return true;
+      FillPropertyGrid(shownRule_);  // the dropped edits leave the grid too
+    }
+  }
+  if (kind == RuleTreeNode::Kind::Group) {
+    if (QTreeWidgetItem* group = TVCSS_->currentItem()) group->setExpanded(true);
+    return true;
+  }
+  ruleInfo_->setVisible(kind == RuleTreeNode::Kind::Verbatim);
+  if (kind == RuleTreeNode::Kind::Verbatim) {
+    shownRule_.clear();
+    PGCtlEdit_->setTabText(0, text);
+    ruleInfo_->setText(QStringLiteral("« %1 » est conservé tel quel à l'enregistrement ; il ne se modifie pas ici.")
+                           .arg(text));
+    PropertyGrid_->SetRowCount(0);
+    return true;
+  }
+  shownRule_ = text;
+  PGCtlEdit_->setTabText(0, text);
+  FillPropertyGrid(text);
+  return true;
+}
+
+void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
+  PropertyGrid_->CancelEdit();
+  PropertyGrid_->SetComboVisible(false);
+  // An editor left open would write into the rule shown next.
+  HidePopups();
+  int row = 0;
+  const XmlElement rule = (document_ && !ruleName.isEmpty()) ? document_->FindRule(Bytes(ruleName)) : XmlElement();
+  std::vector<XmlElement> props;
+  if (rule) {
+    for (XmlElement child : rule.Elements()) {
+      // A deleted property is no longer in the file; it must not come back.
+      if (IsProp(child) && !child.GetAttr(attrs::kDeleted).IsTrue()) props.push_back(child);
+    }
+  }
+  // One repaint for the whole rule, not one per cell.
+  PropertyGrid_->setUpdatesEnabled(false);
+  PropertyGrid_->SetRowCount(static_cast<int>(props.size()));
+  for (XmlElement prop : props) {
+    PropertyGrid_->SetCheckBox(0, row, prop.GetAttr(attrs::kChecked).IsTrue());
+    PropertyGrid_->SetDeleted(0, row, false);
+    PropertyGrid_->SetCellText(0, row, Text(prop.GetAttr(attrs::kName).View()));
+    PropertyGrid_->SetCellText(1, row, Text(prop.GetAttr(attrs::kValue).View()));
+    ShowSwatchOf(row);
+    ++row;
+  }
+  if (row > 0) PropertyGrid_->SetCurrentRow(0);
+  PropertyGrid_->FitNameColumn();
+  PropertyGrid_->setUpdatesEnabled(true);
+}
+
+void TStyleSheetEditor::WriteGridToDocument() {
+  if (!document_ || shownRule_.isEmpty()) return;
+  PropertyGrid_->CommitEdit();
+  StyleEdit edit(*document_);
+  const std::string rule = Bytes(shownRule_);
+  for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
+    const XmlElement prop = edit.AddProp(rule, Bytes(PropertyGrid_->CellText(0, row)));
+    if (!prop) return;  // the rule is gone
+    StyleEdit::SetChecked(prop, PropertyGrid_->IsChecked(0, row));
+    if (PropertyGrid_->IsDeleted(0, row)) {
+      StyleEdit::MarkDeleted(prop);
+      PropertyGrid_->SetDeleted(0, row, false);
+    }
+    StyleEdit::SetValue(prop, Bytes(PropertyGrid_->CellText(1, row)));
+  }
+}
+
+bool TStyleSheetEditor::ValidateGrid() {
+  PropertyGrid_->CommitEdit();
+  for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
+    const QString name = PropertyGrid_->CellText(0, row);
+    // A custom property may hold an empty value ("--x: ;"); no other may.
+    const bool valueMissing = PropertyGrid_->CellText(1, row).trimmed().isEmpty() && !IsCustomProperty(name);
+    if (name.isEmpty() || valueMissing) {
+      if (PropertyGrid_->IsDeleted(0, row)) continue;  // it will not be written
+      Warn(kEmptyCells);
+      return false;
+    }
+  }
+  for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
+    if (PropertyGrid_->IsDeleted(0, row)) continue;
+    const std::string problem =
+        DeclarationProblem(Bytes(PropertyGrid_->CellText(0, row)), Bytes(PropertyGrid_->CellText(1, row)));
+    if (!problem.empty()) {
+      PropertyGrid_->SetCurrentRow(row);
+      Warn(problem);
+      return false;
+    }
+  }
+  return true;
+}
+
+void TStyleSheetEditor::SetModified(bool modified) {
+  modified_ = modified;
+  sbSaveModifs_->setEnabled(modified);
+  if (sbSaveImgModifs_) sbSaveImgModifs_->setEnabled(modified);
+}
+
+void TStyleSheetEditor::MarkModified(bool live, bool enable, bool reload) {
+  SetModified(false);
+  // A reload asked for by an earlier change still has to happen at the save.
+  reloadAfterSave_ = reloadAfterSave_ || reload;
+  if (live) {
+    if (SaveStylesheet()) OpenPage();
+  } else if (enable) {
+    SetModified(true);
+  }
+}
+
+void TStyleSheetEditor::CommitPendingEdits() {
+  PropertyGrid_->CommitCombo();
+  PropertyGrid_->CommitEdit();
+}
+
+bool TStyleSheetEditor::SaveStylesheet() {
+  if (!document_) return false;
+  {
+    // A value still being typed is part of what is saved; committing it
+    // must not save on its own in live mode.
+    const bool live = liveMode_;
+    liveMode_ = false;
+    CommitPendingEdits();
+    liveMode_ = live;
+  }
+  if (!ValidateGrid()) {
+    SetModified(true);
+    return false;
+  }
+  switch (saveCheck_ ? saveCheck_() : SaveCheck::Write) {
+    case SaveCheck::Write: break;
+    case SaveCheck::Keep: SetModified(true); return false;
+    case SaveCheck::Reload: ReloadStylesheet(); return false;
+  }
+  WriteGridToDocument();
+  if (!WriteStylesheetFile()) {
+    SetModified(true);  // the file on disk is as it was; the edits stay to save again
+    return false;
+  }
+  ownSavePending_ = true;
+  SetModified(false);
+  if (reloadAfterSave_) {
+    reloadAfterSave_ = false;
+    ReloadKeepingTree();
+  }
+  return true;
+}
+
+void TStyleSheetEditor::ReloadStylesheet() {
+  // A value being typed belongs to the version dropped: committing it would
+  // save it, in live mode, over the file just changed.
+  PropertyGrid_->CancelEdit();
+  PropertyGrid_->SetComboVisible(false);
+  SetModified(false);
+  reloadAfterSave_ = false;
+  ReloadKeepingTree();
+}
+
+void TStyleSheetEditor::ReloadKeepingTree() {
+  const QString shown = shownRule_;
+  // The tree comes back as the user left it: the same groups open, the
+  // shown rule selected and in view.
+  QStringList openGroups;
+  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+    if (TVCSS_->topLevelItem(i)->isExpanded()) openGroups << TVCSS_->topLevelItem(i)->text(0);
+  }
+  if (!LoadStylesheet()) return;
+  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* group = TVCSS_->topLevelItem(i);
+    if (openGroups.contains(group->text(0))) group->setExpanded(true);
+  }
+  if (QTreeWidgetItem* node = FindNode(shown)) {
+    SelectRule(node, true);
+    TVCSS_->scrollToItem(node);
+  } else {
+    PropertyGrid_->SetRowCount(0);
+  }
+}
+
+bool TStyleSheetEditor::WriteStylesheetFile() {
+  const std::string bytes = Write(*document_);
+  WriteOptions options;
+  options.replaceReadOnly = replaceReadOnlyAgreed_ == CSSFilePath_;
+  try {
+    WriteFileAtomically(Std(CSSFilePath_), bytes, options);
+    emit StylesheetWritten(QByteArray::fromStdString(bytes));
+    return true;
+  } catch (const ReadOnlyFileError&) {
+    const std::string question = "Le fichier « " + Std(CSSFilePath_) +
+                                 " » est en lecture seule.\nLe remplacer quand même par la feuille modifiée ?";
+    if (Ask(question, MessageButtons::YesNo) != MessageAnswer::Yes) return false;
+  } catch (const std::exception& error) {
+    ShowError(error);
+    return false;
+  }
+  // Asked once for this file: live mode must not ask at every change.
+  replaceReadOnlyAgreed_ = CSSFilePath_;
+  options.replaceReadOnly = true;
+  try {
+    WriteFileAtomically(Std(CSSFilePath_), bytes, options);
+    emit StylesheetWritten(QByteArray::fromStdString(bytes));
+    return true;
+  } catch (const std::exception& error) {
+    ShowError(error);
+    return false;
+  }
+}
+
+void TStyleSheetEditor::CreatePopups(QWidget* mainWindow) {
+  if (dispatch_ != nullptr) return;
+  dispatch_ = new TCellDispatch(dictionary_, *PropertyGrid_, mainWindow, [this] { MarkModified(liveMode_, true, false); });
+  dispatch_->SetLiveMode(liveMode_);
+}
+
+TCellDispatch& TStyleSheetEditor::Dispatch() {
+  if (dispatch_ == nullptr) CreatePopups(window());
+  return *dispatch_;
+}
+
+void TStyleSheetEditor::HidePopups() {
+  if (dispatch_ != nullptr) dispatch_->HideAll();
+}
+
+void TStyleSheetEditor::ShowSwatchOf(int row) {
+  const XmlElement entry = dictionary_.FindKeyword(Bytes(PropertyGrid_->CellText(0, row)));
+  PropertyGrid_->SetColorSwatch(1, row, entry && entry.GetAttr("EditMode") == "getcolor");
+}
+
+void TStyleSheetEditor::AddProperty(const QString& name) {
+  if (name.isEmpty() || shownRule_.isEmpty()) return;
+  const int row = PropertyGrid_->RowCount();
+  PropertyGrid_->SetRowCount(row + 1);
+  PropertyGrid_->SetCurrentRow(row);
+  PropertyGrid_->SetCheckBox(0, row, true);
+  PropertyGrid_->SetCellText(0, row, name);
+  PropertyGrid_->SetCellText(1, row, QString());
+  ShowSwatchOf(row);
+  PropertyGrid_->FitNameColumn();
+  MarkModified(false, true, false);
+  if (Dispatch().PrepareRow(row)) Dispatch().OpenValueEditor(1, row);
+  CBAdd_->setVisible(false);
+  sbOK_->setVisible(false);
+}
+
+void TStyleSheetEditor::DeleteProperty() {
+  const int row = PropertyGrid_->CurrentRow();
+  if (row < 0 || row >= PropertyGrid_->RowCount()) return;
+  PropertyGrid_->SetDeleted(0, row, !PropertyGrid_->IsDeleted(0, row));
+  MarkModified(liveMode_, true, true);
+}
+
+void TStyleSheetEditor::BorderClick() {
+  if (shownRule_.isEmpty() || !document_ || !document_->FindRule(Bytes(shownRule_))) return;
+  // Through the grid, so that the save that follows writes it and no row
+  // holding an older border overwrites it.
+  int row = 0;
+  while (row < PropertyGrid_->RowCount() && PropertyGrid_->CellText(0, row) != QStringLiteral("border")) ++row;
+  if (row == PropertyGrid_->RowCount()) {
+    PropertyGrid_->SetRowCount(row + 1);
+    PropertyGrid_->SetCellText(0, row, QStringLiteral("border"));
+  }
+  PropertyGrid_->SetCheckBox(0, row, true);
+  PropertyGrid_->SetDeleted(0, row, false);
+  PropertyGrid_->SetCellText(1, row, QStringLiteral("1px dotted black"));
+  MarkModified(liveMode_, true, true);
+  if (IsModified()) SaveStylesheet();
+}
+
+void TStyleSheetEditor::SetLiveMode(bool on) {
+  liveMode_ = on;
+  if (dispatch_ != nullptr) dispatch_->SetLiveMode(on);
+  sbLed_->setChecked(on);
+  if (sbLedImg_) sbLedImg_->setChecked(on);
+}
+
+}  // namespace korvel

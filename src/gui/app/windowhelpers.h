@@ -1,0 +1,52 @@
+#pragma once
+
+// Small helpers the window's classes share: messages in the program's
+// shapes, path texts between Qt and the core, and the tool buttons.
+
+#include <QPixmap>
+#include <QString>
+#include <QToolButton>
+
+#include <exception>
+#include <new>
+#include <string>
+
+#include "base/messages.h"
+
+namespace korvel {
+
+inline std::string Std(const QString& path) { return path.toStdString(); }
+inline QString FromStd(const std::string& path) { return QString::fromStdString(path); }
+
+/// A question with an empty title.
+inline MessageAnswer Ask(const std::string& text, MessageButtons buttons) {
+  return ShowMessage(Message{text, "", MessageKind::Question, buttons});
+}
+
+/// A warning with an empty title and an OK button.
+inline void Warn(const std::string& text) {
+  ShowMessage(Message{text, "", MessageKind::Warning, MessageButtons::Ok});
+}
+
+/// A failure, captioned with the program's title.
+/// The library's own texts of its failures are English: running out of
+/// memory is said in French.
+inline void ShowError(const std::exception& error) {
+  const bool outOfMemory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
+  ShowMessage(Message{outOfMemory ? "Mémoire insuffisante : l'opération a été abandonnée." : error.what(),
+                      std::string(kApplicationTitle), MessageKind::Error, MessageButtons::Ok});
+}
+
+/// A flat tool button with its caption beside its picture.
+inline QToolButton* MakeButton(const QString& caption, const QPixmap& icon = {}) {
+  auto* button = new QToolButton;
+  button->setText(caption);
+  if (!icon.isNull()) {
+    button->setIcon(icon);
+    button->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+  }
+  button->setAutoRaise(true);
+  return button;
+}
+
+}  // namespace korvel
