@@ -133,6 +133,7 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
           [this](int, int, const QString&, const QString&) { MarkModified(liveMode_, true, false); });
 
   PGCtlEdit_ = new QTabWidget;
+  PGCtlEdit_->setObjectName(QStringLiteral("PGCtlEdit"));
   PGCtlEdit_->addTab(tsGrid_, QString());
 
   SplitterEditTVSG_ = new QSplitter(Qt::Horizontal);

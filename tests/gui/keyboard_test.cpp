@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <memory>
 
@@ -55,6 +56,7 @@ class KeyboardTest final : public QObject {
   void altLettersTriggerTheirActions();
   void noTwoAltLettersAlikeOnAPage_data();
   void noTwoAltLettersAlikeOnAPage();
+  void anAmpersandInANameIsShownAndMakesNoLetter();
 
  private:
   QTabBar* PageTabs() const { return window_->Pages()->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly); }
@@ -318,6 +320,29 @@ void KeyboardTest::noTwoAltLettersAlikeOnAPage() {
   for (const QChar letter : letters) {
     const QKeySequence shortcut(QStringLiteral("Alt+") + letter);
     QVERIFY2(seen.contains(shortcut), qPrintable(shortcut.toString()));
+  }
+}
+
+// A file or a rule named with "&" is captioned as written: the "&"
+// neither vanishes nor underlines the next letter as an Alt letter.
+void KeyboardTest::anAmpersandInANameIsShownAndMakesNoLetter() {
+  const QString stylesheet = dir_->path() + QStringLiteral("/r&d/r&d.css");
+  QVERIFY(WriteAll(stylesheet, ".card { color: red }\n& .note { color: blue }\n"));
+  TStyleSheetEditor& editor = window_->Editor();
+  QVERIFY(editor.OpenStylesheet(stylesheet, QString(), QStringLiteral("r&d.css")));
+  QTreeWidgetItem* nested = nullptr;
+  for (QTreeWidgetItemIterator item(editor.RuleTree()); *item; ++item)
+    if ((*item)->text(0).contains(QLatin1Char('&'))) nested = *item;
+  QVERIFY(nested);
+  QVERIFY(editor.SelectRule(nested, true));
+  const QList<QPair<const char*, QString>> captions{{"PgCtlCSS", QStringLiteral("r&d.css")},
+                                                    {"PGCtlEdit", nested->text(0)}};
+  for (const auto& [pane, written] : captions) {
+    auto* tabs = window_->findChild<QTabWidget*>(QLatin1String(pane));
+    QVERIFY2(tabs, pane);
+    const QString caption = tabs->tabText(0);
+    QVERIFY2(QKeySequence::mnemonic(caption).isEmpty(), qPrintable(caption));
+    QCOMPARE(QString(caption).replace(QStringLiteral("&&"), QStringLiteral("&")), written);
   }
 }
 
