@@ -33,8 +33,8 @@ namespace korvel {
 
 namespace {
 
-const char* const kUnsavedQuestion = "La grille d'édition a été modifiée. \n Sauvegarder ?";
-const char* const kEmptyCells = "Il y a des valeurs non renseignées dans la grille. \n Veuillez vérifier et corriger.";
+const char* const kUnsavedQuestion = "La grille d'édition a été modifiée.\nSauvegarder ?";
+const char* const kEmptyCells = "Il y a des valeurs non renseignées dans la grille.\nVeuillez vérifier et corriger.";
 
 // What a node of the rule tree stands for.
 enum NodeRole { kNodeKind = Qt::UserRole };
