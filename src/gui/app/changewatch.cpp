@@ -62,8 +62,8 @@ ChangeDecision DecideOnActivation(const ChangeLists& recorded, const std::string
                                                MessageKind::Warning, MessageButtons::Ok}};
   }
   if (*onDisk == *held) return {};
-  std::string text = "Le fichier CSS courant a été modifié : " + stylesheetName + "\n Recharger ?";
-  if (unsavedEdits) text += "\n Vos modifications non sauvegardées seront perdues.";
+  std::string text = "Le fichier CSS courant a été modifié : " + stylesheetName + "\nRecharger ?";
+  if (unsavedEdits) text += "\nVos modifications non sauvegardées seront perdues.";
   return {ChangeVerdict::AskModified, Message{text, caption, MessageKind::Information, MessageButtons::OkCancel}};
 }
 
@@ -71,10 +71,10 @@ ChangeDecision DecideBeforeSave(const std::string& stylesheetName, const std::op
                                 const std::optional<FileStamp>& held, bool unsavedEdits) {
   if (!held || !onDisk || *onDisk == *held) return {};
   std::string text = "Le fichier CSS courant a été modifié hors de Korvel : " + stylesheetName +
-                     "\n Recharger ?\n\n Oui : recharger le fichier";
+                     "\nRecharger ?\n\nOui : recharger le fichier";
   text += unsavedEdits ? " (vos modifications non sauvegardées seront perdues).\n" : ".\n";
-  text += " Non : le remplacer par la feuille de Korvel (la version modifiée sera perdue).\n"
-          " Annuler : ne rien enregistrer.";
+  text += "Non : le remplacer par la feuille de Korvel (la version modifiée sera perdue).\n"
+          "Annuler : ne rien enregistrer.";
   return {ChangeVerdict::AskBeforeSave,
           Message{text, std::string(kApplicationTitle), MessageKind::Warning, MessageButtons::YesNoCancel}};
 }

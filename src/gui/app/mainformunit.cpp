@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include <string_view>
 #include <system_error>
@@ -27,6 +29,7 @@
 #include "editors/fontsunit.h"
 #include "editors/showimageunit.h"
 #include "editors/gstringgrid.h"
+#include "shell/gexplorer.h"
 
 namespace korvel {
 
@@ -52,11 +55,11 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   setCentralWidget(PgCtlMain_);
   entry_ = new TEntryPage(dm_, registry_);
   entry_->CreatePane(launcher);
-  PgCtlMain_->addTab(entry_, QStringLiteral("Entrée"));
+  PgCtlMain_->addTab(entry_, QStringLiteral("E&ntrée"));
   connect(entry_, &TEntryPage::ProjectOpened, this, &TMainForm::ProjectOpened);
   editor_ = new TStyleSheetEditor(dm.DictionaryPath(), launcher);
   entry_->SetOpenQuery([this] { return editor_->SettleUnsavedEdits(); });
-  PgCtlMain_->addTab(editor_, QStringLiteral("Edition"));
+  PgCtlMain_->addTab(editor_, QStringLiteral("&Edition"));
   connect(editor_, &TStyleSheetEditor::StatusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
   connect(editor_, &TStyleSheetEditor::StylesheetRead, this, &TMainForm::StylesheetRead);
@@ -87,7 +90,7 @@ void TMainForm::BuildImagesTab() {
                              FromStd(dm_.Ini().ReadValue(settingkind::kImagesFolder))};
   });
   editor_->AttachTwinButtons(imagesTab_->SaveButton(), imagesTab_->LiveButton());
-  PgCtlMain_->addTab(imagesTab_, QStringLiteral("Images"));
+  PgCtlMain_->addTab(imagesTab_, QStringLiteral("&Images"));
   const auto tabIndex = [this] { return PgCtlMain_->indexOf(imagesTab_); };
   connect(imagesTab_, &TImagesTab::ShowRequested, this, [this, tabIndex] {
     picker_->hide();
@@ -114,7 +117,16 @@ void TMainForm::BuildImagesTab() {
         picker_->ShowValue(value, QFileInfo(editor_->CSSFilePath()).absolutePath() + QLatin1Char('/'), cell,
                            std::move(writeBack));
       });
-  editor_->AddOutsideToolButtons(*imagesTab_->BrowserButtonsSlot(), QStringLiteral("Img"));
+  const QList<QToolButton*> browsers =
+      editor_->AddOutsideToolButtons(*imagesTab_->BrowserButtonsSlot(), QStringLiteral("Img"));
+  // Tab reads the tab: the pane's tool bar and the browser buttons beside
+  // it, the folders, then the bottom row.
+  QList<QWidget*> chain = imagesTab_->Pane().ToolBarControls();
+  for (QToolButton* button : browsers) chain << button;
+  chain << imagesTab_->Pane().FolderControls();
+  chain << QList<QWidget*>{imagesTab_->OkButton(), imagesTab_->CancelButton(), imagesTab_->SaveButton(),
+                           imagesTab_->LiveButton()};
+  SetTabChain(chain);
   connect(picker_, &TShowImageForm::ImagesTabRequested, this,
           [this](const QString& value) { imagesTab_->ShowImagesTab(value, picker_->CurrentWriteBack()); });
 }

@@ -327,7 +327,10 @@ void TCellDispatch::WriteTo(const QString& result) {
   if (origin_ == Origin::SubGrid) {
     // Member editors close with their sub-grid; a result that still comes
     // (a step of the length editor as it closes) has no shorthand to go into.
-    if (!subGrid_->isVisible()) return;
+    // The Images tab hides the sub-grid too while it picks a member's
+    // picture: its rows are still the shorthand's as long as the property
+    // holds the value they make.
+    if (!subGrid_->isVisible() && !SubGridStillShowsItsProperty()) return;
     GStringGrid& members = *subGrid_->SubGrid();
     if (originRow_ < 0 || originRow_ >= members.RowCount()) return;
     members.SetCurrentRow(originRow_);
@@ -335,6 +338,11 @@ void TCellDispatch::WriteTo(const QString& result) {
     return;
   }
   if (origin_ == Origin::PropertyGrid) WritePropertyValue(originRow_, originName_, result);
+}
+
+bool TCellDispatch::SubGridStillShowsItsProperty() const {
+  return subGridRow_ >= 0 && subGridRow_ < grid_.RowCount() && grid_.CellText(0, subGridRow_) == subGridName_ &&
+         grid_.CellText(1, subGridRow_) == subGrid_->Edit()->text();
 }
 
 void TCellDispatch::SubGridValueChanged(const QString& value) {

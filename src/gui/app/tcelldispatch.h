@@ -112,6 +112,9 @@ class TCellDispatch final : public QObject {
   void PropertyGridEditRequest(int row);
   void OpenSubGrid(const QString& name, const QString& value);
   void HideImagePicker();
+  /// Whether the sub-grid, shown or hidden, still holds the members of the
+  /// property it was opened on.
+  [[nodiscard]] bool SubGridStillShowsItsProperty() const;
   void OpenMemberEditor(const MemberCell& cell);
   void SubGridIconChoice(const QString& icon, const MemberCell& cell, const QString& choice);
   /// The shorthand rebuilt by the sub-grid goes into its property's row.

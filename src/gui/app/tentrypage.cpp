@@ -70,7 +70,8 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
   auto* topRow = new QHBoxLayout;
   topRow->setContentsMargins(0, 0, 0, 0);
   auto* toolBar = new QToolBar(QStringLiteral("OKInBar"));
-  OKIn_ = MakeButton(QStringLiteral("OK"), ImageListPixmap(kImageOk));
+  OKIn_ = MakeButton(QStringLiteral("&OK"), ImageListPixmap(kImageOk));
+  OKIn_->setObjectName(QStringLiteral("OKIn"));
   OKIn_->setEnabled(false);
   OKIn_->setToolTip(QStringLiteral("Ouvrir la feuille de style du projet"));
   connect(OKIn_, &QToolButton::clicked, this, &TEntryPage::OKInClick);
@@ -146,6 +147,10 @@ void TEntryPage::CreatePane(ProgramLauncher& launcher, QList<ShellPlace> places)
   connect(view, &TFolderView::OnStateChanged, this, [this](TFolderView*, int code) { LVInStateChanged(code); });
   explorer_->CreateToolBar(ToolBarInPanel_);
   explorer_->PanePathChanged();
+  // Tab reads the page: "OK" and the pane's tool bar, the folder tree, the
+  // folder view, the project grid.
+  SetTabChain(QList<QWidget*>{OKIn_} + explorer_->ToolBarControls() + explorer_->FolderControls() +
+              QList<QWidget*>{InputGrid_});
 }
 
 void TEntryPage::AttachLayout(TWindowLayout& layout) {

@@ -76,12 +76,12 @@ TImagesTab::TImagesTab(std::function<ImageProjectPaths()> paths, QWidget* parent
   layout->addWidget(splitter, 1);
 
   auto* Panel2 = new QHBoxLayout;
-  BitBtn_OK_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+  BitBtn_OK_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&OK"), this);
   BitBtn_OK_->setEnabled(false);
   BitBtn_Cancel_ =
-      new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Annuler"), this);
-  sbSaveImgModifs_ = MakeButton(QStringLiteral("Sauvegarder"), ImageListPixmap(kImageSave));
-  sbLedImg_ = MakeButton(QStringLiteral("Direct"), ImageListPixmap(kImageLive));
+      new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Annuler"), this);
+  sbSaveImgModifs_ = MakeButton(QStringLiteral("&Sauvegarder"), ImageListPixmap(kImageSave));
+  sbLedImg_ = MakeButton(QStringLiteral("&Direct"), ImageListPixmap(kImageLive));
   Panel2->addWidget(BitBtn_OK_);
   Panel2->addWidget(BitBtn_Cancel_);
   Panel2->addStretch(1);

@@ -33,8 +33,8 @@ namespace korvel {
 
 namespace {
 
-const char* const kUnsavedQuestion = "La grille d'édition a été modifiée. \n Sauvegarder ?";
-const char* const kEmptyCells = "Il y a des valeurs non renseignées dans la grille. \n Veuillez vérifier et corriger.";
+const char* const kUnsavedQuestion = "La grille d'édition a été modifiée.\nSauvegarder ?";
+const char* const kEmptyCells = "Il y a des valeurs non renseignées dans la grille.\nVeuillez vérifier et corriger.";
 
 // What a node of the rule tree stands for.
 enum NodeRole { kNodeKind = Qt::UserRole };
@@ -74,9 +74,11 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   auto* gridLayout = new QVBoxLayout(tsGrid_);
   gridLayout->setContentsMargins(1, 3, 1, 3);
   auto* Panel6 = new QHBoxLayout;
-  sbDelete_ = MakeButton(QStringLiteral("Supprimer"), ImageListPixmap(kImageDelete));
+  sbDelete_ = MakeButton(QStringLiteral("Su&pprimer"), ImageListPixmap(kImageDelete));
+  sbDelete_->setObjectName(QStringLiteral("sbDelete"));
   sbDelete_->setToolTip(QStringLiteral("Supprimer la propriété sélectionnée (un second clic la rétablit)"));
-  sbAdd_ = MakeButton(QStringLiteral("Ajouter"), ImageListPixmap(kImageAdd));
+  sbAdd_ = MakeButton(QStringLiteral("&Ajouter"), ImageListPixmap(kImageAdd));
+  sbAdd_->setObjectName(QStringLiteral("sbAdd"));
   sbAdd_->setToolTip(QStringLiteral("Ajouter une propriété"));
   CBAdd_ = new QComboBox;
   CBAdd_->setEditable(false);
@@ -85,6 +87,7 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   sbOK_ = MakeButton(QStringLiteral("OK"), ImageListPixmap(kImageOk));
   sbOK_->setVisible(false);
   TBBorder_ = MakeButton(QString(), ImageListPixmap(kImageBorder));
+  TBBorder_->setObjectName(QStringLiteral("TBBorder"));
   TBBorder_->setToolTip(QStringLiteral("Entourer la règle d'une bordure pointillée"));
   Panel6->addWidget(sbDelete_);
   Panel6->addWidget(sbAdd_);
@@ -130,6 +133,7 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
           [this](int, int, const QString&, const QString&) { MarkModified(liveMode_, true, false); });
 
   PGCtlEdit_ = new QTabWidget;
+  PGCtlEdit_->setObjectName(QStringLiteral("PGCtlEdit"));
   PGCtlEdit_->addTab(tsGrid_, QString());
 
   SplitterEditTVSG_ = new QSplitter(Qt::Horizontal);
@@ -140,19 +144,32 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   layout->addWidget(SplitterEditTVSG_, 1);
 
   auto* Panel3 = new QHBoxLayout;
-  sbSaveModifs_ = MakeButton(QStringLiteral("Sauvegarder"), ImageListPixmap(kImageSave));
+  sbSaveModifs_ = MakeButton(QStringLiteral("&Sauvegarder"), ImageListPixmap(kImageSave));
+  sbSaveModifs_->setObjectName(QStringLiteral("sbSaveModifs"));
   sbSaveModifs_->setEnabled(false);
   sbSaveModifs_->setToolTip(QStringLiteral("Enregistrer la feuille de style"));
-  sbLed_ = MakeButton(QStringLiteral("Direct"), ImageListPixmap(kImageLive));
+  sbLed_ = MakeButton(QStringLiteral("&Direct"), ImageListPixmap(kImageLive));
+  sbLed_->setObjectName(QStringLiteral("sbLed"));
   sbLed_->setCheckable(true);
   sbLed_->setToolTip(QStringLiteral("Mode direct : enregistrer et rafraîchir la page après chaque changement"));
   connect(sbSaveModifs_, &QToolButton::clicked, this, [this] { SaveStylesheet(); });
   connect(sbLed_, &QToolButton::clicked, this, [this] { SetLiveMode(!liveMode_); });
   Panel3->addWidget(sbSaveModifs_);
   Panel3->addWidget(sbLed_);
-  AddOutsideToolButtons(*Panel3);
+  const QList<QToolButton*> outside = AddOutsideToolButtons(*Panel3);
   Panel3->addStretch(1);
   layout->addLayout(Panel3);
+
+  // Tab goes through the page as it reads: the rules, the grid's buttons,
+  // the grid, the bottom row. The two panes' one-tab captions are no stops.
+  PgCtlCSS_->setFocusPolicy(Qt::NoFocus);
+  PGCtlEdit_->setFocusPolicy(Qt::NoFocus);
+  SetTabChain({TVCSS_, sbDelete_, sbAdd_, CBAdd_, sbOK_, TBBorder_, PropertyGrid_, sbSaveModifs_, sbLed_});
+  QWidget* previous = sbLed_;
+  for (QToolButton* button : outside) {
+    QWidget::setTabOrder(previous, button);
+    previous = button;
+  }
 
   auto* save = new QShortcut(QKeySequence::Save, this);
   connect(save, &QShortcut::activated, this, [this] { SaveStylesheet(); });
@@ -176,7 +193,7 @@ bool TStyleSheetEditor::OpenStylesheet(const QString& cssFile, const QString& ht
     return false;
   }
   HTMLFilePath_ = htmlFile;
-  PgCtlCSS_->setTabText(0, caption);
+  PgCtlCSS_->setTabText(0, PlainCaption(caption));
   return true;
 }
 
@@ -229,9 +246,10 @@ void TStyleSheetEditor::AttachTwinButtons(QToolButton* save, QToolButton* live) 
   connect(sbLedImg_, &QToolButton::clicked, this, [this] { SetLiveMode(!liveMode_); });
 }
 
-void TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix) {
+QList<QToolButton*> TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix) {
+  QList<QToolButton*> buttons;
   auto add = [&](const OutsideTool& tool, int image, const char* name, void (TStyleSheetEditor::*click)()) {
-    auto* button = MakeButton(tool.caption, ImageListPixmap(image));
+    auto* button = MakeButton(PlainCaption(tool.caption), ImageListPixmap(image));
     button->setObjectName(QLatin1String(name) + suffix);
     button->setToolTip(tool.hint);
     // A browser that is not installed starts nothing; the editor falls back
@@ -239,10 +257,12 @@ void TStyleSheetEditor::AddOutsideToolButtons(QBoxLayout& panel, const QString& 
     button->setEnabled(&tool == &tools_.Editor() ? tools_.CanEdit() : tool.Installed());
     connect(button, &QToolButton::clicked, this, click);
     panel.addWidget(button);
+    buttons << button;
   };
   add(tools_.Firefox(), kImageBrowser, "sbFirefox", &TStyleSheetEditor::sbFirefoxClick);
   add(tools_.Chromium(), kImageBrowser, "sbChromium", &TStyleSheetEditor::sbChromiumClick);
   add(tools_.Editor(), kImageEditor, "sbEditor", &TStyleSheetEditor::sbEditorClick);
+  return buttons;
 }
 
 void TStyleSheetEditor::sbFirefoxClick() { tools_.RunFirefox(pageAddress_ ? pageAddress_() : HTMLFilePath_); }
@@ -392,14 +412,14 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
   ruleInfo_->setVisible(kind == RuleTreeNode::Kind::Verbatim);
   if (kind == RuleTreeNode::Kind::Verbatim) {
     shownRule_.clear();
-    PGCtlEdit_->setTabText(0, text);
+    PGCtlEdit_->setTabText(0, PlainCaption(text));
     ruleInfo_->setText(QStringLiteral("« %1 » est conservé tel quel à l'enregistrement ; il ne se modifie pas ici.")
                            .arg(text));
     PropertyGrid_->SetRowCount(0);
     return true;
   }
   shownRule_ = text;
-  PGCtlEdit_->setTabText(0, text);
+  PGCtlEdit_->setTabText(0, PlainCaption(text));
   FillPropertyGrid(text);
   return true;
 }

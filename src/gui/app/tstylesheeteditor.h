@@ -11,6 +11,7 @@
 // then a rename; a read-only file only when the user says so).
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -74,8 +75,8 @@ class TStyleSheetEditor final : public QWidget {
   /// Puts the outside tools' buttons (Firefox, the second browser, the text
   /// editor) on a tab's bottom panel; `suffix` ends their object names
   /// ("sbFirefox" + suffix…). The hints name the program each starts, or say
-  /// it is missing.
-  void AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix = {});
+  /// it is missing. Returns the buttons in their row's order.
+  QList<QToolButton*> AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix = {});
   [[nodiscard]] OutsideTools& Tools() { return tools_; }
   /// Reads the stylesheet again after a change made outside: unsaved edits
   /// are dropped, the tree comes back as the user left it (the same groups

@@ -3,6 +3,7 @@
 // Small helpers the window's classes share: messages in the program's
 // shapes, path texts between Qt and the core, and the tool buttons.
 
+#include <QList>
 #include <QPixmap>
 #include <QString>
 #include <QToolButton>
@@ -47,6 +48,20 @@ inline QToolButton* MakeButton(const QString& caption, const QPixmap& icon = {})
   }
   button->setAutoRaise(true);
   return button;
+}
+
+/// A caption shown as it is written: an "&" in a file, rule or program name
+/// is shown, and makes no Alt shortcut.
+inline QString PlainCaption(QString text) { return text.replace(QLatin1Char('&'), QStringLiteral("&&")); }
+
+/// Tab goes through the widgets in this order (those hidden or disabled at
+/// the time are passed over).
+inline void SetTabChain(const QList<QWidget*>& widgets) {
+  QWidget* previous = nullptr;
+  for (QWidget* widget : widgets) {
+    if (previous) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
 }
 
 }  // namespace korvel

@@ -258,6 +258,8 @@ QAbstractItemView* TFolderView::ItemView() const {
   return mode_ == vmDetails ? static_cast<QAbstractItemView*>(details_) : static_cast<QAbstractItemView*>(list_);
 }
 
+QList<QAbstractItemView*> TFolderView::ItemViews() const { return {list_, details_}; }
+
 void TFolderView::SetViewMode(TViewMode mode) {
   const bool hadFocus = ItemView()->hasFocus();
   mode_ = mode;

@@ -141,6 +141,9 @@ class TFolderView final : public QWidget {
 
   /// The item view of the present mode, and the model it shows.
   [[nodiscard]] QAbstractItemView* ItemView() const;
+  /// The item views of every mode (one shows at a time), for the order the
+  /// keyboard goes through the window.
+  [[nodiscard]] QList<QAbstractItemView*> ItemViews() const;
   [[nodiscard]] QAbstractItemModel* Items() const;
   [[nodiscard]] ThumbnailProvider& Thumbnails() const { return *thumbnails_; }
 

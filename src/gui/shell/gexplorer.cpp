@@ -115,6 +115,14 @@ void GExplorer::CreateToolBar(QWidget* panel) {
   Fill(panel, ToolBar_);
 }
 
+QList<QWidget*> GExplorer::ToolBarControls() const { return {ViewModeButton_, UpButton_, PathEdit_}; }
+
+QList<QWidget*> GExplorer::FolderControls() const {
+  QList<QWidget*> controls{Tree_};
+  for (QAbstractItemView* view : View_->ItemViews()) controls << view;
+  return controls;
+}
+
 void GExplorer::ListFoldersToComplete(const QString& text) {
   // Only the folder being typed into is read, once while its name stays.
   const QString base = text.left(text.lastIndexOf(QLatin1Char('/')) + 1);

@@ -78,6 +78,10 @@ class GExplorer final : public QObject {
   [[nodiscard]] QLineEdit* PathEdit() const { return PathEdit_; }
   [[nodiscard]] QToolButton* ViewModeButton() const { return ViewModeButton_; }
   [[nodiscard]] QToolButton* UpButton() const { return UpButton_; }
+  /// The tool bar's controls, then the tree's and the view's, in the order
+  /// the keyboard goes through them (a page places them in its own order).
+  [[nodiscard]] QList<QWidget*> ToolBarControls() const;
+  [[nodiscard]] QList<QWidget*> FolderControls() const;
   /// The view-mode menu, in the order Icônes, Liste, Détails, Miniatures,
   /// Mosaïques.
   [[nodiscard]] QMenu* ViewModeMenu() const { return tbPopup_; }

@@ -124,7 +124,7 @@ class ChangeWatchTest final : public QObject {
     QVERIFY(ConcernsStylesheet(seen, name));
     const ChangeDecision decision = DecideOnActivation(seen, name, FileStamp::OfFile(css.string()), held, false);
     QCOMPARE(decision.verdict, ChangeVerdict::AskModified);
-    QCOMPARE(decision.message.text, "Le fichier CSS courant a été modifié : " + name + "\n Recharger ?");
+    QCOMPARE(decision.message.text, "Le fichier CSS courant a été modifié : " + name + "\nRecharger ?");
   }
 
   void ownSaveAsksNothingButAnOutsideEditRightAfterIsAsked() {
@@ -398,8 +398,8 @@ class ChangeWatchTest final : public QObject {
     recorded.modified.push_back("styles.css");
     const ChangeDecision decision =
         DecideOnActivation(recorded, "styles.css", FileStamp::OfBytes("b"), FileStamp::OfBytes("a"), true);
-    QCOMPARE(decision.message.text, std::string("Le fichier CSS courant a été modifié : styles.css\n Recharger ?\n"
-                                                " Vos modifications non sauvegardées seront perdues."));
+    QCOMPARE(decision.message.text, std::string("Le fichier CSS courant a été modifié : styles.css\nRecharger ?\n"
+                                                "Vos modifications non sauvegardées seront perdues."));
     QCOMPARE(decision.message.buttons, MessageButtons::OkCancel);
     QCOMPARE(decision.message.caption, std::string("Korvel"));
     QCOMPARE(DecideOnActivation(recorded, "styles.css", FileStamp::OfBytes("b"), std::nullopt, true).verdict,

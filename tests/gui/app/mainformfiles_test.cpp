@@ -204,7 +204,7 @@ void MainFormFilesTest::aSaveAsksBeforeOverwritingAnOutsideEdit() {
   SwitchColourOffAndSave(static_cast<SaveBy>(by));
   QCOMPARE(messages_->shown.size(), std::size_t{1});
   const Message& asked = messages_->shown.front();
-  QVERIFY2(messages_->Saw("Le fichier CSS courant a été modifié hors de Korvel : css/styles.css\n Recharger ?"),
+  QVERIFY2(messages_->Saw("Le fichier CSS courant a été modifié hors de Korvel : css/styles.css\nRecharger ?"),
            asked.text.c_str());
   QCOMPARE(asked.buttons, MessageButtons::YesNoCancel);
   QVERIFY(messages_->answers.empty());

@@ -178,7 +178,7 @@ void MainFormWatchTest::outsideChangesOnReturn_data() {
   const auto ok = static_cast<int>(MessageAnswer::Ok);
   const auto cancel = static_cast<int>(MessageAnswer::Cancel);
   const int notAsked = -1;
-  const QString modified = S("Le fichier CSS courant a été modifié : css/styles.css\n Recharger ?");
+  const QString modified = S("Le fichier CSS courant a été modifié : css/styles.css\nRecharger ?");
   const QString dropped = S("seront perdues");
   QTest::newRow("outside edit, OK reloads") << false << false << S("edit") << ok << modified << S("2") << true;
   QTest::newRow("own save asks nothing") << true << false << S("") << notAsked << S("") << S("1.5") << false;

@@ -1,0 +1,84 @@
+// The Images tab opened from the sub-grid: the "url" choice of a shorthand's
+// picture member leads to the Images tab, and the picture chosen there goes
+// into the shorthand, the grid and the file.
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+#include "app/dmunit.h"
+#include "app/mainformunit.h"
+#include "app/settingsstore.h"
+#include "app/tcelldispatch.h"
+#include "app/timagestab.h"
+#include "app/tstylesheeteditor.h"
+#include "editors/gstringgrid.h"
+#include "editors/sggridunit.h"
+#include "gui/guitestsupport.h"
+#include "shell/folderview.h"
+
+namespace korvel {
+
+class SubGridImageTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void urlChoiceWritesThePictureIntoTheShorthand();
+};
+
+void SubGridImageTest::urlChoiceWritesThePictureIntoTheShorthand() {
+  QStandardPaths::setTestModeEnabled(true);
+  QTemporaryDir dir;
+  const QString exe = InstallKorvel(dir.path());
+  QVERIFY(!exe.isEmpty());
+  TDM dm(exe);
+  SettingsStore registry(dir.path() + QStringLiteral("/registry.ini"));
+  QtMessageRecorder messages;
+  RecordingLauncher launcher;
+  // The example project's ".encadre" starts with
+  // "background: #FFFFE0 url(Images/fond.png) repeat-x".
+  TMainForm window(dm, launcher, registry);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  TStyleSheetEditor& editor = window.Editor();
+  QVERIFY(editor.SelectRule(editor.FindNode(QStringLiteral(".encadre")), true));
+  GStringGrid* grid = editor.PropertyGrid();
+  QCOMPARE(grid->CellText(0, 0), QStringLiteral("background"));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, 0).center());
+  TSGGridForm* subGrid = editor.Dispatch().SubGridForm();
+  QVERIFY(subGrid->isVisible());
+  GStringGrid* members = subGrid->SubGrid();
+  int image = -1;
+  for (int row = 0; row < members->RowCount(); ++row)
+    if (members->CellText(0, row) == QLatin1String("background-image")) image = row;
+  QVERIFY(image >= 0);
+
+  // "url" picked in the member's list, as a click on it does.
+  members->SetCurrentRow(image);
+  members->ShowComboAt(1, image);
+  QComboBox* combo = members->ComboBox();
+  combo->clear();
+  combo->addItems({QStringLiteral("url"), QStringLiteral("none")});
+  combo->setCurrentIndex(0);
+  emit combo->textActivated(QStringLiteral("url"));
+  TImagesTab& images = window.ImagesTab();
+  QTRY_COMPARE(window.Pages()->currentWidget(), &images);
+
+  const QString logo = dm.ExampleFolder() + QStringLiteral("Images/logo.png");
+  QVERIFY(images.View()->SelectItem(logo));
+  QTRY_VERIFY(images.OkButton()->isEnabled());
+  images.OkButton()->click();
+  QTRY_COMPARE(window.Pages()->currentWidget(), &editor);
+  // Rebuilt from the members in their order, as every member's change is.
+  QCOMPARE(grid->CellText(1, 0), QStringLiteral("url(Images/logo.png) repeat-x #FFFFE0"));
+  QVERIFY(editor.IsModified());
+}
+
+}  // namespace korvel
+
+QTEST_MAIN(korvel::SubGridImageTest)
+#include "subgridimage_test.moc"
