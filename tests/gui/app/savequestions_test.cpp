@@ -10,7 +10,7 @@
 #include "app/changewatch.h"
 #include "app/tstylesheeteditor.h"
 #include "editors/gstringgrid.h"
-#include "gui/guitestsupport.h"
+#include "support/guitestsupport.h"
 
 namespace korvel {
 

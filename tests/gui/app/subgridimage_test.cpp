@@ -18,7 +18,7 @@
 #include "app/tstylesheeteditor.h"
 #include "editors/gstringgrid.h"
 #include "editors/sggridunit.h"
-#include "gui/guitestsupport.h"
+#include "support/guitestsupport.h"
 #include "shell/folderview.h"
 
 namespace korvel {

@@ -27,7 +27,7 @@
 #include "app/timagestab.h"
 #include "app/tstylesheeteditor.h"
 #include "editors/gstringgrid.h"
-#include "gui/guitestsupport.h"
+#include "support/guitestsupport.h"
 #include "shell/folderview.h"
 #include "shell/gdirtreeview.h"
 #include "shell/gexplorer.h"
