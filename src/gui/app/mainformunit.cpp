@@ -49,6 +49,7 @@ std::filesystem::path WatchFolderPath(const QString& folder) { return Std(QDir::
 TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry, QWidget* parent)
     : QMainWindow(parent),
       dm_(dm),
+      launcher_(launcher),
       registry_(registry) {
   setWindowTitle(QStringLiteral("Korvel"));
   PgCtlMain_ = new QTabWidget(this);
@@ -314,10 +315,18 @@ void TMainForm::ShowPage() {
   if (preview_) {
     // While a page listens, the save has refreshed it; while a browser
     // starts, a second tab would be one too many.
-    if (preview_->ClaimPageOpening()) editor_->Tools().OpenInDefaultBrowser(BrowserAddress());
+    if (preview_->ClaimPageOpening()) OpenInBrowser(BrowserAddress());
     return;
   }
-  editor_->Tools().OpenInDefaultBrowser(BrowserAddress());
+  OpenInBrowser(BrowserAddress());
+}
+
+// Said in the status bar, not in a box: the page opens on its own when the
+// window is being shown (a box would come before the window) and at every
+// save in live mode.
+void TMainForm::OpenInBrowser(const QString& address) {
+  if (!launcher_.OpenWithDefault(address))
+    statusBar()->showMessage(QStringLiteral("Impossible d'ouvrir l'adresse « %1 » dans le navigateur.").arg(address));
 }
 
 QString TMainForm::BrowserAddress() const {

@@ -95,12 +95,16 @@ class TMainForm final : public QMainWindow {
   void StartPreview();
   /// The preview step after "OK" and after a save in live mode.
   void ShowPage();
+  /// Opens the page's address in the default browser; a failure is said in
+  /// the status bar.
+  void OpenInBrowser(const QString& address);
   /// Where the browsers find the page: the preview's address, else the
   /// page's own (PageAddress).
   [[nodiscard]] QString BrowserAddress() const;
   void StopWatchAndPreview();
 
   TDM& dm_;
+  ProgramLauncher& launcher_;
   SettingsStore& registry_;
 
   bool shown_ = false;

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -20,14 +19,11 @@
 
 #include <memory>
 
-#include "app/dmunit.h"
-#include "app/mainformunit.h"
-#include "app/settingsstore.h"
 #include "app/tentrypage.h"
 #include "app/timagestab.h"
 #include "app/tstylesheeteditor.h"
 #include "editors/gstringgrid.h"
-#include "support/guitestsupport.h"
+#include "support/examplewindow.h"
 #include "shell/folderview.h"
 #include "shell/gdirtreeview.h"
 #include "shell/gexplorer.h"
@@ -74,49 +70,37 @@ class KeyboardTest final : public QObject {
   QWidget* Named(const QString& objectName) const;
 
   QString originalPath_;
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TDM> dm_;
-  std::unique_ptr<SettingsStore> registry_;
-  std::unique_ptr<QtMessageRecorder> messages_;
-  std::unique_ptr<TMainForm> window_;
+  std::unique_ptr<QTemporaryDir> programs_;
   RecordingLauncher launcher_;
+  std::unique_ptr<ExampleWindow> example_;
+  TMainForm* window_ = nullptr;
 };
 
-void KeyboardTest::initTestCase() {
-  QStandardPaths::setTestModeEnabled(true);
-  originalPath_ = qEnvironmentVariable("PATH");
-}
+void KeyboardTest::initTestCase() { originalPath_ = qEnvironmentVariable("PATH"); }
 
 void KeyboardTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
   // Both browsers and an editor are installed, so that their buttons are
   // enabled and in the chain whatever this machine has.
-  const QString programs = dir_->path() + QStringLiteral("/programs/");
+  programs_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(programs_->isValid());
   for (const char* name : {"firefox", "chromium", "gedit"}) {
-    QVERIFY(WriteAll(programs + QLatin1String(name), "#!/bin/sh\n"));
-    QVERIFY(QFile::setPermissions(programs + QLatin1String(name), QFile::ReadOwner | QFile::ExeOwner));
+    const QString program = programs_->filePath(QLatin1String(name));
+    QVERIFY(WriteAll(program, "#!/bin/sh\n"));
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
   }
-  qputenv("PATH", programs.toLocal8Bit());
-  const QString exe = InstallKorvel(dir_->path());
-  QVERIFY(!exe.isEmpty());
-  dm_ = std::make_unique<TDM>(exe);
-  registry_ = std::make_unique<SettingsStore>(dir_->path() + QStringLiteral("/registry.ini"));
-  messages_ = std::make_unique<QtMessageRecorder>();
+  qputenv("PATH", programs_->path().toLocal8Bit());
   // The first start opens the example project on "Edition".
-  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
-  window_->show();
-  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  example_ = std::make_unique<ExampleWindow>(launcher_);
+  window_ = &example_->Window();
+  QVERIFY(example_->Show());
   QCOMPARE(window_->Pages()->currentWidget(), &window_->Editor());
 }
 
 void KeyboardTest::cleanup() {
-  window_.reset();
-  QCOMPARE(messages_->unanswered, 0);
-  messages_.reset();
-  registry_.reset();
-  dm_.reset();
-  dir_.reset();
+  window_ = nullptr;
+  QCOMPARE(example_->Messages().unanswered, 0);
+  example_.reset();
+  programs_.reset();
   qputenv("PATH", originalPath_.toLocal8Bit());
 }
 
@@ -259,34 +243,34 @@ void KeyboardTest::altLettersTriggerTheirActions() {
   EditTheGrid();
 
   // Alt+S saves what the grid shows.
-  QTest::keyClick(window_.get(), Qt::Key_S, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_S, Qt::AltModifier);
   QTRY_VERIFY(!editor.IsModified());
   QVERIFY(ReadAll(editor.CSSFilePath()) != before);
 
   // Alt+D switches live mode on, and off again.
-  QTest::keyClick(window_.get(), Qt::Key_D, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_D, Qt::AltModifier);
   QTRY_VERIFY(editor.LiveMode());
-  QTest::keyClick(window_.get(), Qt::Key_D, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_D, Qt::AltModifier);
   QTRY_VERIFY(!editor.LiveMode());
 
   // A hidden tab's letter brings nothing forward.
-  QTest::keyClick(window_.get(), Qt::Key_I, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_I, Qt::AltModifier);
   QCOMPARE(pages->currentWidget(), &editor);
 
   // The tabs' letters, then "OK" of "Entrée", which opens the project again.
-  QTest::keyClick(window_.get(), Qt::Key_N, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_N, Qt::AltModifier);
   QCOMPARE(pages->currentWidget(), &window_->EntryPage());
-  QTest::keyClick(window_.get(), Qt::Key_E, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_E, Qt::AltModifier);
   QCOMPARE(pages->currentWidget(), &editor);
-  QTest::keyClick(window_.get(), Qt::Key_N, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_N, Qt::AltModifier);
   QSignalSpy opened(&window_->EntryPage(), &TEntryPage::ProjectOpened);
-  QTest::keyClick(window_.get(), Qt::Key_O, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_O, Qt::AltModifier);
   QTRY_COMPARE(opened.count(), 1);
   QTRY_COMPARE(pages->currentWidget(), &editor);
 
   // On "Images", Alt+A cancels the choice and goes back to "Edition".
   ShowPage(QStringLiteral("Images"));
-  QTest::keyClick(window_.get(), Qt::Key_A, Qt::AltModifier);
+  QTest::keyClick(window_, Qt::Key_A, Qt::AltModifier);
   QTRY_COMPARE(pages->currentWidget(), &editor);
 }
 
@@ -326,7 +310,7 @@ void KeyboardTest::noTwoAltLettersAlikeOnAPage() {
 // A file or a rule named with "&" is captioned as written: the "&"
 // neither vanishes nor underlines the next letter as an Alt letter.
 void KeyboardTest::anAmpersandInANameIsShownAndMakesNoLetter() {
-  const QString stylesheet = dir_->path() + QStringLiteral("/r&d/r&d.css");
+  const QString stylesheet = example_->Folder() + QStringLiteral("/r&d/r&d.css");
   QVERIFY(WriteAll(stylesheet, ".card { color: red }\n& .note { color: blue }\n"));
   TStyleSheetEditor& editor = window_->Editor();
   QVERIFY(editor.OpenStylesheet(stylesheet, QString(), QStringLiteral("r&d.css")));

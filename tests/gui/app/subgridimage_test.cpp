@@ -4,21 +4,17 @@
 
 #include <QComboBox>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
 
 #include <memory>
 
-#include "app/dmunit.h"
-#include "app/mainformunit.h"
-#include "app/settingsstore.h"
 #include "app/tcelldispatch.h"
 #include "app/timagestab.h"
 #include "app/tstylesheeteditor.h"
 #include "editors/gstringgrid.h"
 #include "editors/sggridunit.h"
-#include "support/guitestsupport.h"
+#include "support/examplewindow.h"
 #include "shell/folderview.h"
 
 namespace korvel {
@@ -31,19 +27,12 @@ class SubGridImageTest final : public QObject {
 };
 
 void SubGridImageTest::urlChoiceWritesThePictureIntoTheShorthand() {
-  QStandardPaths::setTestModeEnabled(true);
-  QTemporaryDir dir;
-  const QString exe = InstallKorvel(dir.path());
-  QVERIFY(!exe.isEmpty());
-  TDM dm(exe);
-  SettingsStore registry(dir.path() + QStringLiteral("/registry.ini"));
-  QtMessageRecorder messages;
   RecordingLauncher launcher;
+  ExampleWindow example(launcher);
+  QVERIFY(example.Show());
+  TMainForm& window = example.Window();
   // The example project's ".encadre" starts with
   // "background: #FFFFE0 url(Images/fond.png) repeat-x".
-  TMainForm window(dm, launcher, registry);
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
   TStyleSheetEditor& editor = window.Editor();
   QVERIFY(editor.SelectRule(editor.FindNode(QStringLiteral(".encadre")), true));
   GStringGrid* grid = editor.PropertyGrid();
@@ -68,7 +57,7 @@ void SubGridImageTest::urlChoiceWritesThePictureIntoTheShorthand() {
   TImagesTab& images = window.ImagesTab();
   QTRY_COMPARE(window.Pages()->currentWidget(), &images);
 
-  const QString logo = dm.ExampleFolder() + QStringLiteral("Images/logo.png");
+  const QString logo = example.Dm().ExampleFolder() + QStringLiteral("Images/logo.png");
   QVERIFY(images.View()->SelectItem(logo));
   QTRY_VERIFY(images.OkButton()->isEnabled());
   images.OkButton()->click();
