@@ -61,7 +61,7 @@ class WatchedWindow final {
   }
 
   QTemporaryDir dir_;
-  QtMessageRecorder messages_;
+  MessageRecorder messages_;
   RecordingLauncher launcher_;
   std::unique_ptr<TDM> dm_;
   std::unique_ptr<SettingsStore> registry_;

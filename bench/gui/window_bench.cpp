@@ -64,7 +64,7 @@ class Bench final {
   }
 
   QTemporaryDir dir_;
-  QtMessageRecorder messages_;
+  MessageRecorder messages_;
   RecordingLauncher launcher_;
   std::unique_ptr<TDM> dm_;
   std::unique_ptr<SettingsStore> registry_;

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "messagerecorder.h"
+#include "core/messagerecorder.h"
 
 namespace korvel {
 namespace {

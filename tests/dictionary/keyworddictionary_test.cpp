@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../core/messagerecorder.h"
+#include "core/messagerecorder.h"
 #include "model/filebytes.h"
 
 namespace korvel {
