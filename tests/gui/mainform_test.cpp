@@ -19,6 +19,7 @@
 #include "app/previewserver.h"
 #include "app/tcelldispatch.h"
 #include "app/tentrypage.h"
+#include "app/timagestab.h"
 #include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
 #include "editors/formeditunit.h"
@@ -26,6 +27,8 @@
 #include "gui/guitestsupport.h"
 #include "model/filebytes.h"
 #include "settings/gxmlini.h"
+#include "shell/folderview.h"
+#include "shell/gexplorer.h"
 
 namespace korvel {
 
@@ -96,6 +99,7 @@ class MainFormTest final : public QObject {
   void syntaxErrorsAreSaidOnceWithTheirLines();
   void stylesheetGivenAloneOpensWithoutAPage_data();
   void stylesheetGivenAloneOpensWithoutAPage();
+  void imagesTabStaysWithTheOpenedProjectWhileEntreeBrowses();
 
  private:
   QString Project() const { return install_->Project(); }
@@ -885,6 +889,32 @@ void MainFormTest::stylesheetGivenAloneOpensWithoutAPage() {
   QVERIFY(install_->messages.Saw("missing.css"));
 }
 
+
+// Browsing "Entrée" into another project reads that project's settings;
+// the stylesheet still open keeps its own project for the Images tab.
+void MainFormTest::imagesTabStaysWithTheOpenedProjectWhileEntreeBrowses() {
+  MakeProject(kStylesheet);
+  const QString other = install_->Path(QStringLiteral("autre/"));
+  QVERIFY(WriteAll(other + QStringLiteral("index.html"), "<html></html>"));
+  QVERIFY(WriteAll(other + QStringLiteral("styles.css"), "p { color: red }\n"));
+  QVERIFY(QDir().mkpath(other + QStringLiteral("pics")));
+  {
+    GXMLIni ini;
+    ini.Open((other + QStringLiteral("autre.xml")).toStdString());
+    ini.WriteValue(nullptr, settingkind::kHTMLFilePath, (other + QStringLiteral("index.html")).toStdString());
+    ini.WriteValue(nullptr, settingkind::kCSSFilePath, (other + QStringLiteral("styles.css")).toStdString());
+    ini.WriteValue(nullptr, settingkind::kImagesFolder, (other + QStringLiteral("pics")).toStdString());
+  }
+  OpenWindow();
+  QCOMPARE(window_->Editor().CSSFilePath(), Stylesheet());
+  window_->Pages()->setCurrentWidget(&window_->EntryPage());
+  window_->EntryPage().Explorer()->View()->SetPath(other);
+  QCOMPARE(window_->EntryPage().ProjectFolderPath(), other);
+
+  window_->ImagesTab().ShowImagesTab(QString(), {});
+  QCOMPARE(window_->ImagesTab().View()->Path(), Project() + QStringLiteral("img/"));
+  QCOMPARE(window_->EntryPage().OpenedProject().folder, Project());
+}
 
 }  // namespace korvel
 
