@@ -34,9 +34,7 @@ using Clock = std::chrono::steady_clock;
 class WatchedWindow final {
  public:
   WatchedWindow() {
-    const QString exe = dir_.path() + QStringLiteral("/bin/");
-    CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS"));
-    QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml"));
+    const QString exe = InstallKorvel(dir_.path());
     const QString project = dir_.path() + QStringLiteral("/site/");
     QDir().mkpath(project + QStringLiteral("css"));
     Write(project + QStringLiteral("index.html"), "<html></html>");
