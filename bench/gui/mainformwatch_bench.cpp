@@ -34,9 +34,7 @@ using Clock = std::chrono::steady_clock;
 class WatchedWindow final {
  public:
   WatchedWindow() {
-    const QString exe = dir_.path() + QStringLiteral("/bin/");
-    CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS"));
-    QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml"));
+    const QString exe = InstallKorvel(dir_.path());
     const QString project = dir_.path() + QStringLiteral("/site/");
     QDir().mkpath(project + QStringLiteral("css"));
     Write(project + QStringLiteral("index.html"), "<html></html>");
@@ -61,7 +59,7 @@ class WatchedWindow final {
   }
 
   QTemporaryDir dir_;
-  QtMessageRecorder messages_;
+  MessageRecorder messages_;
   RecordingLauncher launcher_;
   std::unique_ptr<TDM> dm_;
   std::unique_ptr<SettingsStore> registry_;

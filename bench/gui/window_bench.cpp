@@ -31,9 +31,7 @@ namespace {
 class Bench final {
  public:
   Bench() {
-    const QString exe = dir_.path() + QStringLiteral("/bin/");
-    CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS"));
-    QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml"));
+    const QString exe = InstallKorvel(dir_.path());
     const QString project = dir_.path() + QStringLiteral("/big/");
     QDir().mkpath(project);
     std::string css = bench::StylesheetGenerator().Generate(3'000'000);
@@ -64,7 +62,7 @@ class Bench final {
   }
 
   QTemporaryDir dir_;
-  QtMessageRecorder messages_;
+  MessageRecorder messages_;
   RecordingLauncher launcher_;
   std::unique_ptr<TDM> dm_;
   std::unique_ptr<SettingsStore> registry_;

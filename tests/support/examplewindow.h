@@ -31,7 +31,7 @@ class ExampleWindow {
 
   [[nodiscard]] TMainForm& Window() { return window_; }
   [[nodiscard]] TDM& Dm() { return dm_; }
-  [[nodiscard]] QtMessageRecorder& Messages() { return messages_; }
+  [[nodiscard]] MessageRecorder& Messages() { return messages_; }
   /// The installation's folder, for a test's own files.
   [[nodiscard]] QString Folder() const { return dir_.path(); }
 
@@ -42,7 +42,7 @@ class ExampleWindow {
   }
 
   QTemporaryDir dir_;
-  QtMessageRecorder messages_;
+  MessageRecorder messages_;
   QString exe_;
   TDM dm_;
   SettingsStore registry_;

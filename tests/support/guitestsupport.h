@@ -1,8 +1,9 @@
 #pragma once
 
-// What the window tests share: a recorder for messages, a launcher that
-// starts nothing, and a throwaway installation of Korvel (its data beside a
-// pretend executable, a settings store of its own).
+// What the window tests share: recorders that answer messages and folder
+// questions, a launcher that starts nothing, and a throwaway installation
+// of Korvel (its data beside a pretend executable, a settings store of its
+// own, a project to open).
 
 #include <QDir>
 #include <QByteArray>
@@ -12,41 +13,42 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <deque>
-#include <vector>
+#include <memory>
 
+#include "app/dmunit.h"
+#include "app/folderchooser.h"
 #include "app/launcher.h"
+#include "app/settingsstore.h"
 #include "base/messages.h"
+#include "settings/gxmlini.h"
+#include "support/messagerecorder.h"
 
 namespace korvel {
 
-/// Keeps what would have been shown; questions take the prepared answers.
-class QtMessageRecorder final : public MessageSink {
+/// Answers the folder questions from a list prepared by the test; a
+/// question that finds none is answered "" (cancelled) and counted.
+class FolderAnswers final : public FolderChooser {
  public:
-  QtMessageRecorder() : scope_(*this) {}
-  MessageAnswer Show(const Message& message) override {
-    shown.push_back(message);
-    if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-    if (answers.empty()) {
+  FolderAnswers() : scope_(*this) {}
+  QString ChooseFolder(const QString& caption, const QString& start) override {
+    captions << caption;
+    starts << start;
+    if (answers.isEmpty()) {
       ++unanswered;
-      return MessageAnswer::Cancel;
+      return {};
     }
-    const MessageAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  [[nodiscard]] bool Saw(const std::string& part) const {
-    for (const Message& message : shown)
-      if (message.text.find(part) != std::string::npos) return true;
-    return false;
+    return answers.takeFirst();
   }
 
-  std::vector<Message> shown;
-  std::deque<MessageAnswer> answers;
+  /// The captions and start folders of the questions asked, in order.
+  QStringList captions;
+  QStringList starts;
+  /// The folders to answer, in order; "" stands for Cancel.
+  QStringList answers;
   int unanswered = 0;
 
  private:
-  ScopedMessageSink scope_;
+  ScopedFolderChooser scope_;
 };
 
 /// Records what would have been started.
@@ -99,15 +101,74 @@ inline bool CopyFolder(const QString& from, const QString& to) {
   return true;
 }
 
-/// A throwaway installation of Korvel in `root`: the dictionary and the
-/// example project beside a pretend executable in "bin/". Returns that
-/// folder, ending with "/"; empty when it could not be made.
-inline QString InstallKorvel(const QString& root) {
+/// A throwaway installation of Korvel in `root`: the dictionary, and the
+/// example project unless `withExample` is false, beside a pretend
+/// executable in "bin/". Returns that folder, ending with "/"; empty when
+/// it could not be made.
+inline QString InstallKorvel(const QString& root, bool withExample = true) {
   const QString exe = root + QStringLiteral("/bin/");
   const bool made =
-      CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")) &&
+      QDir().mkpath(exe) &&
+      (!withExample || CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS"))) &&
       QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml"));
   return made ? exe : QString();
 }
+
+/// Korvel installed for one test in a temporary folder (InstallKorvel):
+/// its data module, a settings store of its own, and the recorders that
+/// answer for the user. A project may be made in "site/". Tests check
+/// `Ready()` first, and that nothing went unanswered when they end.
+class TestInstallation final {
+ public:
+  explicit TestInstallation(bool withExample = true) {
+    if (!dir_.isValid()) return;
+    const QString exe = InstallKorvel(dir_.path(), withExample);
+    if (exe.isEmpty()) return;
+    dm_ = std::make_unique<TDM>(exe);
+    registry_ = std::make_unique<SettingsStore>(Path(QStringLiteral("registry.ini")));
+  }
+  Q_DISABLE_COPY_MOVE(TestInstallation)
+
+  [[nodiscard]] bool Ready() const { return dm_ != nullptr; }
+  /// The temporary folder, without a final "/".
+  [[nodiscard]] QString Root() const { return dir_.path(); }
+  /// A path below the temporary folder.
+  [[nodiscard]] QString Path(const QString& below = {}) const { return dir_.path() + QLatin1Char('/') + below; }
+  /// The project "site/", its stylesheet in "css/".
+  [[nodiscard]] QString Project() const { return Path(QStringLiteral("site/")); }
+  [[nodiscard]] QString Stylesheet() const { return Project() + QStringLiteral("css/styles.css"); }
+  [[nodiscard]] QString Page() const { return Project() + QStringLiteral("index.html"); }
+
+  /// Writes the project: its page, its stylesheet and the settings file
+  /// naming them (and the images folder, when given), and remembers it as
+  /// the project to open.
+  [[nodiscard]] bool MakeProject(const QByteArray& css, const QString& imagesFolder = {},
+                                 const QByteArray& page = "<html></html>") {
+    if (!WriteAll(Page(), page) || !WriteAll(Stylesheet(), css)) return false;
+    GXMLIni ini;
+    ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
+    ini.WriteValue(nullptr, settingkind::kHTMLFilePath, Page().toStdString());
+    ini.WriteValue(nullptr, settingkind::kCSSFilePath, Stylesheet().toStdString());
+    if (!imagesFolder.isEmpty()) ini.WriteValue(nullptr, settingkind::kImagesFolder, imagesFolder.toStdString());
+    registry_->SetProjectFolderPath(Project());
+    return true;
+  }
+
+  [[nodiscard]] TDM& Dm() const { return *dm_; }
+  [[nodiscard]] SettingsStore& Registry() const { return *registry_; }
+  /// Whether every question, message or folder, found its answer.
+  [[nodiscard]] bool AllAnswered() const { return messages.unanswered == 0 && folders.unanswered == 0; }
+
+ private:
+  // Made first, removed last.
+  QTemporaryDir dir_;
+  std::unique_ptr<TDM> dm_;
+  std::unique_ptr<SettingsStore> registry_;
+
+ public:
+  MessageRecorder messages;
+  FolderAnswers folders;
+  RecordingLauncher launcher;
+};
 
 }  // namespace korvel

@@ -1,12 +1,13 @@
 #pragma once
 
-// A message sink for tests: installed for its lifetime, it keeps every
-// message that would have been shown and answers questions from a list
-// prepared by the test.
-
-#include <gtest/gtest.h>
+// A message sink for tests, core and window alike: installed for its
+// lifetime, it keeps every message that would have been shown and answers
+// questions from a list prepared by the test. A question that finds no
+// prepared answer gets Cancel and is counted in `unanswered`, which the
+// tests check when they end.
 
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "base/messages.h"
@@ -17,13 +18,13 @@ class MessageRecorder final : public MessageSink {
  public:
   MessageRecorder() : scope_(*this) {}
 
-  /// A box with only an OK button is answered Ok. A question takes the next
-  /// prepared answer; one that finds none fails the test and gets Cancel.
+  /// A box with only an OK button is answered Ok; a question takes the next
+  /// prepared answer.
   MessageAnswer Show(const Message& message) override {
     shown.push_back(message);
     if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     if (answers.empty()) {
-      ADD_FAILURE() << "Question without a prepared answer: " << message.text;
+      ++unanswered;
       return MessageAnswer::Cancel;
     }
     const MessageAnswer answer = answers.front();
@@ -31,8 +32,17 @@ class MessageRecorder final : public MessageSink {
     return answer;
   }
 
+  /// Whether a message shown holds the text.
+  [[nodiscard]] bool Saw(const std::string& part) const {
+    for (const Message& message : shown)
+      if (message.text.find(part) != std::string::npos) return true;
+    return false;
+  }
+
   std::vector<Message> shown;
   std::deque<MessageAnswer> answers;
+  /// Questions met without a prepared answer.
+  int unanswered = 0;
 
  private:
   ScopedMessageSink scope_;

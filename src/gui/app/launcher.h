@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace korvel {
 
 class ProgramLauncher {
@@ -39,6 +41,12 @@ class DesktopLauncher final : public ProgramLauncher {
   QString ApplicationFor(const QString& mimeType) override;
   bool OpenAs(const QString& file, const QString& mimeType) override;
 };
+
+/// How the folder views open a file: with the launcher's default program
+/// for it (OpenWithDefault). Every view that opens files takes this one.
+[[nodiscard]] inline std::function<bool(const QString& file)> FileOpenerOf(ProgramLauncher& launcher) {
+  return [&launcher](const QString& file) { return launcher.OpenWithDefault(file); };
+}
 
 /// The address of the web server on this machine.
 inline constexpr char kLocalServerBase[] = "http://localhost/";

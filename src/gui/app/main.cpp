@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "app/dmunit.h"
+#include "app/folderchooser.h"
 #include "app/frenchinterface.h"
 #include "app/launcher.h"
 #include "app/mainformunit.h"
@@ -84,6 +85,8 @@ int main(int argc, char** argv) {
 
   korvel::MessageBoxSink messages;
   korvel::ScopedMessageSink installed(messages);
+  korvel::FolderDialogChooser folders;
+  korvel::ScopedFolderChooser foldersInstalled(folders);
   // Without Qt's translations the question boxes would say "Yes" and "No":
   // the interface is French or the installation is incomplete, and
   // the user is told.
@@ -98,6 +101,7 @@ int main(int argc, char** argv) {
     korvel::TMainForm window(dm, launcher, registry);
     if (!files.isEmpty()) window.SetStartStylesheet(files.front());
     messages.SetParent(&window);
+    folders.SetParent(&window);
     window.show();
     return QApplication::exec();
   } catch (const std::exception& error) {

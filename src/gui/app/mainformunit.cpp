@@ -35,10 +35,6 @@ namespace korvel {
 
 namespace {
 
-// The row of the project grid that names the local web server's folder; its
-// box says whether the project runs under it.
-constexpr int kRowLocalServer = 4;
-
 std::string_view View(const QByteArray& bytes) { return {bytes.constData(), static_cast<std::size_t>(bytes.size())}; }
 
 // A folder without its trailing "/", as the watch and the preview take it.
@@ -68,7 +64,7 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   editor_->SetPageOpener([this] { ShowPage(); });
   editor_->SetPageAddress([this] { return BrowserAddress(); });
   StartWatch();
-  BuildImagesTab();
+  BuildImagesTab(launcher);
   // The value editors are popups of this window, made hidden now. The font
   // picker's families are listed on a thread of their own meanwhile: the
   // window shows without waiting for them.
@@ -85,10 +81,10 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::BuildImagesTab() {
-  imagesTab_ = new TImagesTab([this] {
-    return ImageProjectPaths{entry_->ProjectFolderPath(), editor_->CSSFilePath(),
-                             FromStd(dm_.Ini().ReadValue(settingkind::kImagesFolder))};
+void TMainForm::BuildImagesTab(ProgramLauncher& launcher) {
+  imagesTab_ = new TImagesTab(launcher, [this] {
+    const ProjectInfo& project = entry_->OpenedProject();
+    return ImageProjectPaths{project.folder, editor_->CSSFilePath(), project.imagesFolder};
   });
   editor_->AttachTwinButtons(imagesTab_->SaveButton(), imagesTab_->LiveButton());
   PgCtlMain_->addTab(imagesTab_, QStringLiteral("&Images"));
@@ -105,7 +101,7 @@ void TMainForm::BuildImagesTab() {
   connect(imagesTab_, &TImagesTab::ValueWritten, this,
           [this](const QString& url) { statusBar()->showMessage(QStringLiteral("Image choisie : %1").arg(url)); });
 
-  picker_ = new TShowImageForm(this, dm_.ScratchFolder());
+  picker_ = new TShowImageForm(this, dm_.ScratchFolder(), FileOpenerOf(launcher));
   // A "ShowImage" cell opens the picker; the sub-grid's "url" choice, with
   // no picture yet, the Images tab.
   editor_->Dispatch().SetImagePicker(picker_);
@@ -190,8 +186,9 @@ bool TMainForm::FormCloseQuery() {
 }
 
 void TMainForm::ProjectOpened() {
-  setWindowTitle(entry_->ProjectFolderPath());
-  if (!editor_->OpenStylesheet(entry_->CSSFilePath(), entry_->HTMLFilePath(), entry_->StylesheetCaption())) return;
+  const ProjectInfo& project = entry_->OpenedProject();
+  setWindowTitle(project.folder);
+  if (!editor_->OpenStylesheet(project.stylesheet, project.page, project.stylesheetCaption)) return;
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), true);
   editor_->ShowFirstRule([this] { PgCtlMain_->setCurrentWidget(editor_); });
   // The watch took up the project when its stylesheet was read.
@@ -203,8 +200,9 @@ void TMainForm::ProjectOpened() {
 // user's "OK" on "Entrée".
 void TMainForm::OpenStartStylesheet() {
   entry_->TakeStylesheet(startStylesheet_);
-  setWindowTitle(entry_->ProjectFolderPath());
-  if (!editor_->OpenStylesheet(entry_->CSSFilePath(), QString(), entry_->StylesheetCaption())) return;
+  const ProjectInfo& project = entry_->OpenedProject();
+  setWindowTitle(project.folder);
+  if (!editor_->OpenStylesheet(project.stylesheet, QString(), project.stylesheetCaption)) return;
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), true);
   editor_->ShowFirstRule([this] { PgCtlMain_->setCurrentWidget(editor_); });
 }
@@ -249,7 +247,7 @@ void TMainForm::StylesheetRead(const QByteArray& bytes) {
   // on its project, which the "Entrée" page may no longer name).
   const QString stylesheet = editor_->CSSFilePath();
   if (stylesheet != watchedStylesheet_) {
-    watch_->Watch(WatchFolderPath(entry_->ProjectFolderPath()), Std(stylesheet));
+    watch_->Watch(WatchFolderPath(entry_->OpenedProject().folder), Std(stylesheet));
     watchedStylesheet_ = stylesheet;
     SayWatchProblem();
   }
@@ -286,7 +284,8 @@ void TMainForm::ApplicationEvents1Activate() {
 // ------------------------------------------------------------ the preview
 
 void TMainForm::StartPreview() {
-  const QString project = entry_->ProjectFolderPath();
+  const ProjectInfo& opened = entry_->OpenedProject();
+  const QString& project = opened.folder;
   if (!preview_ || previewedProject_ != project) {
     preview_.reset();
     previewedProject_.clear();
@@ -300,14 +299,12 @@ void TMainForm::StartPreview() {
   }
   // Under a local server the pages come from it, so that PHP runs; the
   // preview adds its script to them.
-  GStringGrid* grid = entry_->InputGrid();
-  if (!grid->IsChecked(0, kRowLocalServer)) {
+  if (!opened.useLocalServer) {
     preview_->ForwardTo({}, {});
     return;
   }
   const QString base = QLatin1String(kLocalServerBase);
-  const QString projectAddress =
-      PageAddress(grid->CellText(1, kRowLocalServer), true, project + QStringLiteral("index.html"));
+  const QString projectAddress = PageAddress(opened.localServerFolder, true, project + QStringLiteral("index.html"));
   preview_->ForwardTo(Std(base.chopped(1)), Std(projectAddress.mid(base.size() - 1)));
 }
 
@@ -335,8 +332,8 @@ QString TMainForm::BrowserAddress() const {
     const std::string address = preview_->AddressOf(Std(page));
     if (!address.empty()) return FromStd(address);
   }
-  GStringGrid* grid = entry_->InputGrid();
-  return PageAddress(grid->CellText(1, kRowLocalServer), grid->IsChecked(0, kRowLocalServer), page);
+  const ProjectInfo& project = entry_->OpenedProject();
+  return PageAddress(project.localServerFolder, project.useLocalServer, page);
 }
 
 void TMainForm::StopWatchAndPreview() {

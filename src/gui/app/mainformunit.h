@@ -81,7 +81,7 @@ class TMainForm final : public QMainWindow {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void BuildImagesTab();
+  void BuildImagesTab(ProgramLauncher& launcher);
   void PgCtlMainChange();
 
   void ProjectOpened();

@@ -24,8 +24,6 @@ namespace {
 // Every custom property shares one entry of the dictionary.
 constexpr std::string_view kCustomPropertyEntry = "--*";
 
-bool Is(const std::string& mode, std::string_view name) { return mode == name; }
-
 // The font picker's five tabs show whole when it is as wide as the value
 // column it drops from, as the colour list is.
 void WidenToValueColumn(QWidget& popup, const GStringGrid& grid) {
@@ -129,82 +127,106 @@ void TCellDispatch::HideImagePicker() { HidePopup(imagePicker_); }
 void TCellDispatch::OpenValueEditor(int column, int row) {
   if (column == -1 || row < 0 || row >= grid_.RowCount()) return;
   grid_.SetCurrentRow(row);
-  const QRect cell = ValueCellInGlobal(grid_, row);
-  const int cellTop = cell.top();
-  const QString name = grid_.CellText(0, row);
-  const QString value = grid_.CellText(1, row);
-  const std::string mode = dictionary_.Active().KeywordEditMode();
+  OpenEditor(dictionary_.Active().KeywordEditMode(),
+             EditorTarget{Origin::PropertyGrid, grid_, row, grid_.CellText(0, row), grid_.CellText(1, row),
+                          ValueCellInGlobal(grid_, row)});
+}
 
-  if (Is(mode, editmode::kEdit)) {
-    grid_.ShowEditAt(1, row);
-    grid_.SetEditText(value);
-  } else if (Is(mode, editmode::kFormEdit)) {
-    grid_.SetComboVisible(false);
-    subGrid_->hide();
-    colorForm_->hide();
-    HideImagePicker();
-    fontForm_->hide();
-    if (formEdit_->IsOpenAt(cellTop)) {
-      formEdit_->hide();
-      return;
-    }
-    formEdit_->hide();
-    OpenFor(Origin::PropertyGrid, row);
-    formEdit_->PlaceBeside(cell);
-    formEdit_->LoadValue(QString(), value);
-    Present(*formEdit_, *formEdit_->Edit());
-  } else if (Is(mode, editmode::kExpand)) {
-    formEdit_->hide();
-    colorForm_->hide();
-    fontForm_->hide();
-    if (subGrid_->IsOpenAt(cellTop)) {
-      subGrid_->hide();
-      HideImagePicker();
-      return;
-    }
-    OpenSubGrid(name, value);
-  } else if (Is(mode, editmode::kCombo)) {
-    formEdit_->hide();
-    subGrid_->hide();
-    colorForm_->hide();
-    fontForm_->hide();
-    HideImagePicker();
-    grid_.ShowComboAt(1, row);
-    try {
-      grid_.FillComboFromNode(dictionary_.Active().FindMember(name.toStdString()));
-    } catch (const std::exception& error) {
-      ShowError(error);
-    }
-    grid_.SetComboText(value);
-  } else if (Is(mode, editmode::kGetColor)) {
-    subGrid_->hide();
-    formEdit_->hide();
-    grid_.SetComboVisible(false);
-    if (colorForm_->IsOpenAt(cellTop)) {
-      colorForm_->hide();
-      return;
-    }
-    OpenFor(Origin::PropertyGrid, row);
-    colorForm_->ShowForCell(grid_, ItemsOf(name), value);
-    Present(*colorForm_, *colorForm_->Combo());
-  } else if (Is(mode, editmode::kShowImage)) {
-    formEdit_->hide();
-    colorForm_->hide();
-    OpenFor(Origin::PropertyGrid, row);
-    OpenImagePicker(value, false);
-  } else if (Is(mode, editmode::kGetFont)) {
-    formEdit_->hide();
-    subGrid_->hide();
-    if (fontForm_->IsOpenAt(cellTop)) {
-      fontForm_->hide();
-      return;
-    }
-    OpenFor(Origin::PropertyGrid, row);
-    fontForm_->PlaceBeside(cell);
-    WidenToValueColumn(*fontForm_, grid_);
-    fontForm_->LoadValue(value);
-    Present(*fontForm_, *fontForm_->SelectedEdit());
+// The modes of the dictionary's entries and members. A popup leaves open
+// only what it does not cover: the font picker opens beside the colour
+// list, and the in-place edit box hides nothing.
+const TCellDispatch::EditorKind TCellDispatch::kEditors[] = {
+    {editmode::kEdit, 0, &TCellDispatch::OpenInPlaceEdit},
+    {editmode::kFormEdit, kList | kShorthand | kColour | kFont | kPicture, &TCellDispatch::OpenLengthEditor},
+    {editmode::kExpand, kLength | kColour | kFont, &TCellDispatch::OpenShorthandEditor},
+    {editmode::kCombo, kLength | kShorthand | kColour | kFont | kPicture, &TCellDispatch::OpenList},
+    {editmode::kGetColor, kList | kShorthand | kLength | kPicture, &TCellDispatch::OpenColourPicker},
+    {editmode::kShowImage, kLength | kColour, &TCellDispatch::OpenPicture},
+    {editmode::kGetFont, kLength | kShorthand, &TCellDispatch::OpenFontPicker},
+};
+
+void TCellDispatch::OpenEditor(std::string_view mode, const EditorTarget& target) {
+  for (const EditorKind& kind : kEditors) {
+    if (kind.mode != mode) continue;
+    Hide(kind.replaces, target);
+    (this->*kind.open)(target);
+    return;
   }
+}
+
+void TCellDispatch::Hide(unsigned popups, const EditorTarget& target) {
+  if (popups & kList) target.grid.SetComboVisible(false);
+  if (popups & kLength) formEdit_->hide();
+  if ((popups & kShorthand) && target.origin != Origin::SubGrid) subGrid_->hide();
+  if (popups & kColour) colorForm_->hide();
+  if (popups & kFont) fontForm_->hide();
+  if (popups & kPicture) HideImagePicker();
+}
+
+bool TCellDispatch::ClosedAgain(GPopupForm& popup, const EditorTarget& target) {
+  if (!popup.IsOpenAt(target.cell.top())) return false;
+  popup.hide();
+  return true;
+}
+
+void TCellDispatch::OpenInPlaceEdit(const EditorTarget& target) {
+  target.grid.ShowEditAt(1, target.row);
+  target.grid.SetEditText(target.value);
+}
+
+void TCellDispatch::OpenLengthEditor(const EditorTarget& target) {
+  if (ClosedAgain(*formEdit_, target)) return;
+  formEdit_->hide();
+  OpenFor(target.origin, target.row);
+  formEdit_->PlaceBeside(target.cell);
+  // A member's units are its own; a property's are its entry's.
+  formEdit_->LoadValue(target.origin == Origin::SubGrid ? target.name : QString(), target.value);
+  Present(*formEdit_, *formEdit_->Edit());
+}
+
+void TCellDispatch::OpenShorthandEditor(const EditorTarget& target) {
+  // A member is never a shorthand of its own.
+  if (target.origin == Origin::SubGrid) return;
+  if (ClosedAgain(*subGrid_, target)) {
+    HideImagePicker();
+    return;
+  }
+  OpenSubGrid(target.name, target.value);
+}
+
+void TCellDispatch::OpenList(const EditorTarget& target) {
+  target.grid.ShowComboAt(1, target.row);
+  try {
+    target.grid.FillComboFromNode(dictionary_.Active().FindMember(target.name.toStdString()));
+  } catch (const std::exception& error) {
+    ShowError(error);
+  }
+  target.grid.SetComboText(target.value);
+}
+
+void TCellDispatch::OpenColourPicker(const EditorTarget& target) {
+  if (ClosedAgain(*colorForm_, target)) return;
+  OpenFor(target.origin, target.row);
+  colorForm_->ShowForCell(target.grid, ItemsOf(target.name), target.value);
+  Present(*colorForm_, *colorForm_->Combo());
+}
+
+void TCellDispatch::OpenPicture(const EditorTarget& target) {
+  // A member without a picture opens nothing: its list's "url" choice
+  // leads to the Images tab.
+  const bool forSubGrid = target.origin == Origin::SubGrid;
+  if (forSubGrid && !target.value.startsWith(QLatin1String("url("))) return;
+  OpenFor(target.origin, target.row);
+  OpenImagePicker(target.value, forSubGrid);
+}
+
+void TCellDispatch::OpenFontPicker(const EditorTarget& target) {
+  if (ClosedAgain(*fontForm_, target)) return;
+  OpenFor(target.origin, target.row);
+  fontForm_->PlaceBeside(target.cell);
+  WidenToValueColumn(*fontForm_, target.grid);
+  fontForm_->LoadValue(target.value);
+  Present(*fontForm_, *fontForm_->SelectedEdit());
 }
 
 void TCellDispatch::PropertyGridComboChange() {
@@ -232,65 +254,8 @@ void TCellDispatch::OpenSubGrid(const QString& name, const QString& value) {
 }
 
 void TCellDispatch::OpenMemberEditor(const MemberCell& cell) {
-  GStringGrid& members = *subGrid_->SubGrid();
-  const int cellTop = cell.cellInGlobal.top();
-  const std::string mode = cell.editMode.toStdString();
-
-  if (Is(mode, editmode::kEdit)) {
-    members.ShowEditAt(1, cell.row);
-    members.SetEditText(cell.value);
-  } else if (Is(mode, editmode::kFormEdit)) {
-    if (formEdit_->IsOpenAt(cellTop)) {
-      formEdit_->hide();
-      return;
-    }
-    members.SetComboVisible(false);
-    colorForm_->hide();
-    HideImagePicker();
-    formEdit_->hide();
-    OpenFor(Origin::SubGrid, cell.row);
-    formEdit_->PlaceBeside(cell.cellInGlobal);
-    formEdit_->LoadValue(cell.member, cell.value);
-    Present(*formEdit_, *formEdit_->Edit());
-  } else if (Is(mode, editmode::kGetFont)) {
-    if (fontForm_->IsOpenAt(cellTop)) {
-      fontForm_->hide();
-      return;
-    }
-    OpenFor(Origin::SubGrid, cell.row);
-    fontForm_->PlaceBeside(cell.cellInGlobal);
-    WidenToValueColumn(*fontForm_, members);
-    fontForm_->LoadValue(cell.value);
-    Present(*fontForm_, *fontForm_->SelectedEdit());
-  } else if (Is(mode, editmode::kCombo)) {
-    colorForm_->hide();
-    formEdit_->hide();
-    fontForm_->hide();
-    HideImagePicker();
-    members.ShowComboAt(1, cell.row);
-    try {
-      members.FillComboFromNode(dictionary_.Active().FindMember(cell.member.toStdString()));
-    } catch (const std::exception& error) {
-      ShowError(error);
-    }
-    members.SetComboText(cell.value);
-  } else if (Is(mode, editmode::kGetColor)) {
-    HideImagePicker();
-    if (colorForm_->IsOpenAt(cellTop)) {
-      colorForm_->hide();
-      return;
-    }
-    formEdit_->hide();
-    OpenFor(Origin::SubGrid, cell.row);
-    colorForm_->ShowForCell(members, ItemsOf(cell.member), cell.value);
-    Present(*colorForm_, *colorForm_->Combo());
-  } else if (Is(mode, editmode::kShowImage)) {
-    colorForm_->hide();
-    if (cell.value.startsWith(QLatin1String("url("))) {
-      OpenFor(Origin::SubGrid, cell.row);
-      OpenImagePicker(cell.value, true);
-    }
-  }
+  OpenEditor(cell.editMode.toStdString(), EditorTarget{Origin::SubGrid, *subGrid_->SubGrid(), cell.row, cell.member,
+                                                       cell.value, cell.cellInGlobal});
 }
 
 void TCellDispatch::SubGridIconChoice(const QString& icon, const MemberCell& cell, const QString& choice) {

@@ -28,10 +28,12 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <string_view>
 
 namespace korvel {
 
@@ -106,6 +108,30 @@ class TCellDispatch final : public QObject {
  private:
   enum class Origin { None, PropertyGrid, SubGrid };
 
+  /// Where an editor opens: a value cell of the property grid, or a
+  /// member's cell of the sub-grid.
+  struct EditorTarget {
+    Origin origin;
+    GStringGrid& grid;
+    int row;
+    /// The property's name, or the member's.
+    QString name;
+    QString value;
+    /// The value cell in screen coordinates.
+    QRect cell;
+  };
+  /// The editors, as the popups an opening editor hides.
+  enum Popup : unsigned { kLength = 1, kShorthand = 2, kColour = 4, kFont = 8, kPicture = 16, kList = 32 };
+  /// What an edit mode opens: the popups it replaces, hidden first, and the
+  /// step that opens its editor.
+  struct EditorKind {
+    std::string_view mode;
+    unsigned replaces;
+    void (TCellDispatch::*open)(const EditorTarget&);
+  };
+  /// One entry for each edit mode, the same for a row and for a member.
+  static const EditorKind kEditors[];
+
   /// Writes a value where the editor shown last was opened from.
   void WriteTo(const QString& value);
   /// F2 or Enter on a row: what a press on its value does.
@@ -116,6 +142,19 @@ class TCellDispatch final : public QObject {
   /// property it was opened on.
   [[nodiscard]] bool SubGridStillShowsItsProperty() const;
   void OpenMemberEditor(const MemberCell& cell);
+  /// Opens the editor the mode names (none for a mode that names none).
+  void OpenEditor(std::string_view mode, const EditorTarget& target);
+  /// Hides the popups named; the sub-grid a member belongs to stays.
+  void Hide(unsigned popups, const EditorTarget& target);
+  /// A second press on the cell the popup is open at closes it: true then.
+  [[nodiscard]] static bool ClosedAgain(GPopupForm& popup, const EditorTarget& target);
+  void OpenInPlaceEdit(const EditorTarget& target);
+  void OpenLengthEditor(const EditorTarget& target);
+  void OpenShorthandEditor(const EditorTarget& target);
+  void OpenList(const EditorTarget& target);
+  void OpenColourPicker(const EditorTarget& target);
+  void OpenPicture(const EditorTarget& target);
+  void OpenFontPicker(const EditorTarget& target);
   void SubGridIconChoice(const QString& icon, const MemberCell& cell, const QString& choice);
   /// The shorthand rebuilt by the sub-grid goes into its property's row.
   void SubGridValueChanged(const QString& value);

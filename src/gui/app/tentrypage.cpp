@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "app/dmunit.h"
+#include "app/folderchooser.h"
 #include "app/frenchinterface.h"
 #include "icons/imagelists.h"
 #include "app/launcher.h"
@@ -109,9 +109,6 @@ TEntryPage::TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent)
   // on the grid.
   InputGrid_->viewport()->setAcceptDrops(true);
   InputGrid_->viewport()->installEventFilter(this);
-  chooseFolder_ = [this](const QString& caption, const QString& start) {
-    return QFileDialog::getExistingDirectory(this, caption, start, FolderDialogOptions());
-  };
 
   SplitterLVSG_ = new QSplitter(Qt::Vertical);
   SplitterLVSG_->setObjectName(QStringLiteral("SplitterLVSG"));
@@ -142,7 +139,7 @@ void TEntryPage::CreatePane(ProgramLauncher& launcher, QList<ShellPlace> places)
   explorer_->CreateView(LVInPanel_);
   explorer_->SetViewMode(vmIcons);
   TFolderView* view = explorer_->View();
-  view->SetFileOpener([&launcher](const QString& file) { return launcher.OpenWithDefault(file); });
+  view->SetFileOpener(FileOpenerOf(launcher));
   connect(view, &TFolderView::OnPathChanged, this, &TEntryPage::LVInPathChanged);
   connect(view, &TFolderView::OnStateChanged, this, [this](TFolderView*, int code) { LVInStateChanged(code); });
   explorer_->CreateToolBar(ToolBarInPanel_);
@@ -346,7 +343,7 @@ void TEntryPage::SGInMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mod
   if (!InputGrid_->CellAt(position, &column, &row) || row != kRowServer) return;
   if (result == 1) {
     const QString folder =
-        chooseFolder_(QString::fromUtf8(kServerDialogCaption), InputGrid_->CellText(1, kRowServer));
+        ChooseFolder(QString::fromUtf8(kServerDialogCaption), InputGrid_->CellText(1, kRowServer));
     if (folder.isEmpty()) {
       InputGrid_->SetChecked(0, kRowServer, false);
     } else {
@@ -358,6 +355,16 @@ void TEntryPage::SGInMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mod
 }
 
 QString TEntryPage::StylesheetCaption() const { return InputGrid_->CellText(1, kRowStylesheet); }
+
+ProjectInfo TEntryPage::ShownProject() const {
+  return ProjectInfo{ProjectFolderPath_,
+                     HTMLFilePath_,
+                     CSSFilePath_,
+                     StylesheetCaption(),
+                     ImagesFolder_,
+                     InputGrid_->IsChecked(0, kRowServer),
+                     InputGrid_->CellText(1, kRowServer)};
+}
 
 bool TEntryPage::RestoreLastProject(TWindowLayout& layout) {
   layout_ = &layout;
@@ -390,8 +397,10 @@ void TEntryPage::TakeStylesheet(const QString& cssFile) {
   ProjectFolderPath_ = WithSlash(stylesheet.absolutePath());
   CSSFilePath_ = stylesheet.absoluteFilePath();
   HTMLFilePath_.clear();
+  ImagesFolder_.clear();
   InputGrid_->SetCellText(1, kRowFolder, ProjectFolderPath_);
   InputGrid_->SetCellText(1, kRowStylesheet, stylesheet.fileName());
+  opened_ = ShownProject();
 }
 
 void TEntryPage::OpenRestoredProject() {
@@ -540,7 +549,7 @@ QString TEntryPage::AskProjectFolder(const QString& common) {
               "Choisissez le dossier qui contient le projet : ses réglages y seront enregistrés.",
           MessageButtons::OkCancel);
   if (answer != MessageAnswer::Ok) return {};
-  const QString chosen = chooseFolder_(QStringLiteral("Dossier du projet"), QFileInfo(CSSFilePath_).absolutePath());
+  const QString chosen = ChooseFolder(QStringLiteral("Dossier du projet"), QFileInfo(CSSFilePath_).absolutePath());
   if (chosen.isEmpty()) return {};
   const QString folder = FolderPath(chosen);
   if (folder == QStringLiteral("/")) {
@@ -577,6 +586,7 @@ void TEntryPage::OpenProject(bool remember, bool restored) {
     WriteSetting(settingkind::kLocalServer,
                  InputGrid_->IsChecked(0, kRowServer) ? QStringLiteral("true") : QStringLiteral("false"));
   }
+  opened_ = ShownProject();
   emit ProjectOpened();
 }
 

@@ -33,14 +33,31 @@ class SettingsStore;
 class TDM;
 class TWindowLayout;
 
+/// The project as "OK" opened it (or as a stylesheet given alone makes it):
+/// what the rest of the window works with, so that nothing else reads the
+/// page's grid.
+struct ProjectInfo {
+  /// The project's folder, ending with "/".
+  QString folder;
+  /// The page shown in the browser; "" for a stylesheet given alone.
+  QString page;
+  QString stylesheet;
+  /// The stylesheet as the grid shows it, relative to the project.
+  QString stylesheetCaption;
+  /// The images folder; "" when the project has none.
+  QString imagesFolder;
+  /// Whether the pages are served by the local web server, and the folder
+  /// it serves (ending with "/").
+  bool useLocalServer = false;
+  QString localServerFolder;
+
+  friend bool operator==(const ProjectInfo&, const ProjectInfo&) = default;
+};
+
 class TEntryPage final : public QWidget {
   Q_OBJECT
 
  public:
-  /// Asks the user for a folder: the dialog's caption and the folder it
-  /// starts in; "" when cancelled.
-  using FolderChooser = std::function<QString(const QString& caption, const QString& start)>;
-
   TEntryPage(TDM& dm, SettingsStore& registry, QWidget* parent = nullptr);
   Q_DISABLE_COPY_MOVE(TEntryPage)
   ~TEntryPage() override;
@@ -54,8 +71,6 @@ class TEntryPage final : public QWidget {
   /// Asked before "OK" stores anything: whether the project may be opened
   /// now (the stylesheet open has its unsaved edits settled).
   void SetOpenQuery(std::function<bool()> query) { mayOpen_ = std::move(query); }
-  /// Replaces the platform's folder dialog (tests).
-  void SetFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
   /// Shows the project folder in the pane: tree, view and path box.
   void ShowProjectFolder();
 
@@ -106,6 +121,10 @@ class TEntryPage final : public QWidget {
   [[nodiscard]] const QString& CSSFilePath() const { return CSSFilePath_; }
   /// The stylesheet as the grid shows it, relative to the project.
   [[nodiscard]] QString StylesheetCaption() const;
+  /// The project as it was opened last (OKInClick, OpenRestoredProject,
+  /// TakeStylesheet); browsing the pane and editing the grid afterwards
+  /// leave it as it is until the next opening.
+  [[nodiscard]] const ProjectInfo& OpenedProject() const { return opened_; }
 
  signals:
   /// The project was stored: its stylesheet is to be opened.
@@ -140,6 +159,8 @@ class TEntryPage final : public QWidget {
   void EnableOKWhenPageAndStylesheet();
   [[nodiscard]] bool IsTreeDrag(const QMimeData* mime, const QObject* source) const;
   [[nodiscard]] bool DropTarget(QPoint position, int* row) const;
+  /// The project as the page shows it now.
+  [[nodiscard]] ProjectInfo ShownProject() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -155,9 +176,9 @@ class TEntryPage final : public QWidget {
   QString CSSFilePath_;
   QString ImagesFolder_;
   QString ProjectName_;
+  ProjectInfo opened_;
   bool rememberAtOpen_ = true;
   bool showingProject_ = false;
-  FolderChooser chooseFolder_;
   std::function<bool()> mayOpen_;
   GExplorer* explorer_ = nullptr;
 

@@ -1,6 +1,5 @@
 #include "app/timagestab.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -9,7 +8,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/folderchooser.h"
 #include "app/frenchinterface.h"
+#include "app/launcher.h"
 #include "icons/imagelists.h"
 #include "app/windowhelpers.h"
 #include "dictionary/valueclassification.h"
@@ -46,12 +47,9 @@ QString StylesheetFolder(const ImageProjectPaths& paths) {
   return WithSlash(QFileInfo(paths.stylesheetFile).absolutePath());
 }
 
-TImagesTab::TImagesTab(std::function<ImageProjectPaths()> paths, QWidget* parent)
+TImagesTab::TImagesTab(ProgramLauncher& launcher, std::function<ImageProjectPaths()> paths, QWidget* parent)
     : QWidget(parent), paths_(std::move(paths)) {
   setObjectName(QStringLiteral("tsImages"));
-  chooseFolder_ = [this](const QString& start) {
-    return QFileDialog::getExistingDirectory(this, QStringLiteral("Dossier des images"), start, FolderDialogOptions());
-  };
   pane_ = new GExplorer(this);
 
   auto* layout = new QVBoxLayout(this);
@@ -71,6 +69,7 @@ TImagesTab::TImagesTab(std::function<ImageProjectPaths()> paths, QWidget* parent
   pane_->CreateTree(TVImgPanel);
   pane_->CreateView(LVImgPanel);
   pane_->SetViewMode(vmThumbnails);
+  View()->SetFileOpener(FileOpenerOf(launcher));
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 3);
   layout->addWidget(splitter, 1);
@@ -143,7 +142,7 @@ QString TImagesTab::ImportTarget(const QString& source, const ImageProjectPaths&
                              Std(stylesheetFolder) + " ».\nAnnuler : ne rien faire.";
     const MessageAnswer answer = Ask(text, MessageButtons::YesNoCancel);
     QString folder;
-    if (answer == MessageAnswer::Yes) folder = chooseFolder_ ? chooseFolder_(paths.projectFolder) : QString();
+    if (answer == MessageAnswer::Yes) folder = ChooseFolder(QStringLiteral("Dossier des images"), paths.projectFolder);
     if (answer == MessageAnswer::No) folder = stylesheetFolder;
     if (folder.isEmpty()) return {};
     plan = PlanImport(Std(source), Std(folder), Std(paths.projectFolder));

@@ -24,6 +24,7 @@ class QToolButton;
 namespace korvel {
 
 class GExplorer;
+class ProgramLauncher;
 class TFolderView;
 
 /// Where the project's files are; asked each time the tab opens or imports.
@@ -42,10 +43,9 @@ class TImagesTab final : public QWidget {
  public:
   /// Where the url(...) value chosen is to be written.
   using WriteBack = std::function<void(const QString& url)>;
-  /// Asks the user for a folder, starting in the one given; empty: none.
-  using FolderChooser = std::function<QString(const QString& start)>;
 
-  explicit TImagesTab(std::function<ImageProjectPaths()> paths, QWidget* parent = nullptr);
+  /// Pictures opened in the view go to the launcher.
+  TImagesTab(ProgramLauncher& launcher, std::function<ImageProjectPaths()> paths, QWidget* parent = nullptr);
   Q_DISABLE_COPY_MOVE(TImagesTab)
   ~TImagesTab() override;
 
@@ -59,9 +59,6 @@ class TImagesTab final : public QWidget {
   /// Imports the first picture selected and writes its url(...).
   void BitBtn_OKClick();
   void BitBtn_CancelClick();
-
-  /// Replaces the folder dialog (tests).
-  void SetFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
 
   [[nodiscard]] GExplorer& Pane() const { return *pane_; }
   [[nodiscard]] TFolderView* View() const;
@@ -88,7 +85,6 @@ class TImagesTab final : public QWidget {
 
   std::function<ImageProjectPaths()> paths_;
   WriteBack writeBack_;
-  FolderChooser chooseFolder_;
   GExplorer* pane_ = nullptr;
   QPushButton* BitBtn_OK_ = nullptr;
   QPushButton* BitBtn_Cancel_ = nullptr;

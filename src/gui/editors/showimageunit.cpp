@@ -38,7 +38,8 @@ QString PictureDetails(const QString& path) {
   return QStringLiteral("%1 × %2 px · %3").arg(pixels.width()).arg(pixels.height()).arg(size);
 }
 
-TShowImageForm::TShowImageForm(QWidget* mainWindow, QString scratchFolder)
+TShowImageForm::TShowImageForm(QWidget* mainWindow, QString scratchFolder,
+                               std::function<bool(const QString& file)> openFile)
     : GPopupForm(mainWindow), scratchFolder_(std::move(scratchFolder)) {
   setObjectName(QStringLiteral("ShowImageForm"));
   setFixedSize(kWidth, kHeight);
@@ -75,6 +76,7 @@ TShowImageForm::TShowImageForm(QWidget* mainWindow, QString scratchFolder)
   pane_ = new GExplorer(this);
   pane_->CreateView(viewPanel);
   View()->SetViewMode(vmThumbnails);
+  View()->SetFileOpener(std::move(openFile));
   try {
     View()->SetPath(scratchFolder_);
   } catch (const FolderError&) {

@@ -36,7 +36,8 @@ class TShowImageForm final : public GPopupForm {
   using WriteBack = std::function<void(const QString& url)>;
 
   /// `scratchFolder` is the folder the pictures are copied into; it exists.
-  TShowImageForm(QWidget* mainWindow, QString scratchFolder);
+  /// A picture opened in the view goes to `openFile` (the launcher's).
+  TShowImageForm(QWidget* mainWindow, QString scratchFolder, std::function<bool(const QString& file)> openFile);
   Q_DISABLE_COPY_MOVE(TShowImageForm)
   ~TShowImageForm() override;
 

@@ -1,7 +1,6 @@
 #include "shell/folderview.h"
 
 #include <QCollator>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -162,7 +161,6 @@ TFolderView::TFolderView(QWidget* parent, ThumbnailProvider* thumbnails)
       list_(new QListView(this)),
       details_(new QTreeView(this)),
       places_(DesktopPlaces()),
-      openFile_([](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); }),
       canList_(CanListFolder) {
   items_ = new FolderItemsModel(*files_, *thumbnails_, this);
   items_->sort(fcName, Qt::AscendingOrder);
@@ -353,7 +351,7 @@ void TFolderView::OpenItem(const QString& path) {
     }
     return;
   }
-  if (!openFile_(path))
+  if (!openFile_ || !openFile_(path))
     ShowMessage(QStringLiteral("Aucun programme ne peut ouvrir le fichier « %1 ».").arg(path).toStdString(),
                 MessageKind::Warning);
 }

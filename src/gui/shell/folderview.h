@@ -90,6 +90,7 @@ class TFolderView final : public QWidget {
   /// include comes in true.
   using CanIncludeItem = std::function<void(TFolderView& sender, const QString& path, bool& include)>;
   /// Opens a file with the desktop's program; false when nothing could.
+  /// The owner gives it (SetFileOpener): the view starts no program itself.
   using FileOpener = std::function<bool(const QString& file)>;
 
   /// Shows nothing until SetPath. Thumbnails come from the given provider,

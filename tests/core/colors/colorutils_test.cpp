@@ -116,6 +116,7 @@ struct RefreshedList {
 
 class ResolveColorText : public ::testing::Test {
  protected:
+  void TearDown() override { EXPECT_EQ(messages.unanswered, 0); }
   ColorTable table;
   MessageRecorder messages;
   RefreshedList list;

@@ -24,6 +24,8 @@ const std::string kShippedFile = std::string(KORVEL_DATA) + "/CSSKeywords.xml";
 class ShippedDictionary : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { dictionary_ = new KeywordDictionary(KeywordDictionary::Load(kShippedFile)); }
+  // No question may go unanswered while the dictionary is walked.
+  void TearDown() override { EXPECT_EQ(messages_.unanswered, 0); }
   static void TearDownTestSuite() {
     delete dictionary_;
     dictionary_ = nullptr;

@@ -15,49 +15,31 @@
 #include "model/cssparser.h"
 #include "model/csswriter.h"
 #include "model/filebytes.h"
+#include "support/fixturefiles.h"
 
 namespace korvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The inputs of a fixture folder: every file but the saved twins and, when
-// `extension` is given, those with another extension (licence notes).
-std::vector<std::string> Inputs(const std::string& folder, const std::string& extension = "") {
-  std::vector<std::string> paths;
-  for (const auto& entry : fs::directory_iterator(fs::path(KORVEL_FIXTURES) / folder)) {
-    const std::string file = entry.path().filename().string();
-    if (file.ends_with(".saved.css") || !file.ends_with(extension)) continue;
-    paths.push_back(folder + "/" + file);
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
 std::string Saved(const std::string& css) { return Write(ReadStylesheet(css)); }
 
 class SettlingFixture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SettlingFixture, SavesAsItsTwinAndSettlesAfterTwoSaves) {
-  const fs::path path = fs::path(KORVEL_FIXTURES) / GetParam();
-  const std::string once = Saved(ReadFileBytes(path.string()));
+  const std::string once = Saved(ReadFileBytes(FixturePath(GetParam()).string()));
   const std::string twice = Saved(once);
   EXPECT_EQ(Saved(twice), twice);
 
-  const fs::path twin = fs::path(path).replace_extension(".saved.css");
+  const fs::path twin = SavedTwin(GetParam());
   if (fs::exists(twin)) {
     EXPECT_EQ(once, ReadFileBytes(twin.string()));
   }
 }
 
-std::string TestName(const ::testing::TestParamInfo<std::string>& input) {
-  std::string name = fs::path(input.param).filename().string();
-  std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(FuzzFound, SettlingFixture, ::testing::ValuesIn(Inputs("fuzz")), TestName);
-INSTANTIATE_TEST_SUITE_P(Frameworks, SettlingFixture, ::testing::ValuesIn(Inputs("frameworks", ".css")), TestName);
+INSTANTIATE_TEST_SUITE_P(FuzzFound, SettlingFixture, ::testing::ValuesIn(FixtureInputs("fuzz")), FixtureTestName);
+INSTANTIATE_TEST_SUITE_P(Frameworks, SettlingFixture, ::testing::ValuesIn(FixtureInputs("frameworks", ".css")),
+                         FixtureTestName);
 
 }  // namespace
 }  // namespace korvel

@@ -92,34 +92,16 @@ class EntryPageTest final : public QObject {
   void WriteProjectSettings(const QString& page, const QString& stylesheet);
 
   std::unique_ptr<ShellFixture> fixture_;
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TDM> dm_;
-  std::unique_ptr<SettingsStore> registry_;
-  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<TestInstallation> install_;
   std::unique_ptr<TEntryPage> page_;
-  QStringList dialogCaptions_;
-  QStringList chosenFolders_;
-  RecordingLauncher launcher_;
 };
 
 void EntryPageTest::init() {
   fixture_ = std::make_unique<ShellFixture>();
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  const QString exe = dir_->path() + QStringLiteral("/bin/");
-  QVERIFY(CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")));
-  QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
-  dm_ = std::make_unique<TDM>(exe);
-  registry_ = std::make_unique<SettingsStore>(dir_->path() + QStringLiteral("/registry.ini"));
-  messages_ = std::make_unique<QtMessageRecorder>();
-  page_ = std::make_unique<TEntryPage>(*dm_, *registry_);
-  page_->CreatePane(launcher_, fixture_->Places());
-  dialogCaptions_.clear();
-  chosenFolders_.clear();
-  page_->SetFolderChooser([this](const QString& caption, const QString&) {
-    dialogCaptions_ << caption;
-    return chosenFolders_.isEmpty() ? QString() : chosenFolders_.takeFirst();
-  });
+  install_ = std::make_unique<TestInstallation>();
+  QVERIFY(install_->Ready());
+  page_ = std::make_unique<TEntryPage>(install_->Dm(), install_->Registry());
+  page_->CreatePane(install_->launcher, fixture_->Places());
   page_->resize(1000, 700);
   page_->show();
   QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
@@ -127,11 +109,9 @@ void EntryPageTest::init() {
 
 void EntryPageTest::cleanup() {
   page_.reset();
-  QCOMPARE(messages_->unanswered, 0);
-  messages_.reset();
-  registry_.reset();
-  dm_.reset();
-  dir_.reset();
+  // A folder question without an answer is the user's Cancel.
+  QCOMPARE(install_->messages.unanswered, 0);
+  install_.reset();
   fixture_.reset();
 }
 
@@ -231,7 +211,7 @@ void EntryPageTest::enteringAProjectFolderRefillsTheGrid() {
   QVERIFY(!page_->OKIn()->isEnabled());
 
   Enter(fixture_->Proj());
-  QCOMPARE(dm_->Ini().FileName(), (fixture_->Proj() + QStringLiteral("proj.xml")).toStdString());
+  QCOMPARE(install_->Dm().Ini().FileName(), (fixture_->Proj() + QStringLiteral("proj.xml")).toStdString());
   QCOMPARE(Cell(0), fixture_->Proj());
   QCOMPARE(Cell(1), QStringLiteral("index.html"));
   QCOMPARE(Cell(2), QStringLiteral("css/site.css"));
@@ -249,11 +229,11 @@ void EntryPageTest::enteringAProjectFolderRefillsTheGrid() {
   QCOMPARE(page_->ProjectFolderPath(), fixture_->Path(QStringLiteral("home/www/")));
 
   // the desktop is no folder: no settings file is looked for there
-  const std::string open = dm_->Ini().FileName();
+  const std::string open = install_->Dm().Ini().FileName();
   Enter(QString());
   QVERIFY(page_->ProjectFolderPath().isEmpty());
-  QCOMPARE(dm_->Ini().FileName(), open);
-  QVERIFY(messages_->shown.empty());
+  QCOMPARE(install_->Dm().Ini().FileName(), open);
+  QVERIFY(install_->messages.shown.empty());
 }
 
 void EntryPageTest::unreadableFolderIsSaidAndLeavesTheGrid() {
@@ -263,8 +243,8 @@ void EntryPageTest::unreadableFolderIsSaidAndLeavesTheGrid() {
   page_->Explorer()->View()->SetFolderAccess([locked](const QString& folder) { return folder != locked; });
   page_->Explorer()->PathEdit()->setText(locked);
   page_->Explorer()->PathEditReturn();
-  QCOMPARE(messages_->shown.size(), std::size_t{1});
-  QVERIFY2(messages_->Saw(locked.toStdString()), messages_->shown.front().text.c_str());
+  QCOMPARE(install_->messages.shown.size(), std::size_t{1});
+  QVERIFY2(install_->messages.Saw(locked.toStdString()), install_->messages.shown.front().text.c_str());
   QCOMPARE(page_->Explorer()->View()->Path(), fixture_->Proj());
   QCOMPARE(Cell(1), QStringLiteral("index.html"));
 }
@@ -352,11 +332,11 @@ void EntryPageTest::serverBoxAsksForTheFolder() {
   GStringGrid* grid = page_->InputGrid();
   auto clickBox = [grid] { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CheckBoxRect(0, 4).center()); };
   clickBox();  // the dialog is cancelled
-  QCOMPARE(dialogCaptions_, QStringList{QStringLiteral("Repertoire des Projets du serveur local")});
+  QCOMPARE(install_->folders.captions, QStringList{QStringLiteral("Repertoire des Projets du serveur local")});
   QVERIFY(!grid->IsChecked(0, 4));
   QVERIFY(Cell(4).isEmpty());
 
-  chosenFolders_ << QStringLiteral("/srv/www");
+  install_->folders.answers << QStringLiteral("/srv/www");
   clickBox();
   QVERIFY(grid->IsChecked(0, 4));
   QCOMPARE(Cell(4), QStringLiteral("/srv/www/"));
@@ -364,7 +344,7 @@ void EntryPageTest::serverBoxAsksForTheFolder() {
   clickBox();  // unchecked: the folder goes, no dialog
   QVERIFY(!grid->IsChecked(0, 4));
   QVERIFY(Cell(4).isEmpty());
-  QCOMPARE(dialogCaptions_.size(), 2);
+  QCOMPARE(install_->folders.captions.size(), 2);
 }
 
 void EntryPageTest::okStoresTheProject() {
@@ -375,7 +355,7 @@ void EntryPageTest::okStoresTheProject() {
   Enter(fixture_->Proj());
   Select(fixture_->Proj() + QStringLiteral("index.html"));
   QVERIFY(Drop(FileUrls({stylesheet}), 1, 2));
-  chosenFolders_ << QStringLiteral("/srv/www");
+  install_->folders.answers << QStringLiteral("/srv/www");
   QTest::mouseClick(page_->InputGrid()->viewport(), Qt::LeftButton, {},
                     page_->InputGrid()->CheckBoxRect(0, 4).center());
 
@@ -384,14 +364,26 @@ void EntryPageTest::okStoresTheProject() {
   QCOMPARE(opened.size(), 1);
   // the project is the deepest folder holding page and stylesheet
   QCOMPARE(page_->ProjectFolderPath(), fixture_->Proj());
-  QCOMPARE(registry_->ProjectFolderPath(), fixture_->Proj());
+  QCOMPARE(install_->Registry().ProjectFolderPath(), fixture_->Proj());
   const QString settings = fixture_->Proj() + QStringLiteral("proj.xml");
-  QCOMPARE(dm_->Ini().FileName(), settings.toStdString());
+  QCOMPARE(install_->Dm().Ini().FileName(), settings.toStdString());
   QCOMPARE(Setting(settings, settingkind::kHTMLFilePath), (fixture_->Proj() + QStringLiteral("index.html")).toStdString());
   QCOMPARE(Setting(settings, settingkind::kCSSFilePath), stylesheet.toStdString());
   QCOMPARE(Setting(settings, settingkind::kLocalServerProjPath), std::string("/srv/www/"));
   QCOMPARE(Setting(settings, settingkind::kLocalServer), std::string("true"));
-  QVERIFY(messages_->shown.empty());
+  QVERIFY(install_->messages.shown.empty());
+
+  // The window is handed the project as opened, and keeps it while the
+  // user browses and edits the grid again.
+  const ProjectInfo expected{fixture_->Proj(), fixture_->Proj() + QStringLiteral("index.html"), stylesheet,
+                             Cell(2), QString(), true, QStringLiteral("/srv/www/")};
+  QCOMPARE(page_->OpenedProject(), expected);
+  QTest::mouseClick(page_->InputGrid()->viewport(), Qt::LeftButton, {},
+                    page_->InputGrid()->CheckBoxRect(0, 4).center());
+  QVERIFY(!page_->InputGrid()->IsChecked(0, 4));
+  Enter(fixture_->Path(QStringLiteral("home/www/empty/")));
+  QVERIFY(Cell(2).isEmpty());
+  QCOMPARE(page_->OpenedProject(), expected);
 }
 
 // Page and stylesheet sharing only "/" or the home folder: the project's
@@ -421,27 +413,27 @@ void EntryPageTest::onlyRootInCommonAsksForTheFolder() {
   const QByteArray home = qgetenv("HOME");
   qputenv("HOME", fixture_->Path(QStringLiteral("home")).toLocal8Bit());
   const auto restoreHome = qScopeGuard([&home] { qputenv("HOME", home); });
-  chosenFolders_ << chosen;
-  messages_->answers.push_back(answerOk ? MessageAnswer::Ok : MessageAnswer::Cancel);
+  install_->folders.answers << chosen;
+  install_->messages.answers.push_back(answerOk ? MessageAnswer::Ok : MessageAnswer::Cancel);
   // a page elsewhere, given by a file manager
   QVERIFY(Drop(FileUrls({pagePath}), 1, 1));
   QVERIFY(Drop(FileUrls({fixture_->Proj() + QStringLiteral("styles.css")}), 1, 2));
   QSignalSpy openedSpy(page_.get(), &TEntryPage::ProjectOpened);
   page_->OKInClick();
 
-  QVERIFY(messages_->Saw(inHome ? "n'ont en commun que votre dossier personnel"
+  QVERIFY(install_->messages.Saw(inHome ? "n'ont en commun que votre dossier personnel"
                                 : "n'ont aucun dossier en commun hormis la racine"));
   QVERIFY(!QFileInfo::exists(fixture_->Home() + QStringLiteral("home.xml")));
-  QCOMPARE(dialogCaptions_.size(), answerOk ? 1 : 0);
+  QCOMPARE(install_->folders.captions.size(), answerOk ? 1 : 0);
   QCOMPARE(openedSpy.size(), opened ? 1 : 0);
-  QCOMPARE(messages_->Saw("ne peut pas être le dossier d'un projet"), chosen == QStringLiteral("/"));
+  QCOMPARE(install_->messages.Saw("ne peut pas être le dossier d'un projet"), chosen == QStringLiteral("/"));
   QVERIFY(!QFileInfo::exists(QStringLiteral("/.xml")));
   if (!opened) {
-    QVERIFY(registry_->ProjectFolderPath().isEmpty());
+    QVERIFY(install_->Registry().ProjectFolderPath().isEmpty());
     QVERIFY(!QFileInfo::exists(fixture_->Proj() + QStringLiteral("proj.xml")));
     return;
   }
-  QCOMPARE(registry_->ProjectFolderPath(), fixture_->Proj());
+  QCOMPARE(install_->Registry().ProjectFolderPath(), fixture_->Proj());
   QCOMPARE(page_->ProjectFolderPath(), fixture_->Proj());
   QCOMPARE(Setting(fixture_->Proj() + QStringLiteral("proj.xml"), settingkind::kHTMLFilePath), pagePath.toStdString());
 }
@@ -479,7 +471,7 @@ void EntryPageTest::pageStaysPickedInASubFolder() {
   QTest::mouseClick(page_->OKIn(), Qt::LeftButton);
   QCOMPARE(opened.size(), 1);
   QCOMPARE(page_->ProjectFolderPath(), fixture_->Proj());
-  QVERIFY(messages_->shown.empty());
+  QVERIFY(install_->messages.shown.empty());
 }
 
 // The images folder of a project opened before does not follow the next
@@ -524,9 +516,9 @@ void EntryPageTest::viewModeIsKeptPerProject() {
   ini.Open((project + QStringLiteral("proj.xml")).toStdString());
   ini.WriteValue(nullptr, settingkind::kHTMLFilePath, (project + QStringLiteral("index.html")).toStdString());
   ini.WriteValue(nullptr, settingkind::kCSSFilePath, (project + QStringLiteral("styles.css")).toStdString());
-  registry_->SetProjectFolderPath(project);
+  install_->Registry().SetProjectFolderPath(project);
   auto openWindow = [this] {
-    auto window = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+    auto window = std::make_unique<TMainForm>(install_->Dm(), install_->launcher, install_->Registry());
     window->show();
     return window;
   };
@@ -556,7 +548,7 @@ void EntryPageTest::viewModeIsKeptPerProject() {
 // first start shows (the example project open on "Edition").
 void EntryPageTest::readmeStepsOpenOwnProject() {
   page_.reset();
-  const QString home = dir_->path() + QStringLiteral("/home");
+  const QString home = install_->Root() + QStringLiteral("/home");
   const QString site = home + QStringLiteral("/Documents/monsite/");
   QVERIFY(WriteAll(site + QStringLiteral("index.html"), "<html></html>"));
   QVERIFY(WriteAll(site + QStringLiteral("css/styles.css"), "body { color: navy }\n"));
@@ -565,7 +557,7 @@ void EntryPageTest::readmeStepsOpenOwnProject() {
   qputenv("HOME", home.toLocal8Bit());
   const auto restoreHome = qScopeGuard([&savedHome] { qputenv("HOME", savedHome); });
 
-  TMainForm window(*dm_, launcher_, *registry_);
+  TMainForm window(install_->Dm(), install_->launcher, install_->Registry());
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   QCOMPARE(window.Pages()->currentWidget(), &window.Editor());
@@ -600,12 +592,12 @@ void EntryPageTest::readmeStepsOpenOwnProject() {
   QCOMPARE(window.windowTitle(), site);
   QCOMPARE(window.Editor().CSSFilePath(), site + QStringLiteral("css/styles.css"));
   QCOMPARE(window.Editor().ShownRule(), QStringLiteral("body"));
-  QCOMPARE(registry_->ProjectFolderPath(), site);
+  QCOMPARE(install_->Registry().ProjectFolderPath(), site);
   const QString settings = site + QStringLiteral("monsite.xml");
   QCOMPARE(Setting(settings, settingkind::kHTMLFilePath), (site + QStringLiteral("index.html")).toStdString());
   QCOMPARE(Setting(settings, settingkind::kCSSFilePath), (site + QStringLiteral("css/styles.css")).toStdString());
   QCOMPARE(Setting(settings, settingkind::kImagesFolder), (site + QStringLiteral("Images/")).toStdString());
-  QVERIFY(messages_->shown.empty());
+  QVERIFY(install_->messages.shown.empty());
   window.hide();
 }
 

@@ -23,6 +23,7 @@
 #include <QToolButton>
 
 #include "app/dmunit.h"
+#include "app/folderchooser.h"
 #include "app/frenchinterface.h"
 #include "app/mainformunit.h"
 #include "app/messagebox.h"
@@ -131,14 +132,9 @@ void FrenchTextsTest::theWordListFindsEnglish() {
 }
 
 void FrenchTextsTest::theWindowItsTabsAndPopupsSpeakFrench() {
-  const QString exe = dir_.path() + QStringLiteral("/bin/");
-  QVERIFY(CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")));
-  QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
-  TDM dm(exe);
-  SettingsStore registry(dir_.path() + QStringLiteral("/registry.ini"));
-  RecordingLauncher launcher;
-  QtMessageRecorder messages;
-  TMainForm window(dm, launcher, registry);
+  TestInstallation install;
+  QVERIFY(install.Ready());
+  TMainForm window(install.Dm(), install.launcher, install.Registry());
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   // The example project is open: the "Edition" tab shows a rule. The
@@ -201,8 +197,7 @@ void FrenchTextsTest::theFolderDialogSpeaksFrench() {
     }
     dialog->reject();
   });
-  QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Dossier du projet"), dir_.path(),
-                                    FolderDialogOptions());
+  FolderDialogChooser().ChooseFolder(QStringLiteral("Dossier du projet"), dir_.path());
   QVERIFY(seen);
   QVERIFY2(english.isEmpty(), qPrintable(english.join(u'\n')));
 }

@@ -150,7 +150,7 @@ class LauncherTest final : public QObject {
   void programsReceiveTheirArgumentsAsAList() {
     UsePath({QStringLiteral("firefox"), QStringLiteral("chromium"), QStringLiteral("kate")});
     DesktopLauncher desktop;
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     OutsideTools tools(desktop);
     // Nothing here may be read by a shell.
     const QString page = QStringLiteral("/tmp/mon projet/\"page\" $(touch x); 'é'.html");
@@ -188,7 +188,7 @@ class LauncherTest final : public QObject {
     for (const QString& application : desktop)
       launcher.applications.insert(application.section(QLatin1Char('='), 0, 0),
                                    application.section(QLatin1Char('='), 1));
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     OutsideTools tools(launcher);
     QCOMPARE(tools.CanEdit(), !openedAs.isEmpty());
     tools.RunEditor(QStringLiteral("/p/index.html"), QStringLiteral("/p/styles.css"));
@@ -221,7 +221,7 @@ class LauncherTest final : public QObject {
     QLocale::setDefault(QLocale(QStringLiteral("fr_FR")));
 
     DesktopLauncher desktop;
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     OutsideTools tools(desktop);
     const QString caption = tools.Editor().caption;
     const QString css = QStringLiteral("/tmp/mon projet/css/styles.css");
@@ -240,7 +240,7 @@ class LauncherTest final : public QObject {
   void aMissingProgramIsToldInFrench() {
     UsePath({});
     DesktopLauncher desktop;
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     OutsideTools tools(desktop);
     tools.RunFirefox(QStringLiteral("/p/index.html"));
     QCOMPARE(messages.shown.size(), std::size_t{1});
@@ -251,7 +251,7 @@ class LauncherTest final : public QObject {
   void aFailedOpenIsToldAndReturnsMinusOne() {
     UsePath({});
     FailingLauncher failing;
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     OutsideTools tools(failing);
     QCOMPARE(tools.OpenInDefaultBrowser(QStringLiteral("http://localhost/proj")), -1);
     QCOMPARE(messages.shown.at(0).text, std::string("Impossible d'ouvrir l'adresse « http://localhost/proj » dans le navigateur."));

@@ -19,6 +19,7 @@
 #include "app/previewserver.h"
 #include "app/tcelldispatch.h"
 #include "app/tentrypage.h"
+#include "app/timagestab.h"
 #include "app/tstylesheeteditor.h"
 #include "app/settingsstore.h"
 #include "editors/formeditunit.h"
@@ -26,6 +27,8 @@
 #include "support/guitestsupport.h"
 #include "model/filebytes.h"
 #include "settings/gxmlini.h"
+#include "shell/folderview.h"
+#include "shell/gexplorer.h"
 
 namespace korvel {
 
@@ -92,15 +95,15 @@ class MainFormTest final : public QObject {
   void nameColumnFitsItsLongestName_data();
   void nameColumnFitsItsLongestName();
   void reloadingSaveKeepsTheTreeAsItWas();
-  void splitterDragIsRecordedOnceSettled();
   void unreadableStylesheetLeavesTheShownOneToBeSaved();
   void syntaxErrorsAreSaidOnceWithTheirLines();
   void stylesheetGivenAloneOpensWithoutAPage_data();
   void stylesheetGivenAloneOpensWithoutAPage();
+  void imagesTabStaysWithTheOpenedProjectWhileEntreeBrowses();
 
  private:
-  QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
-  QString Stylesheet() const { return Project() + QStringLiteral("css/styles.css"); }
+  QString Project() const { return install_->Project(); }
+  QString Stylesheet() const { return install_->Stylesheet(); }
   void MakeProject(const QByteArray& css);
   void OpenWindow();
   void ClickRule(const QString& name);
@@ -109,24 +112,13 @@ class MainFormTest final : public QObject {
   int RowOf(const QString& property) const;
   bool Save() { return window_->Editor().SaveStylesheet(); }
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TDM> dm_;
-  std::unique_ptr<SettingsStore> registry_;
-  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<TestInstallation> install_;
   std::unique_ptr<TMainForm> window_;
-  RecordingLauncher launcher_;
 };
 
 void MainFormTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  const QString exe = dir_->path() + QStringLiteral("/bin/");
-  QVERIFY(CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")));
-  QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
-  dm_ = std::make_unique<TDM>(exe);
-  registry_ = std::make_unique<SettingsStore>(dir_->path() + QStringLiteral("/registry.ini"));
-  messages_ = std::make_unique<QtMessageRecorder>();
-  launcher_.opened.clear();
+  install_ = std::make_unique<TestInstallation>();
+  QVERIFY(install_->Ready());
 }
 
 void MainFormTest::cleanup() {
@@ -134,27 +126,17 @@ void MainFormTest::cleanup() {
     window_->hide();
     window_.reset();
   }
-  QCOMPARE(messages_->unanswered, 0);
-  messages_.reset();
-  registry_.reset();
-  dm_.reset();
-  dir_.reset();
+  QVERIFY(install_->AllAnswered());
+  install_.reset();
 }
 
 void MainFormTest::MakeProject(const QByteArray& css) {
-  QVERIFY(WriteAll(Project() + QStringLiteral("index.html"), "<html></html>"));
-  QVERIFY(WriteAll(Stylesheet(), css));
-  QDir().mkpath(Project() + QStringLiteral("img"));
-  GXMLIni ini;
-  ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
-  ini.WriteValue(nullptr, settingkind::kHTMLFilePath, (Project() + QStringLiteral("index.html")).toStdString());
-  ini.WriteValue(nullptr, settingkind::kCSSFilePath, Stylesheet().toStdString());
-  ini.WriteValue(nullptr, settingkind::kImagesFolder, (Project() + QStringLiteral("img")).toStdString());
-  registry_->SetProjectFolderPath(Project());
+  QVERIFY(QDir().mkpath(Project() + QStringLiteral("img")));
+  QVERIFY(install_->MakeProject(css, Project() + QStringLiteral("img")));
 }
 
 void MainFormTest::OpenWindow() {
-  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+  window_ = std::make_unique<TMainForm>(install_->Dm(), install_->launcher, install_->Registry());
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
@@ -187,7 +169,7 @@ int MainFormTest::RowOf(const QString& property) const {
 
 void MainFormTest::firstRunOpensTheExampleProject() {
   OpenWindow();
-  const QString example = dm_->ExampleFolder();
+  const QString example = install_->Dm().ExampleFolder();
   QCOMPARE(window_->EntryPage().CSSFilePath(), example + QStringLiteral("styles.css"));
   QCOMPARE(window_->Pages()->currentIndex(), 1);
   QVERIFY(window_->Editor().RuleTree()->topLevelItemCount() > 0);
@@ -196,10 +178,10 @@ void MainFormTest::firstRunOpensTheExampleProject() {
   // The page is shown through the preview, which serves the project.
   QVERIFY(window_->Preview());
   const std::string page = (example + QStringLiteral("index.html")).toStdString();
-  QCOMPARE(launcher_.opened, QStringList{QString::fromStdString(window_->Preview()->AddressOf(page))});
+  QCOMPARE(install_->launcher.opened, QStringList{QString::fromStdString(window_->Preview()->AddressOf(page))});
   QVERIFY(QFileInfo::exists(example + QStringLiteral("exempleCSS.xml")));
-  QCOMPARE(registry_->ProjectFolderPath(), example);
-  QVERIFY(messages_->shown.empty());
+  QCOMPARE(install_->Registry().ProjectFolderPath(), example);
+  QVERIFY(install_->messages.shown.empty());
 }
 
 void MainFormTest::storedProjectOpensWithItsRulesGroupedAndSorted() {
@@ -328,9 +310,9 @@ void MainFormTest::yesOnAnotherRuleSavesTheFile() {
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
   ClickBox(RowOf(QStringLiteral("color")));
-  messages_->answers.push_back(MessageAnswer::Yes);
+  install_->messages.answers.push_back(MessageAnswer::Yes);
   ClickRule(QStringLiteral("p"));
-  QVERIFY(messages_->Saw("Sauvegarder ?"));
+  QVERIFY(install_->messages.Saw("Sauvegarder ?"));
   // Yes writes the file, not only the document
   QVERIFY(ReadAll(Stylesheet()).contains(" /*color: navy; */"));
   QVERIFY(!window_->Editor().IsModified());
@@ -342,7 +324,7 @@ void MainFormTest::noOnAnotherRuleDropsTheEdits() {
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
   ClickBox(RowOf(QStringLiteral("color")));
-  messages_->answers.push_back(MessageAnswer::No);
+  install_->messages.answers.push_back(MessageAnswer::No);
   ClickRule(QStringLiteral("p"));
   QVERIFY(!window_->Editor().IsModified());
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
@@ -356,9 +338,9 @@ void MainFormTest::refusedSaveKeepsTheShownRule() {
   ClickRule(QStringLiteral("h1"));
   window_->Editor().AddProperty(QStringLiteral("margin"));  // left empty
   QTest::keyClick(window_->Editor().PropertyGrid()->EditBox(), Qt::Key_Return);
-  messages_->answers.push_back(MessageAnswer::Yes);
+  install_->messages.answers.push_back(MessageAnswer::Yes);
   ClickRule(QStringLiteral("p"));
-  QVERIFY(messages_->Saw("non renseignées"));
+  QVERIFY(install_->messages.Saw("non renseignées"));
   QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
   QCOMPARE(window_->Editor().RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
   QVERIFY(window_->Editor().IsModified());
@@ -370,10 +352,10 @@ void MainFormTest::cancelOnAnotherRuleStaysOnTheRule() {
   OpenWindow();
   ClickRule(QStringLiteral("h1"));
   ClickBox(RowOf(QStringLiteral("color")));
-  messages_->answers.push_back(MessageAnswer::Cancel);
+  install_->messages.answers.push_back(MessageAnswer::Cancel);
   ClickRule(QStringLiteral("p"));
-  QCOMPARE(messages_->shown.size(), std::size_t{1});
-  QCOMPARE(messages_->shown.front().buttons, MessageButtons::YesNoCancel);
+  QCOMPARE(install_->messages.shown.size(), std::size_t{1});
+  QCOMPARE(install_->messages.shown.front().buttons, MessageButtons::YesNoCancel);
   QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
   QCOMPARE(window_->Editor().RuleTree()->currentItem()->text(0), QStringLiteral("h1"));
   QVERIFY(window_->Editor().IsModified());
@@ -417,10 +399,10 @@ void MainFormTest::okOfEntreeAsksAboutTheTypedValue() {
 
   window_->Pages()->setCurrentWidget(&window_->EntryPage());
   QVERIFY(window_->EntryPage().OKIn()->isEnabled());
-  messages_->answers.push_back(static_cast<MessageAnswer>(answer));
+  install_->messages.answers.push_back(static_cast<MessageAnswer>(answer));
   QTest::mouseClick(window_->EntryPage().OKIn(), Qt::LeftButton);
-  QVERIFY(messages_->Saw("Sauvegarder ?"));
-  QCOMPARE(messages_->Saw("non renseignées"), typed.isEmpty());
+  QVERIFY(install_->messages.Saw("Sauvegarder ?"));
+  QCOMPARE(install_->messages.Saw("non renseignées"), typed.isEmpty());
   QVERIFY2(ReadAll(Stylesheet()).contains(inFile), ReadAll(Stylesheet()).constData());
   QCOMPARE(window_->Pages()->currentWidget() == &window_->Editor(), reopened);
   QCOMPARE(window_->Editor().IsModified(), !reopened);
@@ -450,7 +432,7 @@ void MainFormTest::valueThatWouldCutTheStylesheetIsRefused() {
   window_->Editor().PropertyGrid()->SetCellText(1, 0, QStringLiteral("1.5 } body { color: red"));
   window_->Editor().MarkModified(false, true, false);
   QVERIFY(!Save());
-  QVERIFY(messages_->Saw("couperait la feuille de style"));
+  QVERIFY(install_->messages.Saw("couperait la feuille de style"));
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
   QVERIFY(window_->Editor().IsModified());
 }
@@ -472,9 +454,9 @@ void MainFormTest::closingAsksAboutUnsavedEdits() {
   OpenWindow();
   ClickRule(QStringLiteral("p"));
   ClickBox(0);
-  messages_->answers.push_back(static_cast<MessageAnswer>(answer));
+  install_->messages.answers.push_back(static_cast<MessageAnswer>(answer));
   QCOMPARE(window_->close(), closed);
-  QVERIFY(messages_->Saw("Sauvegarder ?"));
+  QVERIFY(install_->messages.Saw("Sauvegarder ?"));
   QCOMPARE(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"), saved);
 }
 
@@ -499,12 +481,12 @@ void MainFormTest::liveModeSavesAtOnce() {
   OpenWindow();
   ClickRule(QStringLiteral("p"));
   window_->Editor().SetLiveMode(true);
-  launcher_.opened.clear();
+  install_->launcher.opened.clear();
   ClickBox(0);
   QVERIFY(!window_->Editor().IsModified());
   QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
   // The page opened at "OK" is still on its way: no second tab.
-  QVERIFY(launcher_.opened.isEmpty());
+  QVERIFY(install_->launcher.opened.isEmpty());
 }
 
 void MainFormTest::brokenProjectIsSaidOnceAndStaysRemembered_data() {
@@ -525,15 +507,15 @@ void MainFormTest::brokenProjectIsSaidOnceAndStaysRemembered() {
     QVERIFY(QFile::remove(Project() + removed));
   }
   OpenWindow();
-  QCOMPARE(window_->EntryPage().CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
-  QCOMPARE(messages_->shown.size(), size_t{1});
-  QVERIFY(messages_->Saw(Project().toStdString()));
-  QVERIFY(messages_->Saw(said.toStdString()));
+  QCOMPARE(window_->EntryPage().CSSFilePath(), install_->Dm().ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(install_->messages.shown.size(), size_t{1});
+  QVERIFY(install_->messages.Saw(Project().toStdString()));
+  QVERIFY(install_->messages.Saw(said.toStdString()));
   // The example serves this run; the project stays the one to open next time.
-  QCOMPARE(registry_->ProjectFolderPath(), Project());
+  QCOMPARE(install_->Registry().ProjectFolderPath(), Project());
   // Until the user opens a project.
   window_->EntryPage().OKInClick();
-  QCOMPARE(registry_->ProjectFolderPath(), dm_->ExampleFolder());
+  QCOMPARE(install_->Registry().ProjectFolderPath(), install_->Dm().ExampleFolder());
 }
 
 void MainFormTest::readOnlySettingsAreSaidOnce() {
@@ -542,11 +524,11 @@ void MainFormTest::readOnlySettingsAreSaidOnce() {
   QVERIFY(QFile::setPermissions(settings, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
   OpenWindow();  // opening writes five settings
   QCOMPARE(window_->EntryPage().CSSFilePath(), Stylesheet());
-  QCOMPARE(messages_->shown.size(), size_t{1});
-  QVERIFY(messages_->Saw(settings.toStdString()));
+  QCOMPARE(install_->messages.shown.size(), size_t{1});
+  QVERIFY(install_->messages.Saw(settings.toStdString()));
   // nor once more for the layout
   QVERIFY(window_->close());
-  QCOMPARE(messages_->shown.size(), size_t{1});
+  QCOMPARE(install_->messages.shown.size(), size_t{1});
 }
 
 void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
@@ -554,10 +536,10 @@ void MainFormTest::malformedSettingsFileIsReportedAndLeftAlone() {
   const QByteArray broken = "<?xml version=\"1.0\"?><Document><Object></Document>";
   QVERIFY(WriteAll(Project() + QStringLiteral("site.xml"), broken));
   OpenWindow();
-  QCOMPARE(messages_->shown.size(), size_t{1});
-  QVERIFY(messages_->Saw((Project() + QStringLiteral("site.xml")).toStdString()));
-  QCOMPARE(window_->EntryPage().CSSFilePath(), dm_->ExampleFolder() + QStringLiteral("styles.css"));
-  QCOMPARE(registry_->ProjectFolderPath(), Project());
+  QCOMPARE(install_->messages.shown.size(), size_t{1});
+  QVERIFY(install_->messages.Saw((Project() + QStringLiteral("site.xml")).toStdString()));
+  QCOMPARE(window_->EntryPage().CSSFilePath(), install_->Dm().ExampleFolder() + QStringLiteral("styles.css"));
+  QCOMPARE(install_->Registry().ProjectFolderPath(), Project());
   QCOMPARE(ReadAll(Project() + QStringLiteral("site.xml")), broken);
 }
 
@@ -570,7 +552,7 @@ void MainFormTest::unwritableStylesheetKeepsTheEdits() {
   QFile::remove(Stylesheet());
   QDir().mkpath(Stylesheet());
   QVERIFY(!Save());
-  QVERIFY(messages_->Saw("styles.css"));
+  QVERIFY(install_->messages.Saw("styles.css"));
   QVERIFY(window_->Editor().IsModified());
 }
 
@@ -586,9 +568,9 @@ void MainFormTest::borderButtonOutlinesTheRule() {
 }
 
 void MainFormTest::missingDictionaryStopsTheWindowWithItsName() {
-  QFile::remove(dm_->DictionaryPath());
+  QFile::remove(install_->Dm().DictionaryPath());
   try {
-    TMainForm window(*dm_, launcher_, *registry_);
+    TMainForm window(install_->Dm(), install_->launcher, install_->Registry());
     QFAIL("a window without its dictionary must not be made");
   } catch (const std::exception& error) {
     QVERIFY2(QString::fromUtf8(error.what()).contains(QStringLiteral("CSSKeywords.xml")), error.what());
@@ -601,7 +583,7 @@ void MainFormTest::emptyCustomPropertyCanBeSaved() {
   QCOMPARE(window_->Editor().ShownRule(), QStringLiteral(":root"));
   ClickBox(RowOf(QStringLiteral("color")));
   QVERIFY(Save());
-  QVERIFY(messages_->shown.empty());
+  QVERIFY(install_->messages.shown.empty());
   const QByteArray saved = ReadAll(Stylesheet());
   QVERIFY2(saved.contains("--bs-btn-font-family: ;"), saved.constData());
   QVERIFY(saved.contains("/*color: red; */"));
@@ -610,7 +592,7 @@ void MainFormTest::emptyCustomPropertyCanBeSaved() {
   window_->Editor().AddProperty(QStringLiteral("margin"));
   QTest::keyClick(window_->Editor().PropertyGrid()->EditBox(), Qt::Key_Return);
   QVERIFY(!Save());
-  QVERIFY(messages_->Saw("non renseignées"));
+  QVERIFY(install_->messages.Saw("non renseignées"));
 }
 
 void MainFormTest::liveModeWritesATypedChoiceOnce() {
@@ -648,18 +630,18 @@ void MainFormTest::readOnlyStylesheetIsReplacedOnlyWhenTheUserSays() {
   OpenWindow();
   ClickRule(QStringLiteral("p"));
   ClickBox(0);
-  messages_->answers.push_back(MessageAnswer::No);
+  install_->messages.answers.push_back(MessageAnswer::No);
   QVERIFY(!Save());
-  QCOMPARE(messages_->shown.size(), size_t{1});
-  QCOMPARE(messages_->shown.front().buttons, MessageButtons::YesNo);
-  QVERIFY(messages_->Saw(Stylesheet().toStdString()));
-  QVERIFY(messages_->Saw("lecture seule"));
+  QCOMPARE(install_->messages.shown.size(), size_t{1});
+  QCOMPARE(install_->messages.shown.front().buttons, MessageButtons::YesNo);
+  QVERIFY(install_->messages.Saw(Stylesheet().toStdString()));
+  QVERIFY(install_->messages.Saw("lecture seule"));
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
   // the edits stay, to be saved later
   QVERIFY(window_->Editor().IsModified());
   QVERIFY(!window_->Editor().PropertyGrid()->IsChecked(0, 0));
 
-  messages_->answers.push_back(MessageAnswer::Yes);
+  install_->messages.answers.push_back(MessageAnswer::Yes);
   QVERIFY(Save());
   QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
   QVERIFY(!window_->Editor().IsModified());
@@ -710,16 +692,16 @@ void MainFormTest::typedValueIsCommittedBeforeLeaving() {
   const QByteArray expected = combo ? "text-align: center;" : "order: 2;";
   if (leaving == QStringLiteral("ctrl+s")) {
     QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
-    QVERIFY(messages_->shown.empty());
+    QVERIFY(install_->messages.shown.empty());
   } else {
-    messages_->answers.push_back(MessageAnswer::Yes);
+    install_->messages.answers.push_back(MessageAnswer::Yes);
     if (leaving == QStringLiteral("close")) {
       QVERIFY(window_->close());
     } else {
       QVERIFY(window_->Editor().SelectRule(window_->Editor().FindNode(QStringLiteral("h1")), true));
       QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
     }
-    QVERIFY(messages_->Saw("Sauvegarder ?"));
+    QVERIFY(install_->messages.Saw("Sauvegarder ?"));
   }
   QVERIFY2(ReadAll(Stylesheet()).contains(expected), ReadAll(Stylesheet()).constData());
 }
@@ -737,9 +719,9 @@ void MainFormTest::keyboardInTheTreeShowsTheRule() {
 
   // Unsaved edits are asked about once, as for a click.
   ClickBox(0);
-  messages_->answers.push_back(MessageAnswer::No);
+  install_->messages.answers.push_back(MessageAnswer::No);
   QTest::keyClick(tree, Qt::Key_Up);
-  QCOMPARE(messages_->shown.size(), size_t{1});
+  QCOMPARE(install_->messages.shown.size(), size_t{1});
   QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("b"));
   QVERIFY(!window_->Editor().IsModified());
 }
@@ -827,25 +809,6 @@ void MainFormTest::reloadingSaveKeepsTheTreeAsItWas() {
   QVERIFY(tree->viewport()->rect().contains(tree->visualItemRect(tree->currentItem())));
 }
 
-void MainFormTest::splitterDragIsRecordedOnceSettled() {
-  MakeProject(kStylesheet);
-  OpenWindow();
-  const QString settings = Project() + QStringLiteral("site.xml");
-  const QByteArray before = ReadAll(settings);
-  QVERIFY(!before.contains("TVInPanel"));
-  auto* splitter = window_->findChild<QSplitter*>(QStringLiteral("SplitterTVLV"));
-  QVERIFY(splitter);
-  // A drag: many steps, none of which rewrites the settings file.
-  for (int width = 250; width <= 300; width += 10) {
-    splitter->setSizes({width, splitter->width() - width});
-    emit splitter->splitterMoved(width, 1);
-  }
-  QCOMPARE(ReadAll(settings), before);
-  // Once it settles, the last width is recorded.
-  QTRY_VERIFY(ReadAll(settings).contains("TVInPanel"));
-  QVERIFY2(ReadAll(settings).contains("<Width>300</Width>"), ReadAll(settings).constData());
-}
-
 void MainFormTest::unreadableStylesheetLeavesTheShownOneToBeSaved() {
   MakeProject(kStylesheet);
   OpenWindow();
@@ -853,12 +816,12 @@ void MainFormTest::unreadableStylesheetLeavesTheShownOneToBeSaved() {
   ClickRule(QStringLiteral("p"));
   ClickBox(0);
   // Another stylesheet that cannot be read (a folder stands in its place).
-  const QString other = dir_->path() + QStringLiteral("/other/styles.css");
+  const QString other = install_->Root() + QStringLiteral("/other/styles.css");
   QVERIFY(QDir().mkpath(other));
-  messages_->answers.push_back(MessageAnswer::No);
+  install_->messages.answers.push_back(MessageAnswer::No);
   QVERIFY(!editor.OpenStylesheet(other, QString(), QStringLiteral("styles.css")));
-  QVERIFY(messages_->Saw("Sauvegarder ?"));
-  QVERIFY(messages_->Saw("styles.css"));
+  QVERIFY(install_->messages.Saw("Sauvegarder ?"));
+  QVERIFY(install_->messages.Saw("styles.css"));
   QCOMPARE(editor.CSSFilePath(), Stylesheet());
   // Given up for a stylesheet that could not be read, the edits are not.
   QVERIFY(editor.IsModified());
@@ -872,13 +835,13 @@ void MainFormTest::unreadableStylesheetLeavesTheShownOneToBeSaved() {
 void MainFormTest::syntaxErrorsAreSaidOnceWithTheirLines() {
   MakeProject("h1 { color: navy }\n}\np { content: \"open; }\n");
   OpenWindow();
-  QCOMPARE(messages_->shown.size(), std::size_t{1});
-  QVERIFY(messages_->Saw("ligne 2 : accolade fermante"));
-  QVERIFY(messages_->Saw("ligne 3 : chaîne non fermée"));
-  QVERIFY(messages_->Saw("styles.css"));
+  QCOMPARE(install_->messages.shown.size(), std::size_t{1});
+  QVERIFY(install_->messages.Saw("ligne 2 : accolade fermante"));
+  QVERIFY(install_->messages.Saw("ligne 3 : chaîne non fermée"));
+  QVERIFY(install_->messages.Saw("styles.css"));
   window_->Editor().SetLiveMode(true);
   window_->Editor().BorderClick();
-  QCOMPARE(messages_->shown.size(), std::size_t{1});
+  QCOMPARE(install_->messages.shown.size(), std::size_t{1});
   QVERIFY(ReadAll(Stylesheet()).contains("}\np { content: \"open; }"));
 }
 
@@ -893,39 +856,65 @@ void MainFormTest::stylesheetGivenAloneOpensWithoutAPage_data() {
 void MainFormTest::stylesheetGivenAloneOpensWithoutAPage() {
   QFETCH(bool, remembered);
   if (remembered) MakeProject(kStylesheet);
-  const QString loose = dir_->path() + QStringLiteral("/loose/css/loose.css");
-  QVERIFY(QDir().mkpath(dir_->path() + QStringLiteral("/loose/css")));
+  const QString loose = install_->Root() + QStringLiteral("/loose/css/loose.css");
+  QVERIFY(QDir().mkpath(install_->Root() + QStringLiteral("/loose/css")));
   QVERIFY(WriteAll(loose, "h1 { color: red; }\np { margin: 0; }\n"));
-  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+  window_ = std::make_unique<TMainForm>(install_->Dm(), install_->launcher, install_->Registry());
   window_->SetStartStylesheet(loose);
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 
   QCOMPARE(window_->Pages()->currentWidget(), &window_->Editor());
   QCOMPARE(window_->Editor().ShownRule(), QStringLiteral("h1"));
-  QCOMPARE(window_->EntryPage().ProjectFolderPath(), dir_->path() + QStringLiteral("/loose/css/"));
+  QCOMPARE(window_->EntryPage().ProjectFolderPath(), install_->Root() + QStringLiteral("/loose/css/"));
   QCOMPARE(window_->EntryPage().CSSFilePath(), loose);
   QVERIFY(window_->EntryPage().HTMLFilePath().isEmpty());
   QVERIFY(!window_->EntryPage().OKIn()->isEnabled());
-  QVERIFY(launcher_.opened.isEmpty());
+  QVERIFY(install_->launcher.opened.isEmpty());
   QVERIFY(!window_->Preview());
-  QCOMPARE(registry_->ProjectFolderPath(), remembered ? Project() : QString());
-  QCOMPARE(QDir(dir_->path() + QStringLiteral("/loose/css")).entryList(QDir::Files),
+  QCOMPARE(install_->Registry().ProjectFolderPath(), remembered ? Project() : QString());
+  QCOMPARE(QDir(install_->Root() + QStringLiteral("/loose/css")).entryList(QDir::Files),
            QStringList{QStringLiteral("loose.css")});
-  QVERIFY(messages_->shown.empty());
+  QVERIFY(install_->messages.shown.empty());
 
   // A stylesheet that cannot be read is said, and the window stays on "Entrée".
   window_.reset();
-  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
-  window_->SetStartStylesheet(dir_->path() + QStringLiteral("/loose/missing.css"));
+  window_ = std::make_unique<TMainForm>(install_->Dm(), install_->launcher, install_->Registry());
+  window_->SetStartStylesheet(install_->Root() + QStringLiteral("/loose/missing.css"));
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   QCOMPARE(window_->Pages()->currentWidget(), &window_->EntryPage());
   QVERIFY(!window_->Pages()->isTabVisible(1));
-  QCOMPARE(messages_->shown.size(), std::size_t{1});
-  QVERIFY(messages_->Saw("missing.css"));
+  QCOMPARE(install_->messages.shown.size(), std::size_t{1});
+  QVERIFY(install_->messages.Saw("missing.css"));
 }
 
+
+// Browsing "Entrée" into another project reads that project's settings;
+// the stylesheet still open keeps its own project for the Images tab.
+void MainFormTest::imagesTabStaysWithTheOpenedProjectWhileEntreeBrowses() {
+  MakeProject(kStylesheet);
+  const QString other = install_->Path(QStringLiteral("autre/"));
+  QVERIFY(WriteAll(other + QStringLiteral("index.html"), "<html></html>"));
+  QVERIFY(WriteAll(other + QStringLiteral("styles.css"), "p { color: red }\n"));
+  QVERIFY(QDir().mkpath(other + QStringLiteral("pics")));
+  {
+    GXMLIni ini;
+    ini.Open((other + QStringLiteral("autre.xml")).toStdString());
+    ini.WriteValue(nullptr, settingkind::kHTMLFilePath, (other + QStringLiteral("index.html")).toStdString());
+    ini.WriteValue(nullptr, settingkind::kCSSFilePath, (other + QStringLiteral("styles.css")).toStdString());
+    ini.WriteValue(nullptr, settingkind::kImagesFolder, (other + QStringLiteral("pics")).toStdString());
+  }
+  OpenWindow();
+  QCOMPARE(window_->Editor().CSSFilePath(), Stylesheet());
+  window_->Pages()->setCurrentWidget(&window_->EntryPage());
+  window_->EntryPage().Explorer()->View()->SetPath(other);
+  QCOMPARE(window_->EntryPage().ProjectFolderPath(), other);
+
+  window_->ImagesTab().ShowImagesTab(QString(), {});
+  QCOMPARE(window_->ImagesTab().View()->Path(), Project() + QStringLiteral("img/"));
+  QCOMPARE(window_->EntryPage().OpenedProject().folder, Project());
+}
 
 }  // namespace korvel
 

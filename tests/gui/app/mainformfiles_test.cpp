@@ -66,53 +66,33 @@ class MainFormFilesTest final : public QObject {
   void aStylesheetThatCannotBeReadIsSaidNamingIt();
 
  private:
-  QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
-  QString Stylesheet() const { return Project() + QStringLiteral("css/styles.css"); }
+  QString Project() const { return install_->Project(); }
+  QString Stylesheet() const { return install_->Stylesheet(); }
   void OpenWindow();
   /// Opens the window on a project that may not open: the watch is not waited for.
   void OpenWindowAsIs();
   void SwitchColourOffAndSave(SaveBy by);
   [[nodiscard]] QString LineHeightShown() const;
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TDM> dm_;
-  std::unique_ptr<SettingsStore> registry_;
-  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<TestInstallation> install_;
   std::unique_ptr<TMainForm> window_;
-  RecordingLauncher launcher_;
 };
 
 void MainFormFilesTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  const QString exe = InstallKorvel(dir_->path());
-  QVERIFY(!exe.isEmpty());
-  dm_ = std::make_unique<TDM>(exe);
-  registry_ = std::make_unique<SettingsStore>(dir_->path() + QStringLiteral("/registry.ini"));
-  messages_ = std::make_unique<QtMessageRecorder>();
-
-  QVERIFY(WriteAll(Project() + QStringLiteral("index.html"), "<html></html>"));
-  QVERIFY(WriteAll(Stylesheet(), kStylesheet));
-  GXMLIni ini;
-  ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
-  ini.WriteValue(nullptr, settingkind::kHTMLFilePath, (Project() + QStringLiteral("index.html")).toStdString());
-  ini.WriteValue(nullptr, settingkind::kCSSFilePath, Stylesheet().toStdString());
-  ini.WriteValue(nullptr, settingkind::kImagesFolder, Project().toStdString());
-  registry_->SetProjectFolderPath(Project());
+  install_ = std::make_unique<TestInstallation>();
+  QVERIFY(install_->Ready());
+  QVERIFY(install_->MakeProject(kStylesheet, Project()));
 }
 
 void MainFormFilesTest::cleanup() {
   window_.reset();
   ThreadSurveillance::SetInotifyCalls(ThreadSurveillance::SystemInotifyCalls());
-  QCOMPARE(messages_->unanswered, 0);
-  messages_.reset();
-  registry_.reset();
-  dm_.reset();
-  dir_.reset();
+  QVERIFY(install_->AllAnswered());
+  install_.reset();
 }
 
 void MainFormFilesTest::OpenWindowAsIs() {
-  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+  window_ = std::make_unique<TMainForm>(install_->Dm(), install_->launcher, install_->Registry());
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
@@ -185,14 +165,14 @@ void MainFormFilesTest::aSaveAsksBeforeOverwritingAnOutsideEdit() {
   // The file the outside program writes: the stylesheet, or what its link names.
   QString written = Stylesheet();
   if (setting == S("stylesheet is a link")) {
-    written = dir_->path() + QStringLiteral("/partage/commun.css");
+    written = install_->Root() + QStringLiteral("/partage/commun.css");
     QVERIFY(WriteAll(written, kStylesheet));
     QVERIFY(QFile::remove(Stylesheet()));
     fs::create_symlink(written.toStdString(), Stylesheet().toStdString());
   }
   OpenWindow();
   if (setting == S("folder deleted and brought back")) {
-    const QString copy = dir_->path() + QStringLiteral("/copie");
+    const QString copy = install_->Root() + QStringLiteral("/copie");
     QVERIFY(CopyFolder(Project(), copy));
     QVERIFY(QDir(Project()).removeRecursively());
     QVERIFY(window_->Watch()->Thread().WaitForChanges(5s));
@@ -200,14 +180,14 @@ void MainFormFilesTest::aSaveAsksBeforeOverwritingAnOutsideEdit() {
   }
   QVERIFY(WriteAll(written, kEditedOutside));
 
-  messages_->answers.push_back(static_cast<MessageAnswer>(answer));
+  install_->messages.answers.push_back(static_cast<MessageAnswer>(answer));
   SwitchColourOffAndSave(static_cast<SaveBy>(by));
-  QCOMPARE(messages_->shown.size(), std::size_t{1});
-  const Message& asked = messages_->shown.front();
-  QVERIFY2(messages_->Saw("Le fichier CSS courant a été modifié hors de Korvel : css/styles.css\nRecharger ?"),
+  QCOMPARE(install_->messages.shown.size(), std::size_t{1});
+  const Message& asked = install_->messages.shown.front();
+  QVERIFY2(install_->messages.Saw("Le fichier CSS courant a été modifié hors de Korvel : css/styles.css\nRecharger ?"),
            asked.text.c_str());
   QCOMPARE(asked.buttons, MessageButtons::YesNoCancel);
-  QVERIFY(messages_->answers.empty());
+  QVERIFY(install_->messages.answers.empty());
 
   if (onDisk == S("outside")) {
     QCOMPARE(ReadAll(written), kEditedOutside);
@@ -219,10 +199,10 @@ void MainFormFilesTest::aSaveAsksBeforeOverwritingAnOutsideEdit() {
   QCOMPARE(window_->Editor().IsModified(), modified);
   // Once the version on disk is the one held, the next save asks nothing.
   if (answer != static_cast<int>(MessageAnswer::Cancel)) {
-    messages_->shown.clear();
+    install_->messages.shown.clear();
     window_->Editor().SetLiveMode(false);
     QVERIFY(window_->Editor().SaveStylesheet());
-    QVERIFY(messages_->shown.empty());
+    QVERIFY(install_->messages.shown.empty());
   }
 }
 
@@ -236,9 +216,9 @@ void MainFormFilesTest::withoutInotifyWatchesTheWindowSaysSoAndStillCompares() {
   // watch could not see.
   window_->statusBar()->clearMessage();
   QVERIFY(WriteAll(Stylesheet(), kEditedOutside));
-  messages_->answers.push_back(MessageAnswer::Ok);
+  install_->messages.answers.push_back(MessageAnswer::Ok);
   window_->ApplicationEvents1Activate();
-  QVERIFY(messages_->Saw("Le fichier CSS courant a été modifié : css/styles.css"));
+  QVERIFY(install_->messages.Saw("Le fichier CSS courant a été modifié : css/styles.css"));
   QCOMPARE(LineHeightShown(), S("2"));
   QVERIFY(window_->statusBar()->currentMessage().isEmpty());
 }
@@ -258,22 +238,22 @@ void MainFormFilesTest::aRememberedProjectOpensOnlyAsItWasSaved() {
   QFETCH(QString, remembered);
   QFETCH(bool, settingsThere);
   QFETCH(QString, said);
-  const QString site = dir_->path() + QStringLiteral("/site");
-  registry_->SetProjectFolderPath(remembered.replace(S("<site>"), site));
+  const QString site = install_->Root() + QStringLiteral("/site");
+  install_->Registry().SetProjectFolderPath(remembered.replace(S("<site>"), site));
   if (!settingsThere) QVERIFY(QFile::remove(site + QStringLiteral("/site.xml")));
   OpenWindowAsIs();
 
-  QVERIFY2(!QFileInfo::exists(dir_->path() + QStringLiteral("/sitesite.xml")), "no settings file beside the project");
+  QVERIFY2(!QFileInfo::exists(install_->Root() + QStringLiteral("/sitesite.xml")), "no settings file beside the project");
   QCOMPARE(QFileInfo::exists(site + QStringLiteral("/site.xml")), settingsThere);
   if (said.isEmpty()) {
-    QVERIFY(messages_->shown.empty());
+    QVERIFY(install_->messages.shown.empty());
     QCOMPARE(window_->Editor().CSSFilePath(), Stylesheet());
     return;
   }
-  QCOMPARE(messages_->shown.size(), std::size_t{1});
-  QVERIFY2(messages_->Saw(said.toStdString()), messages_->shown.front().text.c_str());
+  QCOMPARE(install_->messages.shown.size(), std::size_t{1});
+  QVERIFY2(install_->messages.Saw(said.toStdString()), install_->messages.shown.front().text.c_str());
   // The example project is opened instead.
-  QVERIFY(window_->Editor().CSSFilePath().startsWith(dm_->ExampleFolder()));
+  QVERIFY(window_->Editor().CSSFilePath().startsWith(install_->Dm().ExampleFolder()));
 }
 
 void MainFormFilesTest::aCopiedProjectOpensItsOwnFiles_data() {
@@ -291,21 +271,21 @@ void MainFormFilesTest::aCopiedProjectOpensItsOwnFiles() {
   QFETCH(bool, stylesheetCopied);
   QFETCH(int, answer);
   QFETCH(QString, opened);
-  const QString copy = dir_->path() + QStringLiteral("/copie/");
+  const QString copy = install_->Root() + QStringLiteral("/copie/");
   QVERIFY(CopyFolder(Project(), copy));
   QVERIFY(QFile::rename(copy + QStringLiteral("site.xml"), copy + QStringLiteral("copie.xml")));
   if (!stylesheetCopied) QVERIFY(QFile::remove(copy + QStringLiteral("css/styles.css")));
-  registry_->SetProjectFolderPath(copy);
-  if (answer >= 0) messages_->answers.push_back(static_cast<MessageAnswer>(answer));
+  install_->Registry().SetProjectFolderPath(copy);
+  if (answer >= 0) install_->messages.answers.push_back(static_cast<MessageAnswer>(answer));
   OpenWindowAsIs();
 
-  QVERIFY(!messages_->shown.empty());
-  const std::string said = messages_->shown.front().text;
+  QVERIFY(!install_->messages.shown.empty());
+  const std::string said = install_->messages.shown.front().text;
   QVERIFY2(said.find("désignent les fichiers") != std::string::npos, said.c_str());
-  QVERIFY(messages_->answers.empty());
+  QVERIFY(install_->messages.answers.empty());
   const QString expected = opened == S("copy")       ? copy + QStringLiteral("css/styles.css")
                            : opened == S("original") ? Stylesheet()
-                                                     : dm_->ExampleFolder() + QStringLiteral("styles.css");
+                                                     : install_->Dm().ExampleFolder() + QStringLiteral("styles.css");
   QCOMPARE(window_->Editor().CSSFilePath(), expected);
   if (opened != S("copy")) return;
   // A save goes to the copy, and its settings now name the copy's files.
@@ -342,8 +322,8 @@ void MainFormFilesTest::aStylesheetThatCannotBeReadIsSaidNamingIt() {
     ini.WriteValue(nullptr, settingkind::kCSSFilePath, "/dev/zero");
   }
   OpenWindowAsIs();
-  QVERIFY2(messages_->Saw(said.toStdString()), messages_->shown.empty() ? "nothing said" : messages_->shown.front().text.c_str());
-  if (kind != S("zero")) QVERIFY(messages_->Saw(stylesheet.toStdString()));
+  QVERIFY2(install_->messages.Saw(said.toStdString()), install_->messages.shown.empty() ? "nothing said" : install_->messages.shown.front().text.c_str());
+  if (kind != S("zero")) QVERIFY(install_->messages.Saw(stylesheet.toStdString()));
 }
 
 }  // namespace korvel

@@ -94,9 +94,9 @@ class MainFormWatchTest final : public QObject {
   void underTheLocalServerPagesAreNotReadFromDisk();
 
  private:
-  QString Project() const { return dir_->path() + QStringLiteral("/site/"); }
-  QString Page() const { return Project() + QStringLiteral("index.html"); }
-  QString Stylesheet() const { return Project() + QStringLiteral("css/styles.css"); }
+  QString Project() const { return install_->Project(); }
+  QString Page() const { return install_->Page(); }
+  QString Stylesheet() const { return install_->Stylesheet(); }
   void OpenWindow();
   int RowOf(const QString& property) const;
   void ClickBox(const QString& property);
@@ -104,49 +104,30 @@ class MainFormWatchTest final : public QObject {
     return QString::fromStdString(window_->Preview()->AddressOf(Page().toStdString()));
   }
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TDM> dm_;
-  std::unique_ptr<SettingsStore> registry_;
-  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<TestInstallation> install_;
   std::unique_ptr<TMainForm> window_;
   PathLauncher launcher_;
   QByteArray path_;
 };
 
 void MainFormWatchTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  const QString exe = dir_->path() + QStringLiteral("/bin/");
-  QVERIFY(CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")));
-  QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
-  dm_ = std::make_unique<TDM>(exe);
-  registry_ = std::make_unique<SettingsStore>(dir_->path() + QStringLiteral("/registry.ini"));
-  messages_ = std::make_unique<QtMessageRecorder>();
+  install_ = std::make_unique<TestInstallation>();
+  QVERIFY(install_->Ready());
   launcher_ = {};
   path_ = qgetenv("PATH");
-
-  QVERIFY(WriteAll(Page(), "<html><head><link rel=\"stylesheet\" href=\"css/styles.css\"></head></html>"));
-  QVERIFY(WriteAll(Stylesheet(), kStylesheet));
-  GXMLIni ini;
-  ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
-  ini.WriteValue(nullptr, settingkind::kHTMLFilePath, Page().toStdString());
-  ini.WriteValue(nullptr, settingkind::kCSSFilePath, Stylesheet().toStdString());
-  ini.WriteValue(nullptr, settingkind::kImagesFolder, Project().toStdString());
-  registry_->SetProjectFolderPath(Project());
+  QVERIFY(install_->MakeProject(kStylesheet, Project(),
+                                "<html><head><link rel=\"stylesheet\" href=\"css/styles.css\"></head></html>"));
 }
 
 void MainFormWatchTest::cleanup() {
   window_.reset();
   qputenv("PATH", path_);
-  QCOMPARE(messages_->unanswered, 0);
-  messages_.reset();
-  registry_.reset();
-  dm_.reset();
-  dir_.reset();
+  QVERIFY(install_->AllAnswered());
+  install_.reset();
 }
 
 void MainFormWatchTest::OpenWindow() {
-  window_ = std::make_unique<TMainForm>(*dm_, launcher_, *registry_);
+  window_ = std::make_unique<TMainForm>(install_->Dm(), launcher_, install_->Registry());
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   QVERIFY(window_->Watch());
@@ -210,16 +191,16 @@ void MainFormWatchTest::outsideChangesOnReturn() {
   if (outside == QStringLiteral("delete")) QVERIFY(QFile::remove(Stylesheet()));
   QVERIFY(window_->Watch()->Thread().WaitForName(kStylesheetName, 5s));
 
-  if (answer >= 0) messages_->answers.push_back(static_cast<MessageAnswer>(answer));
+  if (answer >= 0) install_->messages.answers.push_back(static_cast<MessageAnswer>(answer));
   window_->ApplicationEvents1Activate();
   if (asked.isEmpty()) {
-    QVERIFY(messages_->shown.empty());
+    QVERIFY(install_->messages.shown.empty());
   } else {
-    QCOMPARE(messages_->shown.size(), std::size_t{1});
-    QVERIFY2(messages_->Saw(asked.toStdString()), messages_->shown.front().text.c_str());
-    QCOMPARE(messages_->shown.front().caption, std::string("Korvel"));
+    QCOMPARE(install_->messages.shown.size(), std::size_t{1});
+    QVERIFY2(install_->messages.Saw(asked.toStdString()), install_->messages.shown.front().text.c_str());
+    QCOMPARE(install_->messages.shown.front().caption, std::string("Korvel"));
   }
-  QVERIFY(messages_->answers.empty());
+  QVERIFY(install_->messages.answers.empty());
 
   // The tree is as the user left it, the grid shows the version kept.
   QCOMPARE(editor.ShownRule(), QStringLiteral("p"));
@@ -231,9 +212,9 @@ void MainFormWatchTest::outsideChangesOnReturn() {
   QCOMPARE(editor.IsModified(), unsavedEdit && !colourOn);
 
   // Asked once: coming back again without a new change asks nothing.
-  messages_->shown.clear();
+  install_->messages.shown.clear();
   window_->ApplicationEvents1Activate();
-  QVERIFY(messages_->shown.empty());
+  QVERIFY(install_->messages.shown.empty());
 }
 
 void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath_data() {
@@ -290,7 +271,7 @@ void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
   QFETCH(QStringList, started);
   QFETCH(QStringList, openedAs);
 
-  const QString bin = dir_->path() + QStringLiteral("/path");
+  const QString bin = install_->Root() + QStringLiteral("/path");
   QVERIFY(QDir().mkpath(bin));
   for (const QString& name : onPath) {
     QVERIFY(WriteAll(bin + QLatin1Char('/') + name, "#!/bin/sh\n"));
@@ -322,7 +303,7 @@ void MainFormWatchTest::toolButtonsStartTheProgramsFoundOnPath() {
   QCOMPARE(launcher_.openedAs, expand(openedAs));
   // Nothing is opened outside the preview: the page is already shown there.
   QCOMPARE(launcher_.opened, QStringList{});
-  QVERIFY(messages_->shown.empty());
+  QVERIFY(install_->messages.shown.empty());
 }
 
 void MainFormWatchTest::aSaveReachesTheConnectedPageAndOpensNothing() {
@@ -383,7 +364,7 @@ void MainFormWatchTest::underTheLocalServerPagesAreNotReadFromDisk() {
   GXMLIni ini;
   ini.Open((Project() + QStringLiteral("site.xml")).toStdString());
   ini.WriteValue(nullptr, settingkind::kLocalServer, "true");
-  ini.WriteValue(nullptr, settingkind::kLocalServerProjPath, (dir_->path() + QStringLiteral("/")).toStdString());
+  ini.WriteValue(nullptr, settingkind::kLocalServerProjPath, (install_->Root() + QStringLiteral("/")).toStdString());
   OpenWindow();
   // The page goes to the local web server (PHP runs there), not to the file:
   // whatever answers, it is not the file read from the project.

@@ -71,7 +71,7 @@ void SaveQuestionsTest::unsavedGridQuestionIsWordForWord() {
   QTemporaryDir dir;
   const QString stylesheet = dir.path() + QStringLiteral("/styles.css");
   QVERIFY(WriteAll(stylesheet, "p { color: red }\n"));
-  QtMessageRecorder messages;
+  MessageRecorder messages;
   RecordingLauncher launcher;
   TStyleSheetEditor editor(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), launcher);
   editor.show();

@@ -91,7 +91,7 @@ class ColorFormTest final : public QObject {
     QFETCH(QString, comboText);
     QFETCH(QString, selected);
     QFETCH(bool, message);
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     TColorForm picker(nullptr);
     picker.LoadValue(kKeywords, QStringLiteral("navy"));
     const std::size_t before = TableSize();
@@ -141,7 +141,7 @@ class ColorFormTest final : public QObject {
     QFETCH(QString, value);
     QFETCH(QString, typed);
     QFETCH(QString, written);
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     TColorForm picker(nullptr);
     QSignalSpy accepted(&picker, &GPopupForm::Accepted);
     picker.LoadValue(kKeywords, value);
@@ -196,7 +196,7 @@ class ColorFormTest final : public QObject {
     QFETCH(QString, written);
     QFETCH(QString, selected);
     QFETCH(bool, staysOpen);
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     TColorForm picker(nullptr);
     QSignalSpy accepted(&picker, &GPopupForm::Accepted);
     picker.LoadValue(kKeywords, QStringLiteral("inherit"));
@@ -481,7 +481,7 @@ class ColorFormTest final : public QObject {
   }
 
   void mixerRefusesABadHexText() {
-    QtMessageRecorder messages;
+    MessageRecorder messages;
     TColorForm picker(nullptr);
     picker.LoadValue(kKeywords, QStringLiteral("#12"));
     QCOMPARE(messages.shown.size(), 1u);

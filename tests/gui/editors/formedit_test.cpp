@@ -194,7 +194,7 @@ class FormEditTest final : public QObject {
   void ANumberBoxWithoutANumberIsRefused() {
     QFETCH(QString, typed);
     QFETCH(QString, message);
-    korvel::QtMessageRecorder recorder;
+    korvel::MessageRecorder recorder;
     Editor editor;
     editor.Load(QString(), QStringLiteral("12px"));
     editor.form.EditLength()->clear();

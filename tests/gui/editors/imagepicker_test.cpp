@@ -59,6 +59,7 @@ class ImagePickerTest final : public QObject {
   void pickerSaysWhenTheSourceIsMissing_data();
   void pickerSaysWhenTheSourceIsMissing();
   void pickerHandsItsValueToTheImagesTab();
+  void picturesOpenedInTheViewsGoToTheLauncher();
 
   void tabOpensOnThePictureOfTheValue();
   void tabFromTheSubGridOpensOnTheImagesFolder();
@@ -74,10 +75,13 @@ class ImagePickerTest final : public QObject {
  private:
   [[nodiscard]] QString Path(const QString& relative) const { return dir_->path() + u'/' + relative; }
   void MakeTab();
+  void MakePicker();
   void Choose(const QString& file);
 
   std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<MessageRecorder> messages_;
+  std::unique_ptr<FolderAnswers> folders_;
+  RecordingLauncher launcher_;
   std::unique_ptr<TShowImageForm> picker_;
   std::unique_ptr<TImagesTab> tab_;
   ImageProjectPaths paths_;
@@ -87,7 +91,9 @@ class ImagePickerTest final : public QObject {
 void ImagePickerTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
-  messages_ = std::make_unique<QtMessageRecorder>();
+  messages_ = std::make_unique<MessageRecorder>();
+  folders_ = std::make_unique<FolderAnswers>();
+  launcher_ = {};
   WritePicture(Path(QStringLiteral("site/img/logo.png")), Qt::red, {12, 8});
   WritePicture(Path(QStringLiteral("site/pics/moon.png")), Qt::blue, {6, 6});
   WritePicture(Path(QStringLiteral("photos/sun.png")), Qt::yellow, {10, 10});
@@ -101,14 +107,20 @@ void ImagePickerTest::cleanup() {
   tab_.reset();
   picker_.reset();
   QCOMPARE(messages_->unanswered, 0);
+  QCOMPARE(folders_->unanswered, 0);
+  folders_.reset();
   messages_.reset();
   dir_.reset();
 }
 
 void ImagePickerTest::MakeTab() {
-  tab_ = std::make_unique<TImagesTab>([this] { return paths_; });
+  tab_ = std::make_unique<TImagesTab>(launcher_, [this] { return paths_; });
   tab_->resize(800, 500);
   tab_->show();
+}
+
+void ImagePickerTest::MakePicker() {
+  picker_ = std::make_unique<TShowImageForm>(nullptr, Path(QStringLiteral("ImageTemp/")), FileOpenerOf(launcher_));
 }
 
 void ImagePickerTest::Choose(const QString& file) {
@@ -121,7 +133,7 @@ void ImagePickerTest::Choose(const QString& file) {
 // ------------------------------------------------------------------ picker
 
 void ImagePickerTest::pickerShowsThePictureOfAUrlValue() {
-  picker_ = std::make_unique<TShowImageForm>(nullptr, Path(QStringLiteral("ImageTemp/")));
+  MakePicker();
   WritePicture(Path(QStringLiteral("ImageTemp/old.png")), Qt::black, {2, 2});
   QVERIFY(picker_->LoadValue(QStringLiteral("url(img/logo.png)"), Path(QStringLiteral("site/"))));
   QCOMPARE(picker_->Edit()->text(), QStringLiteral("url(img/logo.png)"));
@@ -145,7 +157,7 @@ void ImagePickerTest::pickerShowsThePictureOfAUrlValue() {
 }
 
 void ImagePickerTest::pickerShowsAPictureOfAnAlreadyShownNameFromAnotherFolder() {
-  picker_ = std::make_unique<TShowImageForm>(nullptr, Path(QStringLiteral("ImageTemp/")));
+  MakePicker();
   QVERIFY(picker_->LoadValue(QStringLiteral("url(img/logo.png)"), Path(QStringLiteral("site/"))));
   QVERIFY(picker_->LoadValue(QStringLiteral("url(logo.png)"), Path(QStringLiteral("photos/"))));
   QCOMPARE(ReadAll(Path(QStringLiteral("ImageTemp/logo.png"))), ReadAll(Path(QStringLiteral("photos/logo.png"))));
@@ -163,7 +175,7 @@ void ImagePickerTest::pickerSaysWhenTheSourceIsMissing_data() {
 void ImagePickerTest::pickerSaysWhenTheSourceIsMissing() {
   QFETCH(QString, value);
   QFETCH(QString, source);
-  picker_ = std::make_unique<TShowImageForm>(nullptr, Path(QStringLiteral("ImageTemp/")));
+  MakePicker();
   QVERIFY(picker_->LoadValue(QStringLiteral("url(img/logo.png)"), Path(QStringLiteral("site/"))));
   QVERIFY(!picker_->LoadValue(value, Path(QStringLiteral("site/"))));
   QCOMPARE(picker_->Edit()->text(), value);
@@ -175,7 +187,7 @@ void ImagePickerTest::pickerSaysWhenTheSourceIsMissing() {
 }
 
 void ImagePickerTest::pickerHandsItsValueToTheImagesTab() {
-  picker_ = std::make_unique<TShowImageForm>(nullptr, Path(QStringLiteral("ImageTemp/")));
+  MakePicker();
   MakeTab();
   connect(picker_.get(), &TShowImageForm::ImagesTabRequested, tab_.get(),
           [this](const QString& value) { tab_->ShowImagesTab(value, picker_->CurrentWriteBack()); });
@@ -267,11 +279,7 @@ void ImagePickerTest::foreignPictureWithoutImagesFolderAsksWhere() {
   paths_.imagesFolder.clear();
   paths_.stylesheetFile = Path(QStringLiteral("site/css/style.css"));
   MakeTab();
-  QString chooserStart;
-  tab_->SetFolderChooser([&](const QString& start) {
-    chooserStart = start;
-    return Path(QStringLiteral("site/media"));
-  });
+  folders_->answers = {Path(QStringLiteral("site/media"))};
 
   messages_->answers = {MessageAnswer::Cancel, MessageAnswer::No, MessageAnswer::Yes};
   Choose(Path(QStringLiteral("photos/sun.png")));
@@ -284,7 +292,8 @@ void ImagePickerTest::foreignPictureWithoutImagesFolderAsksWhere() {
   QVERIFY(QFile::exists(Path(QStringLiteral("site/css/sun.png"))));
 
   tab_->OkButton()->click();
-  QCOMPARE(chooserStart, paths_.projectFolder);
+  QCOMPARE(folders_->captions, QStringList{QStringLiteral("Dossier des images")});
+  QCOMPARE(folders_->starts, QStringList{paths_.projectFolder});
   QCOMPARE(written_.last(), QStringLiteral("url(../media/sun.png)"));
   QVERIFY(QFile::exists(Path(QStringLiteral("site/media/sun.png"))));
 }
@@ -329,12 +338,29 @@ void ImagePickerTest::failedCopyWritesNothing() {
   QVERIFY(messages_->Saw("n'a pas pu être copiée"));
 }
 
+// A picture opened (double-click, Enter) in the picker's view or in the
+// tab's is handed to the launcher, which tests replace: neither view starts
+// a program of its own.
+void ImagePickerTest::picturesOpenedInTheViewsGoToTheLauncher() {
+  MakePicker();
+  QVERIFY(picker_->LoadValue(QStringLiteral("url(img/logo.png)"), Path(QStringLiteral("site/"))));
+  picker_->View()->OpenItem(picker_->ShownCopy());
+  QCOMPARE(launcher_.opened, QStringList{picker_->ShownCopy()});
+
+  MakeTab();
+  const QString moon = Path(QStringLiteral("site/pics/moon.png"));
+  tab_->View()->SetPath(Path(QStringLiteral("site/pics/")));
+  QVERIFY(tab_->View()->SelectItem(moon));
+  QTest::keyClick(tab_->View()->ItemView(), Qt::Key_Return);
+  QCOMPARE(launcher_.opened, (QStringList{picker_->ShownCopy(), moon}));
+  QVERIFY(messages_->shown.empty());
+}
+
 // ------------------------------------------------------------------ window
 
 void ImagePickerTest::windowShowsAndHidesTheTab() {
-  const QString exe = Path(QStringLiteral("bin/"));
-  QVERIFY(CopyFolder(QStringLiteral(KORVEL_DATA "/exempleCSS"), exe + QStringLiteral("exempleCSS")));
-  QVERIFY(QFile::copy(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), exe + QStringLiteral("CSSKeywords.xml")));
+  const QString exe = InstallKorvel(dir_->path());
+  QVERIFY(!exe.isEmpty());
   TDM dm(exe);
   QCOMPARE(dm.ScratchFolder(), exe + QStringLiteral("ImageTemp/"));
   QVERIFY(QFileInfo(dm.ScratchFolder()).isDir());

@@ -81,13 +81,13 @@ class FolderViewTest final : public QObject {
   std::unique_ptr<QWidget> window_;
   TFolderView* view_ = nullptr;
   QLineEdit* other_ = nullptr;
-  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<MessageRecorder> messages_;
   QStringList opened_;
 };
 
 void FolderViewTest::init() {
   fixture_ = std::make_unique<ShellFixture>();
-  messages_ = std::make_unique<QtMessageRecorder>();
+  messages_ = std::make_unique<MessageRecorder>();
   window_ = std::make_unique<QWidget>();
   auto* layout = new QVBoxLayout(window_.get());
   view_ = new TFolderView(window_.get());
@@ -358,6 +358,12 @@ void FolderViewTest::openingAFileGoesToTheOpener() {
   view_->OpenItem(fixture_->Proj() + QStringLiteral("notes.txt"));
   QCOMPARE(messages_->shown.size(), 1u);
   QVERIFY(messages_->Saw("Aucun programme ne peut ouvrir le fichier"));
+  // A view its owner gave no opener starts nothing of its own, and says so.
+  const QStringList openedBefore = opened_;
+  view_->SetFileOpener({});
+  view_->OpenItem(page);
+  QCOMPARE(opened_, openedBefore);
+  QCOMPARE(messages_->shown.size(), 2u);
 }
 
 void FolderViewTest::detailsSortByNameSizeAndDate() {

@@ -76,7 +76,7 @@ class GExplorerTest final : public QObject {
  private slots:
   void init() {
     fixture_ = std::make_unique<ShellFixture>();
-    messages_ = std::make_unique<QtMessageRecorder>();
+    messages_ = std::make_unique<MessageRecorder>();
     pane_ = std::make_unique<Pane>(*fixture_);
     pane_->window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&pane_->window));
@@ -104,7 +104,7 @@ class GExplorerTest final : public QObject {
   GExplorer& Explorer() { return pane_->explorer; }
 
   std::unique_ptr<ShellFixture> fixture_;
-  std::unique_ptr<QtMessageRecorder> messages_;
+  std::unique_ptr<MessageRecorder> messages_;
   std::unique_ptr<Pane> pane_;
 };
 
