@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 #include <string>
 #include <utility>
@@ -39,7 +40,7 @@ void HidePopup(QWidget* popup) {
 }  // namespace
 
 TCellDispatch::TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propertyGrid, QWidget* mainWindow,
-                             std::function<void()> markModified)
+                             std::function<void(int session)> markModified)
     : QObject(&propertyGrid), dictionary_(dictionary), grid_(propertyGrid), markModified_(std::move(markModified)) {
   const ActiveKeyword& active = dictionary_.Active();
   formEdit_ = new TFormEdit(active, mainWindow);
@@ -47,10 +48,15 @@ TCellDispatch::TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propert
   colorForm_ = new TColorForm(mainWindow);
   fontForm_ = new TFontForm(mainWindow);
 
-  connect(formEdit_, &TFormEdit::Accepted, this, &TCellDispatch::WriteBack);
+  // What the length editor writes, its steps and its OK, is one change.
+  connect(formEdit_, &TFormEdit::Accepted, this, [this](const QString& result) {
+    const QScopedValueRollback<int> session(writeSession_, formEditSession_);
+    WriteBack(result);
+  });
   // Live mode writes each step, and the value the editor opened with when
   // Escape undoes the steps, even an empty one.
   connect(formEdit_, &TFormEdit::Stepped, this, [this](const QString& value) {
+    const QScopedValueRollback<int> session(writeSession_, formEditSession_);
     if (liveMode_) WriteTo(value);
   });
   connect(colorForm_, &TColorForm::Accepted, this, &TCellDispatch::WriteBack);
@@ -113,7 +119,7 @@ void TCellDispatch::PropertyGridMouseDown(QPoint position) {
   if (!PrepareRow(row)) return;
   const int hit = grid_.ClickCheckBox(position.x(), position.y());
   if (hit == 1 || hit == 2) {
-    markModified_();
+    markModified_(0);
   } else if (hit == -1) {
     OpenValueEditor(column, row);
   }
@@ -150,6 +156,7 @@ void TCellDispatch::OpenValueEditor(int column, int row) {
     }
     formEdit_->hide();
     OpenFor(Origin::PropertyGrid, row);
+    ++formEditSession_;
     formEdit_->PlaceBeside(cell);
     formEdit_->LoadValue(QString(), value);
     Present(*formEdit_, *formEdit_->Edit());
@@ -249,6 +256,7 @@ void TCellDispatch::OpenMemberEditor(const MemberCell& cell) {
     HideImagePicker();
     formEdit_->hide();
     OpenFor(Origin::SubGrid, cell.row);
+    ++formEditSession_;
     formEdit_->PlaceBeside(cell.cellInGlobal);
     formEdit_->LoadValue(cell.member, cell.value);
     Present(*formEdit_, *formEdit_->Edit());
@@ -345,7 +353,7 @@ void TCellDispatch::WritePropertyValue(int row, const QString& name, const QStri
   if (row < 0 || row >= grid_.RowCount() || grid_.CellText(0, row) != name) return;
   if (grid_.CellText(1, row) == value) return;
   grid_.SetCellText(1, row, value);
-  markModified_();
+  markModified_(writeSession_);
 }
 
 void TCellDispatch::OpenFor(Origin origin, int row) {

@@ -218,6 +218,9 @@ void MainFormWatchTest::outsideChangesOnReturn() {
     QCOMPARE(messages_->shown.size(), std::size_t{1});
     QVERIFY2(messages_->Saw(asked.toStdString()), messages_->shown.front().text.c_str());
     QCOMPARE(messages_->shown.front().caption, std::string("Korvel"));
+    // A reload starts the history anew: said when there are changes to lose.
+    QCOMPARE(messages_->Saw("Les modifications ne pourront plus être annulées."),
+             outside == QStringLiteral("edit") && (ownSave || unsavedEdit));
   }
   QVERIFY(messages_->answers.empty());
 
