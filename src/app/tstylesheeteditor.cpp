@@ -137,8 +137,14 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   lbChanges_->setToolTip(QStringLiteral("Les modifications depuis l'ouverture de la feuille de style, la plus récente en "
                                         "premier ; un clic montre sa règle"));
   PGCtlEdit_->addTab(lbChanges_, QStringLiteral("Modifications"));
-  connect(lbChanges_, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { ChangeListClick(lbChanges_->row(item)); });
+  // Queued: showing the rule may add a step (a value being typed is
+  // committed), which fills the list again; not while it handles the click.
+  connect(
+      lbChanges_, &QListWidget::itemClicked, this,
+      [this](QListWidgetItem* item) {
+        const int row = lbChanges_->row(item);
+        QMetaObject::invokeMethod(this, [this, row] { ChangeListClick(row); }, Qt::QueuedConnection);
+      });
 
   SplitterEditTVSG_ = new QSplitter(Qt::Horizontal);
   SplitterEditTVSG_->addWidget(PgCtlCSS_);
@@ -427,7 +433,7 @@ void TStyleSheetEditor::ShowNode(const QString& text, int kind) {
   FillPropertyGrid(text);
 }
 
-void TStyleSheetEditor::ShowRuleOf(XmlElement rule) {
+void TStyleSheetEditor::ShowRuleOf(ConstXmlElement rule) {
   if (!rule) return;
   const QScopedValueRollback<bool> quiet(followTree_, false);
   const QString text = Text(rule.GetAttr(attrs::kName).View());
@@ -446,11 +452,11 @@ void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
   // An editor left open would write into the rule shown next.
   HidePopups();
   int row = 0;
-  const XmlElement rule = ruleName.isEmpty() ? XmlElement() : document_.Styles().FindRule(Bytes(ruleName));
+  const ConstXmlElement rule = ruleName.isEmpty() ? ConstXmlElement() : document_.Styles().FindRule(Bytes(ruleName));
   shownRuleElement_ = rule;
-  std::vector<XmlElement> props;
+  std::vector<ConstXmlElement> props;
   if (rule) {
-    for (XmlElement child : rule.Elements()) {
+    for (ConstXmlElement child : rule.Elements()) {
       // A deleted property is no longer in the file; it must not come back.
       if (IsProp(child) && !child.GetAttr(attrs::kDeleted).IsTrue()) props.push_back(child);
     }
@@ -458,7 +464,7 @@ void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
   // One repaint for the whole rule, not one per cell.
   PropertyGrid_->setUpdatesEnabled(false);
   PropertyGrid_->SetRowCount(static_cast<int>(props.size()));
-  for (XmlElement prop : props) {
+  for (ConstXmlElement prop : props) {
     PropertyGrid_->SetCheckBox(0, row, prop.GetAttr(attrs::kChecked).IsTrue());
     PropertyGrid_->SetDeleted(0, row, false);
     PropertyGrid_->SetCellText(0, row, Text(prop.GetAttr(attrs::kName).View()));
@@ -482,7 +488,7 @@ void TStyleSheetEditor::CommitGrid(int session) {
     PropEdit edit{Bytes(name), Bytes(PropertyGrid_->CellText(1, row)), PropertyGrid_->IsChecked(0, row),
                   PropertyGrid_->IsDeleted(0, row)};
     // The step is named after the first change it holds.
-    const XmlElement prop = FindProp(shownRuleElement_, edit.name);
+    const ConstXmlElement prop = FindProp(shownRuleElement_, edit.name);
     QString change;
     if (!prop || prop.GetAttr(attrs::kDeleted).IsTrue()) {
       if (*edit.deleted) continue;  // added and deleted again before it was confirmed
@@ -565,8 +571,9 @@ void TStyleSheetEditor::ShowHistory() {
 
 void TStyleSheetEditor::ChangeListClick(int row) {
   if (row < 0 || static_cast<std::size_t>(row) >= document_.StepCount()) return;
+  const std::size_t step = document_.StepCount() - 1 - static_cast<std::size_t>(row);
   CommitPendingEdits();
-  ShowRuleOf(document_.StepRule(document_.StepCount() - 1 - static_cast<std::size_t>(row)));
+  ShowRuleOf(document_.StepRule(step));
 }
 
 void TStyleSheetEditor::CommitPendingEdits() {

@@ -170,7 +170,7 @@ class TStyleSheetEditor final : public QWidget {
   /// written, or a group opened.
   void ShowNode(const QString& text, int kind);
   /// Shows the rule a step changed, selected in the tree.
-  void ShowRuleOf(XmlElement rule);
+  void ShowRuleOf(ConstXmlElement rule);
   /// Takes back the edits made since the last save or load (reading the
   /// file again when that place is no longer in the history).
   void DropUnsavedEdits();
@@ -207,7 +207,7 @@ class TStyleSheetEditor final : public QWidget {
   QString HTMLFilePath_;
   QString shownRule_;
   /// The rule whose properties the grid shows; none for a statement.
-  XmlElement shownRuleElement_;
+  ConstXmlElement shownRuleElement_;
   bool liveMode_ = false;
   bool followTree_ = true;
 

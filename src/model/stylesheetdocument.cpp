@@ -110,8 +110,11 @@ XmlElement StyleSheetDocument::Attic() {
   return XmlElement(attic);
 }
 
-bool StyleSheetDocument::Apply(XmlElement rule, const std::vector<PropEdit>& edits, std::string label, int session) {
-  if (!rule || edits.empty()) return false;
+bool StyleSheetDocument::Apply(ConstXmlElement shown, const std::vector<PropEdit>& edits, std::string label,
+                               int session) {
+  if (!shown || edits.empty()) return false;
+  // The document's own element, seen read-only by the caller.
+  XmlElement rule(shown.Node());
   auto step = std::make_unique<Step>();
   step->label = std::move(label);
   step->rule = rule;
@@ -177,7 +180,7 @@ std::string StyleSheetDocument::UndoLabel() const { return CanUndo() ? steps_[in
 
 std::string StyleSheetDocument::RedoLabel() const { return CanRedo() ? steps_[index_]->label : std::string(); }
 
-XmlElement StyleSheetDocument::Undo() {
+ConstXmlElement StyleSheetDocument::Undo() {
   if (!CanUndo()) return {};
   const bool wasModified = IsModified();
   const Step& step = *steps_[--index_];
@@ -186,7 +189,7 @@ XmlElement StyleSheetDocument::Undo() {
   return step.rule;
 }
 
-XmlElement StyleSheetDocument::Redo() {
+ConstXmlElement StyleSheetDocument::Redo() {
   if (!CanRedo()) return {};
   const bool wasModified = IsModified();
   const Step& step = *steps_[index_++];
@@ -208,7 +211,7 @@ bool StyleSheetDocument::RevertToSaved() { return savedIndex_ && GoTo(*savedInde
 
 const std::string& StyleSheetDocument::StepLabel(std::size_t step) const { return steps_.at(step)->label; }
 
-XmlElement StyleSheetDocument::StepRule(std::size_t step) const { return steps_.at(step)->rule; }
+ConstXmlElement StyleSheetDocument::StepRule(std::size_t step) const { return steps_.at(step)->rule; }
 
 void StyleSheetDocument::Notify(bool wasModified) {
   for (const auto& callback : historyCallbacks_) callback();

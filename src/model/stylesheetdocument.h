@@ -67,13 +67,15 @@ class StyleSheetDocument final {
 
   // ----------------------------------------------------------- the steps
 
+  /// The only way to change the rules: Styles() hands out elements that can
+  /// only be read.
   /// Applies the edits to the properties of `rule` (an element of Styles())
   /// as one step named `label`. A later edit of the same property wins over
   /// an earlier one. The steps that could be redone are dropped. A step
   /// given the same non-zero `session` as the step just made, and not yet
   /// undone, joins it (the arrow steps of one editor). False, and nothing
   /// recorded, when the edits change nothing.
-  bool Apply(XmlElement rule, const std::vector<PropEdit>& edits, std::string label, int session = 0);
+  bool Apply(ConstXmlElement rule, const std::vector<PropEdit>& edits, std::string label, int session = 0);
 
   [[nodiscard]] bool CanUndo() const { return index_ > 0; }
   [[nodiscard]] bool CanRedo() const { return index_ < steps_.size(); }
@@ -82,9 +84,9 @@ class StyleSheetDocument final {
   [[nodiscard]] std::string RedoLabel() const;
   /// Takes back the last step made; returns the rule it changed (none when
   /// there was nothing to undo).
-  XmlElement Undo();
+  ConstXmlElement Undo();
   /// Makes the step undone last again; returns its rule, or none.
-  XmlElement Redo();
+  ConstXmlElement Redo();
   /// Undoes or redoes steps until `index` steps are made. False when
   /// `index` is beyond the history.
   bool GoTo(std::size_t index);
@@ -98,7 +100,7 @@ class StyleSheetDocument final {
   [[nodiscard]] std::size_t StepCount() const { return steps_.size(); }
   [[nodiscard]] std::size_t Index() const { return index_; }
   [[nodiscard]] const std::string& StepLabel(std::size_t step) const;
-  [[nodiscard]] XmlElement StepRule(std::size_t step) const;
+  [[nodiscard]] ConstXmlElement StepRule(std::size_t step) const;
 
   /// The rules differ from the file as last read or written.
   [[nodiscard]] bool IsModified() const { return !savedIndex_ || *savedIndex_ != index_; }

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -185,8 +186,14 @@ void UndoTest::undoneToTheStartSavesTheFileReadAndRedoneTheEditedOne() {
   QVERIFY(editor_->SaveStylesheet());
   QCOMPARE(ReadAll(Stylesheet()), edited);
   QListWidget* list = editor_->ChangeList();
+  // Its tab, beside the grid's, brought to the front.
+  auto* tabs = qobject_cast<QTabWidget*>(list->parentWidget()->parentWidget());
+  QVERIFY(tabs);
+  tabs->setCurrentWidget(list);
+  QVERIFY(list->isVisible());
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(4)).center());
-  QCOMPARE(editor_->ShownRule(), QStringLiteral("h1"));
+  QTRY_COMPARE(editor_->ShownRule(), QStringLiteral("h1"));
+  QVERIFY(Grid()->isVisible());
   QVERIFY(messages_->shown.empty());
 }
 

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/tempfolder.h"
@@ -15,6 +17,26 @@
 
 namespace korvel {
 namespace {
+
+// What a reader can do to an element it was handed.
+template <typename Element>
+concept Writable = requires(Element element) {
+  element.SetAttr(attrs::kValue, std::string_view("red"));
+  element.AppendChild(tags::kProp);
+};
+
+// A const document hands out elements that cannot be changed: the only
+// way to change the rules is the document's Apply.
+static_assert(!Writable<decltype(std::declval<const StyleDocument&>().FindRule("h1"))>);
+static_assert(!Writable<decltype(std::declval<const StyleDocument&>().Root())>);
+static_assert(!Writable<decltype(std::declval<const StyleDocument&>().Root().ChildAt(0).Parent())>);
+static_assert(!Writable<decltype(*std::declval<const StyleDocument&>().Root().Elements().begin())>);
+static_assert(!Writable<decltype(FindProp(std::declval<const StyleDocument&>().FindRule("h1"), "color"))>);
+static_assert(!Writable<decltype(std::declval<const StyleDocument&>().Xml()->RootElement())>);
+static_assert(!Writable<decltype(std::declval<StyleSheetDocument&>().Styles().FindRule("h1"))>);
+static_assert(!Writable<decltype(std::declval<StyleSheetDocument&>().Undo())>);
+// The reader that fills a document still can.
+static_assert(Writable<decltype(std::declval<StyleDocument&>().FindRule("h1"))>);
 
 // In the writer's own layout, so that a save of what was read gives the
 // same bytes.
@@ -32,7 +54,7 @@ class StyleSheetDocumentTest : public TempFolderTest {
   }
   void WriteFile(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
   [[nodiscard]] std::string FileText() const { return ReadFileBytes(path_); }
-  XmlElement Rule(std::string_view name) const { return document_.Styles().FindRule(name); }
+  ConstXmlElement Rule(std::string_view name) const { return document_.Styles().FindRule(name); }
   [[nodiscard]] std::string ValueOf(std::string_view rule, std::string_view prop) const {
     return FindProp(Rule(rule), prop).GetAttr(attrs::kValue).AsText();
   }
@@ -130,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HistoryCase{"mamu", true, true, true, "red", "3em"}));
 
 TEST_F(StyleSheetDocumentTest, UndoneToTheStartItSavesTheBytesItReadAndRedoneTheEditedOnes) {
-  const XmlElement h1 = Rule("h1");
+  const ConstXmlElement h1 = Rule("h1");
   ASSERT_TRUE(document_.Apply(h1, {{"color", "red", {}, {}}}, "value"));
   ASSERT_TRUE(document_.Apply(h1, {{"color", {}, false, {}}}, "off"));
   ASSERT_TRUE(document_.Apply(h1, {{"font-size", {}, {}, true}}, "delete"));
@@ -173,11 +195,11 @@ TEST_F(StyleSheetDocumentTest, RevertToSavedGoesBothWaysUntilTheSavedPlaceIsDrop
 TEST_F(StyleSheetDocumentTest, ApplyChangesOnlyAttributesAndAddsPropertiesAtTheEnd) {
   WriteFile(".card { color: red; color: rgb(255 0 0); margin: 0; .title { font-weight: bold } }\n");
   document_.Load(path_);
-  const XmlElement card = Rule(".card");
+  const ConstXmlElement card = Rule(".card");
   // Nothing to change is no step.
   EXPECT_FALSE(document_.Apply(card, {{"margin", "0", true, false}}, "same"));
   EXPECT_FALSE(document_.CanUndo());
-  EXPECT_FALSE(document_.Apply(XmlElement(), {{"margin", "1px", {}, {}}}, "no rule"));
+  EXPECT_FALSE(document_.Apply(ConstXmlElement(), {{"margin", "1px", {}, {}}}, "no rule"));
 
   ASSERT_TRUE(document_.Apply(card, {{"color", "blue", false, {}}, {"margin", {}, {}, true}, {"padding", "4px", {}, {}}},
                               "popup"));
@@ -185,7 +207,7 @@ TEST_F(StyleSheetDocumentTest, ApplyChangesOnlyAttributesAndAddsPropertiesAtTheE
   EXPECT_EQ(css.find("margin"), std::string::npos) << css;
   EXPECT_NE(css.find("/*color: red; color: blue; */"), std::string::npos) << css;
   EXPECT_NE(css.find(".title { font-weight: bold }\n padding: 4px;"), std::string::npos) << css;
-  const XmlElement padding = card.ChildAt(card.ChildCount() - 1);
+  const ConstXmlElement padding = card.ChildAt(card.ChildCount() - 1);
   EXPECT_EQ(padding.GetAttr(attrs::kName), "padding");
   EXPECT_TRUE(padding.GetAttr(attrs::kChecked).IsTrue());
   EXPECT_FALSE(padding.HasAttr(attrs::kDeleted));
