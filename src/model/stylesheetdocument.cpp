@@ -168,6 +168,13 @@ bool StyleSheetDocument::Apply(ConstXmlElement shown, const std::vector<PropEdit
     last.label = std::move(step->label);
     // The saved state was the step's state before it grew: it is gone.
     if (savedIndex_ == index_) savedIndex_.reset();
+    // Steps that came back where they started (Escape in the length editor
+    // writes the value it opened with) leave no step behind.
+    std::erase_if(last.changes, [](const AttrChange& change) { return change.before == change.after; });
+    if (last.changes.empty() && last.made.empty()) {
+      steps_.pop_back();
+      --index_;
+    }
   } else {
     steps_.push_back(std::move(step));
     ++index_;

@@ -209,6 +209,14 @@ void UndoTest::liveModeWritesAnUndoAndTheArrowStepsAreOneChange() {
   QVERIFY(ReadAll(Stylesheet()).contains("width: 24px;"));
   QTest::keyClick(lengths->EditLength(), Qt::Key_Return);
   QCOMPARE(Changes(), QStringList{QStringLiteral("width → 24px sur p")});
+  // Escape takes the steps of the next opening back: they leave no change.
+  ClickValue(RowOf(QStringLiteral("width")));
+  QVERIFY(lengths->isVisible());
+  QTest::keyClick(lengths->EditLength(), Qt::Key_Up);
+  QVERIFY(ReadAll(Stylesheet()).contains("width: 25px;"));
+  QTest::keyClick(lengths->EditLength(), Qt::Key_Escape);
+  QVERIFY(ReadAll(Stylesheet()).contains("width: 24px;"));
+  QCOMPARE(Changes(), QStringList{QStringLiteral("width → 24px sur p")});
   ClickBox(RowOf(QStringLiteral("line-height")));
   QVERIFY(ReadAll(Stylesheet()).contains("/*line-height: 1.5; */"));
 

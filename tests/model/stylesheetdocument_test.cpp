@@ -92,7 +92,8 @@ TEST_F(StyleSheetDocumentTest, LoadKeepsTheFileItReadAndAFailedLoadChangesNothin
 
 // Each letter is one action: a value set ("a": color takes the next of
 // red, green, blue...), an arrow step of one editor session ("m": font-size
-// takes 3em, 4em...), an undo ("u"), a redo ("r") or a save ("s").
+// takes 3em, 4em...; "M": back to 2em, as Escape does), an undo ("u"), a
+// redo ("r") or a save ("s").
 struct HistoryCase {
   const char* actions;
   bool modified;
@@ -113,6 +114,7 @@ TEST_P(HistoryTest, ModifiedFollowsThePlaceOfTheLastSave) {
     switch (*action) {
       case 'a': ASSERT_TRUE(SetValue("color", colors[color++])); break;
       case 'm': ASSERT_TRUE(SetValue("font-size", std::to_string(size++) + "em", 7)); break;
+      case 'M': ASSERT_TRUE(SetValue("font-size", "2em", 7)); break;
       case 'u': ASSERT_TRUE(document_.Undo()); break;
       case 'r': ASSERT_TRUE(document_.Redo()); break;
       case 's': document_.Save(); break;
@@ -149,7 +151,11 @@ INSTANTIATE_TEST_SUITE_P(
                       // an undo ends the session: the next step is a step of its own
                       HistoryCase{"mumu", false, false, true, "navy", "2em"},
                       // another step between ends it too
-                      HistoryCase{"mamu", true, true, true, "red", "3em"}));
+                      HistoryCase{"mamu", true, true, true, "red", "3em"},
+                      // a session back where it started leaves no step
+                      HistoryCase{"amM", true, true, false, "red", "2em"},
+                      HistoryCase{"amMu", false, false, true, "navy", "2em"},
+                      HistoryCase{"msM", true, false, false, "navy", "2em"}));
 
 TEST_F(StyleSheetDocumentTest, UndoneToTheStartItSavesTheBytesItReadAndRedoneTheEditedOnes) {
   const ConstXmlElement h1 = Rule("h1");
