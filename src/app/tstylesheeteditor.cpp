@@ -315,7 +315,7 @@ bool TStyleSheetEditor::LoadStylesheet(const QString& path) {
   return true;
 }
 
-// Said once per file opened, not again at each reload after a save: the
+// Said once per file opened, not again each time it is read again: the
 // faulty text is kept as written, so it is still there.
 void TStyleSheetEditor::WarnOfSyntaxProblems(std::string_view css) {
   if (syntaxWarnedFor_ == CSSFilePath()) return;

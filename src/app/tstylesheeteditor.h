@@ -83,8 +83,8 @@ class TStyleSheetEditor final : public QWidget {
   void AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix = {});
   [[nodiscard]] OutsideTools& Tools() { return tools_; }
   /// Reads the stylesheet again after a change made outside: unsaved edits
-  /// are dropped, the tree comes back as the user left it (the same groups
-  /// open, the shown rule selected).
+  /// are dropped and the history starts anew; the tree comes back as the
+  /// user left it (the same groups open, the shown rule selected).
   void ReloadStylesheet();
   /// Closing the window: a value being typed is committed, and unsaved
   /// edits are asked about (Yes saves, No drops, Cancel stays). Whether the
