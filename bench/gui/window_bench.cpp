@@ -85,7 +85,7 @@ Bench& Shared() {
 void BM_OpenStylesheet3MB(benchmark::State& state) {
   Bench& bench = Shared();
   for (auto _ : state) {
-    bench.Window().LoadStylesheet();
+    bench.Window().LoadStylesheet(bench.Window().CSSFilePath());
     QApplication::processEvents();
   }
   korvel::bench::ReportThroughput(state, bench.Bytes());

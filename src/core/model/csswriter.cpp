@@ -68,7 +68,7 @@ struct PropAttrs {
   AttrValue deleted;
   AttrValue comment;
 
-  explicit PropAttrs(XmlElement prop) {
+  explicit PropAttrs(ConstXmlElement prop) {
     for (pugi::xml_attribute attr = prop.Node().first_attribute(); attr; attr = attr.next_attribute()) {
       const char* key = attr.name();
       AttrValue* slot = nullptr;
@@ -101,7 +101,7 @@ void WriteDeclaration(std::string& out, std::string_view name, std::string_view 
   out.append(name).append(": ").append(value).append(BeforeWhatFollows(value)).append(";");
 }
 
-void WriteProp(std::string& out, XmlElement element, std::string_view eol) {
+void WriteProp(std::string& out, ConstXmlElement element, std::string_view eol) {
   const PropAttrs prop(element);
   if (prop.deleted.IsTrue()) return;
   const std::string_view name = prop.name.View();
@@ -126,7 +126,7 @@ void WriteProp(std::string& out, XmlElement element, std::string_view eol) {
 
 }  // namespace
 
-std::string PropText(XmlElement prop) {
+std::string PropText(ConstXmlElement prop) {
   std::string out;
   WriteProp(out, prop, "\r\n");
   // Without the blank the writer puts before each line, and the last line end.
@@ -137,14 +137,14 @@ std::string PropText(XmlElement prop) {
 
 namespace {
 
-void WriteVerbatim(std::string& out, XmlElement verbatim, std::string_view indent, std::string_view eol) {
+void WriteVerbatim(std::string& out, ConstXmlElement verbatim, std::string_view indent, std::string_view eol) {
   out += indent;
   out += verbatim.TextOf();
   out += BeforeWhatFollows(verbatim.TextOf());
   out += eol;
 }
 
-void WriteRule(std::string& out, XmlElement rule, std::string_view eol) {
+void WriteRule(std::string& out, ConstXmlElement rule, std::string_view eol) {
   const std::string_view name = rule.GetAttr(attrs::kName).View();
   if (name.empty()) {
     const AttrValue comment = rule.GetAttr(attrs::kComment);
@@ -168,7 +168,7 @@ void WriteRule(std::string& out, XmlElement rule, std::string_view eol) {
     AppendComment(out, comment.View());
   }
   out.append(eol).append("{").append(eol);
-  for (XmlElement child : rule.Elements()) {
+  for (ConstXmlElement child : rule.Elements()) {
     if (IsProp(child)) {
       WriteProp(out, child, eol);
     } else if (IsVerbatim(child)) {
@@ -211,7 +211,7 @@ void DropLineFeedsAfterCarriageReturns(std::string& out) {
 
 }  // namespace
 
-std::string SwitchedOffText(XmlElement prop) {
+std::string SwitchedOffText(ConstXmlElement prop) {
   const std::string_view name = prop.GetAttr(attrs::kName).View();
   std::string out = "/*";
   // A property's only children are its fallbacks.
@@ -229,7 +229,7 @@ std::string Write(const StyleDocument& document) {
   const std::string_view eol = lineEnds == LineEnd::Lf ? "\n" : lineEnds == LineEnd::Cr ? "\r" : "\r\n";
   std::string out;
   if (document.HasByteOrderMark()) out += kByteOrderMark;
-  for (XmlElement child : document.Root().Elements()) {
+  for (ConstXmlElement child : document.Root().Elements()) {
     if (IsRule(child)) {
       WriteRule(out, child, eol);
     } else if (IsVerbatim(child)) {

@@ -27,10 +27,10 @@ std::string Write(const StyleDocument& document);
 /// A switched-off property as the writer writes it, its fallbacks first:
 /// "/*name: fallback; name: value; */". Text that would end the comment is
 /// written "*\/".
-std::string SwitchedOffText(XmlElement prop);
+std::string SwitchedOffText(ConstXmlElement prop);
 
 /// A property as the writer writes it in its rule, fallbacks and comment
 /// included, without the blank before it and the line end after it.
-std::string PropText(XmlElement prop);
+std::string PropText(ConstXmlElement prop);
 
 }  // namespace korvel

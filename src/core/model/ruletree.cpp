@@ -32,7 +32,7 @@ std::vector<RuleTreeNode> BuildRuleTree(const StyleDocument& document) {
   std::vector<RuleTreeNode> top;
   std::size_t group = 0;  // index of the open group in `top`, plus one; 0 when none is open
 
-  for (XmlElement child : document.Root().Elements()) {
+  for (ConstXmlElement child : document.Root().Elements()) {
     if (IsVerbatim(child)) {
       top.push_back({RuleTreeNode::Kind::Verbatim, child.GetAttr(attrs::kName).AsText(), {}, child});
       continue;
@@ -47,7 +47,7 @@ std::vector<RuleTreeNode> BuildRuleTree(const StyleDocument& document) {
       if (marker.starts_with('/')) {
         group = 0;
       } else {
-        top.push_back({RuleTreeNode::Kind::Group, std::move(marker), {}, XmlElement()});
+        top.push_back({RuleTreeNode::Kind::Group, std::move(marker), {}, ConstXmlElement()});
         // A marker without a name gives a group node but leaves none open.
         group = top.back().text.empty() ? 0 : top.size();
       }

@@ -21,7 +21,7 @@ struct RuleTreeNode {
   Kind kind = Kind::Rule;
   std::string text;                   ///< group name, rule name, or the statement's prelude
   std::vector<RuleTreeNode> children;  ///< a group's rules
-  XmlElement element;                 ///< the rule or verbatim element; none for a group
+  ConstXmlElement element;            ///< the rule or verbatim element; none for a group
 };
 
 /// The top-level nodes in document order: a rule under the group open at

@@ -150,7 +150,7 @@ StyleDocument::RuleSlot* StyleDocument::FindSlot(std::string_view name, std::siz
   }
 }
 
-XmlElement StyleDocument::FindRule(std::string_view name) const {
+XmlElement StyleDocument::RuleNamed(std::string_view name) const {
   const RuleSlot* slot = FindSlot(name, std::hash<std::string_view>{}(name));
   return slot ? slot->rule : XmlElement();
 }
@@ -342,6 +342,9 @@ XmlElement FindProp(XmlElement rule, std::string_view name) {
   return XmlElement();
 }
 
+// Reading finds what writing would: one search, seen read-only.
+ConstXmlElement FindProp(ConstXmlElement rule, std::string_view name) { return FindProp(XmlElement(rule.Node()), name); }
+
 namespace {
 
 // The value without the blanks and comments at its end.
@@ -374,8 +377,8 @@ bool IsImportant(std::string_view value) {
   return backslashes % 2 == 0;
 }
 
-bool IsRule(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }
-bool IsProp(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kProp); }
-bool IsVerbatim(XmlElement element) { return element && TextEquals(element.Node().name(), tags::kVerbatim); }
+bool IsRule(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }
+bool IsProp(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kProp); }
+bool IsVerbatim(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kVerbatim); }
 
 }  // namespace korvel

@@ -31,6 +31,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/xmldocument.h"
@@ -64,13 +65,17 @@ class StyleDocument final {
   StyleDocument(const StyleDocument&) = delete;
   StyleDocument& operator=(const StyleDocument&) = delete;
 
-  [[nodiscard]] const XmlDocumentPtr& Xml() const { return xml_; }
-  [[nodiscard]] XmlElement Root() const { return xml_->RootElement(); }
+  // A document held as const hands out elements that can only be read.
+  [[nodiscard]] const XmlDocumentPtr& Xml() { return xml_; }
+  [[nodiscard]] std::shared_ptr<const XmlDocument> Xml() const { return xml_; }
+  [[nodiscard]] XmlElement Root() { return xml_->RootElement(); }
+  [[nodiscard]] ConstXmlElement Root() const { return std::as_const(*xml_).RootElement(); }
 
   /// The first "KeyWord", in document order, whose "Name" is exactly this
   /// name; none when there is none. The empty name finds the first free
   /// comment. Answers from an index, not by scanning the document.
-  [[nodiscard]] XmlElement FindRule(std::string_view name) const;
+  [[nodiscard]] XmlElement FindRule(std::string_view name) { return RuleNamed(name); }
+  [[nodiscard]] ConstXmlElement FindRule(std::string_view name) const { return RuleNamed(name); }
 
   /// Appends a "KeyWord" with that "Name" after the last root child.
   XmlElement AddRule(std::string_view name);
@@ -143,6 +148,7 @@ class StyleDocument final {
     XmlElement rule;
   };
   RuleSlot* FindSlot(std::string_view name, std::size_t hash) const;
+  [[nodiscard]] XmlElement RuleNamed(std::string_view name) const;
   void IndexRule(XmlElement rule, std::string_view name);
 
   struct PropertyIndex;
@@ -164,6 +170,7 @@ class StyleDocument final {
 
 /// The first "Prop" of the rule whose "Name" is exactly this name, or none.
 XmlElement FindProp(XmlElement rule, std::string_view name);
+ConstXmlElement FindProp(ConstXmlElement rule, std::string_view name);
 
 /// Whether a declaration's value ends with "!important", blanks and
 /// comments allowed around the "!" and after it; "\!important" is not.
@@ -171,8 +178,8 @@ bool IsImportant(std::string_view value);
 
 /// Whether the element is a rule or free comment ("KeyWord"), a property
 /// ("Prop") or a verbatim statement ("Verbatim").
-bool IsRule(XmlElement element);
-bool IsProp(XmlElement element);
-bool IsVerbatim(XmlElement element);
+bool IsRule(ConstXmlElement element);
+bool IsProp(ConstXmlElement element);
+bool IsVerbatim(ConstXmlElement element);
 
 }  // namespace korvel

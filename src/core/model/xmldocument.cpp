@@ -145,7 +145,9 @@ XmlElement::Children XmlElement::Elements() const {
   return Children{Iterator(NextElement(node_.first_child()))};
 }
 
-XmlElement XmlDocument::RootElement() const { return XmlElement(doc_.document_element()); }
+XmlElement XmlDocument::RootElement() { return XmlElement(doc_.document_element()); }
+
+ConstXmlElement XmlDocument::RootElement() const { return XmlElement(doc_.document_element()); }
 
 // The declaration and the root element: what a document is. Anything a
 // document keeps beside its root for its own use is not part of it.

@@ -135,6 +135,68 @@ class XmlElement final {
   pugi::xml_node node_;
 };
 
+/// An element that may be read and not changed: what a document held as
+/// const hands out, so that a reader cannot change what it is shown. It
+/// reads as XmlElement does; an XmlElement converts to it, never back.
+class ConstXmlElement final {
+ public:
+  ConstXmlElement() = default;
+  // A writable element may always be read.
+  ConstXmlElement(XmlElement element) : element_(element) {}  // NOLINT(google-explicit-constructor)
+
+  [[nodiscard]] bool IsNone() const { return element_.IsNone(); }
+  explicit operator bool() const { return static_cast<bool>(element_); }
+  friend bool operator==(const ConstXmlElement& a, const ConstXmlElement& b) { return a.element_ == b.element_; }
+
+  [[nodiscard]] std::string_view TagOf() const { return element_.TagOf(); }
+  [[nodiscard]] std::string_view TextOf() const { return element_.TextOf(); }
+  [[nodiscard]] std::size_t ChildCount() const { return element_.ChildCount(); }
+  [[nodiscard]] ConstXmlElement ChildAt(std::size_t index) const { return element_.ChildAt(index); }
+  [[nodiscard]] ConstXmlElement FindChild(std::string_view tag) const { return element_.FindChild(tag); }
+  [[nodiscard]] ConstXmlElement Parent() const { return element_.Parent(); }
+  [[nodiscard]] AttrValue GetAttr(std::string_view name) const { return element_.GetAttr(name); }
+  [[nodiscard]] bool HasAttr(std::string_view name) const { return element_.HasAttr(name); }
+
+  class Iterator final {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = ConstXmlElement;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = ConstXmlElement;
+    Iterator() = default;
+    explicit Iterator(XmlElement::Iterator at) : at_(at) {}
+    ConstXmlElement operator*() const { return *at_; }
+    Iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++*this;
+      return before;
+    }
+    friend bool operator==(const Iterator& a, const Iterator& b) { return a.at_ == b.at_; }
+
+   private:
+    XmlElement::Iterator at_;
+  };
+  struct Children {
+    Iterator first;
+    [[nodiscard]] Iterator begin() const { return first; }
+    [[nodiscard]] Iterator end() const { return Iterator(XmlElement::Iterator()); }
+  };
+  [[nodiscard]] Children Elements() const { return Children{Iterator(element_.Elements().begin())}; }
+
+  /// The engine's handle, for readers that walk attributes and children in
+  /// the engine's own terms. The engine knows no const: whoever writes
+  /// through it goes round the document's owner.
+  [[nodiscard]] pugi::xml_node Node() const { return element_.Node(); }
+
+ private:
+  XmlElement element_;
+};
+
 /// Whether the engine's NUL-terminated text is exactly `expected`, compared in
 /// place: no measuring of the text first. A NUL in `expected` never matches.
 inline bool TextEquals(const char* text, std::string_view expected) {
@@ -153,7 +215,8 @@ class XmlDocument final {
   XmlDocument(const XmlDocument&) = delete;
   XmlDocument& operator=(const XmlDocument&) = delete;
 
-  [[nodiscard]] XmlElement RootElement() const;
+  [[nodiscard]] XmlElement RootElement();
+  [[nodiscard]] ConstXmlElement RootElement() const;
   /// The whole document as UTF-8 XML with its declaration.
   [[nodiscard]] std::string ToText() const;
   [[nodiscard]] pugi::xml_document& Engine() { return doc_; }

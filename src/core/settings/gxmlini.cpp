@@ -66,7 +66,7 @@ void RequireControl(const Kind& kind, const SettingsControl* control) {
 
 // Reading and writing must agree on which entries are the setting's, or a
 // written value would not be the one read back.
-std::vector<XmlElement> EntriesOf(const XmlDocument& document, const Kind& kind, const std::string& controlName) {
+std::vector<XmlElement> EntriesOf(XmlDocument& document, const Kind& kind, const std::string& controlName) {
   std::vector<XmlElement> entries;
   for (XmlElement entry : document.RootElement().Elements()) {
     if (!(entry.GetAttr(kTypeAttr) == kind.type)) continue;

@@ -224,7 +224,7 @@ void TMainForm::StartWatch() {
       return TStyleSheetEditor::SaveCheck::Keep;
     }
     if (decision.verdict == ChangeVerdict::Nothing) return TStyleSheetEditor::SaveCheck::Write;
-    switch (ShowMessage(decision.message)) {
+    switch (ShowMessage(WithHistoryLoss(decision.message))) {
       case MessageAnswer::Yes: return TStyleSheetEditor::SaveCheck::Reload;
       case MessageAnswer::No: return TStyleSheetEditor::SaveCheck::Write;
       default: return TStyleSheetEditor::SaveCheck::Keep;
@@ -254,6 +254,13 @@ void TMainForm::StylesheetRead(const QByteArray& bytes) {
   watch_->Hold(View(bytes));
 }
 
+Message TMainForm::WithHistoryLoss(Message question) const {
+  // A reload starts the history anew.
+  if (editor_->Document().StepCount() > 0)
+    question.text += "\n\nLes modifications ne pourront plus être annulées.";
+  return question;
+}
+
 void TMainForm::SayWatchProblem() {
   if (const std::optional<std::string> problem = watch_->TakeProblem()) statusBar()->showMessage(FromStd(*problem));
 }
@@ -277,7 +284,8 @@ void TMainForm::ApplicationEvents1Activate() {
     return;
   }
   if (decision.verdict == ChangeVerdict::Nothing) return;
-  const MessageAnswer answer = ShowMessage(decision.message);
+  const MessageAnswer answer = ShowMessage(
+      decision.verdict == ChangeVerdict::AskModified ? WithHistoryLoss(decision.message) : decision.message);
   if (decision.verdict == ChangeVerdict::AskModified && answer == MessageAnswer::Ok) editor_->ReloadStylesheet();
 }
 

@@ -22,6 +22,8 @@
 
 #include <memory>
 
+#include "base/messages.h"
+
 class QTabWidget;
 class QWidget;
 
@@ -90,6 +92,9 @@ class TMainForm final : public QMainWindow {
   void StartWatch();
   void StylesheetRead(const QByteArray& bytes);
   void StylesheetWritten(const QByteArray& bytes);
+  /// A question whose yes reads the stylesheet again, saying so when that
+  /// drops changes that could still be undone.
+  [[nodiscard]] Message WithHistoryLoss(Message question) const;
   /// Says once, in the status bar, that the watch cannot see outside edits.
   void SayWatchProblem();
   void StartPreview();

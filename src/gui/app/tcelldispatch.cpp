@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 #include <string>
 #include <utility>
@@ -37,7 +38,7 @@ void HidePopup(QWidget* popup) {
 }  // namespace
 
 TCellDispatch::TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propertyGrid, QWidget* mainWindow,
-                             std::function<void()> markModified)
+                             std::function<void(int session)> markModified)
     : QObject(&propertyGrid), dictionary_(dictionary), grid_(propertyGrid), markModified_(std::move(markModified)) {
   const ActiveKeyword& active = dictionary_.Active();
   formEdit_ = new TFormEdit(active, mainWindow);
@@ -45,10 +46,15 @@ TCellDispatch::TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propert
   colorForm_ = new TColorForm(mainWindow);
   fontForm_ = new TFontForm(mainWindow);
 
-  connect(formEdit_, &TFormEdit::Accepted, this, &TCellDispatch::WriteBack);
+  // What the length editor writes, its steps and its OK, is one change.
+  connect(formEdit_, &TFormEdit::Accepted, this, [this](const QString& result) {
+    const QScopedValueRollback<int> session(writeSession_, formEditSession_);
+    WriteBack(result);
+  });
   // Live mode writes each step, and the value the editor opened with when
   // Escape undoes the steps, even an empty one.
   connect(formEdit_, &TFormEdit::Stepped, this, [this](const QString& value) {
+    const QScopedValueRollback<int> session(writeSession_, formEditSession_);
     if (liveMode_) WriteTo(value);
   });
   connect(colorForm_, &TColorForm::Accepted, this, &TCellDispatch::WriteBack);
@@ -111,7 +117,7 @@ void TCellDispatch::PropertyGridMouseDown(QPoint position) {
   if (!PrepareRow(row)) return;
   const int hit = grid_.ClickCheckBox(position.x(), position.y());
   if (hit == 1 || hit == 2) {
-    markModified_();
+    markModified_(0);
   } else if (hit == -1) {
     OpenValueEditor(column, row);
   }
@@ -178,6 +184,8 @@ void TCellDispatch::OpenLengthEditor(const EditorTarget& target) {
   if (ClosedAgain(*formEdit_, target)) return;
   formEdit_->hide();
   OpenFor(target.origin, target.row);
+  // The steps of one opening are one change of the document.
+  ++formEditSession_;
   formEdit_->PlaceBeside(target.cell);
   // A member's units are its own; a property's are its entry's.
   formEdit_->LoadValue(target.origin == Origin::SubGrid ? target.name : QString(), target.value);
@@ -318,7 +326,7 @@ void TCellDispatch::WritePropertyValue(int row, const QString& name, const QStri
   if (row < 0 || row >= grid_.RowCount() || grid_.CellText(0, row) != name) return;
   if (grid_.CellText(1, row) == value) return;
   grid_.SetCellText(1, row, value);
-  markModified_();
+  markModified_(writeSession_);
 }
 
 void TCellDispatch::OpenFor(Origin origin, int row) {

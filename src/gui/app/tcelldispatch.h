@@ -50,10 +50,12 @@ class TCellDispatch final : public QObject {
   Q_OBJECT
 
  public:
-  /// `markModified` is the owner's step that ends every change. The popups
-  /// belong to the top-level window of `mainWindow`.
+  /// `markModified` is the owner's step that ends every change; it is given
+  /// the length editor's session for the values that editor writes (each
+  /// opening is a new one, so that its arrow steps make one change), else 0.
+  /// The popups belong to the top-level window of `mainWindow`.
   TCellDispatch(KeywordDictionary& dictionary, GStringGrid& propertyGrid, QWidget* mainWindow,
-                std::function<void()> markModified);
+                std::function<void(int session)> markModified);
   ~TCellDispatch() override;
   Q_DISABLE_COPY_MOVE(TCellDispatch)
 
@@ -168,7 +170,11 @@ class TCellDispatch final : public QObject {
 
   KeywordDictionary& dictionary_;
   GStringGrid& grid_;
-  std::function<void()> markModified_;
+  std::function<void(int session)> markModified_;
+  // The length editor's current session, and the session of the value being
+  // written (0: not the length editor's).
+  int formEditSession_ = 0;
+  int writeSession_ = 0;
   bool liveMode_ = false;
 
   // Owned by the main window; deleted here first, as they read the

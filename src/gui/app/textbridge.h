@@ -12,12 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "model/textencoding.h"
+
 namespace korvel {
-
-enum class TextEncoding { Utf8, Windows1252 };
-
-/// UTF-8 when the bytes are valid UTF-8, else Windows-1252.
-TextEncoding DetectEncoding(std::string_view bytes);
 
 /// The bytes as Qt text. Every byte sequence gives some text.
 QString ToQt(std::string_view bytes, TextEncoding encoding);

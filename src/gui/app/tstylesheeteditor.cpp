@@ -6,7 +6,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QScopedValueRollback>
+#include <QStyle>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
@@ -27,7 +29,6 @@
 #include "model/csswriter.h"
 #include "model/filebytes.h"
 #include "model/ruletree.h"
-#include "model/styleedit.h"
 
 namespace korvel {
 
@@ -130,11 +131,24 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
           });
   connect(PropertyGrid_, &GStringGrid::OnComboChange, this, [this] { Dispatch().PropertyGridComboChange(); });
   connect(PropertyGrid_, &GStringGrid::OnEditCommit, this,
-          [this](int, int, const QString&, const QString&) { MarkModified(liveMode_, true, false); });
+          [this](int, int, const QString&, const QString&) { MarkModified(); });
 
   PGCtlEdit_ = new QTabWidget;
   PGCtlEdit_->setObjectName(QStringLiteral("PGCtlEdit"));
   PGCtlEdit_->addTab(tsGrid_, QString());
+  lbChanges_ = new QListWidget;
+  lbChanges_->setObjectName(QStringLiteral("lbChanges"));
+  lbChanges_->setToolTip(QStringLiteral("Les modifications depuis l'ouverture de la feuille de style, la plus récente en "
+                                        "premier ; un clic montre sa règle"));
+  PGCtlEdit_->addTab(lbChanges_, QStringLiteral("Modifications"));
+  // Queued: showing the rule may add a step (a value being typed is
+  // committed), which fills the list again; not while it handles the click.
+  connect(
+      lbChanges_, &QListWidget::itemClicked, this,
+      [this](QListWidgetItem* item) {
+        const int row = lbChanges_->row(item);
+        QMetaObject::invokeMethod(this, [this, row] { ChangeListClick(row); }, Qt::QueuedConnection);
+      });
 
   SplitterEditTVSG_ = new QSplitter(Qt::Horizontal);
   SplitterEditTVSG_->addWidget(PgCtlCSS_);
@@ -154,18 +168,26 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   sbLed_->setToolTip(QStringLiteral("Mode direct : enregistrer et rafraîchir la page après chaque changement"));
   connect(sbSaveModifs_, &QToolButton::clicked, this, [this] { SaveStylesheet(); });
   connect(sbLed_, &QToolButton::clicked, this, [this] { SetLiveMode(!liveMode_); });
+  sbUndo_ = MakeButton(QStringLiteral("Annuler"), style()->standardIcon(QStyle::SP_ArrowBack).pixmap(16, 16));
+  sbUndo_->setObjectName(QStringLiteral("sbUndo"));
+  sbRedo_ = MakeButton(QStringLiteral("Rétablir"), style()->standardIcon(QStyle::SP_ArrowForward).pixmap(16, 16));
+  sbRedo_->setObjectName(QStringLiteral("sbRedo"));
+  connect(sbUndo_, &QToolButton::clicked, this, &TStyleSheetEditor::Undo);
+  connect(sbRedo_, &QToolButton::clicked, this, &TStyleSheetEditor::Redo);
   Panel3->addWidget(sbSaveModifs_);
   Panel3->addWidget(sbLed_);
+  Panel3->addWidget(sbUndo_);
+  Panel3->addWidget(sbRedo_);
   const QList<QToolButton*> outside = AddOutsideToolButtons(*Panel3);
   Panel3->addStretch(1);
   layout->addLayout(Panel3);
 
   // Tab goes through the page as it reads: the rules, the grid's buttons,
-  // the grid, the bottom row. The two panes' one-tab captions are no stops.
+  // the grid, the bottom row. The panes' tab bars are no stops.
   PgCtlCSS_->setFocusPolicy(Qt::NoFocus);
   PGCtlEdit_->setFocusPolicy(Qt::NoFocus);
-  SetTabChain({TVCSS_, sbDelete_, sbAdd_, CBAdd_, sbOK_, TBBorder_, PropertyGrid_, sbSaveModifs_, sbLed_});
-  QWidget* previous = sbLed_;
+  SetTabChain({TVCSS_, sbDelete_, sbAdd_, CBAdd_, sbOK_, TBBorder_, PropertyGrid_, sbSaveModifs_, sbLed_, sbUndo_, sbRedo_});
+  QWidget* previous = sbRedo_;
   for (QToolButton* button : outside) {
     QWidget::setTabOrder(previous, button);
     previous = button;
@@ -173,6 +195,18 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
 
   auto* save = new QShortcut(QKeySequence::Save, this);
   connect(save, &QShortcut::activated, this, [this] { SaveStylesheet(); });
+  // Ctrl+Y too, which users of other desktops expect for "redo".
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, this,
+          &TStyleSheetEditor::Undo);
+  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, &TStyleSheetEditor::Redo);
+
+  document_.OnModifiedChanged([this](bool modified) {
+    sbSaveModifs_->setEnabled(modified);
+    if (sbSaveImgModifs_) sbSaveImgModifs_->setEnabled(modified);
+  });
+  document_.OnHistoryChanged([this] { ShowHistory(); });
+  ShowHistory();
 }
 
 TStyleSheetEditor::~TStyleSheetEditor() = default;
@@ -180,16 +214,13 @@ TStyleSheetEditor::~TStyleSheetEditor() = default;
 bool TStyleSheetEditor::OpenStylesheet(const QString& cssFile, const QString& htmlFile, const QString& caption) {
   // The grid's edits go into the file they were made in, before another
   // reading (of this file or another one) replaces them.
-  bool dropped = false;
-  if (!SettleUnsavedEdits(&dropped)) return false;
+  std::optional<std::size_t> droppedFrom;
+  if (!SettleUnsavedEdits(&droppedFrom)) return false;
   RemoveStaleTemporaries(Std(QFileInfo(cssFile).absolutePath()));
-  const QString previousStylesheet = CSSFilePath_;
-  CSSFilePath_ = cssFile;
-  if (!LoadStylesheet()) {
-    // The document shown is still the previous file's: a save must go there,
-    // and the edits the user gave up are still in the grid.
-    CSSFilePath_ = previousStylesheet;
-    if (dropped) SetModified(true);
+  if (!LoadStylesheet(cssFile)) {
+    // The document shown is still the previous file's: a save goes there,
+    // and the edits the user gave up for the other one are back.
+    if (droppedFrom && document_.GoTo(*droppedFrom)) FillPropertyGrid(shownRule_);
     return false;
   }
   HTMLFilePath_ = htmlFile;
@@ -222,24 +253,32 @@ void TStyleSheetEditor::ShowFirstRule(const std::function<void()>& showPage) {
 
 bool TStyleSheetEditor::QueryClose() { return SettleUnsavedEdits(); }
 
-bool TStyleSheetEditor::SettleUnsavedEdits(bool* dropped) {
+bool TStyleSheetEditor::SettleUnsavedEdits(std::optional<std::size_t>* droppedFrom) {
   CommitPendingEdits();
-  if (!modified_) return true;
+  if (!IsModified()) return true;
   switch (Ask(kUnsavedQuestion, MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes: return SaveStylesheet();
     case MessageAnswer::No:
-      if (dropped) *dropped = true;
-      SetModified(false);
-      reloadAfterSave_ = false;
+      if (droppedFrom) *droppedFrom = document_.Index();
+      DropUnsavedEdits();
       return true;
     default: return false;
   }
 }
 
+void TStyleSheetEditor::DropUnsavedEdits() {
+  if (document_.RevertToSaved()) {
+    FillPropertyGrid(shownRule_);
+    return;
+  }
+  // Undone past the save and changed since: the file holds what was saved.
+  ReloadKeepingTree();
+}
+
 void TStyleSheetEditor::AttachTwinButtons(QToolButton* save, QToolButton* live) {
   sbSaveImgModifs_ = save;
   sbLedImg_ = live;
-  sbSaveImgModifs_->setEnabled(modified_);
+  sbSaveImgModifs_->setEnabled(IsModified());
   sbLedImg_->setCheckable(true);
   sbLedImg_->setChecked(liveMode_);
   connect(sbSaveImgModifs_, &QToolButton::clicked, this, [this] { SaveStylesheet(); });
@@ -269,7 +308,7 @@ void TStyleSheetEditor::sbFirefoxClick() { tools_.RunFirefox(pageAddress_ ? page
 
 void TStyleSheetEditor::sbChromiumClick() { tools_.RunChromium(pageAddress_ ? pageAddress_() : HTMLFilePath_); }
 
-void TStyleSheetEditor::sbEditorClick() { tools_.RunEditor(HTMLFilePath_, CSSFilePath_); }
+void TStyleSheetEditor::sbEditorClick() { tools_.RunEditor(HTMLFilePath_, CSSFilePath()); }
 
 void TStyleSheetEditor::OpenPage() {
   if (pageOpener_) {
@@ -282,19 +321,10 @@ void TStyleSheetEditor::OpenPage() {
     emit StatusMessage(QStringLiteral("Impossible d'ouvrir la page « %1 » dans le navigateur.").arg(HTMLFilePath_));
 }
 
-bool TStyleSheetEditor::LoadStylesheet() {
+bool TStyleSheetEditor::LoadStylesheet(const QString& path) {
   try {
-    const std::string path = Std(CSSFilePath_);
-    const std::string css = ReadFileBytes(path);
-    RefuseWideText(css, path);
-    std::unique_ptr<StyleDocument> document;
-    try {
-      document = std::make_unique<StyleDocument>(ReadStylesheet(css));
-    } catch (const StyleError& error) {
-      throw FileError("« " + path + " » : " + error.what());
-    }
-    encoding_ = DetectEncoding(css);
-    document_ = std::move(document);
+    const std::string css = document_.Load(Std(path));
+    shownRuleElement_ = {};
     emit StylesheetRead(QByteArray::fromStdString(css));
     WarnOfSyntaxProblems(css);
   } catch (const std::exception& error) {
@@ -305,21 +335,20 @@ bool TStyleSheetEditor::LoadStylesheet() {
   return true;
 }
 
-// Said once per file opened, not again at each reload after a save: the
+// Said once per file opened, not again each time it is read again: the
 // faulty text is kept as written, so it is still there.
 void TStyleSheetEditor::WarnOfSyntaxProblems(std::string_view css) {
-  if (syntaxWarnedFor_ == CSSFilePath_) return;
-  syntaxWarnedFor_ = CSSFilePath_;
+  if (syntaxWarnedFor_ == CSSFilePath()) return;
+  syntaxWarnedFor_ = CSSFilePath();
   const std::string problems = DescribeSyntaxProblems(FindSyntaxProblems(css));
-  if (!problems.empty())
-    ShowMessage("« " + CSSFilePath_.toStdString() + " »\n\n" + problems, MessageKind::Warning);
+  if (!problems.empty()) ShowMessage("« " + document_.Path() + " »\n\n" + problems, MessageKind::Warning);
 }
 
 void TStyleSheetEditor::FillRuleTree() {
   const QScopedValueRollback<bool> quiet(followTree_, false);
   TVCSS_->clear();
   shownRule_.clear();
-  std::vector<RuleTreeNode> nodes = BuildRuleTree(*document_);
+  std::vector<RuleTreeNode> nodes = BuildRuleTree(document_.Styles());
 
   // Sorting compares precomputed collation keys: locale-aware, and case
   // counts, as users of the platform expect of a sorted list.
@@ -381,47 +410,60 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
   if (!node) return false;
   // What this does to the tree's current node is not a choice of the user.
   const QScopedValueRollback<bool> quiet(followTree_, false);
-  // The node may be gone once a save has reloaded the tree: keep what names it.
+  // The node may be gone once the file was read again: keep what names it.
   const QString text = node->text(0);
-  const auto kind = static_cast<RuleTreeNode::Kind>(node->data(0, kNodeKind).toInt());
+  const int kind = node->data(0, kNodeKind).toInt();
   if (select) TVCSS_->setCurrentItem(node);
   CommitPendingEdits();
 
   if (IsModified()) {
     const MessageAnswer answer = Ask(kUnsavedQuestion, MessageButtons::YesNoCancel);
     if (answer == MessageAnswer::Yes ? !SaveStylesheet() : answer != MessageAnswer::No) {
-      // Cancelled, or the save failed: the edits stay in the grid, and so
-      // does the rule they belong to.
+      // Cancelled, or the save failed: the edits stay, and so does the rule
+      // they belong to.
       if (QTreeWidgetItem* shown = FindNode(shownRule_)) TVCSS_->setCurrentItem(shown);
       return false;
     }
-    if (answer == MessageAnswer::Yes) {
-      node = kind == RuleTreeNode::Kind::Group ? nullptr : FindNode(text);
-      if (node) TVCSS_->setCurrentItem(node);
-    } else {
-      SetModified(false);
-      reloadAfterSave_ = false;
-      if (kind == RuleTreeNode::Kind::Group) return true;
-      FillPropertyGrid(shownRule_);  // the dropped edits leave the grid too
+    if (answer == MessageAnswer::No) DropUnsavedEdits();
+    if (kind != static_cast<int>(RuleTreeNode::Kind::Group)) {
+      if (QTreeWidgetItem* found = FindNode(text)) TVCSS_->setCurrentItem(found);
     }
   }
-  if (kind == RuleTreeNode::Kind::Group) {
+  ShowNode(text, kind);
+  return true;
+}
+
+void TStyleSheetEditor::ShowNode(const QString& text, int kind) {
+  if (kind == static_cast<int>(RuleTreeNode::Kind::Group)) {
     if (QTreeWidgetItem* group = TVCSS_->currentItem()) group->setExpanded(true);
-    return true;
+    return;
   }
-  ruleInfo_->setVisible(kind == RuleTreeNode::Kind::Verbatim);
-  if (kind == RuleTreeNode::Kind::Verbatim) {
+  ruleInfo_->setVisible(kind == static_cast<int>(RuleTreeNode::Kind::Verbatim));
+  if (kind == static_cast<int>(RuleTreeNode::Kind::Verbatim)) {
     shownRule_.clear();
+    shownRuleElement_ = {};
     PGCtlEdit_->setTabText(0, PlainCaption(text));
     ruleInfo_->setText(QStringLiteral("« %1 » est conservé tel quel à l'enregistrement ; il ne se modifie pas ici.")
                            .arg(text));
     PropertyGrid_->SetRowCount(0);
-    return true;
+    return;
   }
   shownRule_ = text;
   PGCtlEdit_->setTabText(0, PlainCaption(text));
   FillPropertyGrid(text);
-  return true;
+}
+
+void TStyleSheetEditor::ShowRuleOf(ConstXmlElement rule) {
+  if (!rule) return;
+  const QScopedValueRollback<bool> quiet(followTree_, false);
+  const QString text = Text(rule.GetAttr(attrs::kName).View());
+  if (QTreeWidgetItem* node = FindNode(text)) {
+    if (QTreeWidgetItem* group = node->parent()) group->setExpanded(true);
+    TVCSS_->setCurrentItem(node);
+    TVCSS_->scrollToItem(node);
+  }
+  PGCtlEdit_->setCurrentWidget(tsGrid_);
+  ShowNode(text, static_cast<int>(RuleTreeNode::Kind::Rule));
 }
 
 void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
@@ -430,10 +472,11 @@ void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
   // An editor left open would write into the rule shown next.
   HidePopups();
   int row = 0;
-  const XmlElement rule = (document_ && !ruleName.isEmpty()) ? document_->FindRule(Bytes(ruleName)) : XmlElement();
-  std::vector<XmlElement> props;
+  const ConstXmlElement rule = ruleName.isEmpty() ? ConstXmlElement() : document_.Styles().FindRule(Bytes(ruleName));
+  shownRuleElement_ = rule;
+  std::vector<ConstXmlElement> props;
   if (rule) {
-    for (XmlElement child : rule.Elements()) {
+    for (ConstXmlElement child : rule.Elements()) {
       // A deleted property is no longer in the file; it must not come back.
       if (IsProp(child) && !child.GetAttr(attrs::kDeleted).IsTrue()) props.push_back(child);
     }
@@ -441,7 +484,7 @@ void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
   // One repaint for the whole rule, not one per cell.
   PropertyGrid_->setUpdatesEnabled(false);
   PropertyGrid_->SetRowCount(static_cast<int>(props.size()));
-  for (XmlElement prop : props) {
+  for (ConstXmlElement prop : props) {
     PropertyGrid_->SetCheckBox(0, row, prop.GetAttr(attrs::kChecked).IsTrue());
     PropertyGrid_->SetDeleted(0, row, false);
     PropertyGrid_->SetCellText(0, row, Text(prop.GetAttr(attrs::kName).View()));
@@ -454,21 +497,35 @@ void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
   PropertyGrid_->setUpdatesEnabled(true);
 }
 
-void TStyleSheetEditor::WriteGridToDocument() {
-  if (!document_ || shownRule_.isEmpty()) return;
-  PropertyGrid_->CommitEdit();
-  StyleEdit edit(*document_);
-  const std::string rule = Bytes(shownRule_);
+void TStyleSheetEditor::CommitGrid(int session) {
+  if (!shownRuleElement_) return;
+  std::vector<PropEdit> edits;
+  QString label;
+  const QString on = QStringLiteral(" sur ") + shownRule_;
   for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
-    const XmlElement prop = edit.AddProp(rule, Bytes(PropertyGrid_->CellText(0, row)));
-    if (!prop) return;  // the rule is gone
-    StyleEdit::SetChecked(prop, PropertyGrid_->IsChecked(0, row));
-    if (PropertyGrid_->IsDeleted(0, row)) {
-      StyleEdit::MarkDeleted(prop);
-      PropertyGrid_->SetDeleted(0, row, false);
+    const QString name = PropertyGrid_->CellText(0, row);
+    if (name.isEmpty()) continue;
+    PropEdit edit{Bytes(name), Bytes(PropertyGrid_->CellText(1, row)), PropertyGrid_->IsChecked(0, row),
+                  PropertyGrid_->IsDeleted(0, row)};
+    // The step is named after the first change it holds.
+    const ConstXmlElement prop = FindProp(shownRuleElement_, edit.name);
+    QString change;
+    if (!prop || prop.GetAttr(attrs::kDeleted).IsTrue()) {
+      if (*edit.deleted) continue;  // added and deleted again before it was confirmed
+      change = QStringLiteral("ajout de %1").arg(name);
+    } else if (*edit.deleted) {
+      change = QStringLiteral("suppression de %1").arg(name);
+    } else if (prop.GetAttr(attrs::kChecked).IsTrue() != *edit.checked) {
+      change = (*edit.checked ? QStringLiteral("%1 activée") : QStringLiteral("%1 désactivée")).arg(name);
+    } else if (!(prop.GetAttr(attrs::kValue) == *edit.value)) {
+      change = QStringLiteral("%1 → %2").arg(name, PropertyGrid_->CellText(1, row));
+    } else {
+      continue;
     }
-    StyleEdit::SetValue(prop, Bytes(PropertyGrid_->CellText(1, row)));
+    if (label.isEmpty()) label = change + on;
+    edits.push_back(std::move(edit));
   }
+  if (!edits.empty()) document_.Apply(shownRuleElement_, edits, label.toStdString(), session);
 }
 
 bool TStyleSheetEditor::ValidateGrid() {
@@ -496,21 +553,47 @@ bool TStyleSheetEditor::ValidateGrid() {
   return true;
 }
 
-void TStyleSheetEditor::SetModified(bool modified) {
-  modified_ = modified;
-  sbSaveModifs_->setEnabled(modified);
-  if (sbSaveImgModifs_) sbSaveImgModifs_->setEnabled(modified);
+
+void TStyleSheetEditor::MarkModified(int session) {
+  CommitGrid(session);
+  if (liveMode_ && IsModified() && SaveStylesheet()) OpenPage();
 }
 
-void TStyleSheetEditor::MarkModified(bool live, bool enable, bool reload) {
-  SetModified(false);
-  // A reload asked for by an earlier change still has to happen at the save.
-  reloadAfterSave_ = reloadAfterSave_ || reload;
-  if (live) {
-    if (SaveStylesheet()) OpenPage();
-  } else if (enable) {
-    SetModified(true);
+void TStyleSheetEditor::Undo() { StepHistory(false); }
+
+void TStyleSheetEditor::Redo() { StepHistory(true); }
+
+void TStyleSheetEditor::StepHistory(bool redo) {
+  // A value being typed is not a step yet: it goes with the undo.
+  PropertyGrid_->CancelEdit();
+  PropertyGrid_->SetComboVisible(false);
+  HidePopups();
+  if (redo ? !document_.CanRedo() : !document_.CanUndo()) return;
+  ShowRuleOf(redo ? document_.Redo() : document_.Undo());
+  if (liveMode_ && SaveStylesheet()) OpenPage();
+}
+
+void TStyleSheetEditor::ShowHistory() {
+  const QString undo = QString::fromStdString(document_.UndoLabel());
+  const QString redo = QString::fromStdString(document_.RedoLabel());
+  sbUndo_->setEnabled(document_.CanUndo());
+  sbUndo_->setToolTip(document_.CanUndo() ? QStringLiteral("Annuler : ") + undo : QStringLiteral("Annuler"));
+  sbRedo_->setEnabled(document_.CanRedo());
+  sbRedo_->setToolTip(document_.CanRedo() ? QStringLiteral("Rétablir : ") + redo : QStringLiteral("Rétablir"));
+  // Newest first; the steps undone, which can be made again, greyed.
+  lbChanges_->clear();
+  const QColor undone = lbChanges_->palette().color(QPalette::Disabled, QPalette::Text);
+  for (std::size_t step = document_.StepCount(); step-- > 0;) {
+    auto* item = new QListWidgetItem(QString::fromStdString(document_.StepLabel(step)), lbChanges_);
+    if (step >= document_.Index()) item->setForeground(undone);
   }
+}
+
+void TStyleSheetEditor::ChangeListClick(int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= document_.StepCount()) return;
+  const std::size_t step = document_.StepCount() - 1 - static_cast<std::size_t>(row);
+  CommitPendingEdits();
+  ShowRuleOf(document_.StepRule(step));
 }
 
 void TStyleSheetEditor::CommitPendingEdits() {
@@ -519,34 +602,27 @@ void TStyleSheetEditor::CommitPendingEdits() {
 }
 
 bool TStyleSheetEditor::SaveStylesheet() {
-  if (!document_) return false;
+  if (!document_.IsOpen()) return false;
   {
     // A value still being typed is part of what is saved; committing it
     // must not save on its own in live mode.
-    const bool live = liveMode_;
-    liveMode_ = false;
+    const QScopedValueRollback<bool> notLive(liveMode_, false);
     CommitPendingEdits();
-    liveMode_ = live;
+    CommitGrid(0);
   }
-  if (!ValidateGrid()) {
-    SetModified(true);
-    return false;
-  }
+  if (!ValidateGrid()) return false;
   switch (saveCheck_ ? saveCheck_() : SaveCheck::Write) {
     case SaveCheck::Write: break;
-    case SaveCheck::Keep: SetModified(true); return false;
+    case SaveCheck::Keep: return false;
     case SaveCheck::Reload: ReloadStylesheet(); return false;
   }
-  WriteGridToDocument();
-  if (!WriteStylesheetFile()) {
-    SetModified(true);  // the file on disk is as it was; the edits stay to save again
-    return false;
-  }
-  ownSavePending_ = true;
-  SetModified(false);
-  if (reloadAfterSave_) {
-    reloadAfterSave_ = false;
-    ReloadKeepingTree();
+  if (!WriteStylesheetFile()) return false;  // the file on disk is as it was; the edits stay to save again
+  // The rows of deleted properties leave the grid.
+  for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
+    if (PropertyGrid_->IsDeleted(0, row)) {
+      FillPropertyGrid(shownRule_);
+      break;
+    }
   }
   return true;
 }
@@ -556,8 +632,6 @@ void TStyleSheetEditor::ReloadStylesheet() {
   // save it, in live mode, over the file just changed.
   PropertyGrid_->CancelEdit();
   PropertyGrid_->SetComboVisible(false);
-  SetModified(false);
-  reloadAfterSave_ = false;
   ReloadKeepingTree();
 }
 
@@ -569,7 +643,7 @@ void TStyleSheetEditor::ReloadKeepingTree() {
   for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
     if (TVCSS_->topLevelItem(i)->isExpanded()) openGroups << TVCSS_->topLevelItem(i)->text(0);
   }
-  if (!LoadStylesheet()) return;
+  if (!LoadStylesheet(CSSFilePath())) return;
   for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
     QTreeWidgetItem* group = TVCSS_->topLevelItem(i);
     if (openGroups.contains(group->text(0))) group->setExpanded(true);
@@ -583,15 +657,11 @@ void TStyleSheetEditor::ReloadKeepingTree() {
 }
 
 bool TStyleSheetEditor::WriteStylesheetFile() {
-  const std::string bytes = Write(*document_);
-  WriteOptions options;
-  options.replaceReadOnly = replaceReadOnlyAgreed_ == CSSFilePath_;
   try {
-    WriteFileAtomically(Std(CSSFilePath_), bytes, options);
-    emit StylesheetWritten(QByteArray::fromStdString(bytes));
+    emit StylesheetWritten(QByteArray::fromStdString(document_.Save()));
     return true;
   } catch (const ReadOnlyFileError&) {
-    const std::string question = "Le fichier « " + Std(CSSFilePath_) +
+    const std::string question = "Le fichier « " + document_.Path() +
                                  " » est en lecture seule.\nLe remplacer quand même par la feuille modifiée ?";
     if (Ask(question, MessageButtons::YesNo) != MessageAnswer::Yes) return false;
   } catch (const std::exception& error) {
@@ -599,11 +669,9 @@ bool TStyleSheetEditor::WriteStylesheetFile() {
     return false;
   }
   // Asked once for this file: live mode must not ask at every change.
-  replaceReadOnlyAgreed_ = CSSFilePath_;
-  options.replaceReadOnly = true;
+  document_.AgreeToReplaceReadOnly();
   try {
-    WriteFileAtomically(Std(CSSFilePath_), bytes, options);
-    emit StylesheetWritten(QByteArray::fromStdString(bytes));
+    emit StylesheetWritten(QByteArray::fromStdString(document_.Save()));
     return true;
   } catch (const std::exception& error) {
     ShowError(error);
@@ -613,7 +681,7 @@ bool TStyleSheetEditor::WriteStylesheetFile() {
 
 void TStyleSheetEditor::CreatePopups(QWidget* mainWindow) {
   if (dispatch_ != nullptr) return;
-  dispatch_ = new TCellDispatch(dictionary_, *PropertyGrid_, mainWindow, [this] { MarkModified(liveMode_, true, false); });
+  dispatch_ = new TCellDispatch(dictionary_, *PropertyGrid_, mainWindow, [this](int session) { MarkModified(session); });
   dispatch_->SetLiveMode(liveMode_);
 }
 
@@ -641,7 +709,8 @@ void TStyleSheetEditor::AddProperty(const QString& name) {
   PropertyGrid_->SetCellText(1, row, QString());
   ShowSwatchOf(row);
   PropertyGrid_->FitNameColumn();
-  MarkModified(false, true, false);
+  // Not saved in live mode: a property without a value cannot be written.
+  CommitGrid(0);
   if (Dispatch().PrepareRow(row)) Dispatch().OpenValueEditor(1, row);
   CBAdd_->setVisible(false);
   sbOK_->setVisible(false);
@@ -651,13 +720,12 @@ void TStyleSheetEditor::DeleteProperty() {
   const int row = PropertyGrid_->CurrentRow();
   if (row < 0 || row >= PropertyGrid_->RowCount()) return;
   PropertyGrid_->SetDeleted(0, row, !PropertyGrid_->IsDeleted(0, row));
-  MarkModified(liveMode_, true, true);
+  MarkModified();
 }
 
 void TStyleSheetEditor::BorderClick() {
-  if (shownRule_.isEmpty() || !document_ || !document_->FindRule(Bytes(shownRule_))) return;
-  // Through the grid, so that the save that follows writes it and no row
-  // holding an older border overwrites it.
+  if (!shownRuleElement_) return;
+  // Through the grid, so that no row holding an older border overwrites it.
   int row = 0;
   while (row < PropertyGrid_->RowCount() && PropertyGrid_->CellText(0, row) != QStringLiteral("border")) ++row;
   if (row == PropertyGrid_->RowCount()) {
@@ -667,7 +735,7 @@ void TStyleSheetEditor::BorderClick() {
   PropertyGrid_->SetCheckBox(0, row, true);
   PropertyGrid_->SetDeleted(0, row, false);
   PropertyGrid_->SetCellText(1, row, QStringLiteral("1px dotted black"));
-  MarkModified(liveMode_, true, true);
+  MarkModified();
   if (IsModified()) SaveStylesheet();
 }
 

@@ -1,14 +1,16 @@
 #pragma once
 
 // The stylesheet editor: the page "Edition" of the main window. It holds
-// the rule tree and the property grid, loads the stylesheet, shows one
-// rule's properties, keeps track of unsaved edits, validates and saves, and
-// runs live mode (every change saved at once and the page opened again).
+// the rule tree, the property grid and the list of changes, and shows the
+// open stylesheet (a StyleSheetDocument, which owns the file, the rules and
+// their history); it validates and saves, undoes and redoes, and runs live
+// mode (every change saved at once and the page opened again).
 //
-// Every change of a value ends with MarkModified; every save goes through
-// SaveStylesheet, which refuses to write a grid it cannot save faithfully,
-// writes the document through StyleEdit and the file safely (a new file,
-// then a rename; a read-only file only when the user says so).
+// The grid is where a value is typed; every change the user confirms there
+// ends with MarkModified, which hands it to the document as one step. Every
+// save goes through SaveStylesheet, which refuses to write a grid it cannot
+// save faithfully; the document writes the file safely (a new file, then a
+// rename; a read-only file only when the user says so).
 
 #include <QByteArray>
 #include <QList>
@@ -17,15 +19,18 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/launcher.h"
 #include "app/textbridge.h"
+#include "app/windowhelpers.h"
 #include "dictionary/keyworddictionary.h"
-#include "model/styledocument.h"
+#include "model/stylesheetdocument.h"
 
 class QBoxLayout;
 class QComboBox;
 class QLabel;
+class QListWidget;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
@@ -79,8 +84,8 @@ class TStyleSheetEditor final : public QWidget {
   QList<QToolButton*> AddOutsideToolButtons(QBoxLayout& panel, const QString& suffix = {});
   [[nodiscard]] OutsideTools& Tools() { return tools_; }
   /// Reads the stylesheet again after a change made outside: unsaved edits
-  /// are dropped, the tree comes back as the user left it (the same groups
-  /// open, the shown rule selected).
+  /// are dropped and the history starts anew; the tree comes back as the
+  /// user left it (the same groups open, the shown rule selected).
   void ReloadStylesheet();
   /// Closing the window: a value being typed is committed, and unsaved
   /// edits are asked about (Yes saves, No drops, Cancel stays). Whether the
@@ -98,20 +103,30 @@ class TStyleSheetEditor final : public QWidget {
   void AttachTwinButtons(QToolButton* save, QToolButton* live);
 
   /// Commits a value being typed and asks about unsaved edits: Yes saves
-  /// them, No drops them. False when the user cancelled or the save failed
-  /// (said): the edits are still in the grid. `dropped` tells that No was
-  /// answered.
-  bool SettleUnsavedEdits(bool* dropped = nullptr);
+  /// them, No takes them back (they can be redone). False when the user
+  /// cancelled or the save failed (said): the edits are still there.
+  /// `droppedFrom`, when No was answered, is the place in the history the
+  /// edits were taken back from.
+  bool SettleUnsavedEdits(std::optional<std::size_t>* droppedFrom = nullptr);
   /// Shows a rule of the tree; asks about unsaved edits first (Yes, No,
   /// Cancel). Returns false when the user cancelled or the edits could not
   /// be saved: the shown rule stays, selected in the tree.
   bool SelectRule(QTreeWidgetItem* node, bool select);
   void TVCSSClick(QTreeWidgetItem* node);
   bool SaveStylesheet();
-  void MarkModified(bool live, bool enable, bool reload);
-  /// Reads CSSFilePath into a new document and fills the tree. False when
+  /// Ends every change confirmed in the grid: what the grid's rows hold
+  /// goes into the document as one step (joined to the step before when
+  /// both come from one editor `session`, non-zero); in live mode the file
+  /// is saved and the page shown again.
+  void MarkModified(int session = 0);
+  /// Takes back the last step (Ctrl+Z, "Annuler"), or makes the step undone
+  /// last again (Ctrl+Shift+Z, Ctrl+Y, "Rétablir"), and shows its rule. In
+  /// live mode the file is saved as after any change.
+  void Undo();
+  void Redo();
+  /// Reads a stylesheet into the document and fills the tree. False when
   /// the file cannot be read (said; the previous document and tree stay).
-  bool LoadStylesheet();
+  bool LoadStylesheet(const QString& path);
   void AddProperty(const QString& name);
   void DeleteProperty();
   void BorderClick();
@@ -122,14 +137,18 @@ class TStyleSheetEditor final : public QWidget {
   [[nodiscard]] TCellDispatch& Dispatch();
   [[nodiscard]] QTreeWidget* RuleTree() const { return TVCSS_; }
   [[nodiscard]] QSplitter* Splitter() const { return SplitterEditTVSG_; }
-  /// The grid holds edits not yet in the file.
-  [[nodiscard]] bool IsModified() const { return modified_; }
+  /// The document holds edits not yet in the file.
+  [[nodiscard]] bool IsModified() const { return document_.IsModified(); }
   [[nodiscard]] bool LiveMode() const { return liveMode_; }
   [[nodiscard]] const QString& ShownRule() const { return shownRule_; }
-  [[nodiscard]] const QString& CSSFilePath() const { return CSSFilePath_; }
+  [[nodiscard]] QString CSSFilePath() const { return FromStd(document_.Path()); }
   [[nodiscard]] const QString& HTMLFilePath() const { return HTMLFilePath_; }
-  [[nodiscard]] bool OwnSavePending() const { return ownSavePending_; }
-  [[nodiscard]] const StyleDocument* Document() const { return document_.get(); }
+  [[nodiscard]] const StyleSheetDocument& Document() const { return document_; }
+  /// The "Annuler" and "Rétablir" buttons, and the list of the changes
+  /// since the stylesheet was read, newest first.
+  [[nodiscard]] QToolButton* UndoButton() const { return sbUndo_; }
+  [[nodiscard]] QToolButton* RedoButton() const { return sbRedo_; }
+  [[nodiscard]] QListWidget* ChangeList() const { return lbChanges_; }
   /// The tree node of a rule or statement by its text, inside groups too.
   [[nodiscard]] QTreeWidgetItem* FindNode(const QString& text) const;
 
@@ -145,13 +164,25 @@ class TStyleSheetEditor final : public QWidget {
   void FillRuleTree();
   void WarnOfSyntaxProblems(std::string_view css);
   void FillPropertyGrid(const QString& ruleName);
-  void WriteGridToDocument();
+  /// Hands what the grid's rows hold, where it differs from the shown rule,
+  /// to the document as one step.
+  void CommitGrid(int session);
+  /// Shows a node of the tree: a rule's properties, a statement kept as
+  /// written, or a group opened.
+  void ShowNode(const QString& text, int kind);
+  /// Shows the rule a step changed, selected in the tree.
+  void ShowRuleOf(ConstXmlElement rule);
+  /// Takes back the edits made since the last save or load (reading the
+  /// file again when that place is no longer in the history).
+  void DropUnsavedEdits();
+  /// The buttons and the list that show the history.
+  void ShowHistory();
+  void StepHistory(bool redo);
+  void ChangeListClick(int row);
   bool ValidateGrid();
   /// Shows the colour swatch in the row's value cell when the property
   /// holds a colour.
   void ShowSwatchOf(int row);
-  /// The modified state, and the "Sauvegarder" buttons that show it.
-  void SetModified(bool modified);
   /// Writes the document into the stylesheet file; a read-only file is
   /// replaced only when the user says so. False when nothing was written.
   bool WriteStylesheetFile();
@@ -162,8 +193,8 @@ class TStyleSheetEditor final : public QWidget {
   void sbChromiumClick();
   void sbEditorClick();
 
-  [[nodiscard]] std::string Bytes(const QString& text) const { return FromQt(text, encoding_); }
-  [[nodiscard]] QString Text(std::string_view bytes) const { return ToQt(bytes, encoding_); }
+  [[nodiscard]] std::string Bytes(const QString& text) const { return FromQt(text, document_.Encoding()); }
+  [[nodiscard]] QString Text(std::string_view bytes) const { return ToQt(bytes, document_.Encoding()); }
 
   ProgramLauncher& launcher_;
   OutsideTools tools_;
@@ -171,19 +202,14 @@ class TStyleSheetEditor final : public QWidget {
   std::function<QString()> pageAddress_;
   std::function<SaveCheck()> saveCheck_;
   KeywordDictionary dictionary_;
-  std::unique_ptr<StyleDocument> document_;
-  TextEncoding encoding_ = TextEncoding::Utf8;
+  StyleSheetDocument document_;
 
-  QString CSSFilePath_;
   QString syntaxWarnedFor_;  // the file whose syntax errors were last said
   QString HTMLFilePath_;
   QString shownRule_;
-  /// The read-only stylesheet the user agreed to replace.
-  QString replaceReadOnlyAgreed_;
+  /// The rule whose properties the grid shows; none for a statement.
+  ConstXmlElement shownRuleElement_;
   bool liveMode_ = false;
-  bool modified_ = false;
-  bool ownSavePending_ = false;
-  bool reloadAfterSave_ = false;
   bool followTree_ = true;
 
   QSplitter* SplitterEditTVSG_ = nullptr;
@@ -202,6 +228,9 @@ class TStyleSheetEditor final : public QWidget {
   QToolButton* sbLed_ = nullptr;
   QToolButton* sbSaveImgModifs_ = nullptr;
   QToolButton* sbLedImg_ = nullptr;
+  QToolButton* sbUndo_ = nullptr;
+  QToolButton* sbRedo_ = nullptr;
+  QListWidget* lbChanges_ = nullptr;
   TCellDispatch* dispatch_ = nullptr;
 };
 

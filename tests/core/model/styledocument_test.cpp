@@ -8,7 +8,7 @@
 namespace korvel {
 namespace {
 
-std::string NameOf(XmlElement element) { return element.GetAttr(attrs::kName).AsText(); }
+std::string NameOf(ConstXmlElement element) { return element.GetAttr(attrs::kName).AsText(); }
 
 TEST(StyleDocument, RepeatedRuleMergesIntoTheFirstAndPropertyStandsWhereItsValueInForceStands) {
   StyleDocument doc;
@@ -151,11 +151,11 @@ TEST(Parser, ModelOfSwitchedOffCommentsAndVerbatim) {
       "}\n"
       "@media print {\n  .c { d: e }\n}\n");
   EXPECT_TRUE(doc.HasByteOrderMark());
-  XmlElement root = doc.Root();
+  ConstXmlElement root = doc.Root();
   ASSERT_EQ(root.ChildCount(), 3u);
   EXPECT_EQ(root.ChildAt(0).GetAttr(attrs::kComment).AsText(), "Header");
 
-  XmlElement a = doc.FindRule(".a");
+  ConstXmlElement a = doc.FindRule(".a");
   ASSERT_TRUE(a);
   EXPECT_EQ(a.GetAttr(attrs::kComment).AsText(), " banner ") << "a rule's comment is kept as written";
   ASSERT_EQ(a.ChildCount(), 4u);
@@ -167,7 +167,7 @@ TEST(Parser, ModelOfSwitchedOffCommentsAndVerbatim) {
   EXPECT_TRUE(IsVerbatim(a.ChildAt(3)));
   EXPECT_EQ(NameOf(a.ChildAt(3)), ".b");
 
-  XmlElement media = root.ChildAt(2);
+  ConstXmlElement media = root.ChildAt(2);
   EXPECT_TRUE(IsVerbatim(media));
   EXPECT_EQ(NameOf(media), "@media print");
   EXPECT_EQ(media.TextOf(), "@media print {\r\n  .c { d: e }\r\n}") << "line ends become CR LF";
@@ -192,7 +192,7 @@ TEST(Parser, SwitchedOffDeclarationsMustBeReal) {
   };
   for (const auto& c : cases) {
     const StyleDocument doc = ReadStylesheet(std::string("p { top: 0; ") + c.comment + " }");
-    const XmlElement p = doc.FindRule("p");
+    const ConstXmlElement p = doc.FindRule("p");
     ASSERT_TRUE(p) << c.comment;
     EXPECT_EQ(p.ChildCount() > 1, c.switchedOff) << c.comment;
   }

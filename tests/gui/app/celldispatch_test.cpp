@@ -169,7 +169,7 @@ void CellDispatchTest::init() {
   ConfigureAsPropertyGrid(*grid_);
   grid_->SetImages(MakeImageList());
   layout->addWidget(grid_);
-  dispatch_ = new TCellDispatch(*dictionary_, *grid_, window_.get(), [this] { ++modified_; });
+  dispatch_ = new TCellDispatch(*dictionary_, *grid_, window_.get(), [this](int) { ++modified_; });
   // What the stylesheet editor joins to the dispatch.
   connect(grid_, &GStringGrid::OnMouseDown, dispatch_,
           [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint position) {

@@ -220,7 +220,6 @@ void MainFormTest::toggleAndSaveWritesSwitchedOffProperty() {
   QVERIFY(window_->Editor().IsModified());
   QVERIFY(Save());
   QVERIFY(!window_->Editor().IsModified());
-  QVERIFY(window_->Editor().OwnSavePending());
   const QByteArray saved = ReadAll(Stylesheet());
   QVERIFY(saved.contains("h1\n{\n /*color: navy; */\n font-size: 2em;\n border: 1px solid red;\n}\n"));
   QVERIFY2(saved.startsWith("@import url(\"reset.css\");\n"), saved.constData());
@@ -430,7 +429,7 @@ void MainFormTest::valueThatWouldCutTheStylesheetIsRefused() {
   OpenWindow();
   ClickRule(QStringLiteral("p"));
   window_->Editor().PropertyGrid()->SetCellText(1, 0, QStringLiteral("1.5 } body { color: red"));
-  window_->Editor().MarkModified(false, true, false);
+  window_->Editor().MarkModified();
   QVERIFY(!Save());
   QVERIFY(install_->messages.Saw("couperait la feuille de style"));
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
@@ -468,7 +467,7 @@ void MainFormTest::latinStylesheetKeepsItsBytes() {
   QCOMPARE(window_->Editor().PropertyGrid()->CellText(1, 0), QStringLiteral("\"Crème\""));
   ClickRule(QStringLiteral("p"));
   window_->Editor().PropertyGrid()->SetCellText(1, 1, QStringLiteral("rouge-é"));
-  window_->Editor().MarkModified(false, true, false);
+  window_->Editor().MarkModified();
   QVERIFY(Save());
   const QByteArray saved = ReadAll(Stylesheet());
   QVERIFY(saved.contains("content: \"caf\xe9\";"));

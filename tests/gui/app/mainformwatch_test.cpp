@@ -199,6 +199,9 @@ void MainFormWatchTest::outsideChangesOnReturn() {
     QCOMPARE(install_->messages.shown.size(), std::size_t{1});
     QVERIFY2(install_->messages.Saw(asked.toStdString()), install_->messages.shown.front().text.c_str());
     QCOMPARE(install_->messages.shown.front().caption, std::string("Korvel"));
+    // A reload starts the history anew: said when there are changes to lose.
+    QCOMPARE(install_->messages.Saw("Les modifications ne pourront plus être annulées."),
+             outside == QStringLiteral("edit") && (ownSave || unsavedEdit));
   }
   QVERIFY(install_->messages.answers.empty());
 

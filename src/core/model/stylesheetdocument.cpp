@@ -1,0 +1,231 @@
+#include "model/stylesheetdocument.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "model/cssparser.h"
+#include "model/csswriter.h"
+#include "model/filebytes.h"
+
+namespace korvel {
+
+namespace {
+
+// Where the properties made by undone steps wait to be made again: an
+// element beside the root, where no reader of the document looks. Moving a
+// property there and back keeps its element, so the steps after it that
+// change it still find it.
+constexpr const char* kAtticTag = "Undone";
+
+// One attribute set by a step: its element, and its text before and after
+// (none: absent).
+struct AttrChange {
+  pugi::xml_node node;
+  std::string_view attr;  // one of the attrs:: names, which outlive the step
+  std::optional<std::string> before;
+  std::optional<std::string> after;
+};
+
+// A property a step made, and where it stands when the step is in force.
+struct MadeProp {
+  pugi::xml_node node;
+  pugi::xml_node parent;
+  pugi::xml_node previous;  // none: the first child of its parent
+};
+
+std::optional<std::string> AttrOf(pugi::xml_node node, std::string_view name) {
+  const pugi::xml_attribute attr = node.attribute(name.data());
+  if (!attr) return std::nullopt;
+  return std::string(attr.value());
+}
+
+void PutAttr(pugi::xml_node node, std::string_view name, const std::optional<std::string>& text) {
+  if (text) XmlElement(node).SetAttr(name, std::string_view(*text));
+  else node.remove_attribute(name.data());
+}
+
+}  // namespace
+
+struct StyleSheetDocument::Step {
+  std::string label;
+  XmlElement rule;
+  int session = 0;
+  std::vector<MadeProp> made;
+  std::vector<AttrChange> changes;
+
+  void Undo(pugi::xml_node attic) const {
+    for (auto change = changes.rbegin(); change != changes.rend(); ++change)
+      PutAttr(change->node, change->attr, change->before);
+    for (auto prop = made.rbegin(); prop != made.rend(); ++prop) attic.append_move(prop->node);
+  }
+  void Redo() const {
+    for (MadeProp prop : made) {
+      if (prop.previous) prop.parent.insert_move_after(prop.node, prop.previous);
+      else prop.parent.prepend_move(prop.node);
+    }
+    for (const AttrChange& change : changes) PutAttr(change.node, change.attr, change.after);
+  }
+};
+
+StyleSheetDocument::StyleSheetDocument() : styles_(std::make_unique<StyleDocument>()) {}
+
+StyleSheetDocument::~StyleSheetDocument() = default;
+
+std::string StyleSheetDocument::Load(const std::string& path) {
+  std::string css = ReadFileBytes(path);
+  RefuseWideText(css, path);
+  std::unique_ptr<StyleDocument> styles;
+  try {
+    styles = std::make_unique<StyleDocument>(ReadStylesheet(css));
+  } catch (const StyleError& error) {
+    throw FileError("« " + path + " » : " + error.what());
+  }
+  const bool wasModified = IsModified();
+  // The steps refer to elements of the document they were made in.
+  steps_.clear();
+  styles_ = std::move(styles);
+  path_ = path;
+  encoding_ = DetectEncoding(css);
+  index_ = 0;
+  savedIndex_ = 0;
+  Notify(wasModified);
+  return css;
+}
+
+std::string StyleSheetDocument::Save() {
+  std::string bytes = Write(*styles_);
+  WriteOptions options;
+  options.replaceReadOnly = !replaceReadOnlyAgreed_.empty() && replaceReadOnlyAgreed_ == path_;
+  WriteFileAtomically(path_, bytes, options);
+  const bool wasModified = IsModified();
+  savedIndex_ = index_;
+  Notify(wasModified);
+  return bytes;
+}
+
+XmlElement StyleSheetDocument::Attic() {
+  pugi::xml_document& engine = styles_->Xml()->Engine();
+  pugi::xml_node attic = engine.child(kAtticTag);
+  if (!attic) attic = engine.append_child(kAtticTag);
+  return XmlElement(attic);
+}
+
+bool StyleSheetDocument::Apply(ConstXmlElement shown, const std::vector<PropEdit>& edits, std::string label,
+                               int session) {
+  if (!shown || edits.empty()) return false;
+  // The document's own element, seen read-only by the caller.
+  XmlElement rule(shown.Node());
+  auto step = std::make_unique<Step>();
+  step->label = std::move(label);
+  step->rule = rule;
+  step->session = session;
+  const auto change = [&](pugi::xml_node node, std::string_view attr, std::optional<std::string> after) {
+    std::optional<std::string> before = AttrOf(node, attr);
+    if (before == after) return;
+    PutAttr(node, attr, after);
+    step->changes.push_back({node, attr, std::move(before), std::move(after)});
+  };
+  const auto flag = [](bool on) { return std::optional<std::string>(on ? "True" : "False"); };
+  for (const PropEdit& edit : edits) {
+    XmlElement prop = FindProp(rule, edit.name);
+    if (!prop) {
+      prop = rule.AppendChild(tags::kProp);
+      prop.SetAttr(attrs::kName, edit.name);
+      prop.SetAttr(attrs::kValue, std::string_view());
+      prop.SetAttr(attrs::kChecked, true);
+      step->made.push_back({prop.Node(), rule.Node(), prop.Node().previous_sibling()});
+    }
+    const pugi::xml_node node = prop.Node();
+    if (edit.value) change(node, attrs::kValue, *edit.value);
+    if (edit.checked && prop.GetAttr(attrs::kChecked).IsTrue() != *edit.checked)
+      change(node, attrs::kChecked, flag(*edit.checked));
+    // A property brought back loses the mark, as if it had never been deleted.
+    if (edit.deleted && prop.GetAttr(attrs::kDeleted).IsTrue() != *edit.deleted)
+      change(node, attrs::kDeleted, *edit.deleted ? flag(true) : std::nullopt);
+  }
+  if (step->made.empty() && step->changes.empty()) return false;
+
+  const bool wasModified = IsModified();
+  if (index_ < steps_.size()) {
+    // The steps undone are given up, and the properties they made with them.
+    pugi::xml_node attic = Attic().Node();
+    for (std::size_t i = index_; i < steps_.size(); ++i) {
+      for (const MadeProp& prop : steps_[i]->made) attic.remove_child(prop.node);
+    }
+    steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(index_), steps_.end());
+    if (savedIndex_ && *savedIndex_ > index_) savedIndex_.reset();
+  }
+  if (session != 0 && index_ > 0 && steps_.back()->session == session) {
+    Step& last = *steps_.back();
+    for (AttrChange& later : step->changes) {
+      const auto same = std::find_if(last.changes.begin(), last.changes.end(), [&](const AttrChange& earlier) {
+        return earlier.node == later.node && earlier.attr == later.attr;
+      });
+      if (same != last.changes.end()) same->after = std::move(later.after);
+      else last.changes.push_back(std::move(later));
+    }
+    last.made.insert(last.made.end(), step->made.begin(), step->made.end());
+    last.label = std::move(step->label);
+    // The saved state was the step's state before it grew: it is gone.
+    if (savedIndex_ == index_) savedIndex_.reset();
+    // Steps that came back where they started (Escape in the length editor
+    // writes the value it opened with) leave no step behind.
+    std::erase_if(last.changes, [](const AttrChange& change) { return change.before == change.after; });
+    if (last.changes.empty() && last.made.empty()) {
+      steps_.pop_back();
+      --index_;
+    }
+  } else {
+    steps_.push_back(std::move(step));
+    ++index_;
+  }
+  Notify(wasModified);
+  return true;
+}
+
+std::string StyleSheetDocument::UndoLabel() const { return CanUndo() ? steps_[index_ - 1]->label : std::string(); }
+
+std::string StyleSheetDocument::RedoLabel() const { return CanRedo() ? steps_[index_]->label : std::string(); }
+
+ConstXmlElement StyleSheetDocument::Undo() {
+  if (!CanUndo()) return {};
+  const bool wasModified = IsModified();
+  const Step& step = *steps_[--index_];
+  step.Undo(Attic().Node());
+  Notify(wasModified);
+  return step.rule;
+}
+
+ConstXmlElement StyleSheetDocument::Redo() {
+  if (!CanRedo()) return {};
+  const bool wasModified = IsModified();
+  const Step& step = *steps_[index_++];
+  step.Redo();
+  Notify(wasModified);
+  return step.rule;
+}
+
+bool StyleSheetDocument::GoTo(std::size_t index) {
+  if (index > steps_.size()) return false;
+  const bool wasModified = IsModified();
+  while (index_ > index) steps_[--index_]->Undo(Attic().Node());
+  while (index_ < index) steps_[index_++]->Redo();
+  Notify(wasModified);
+  return true;
+}
+
+bool StyleSheetDocument::RevertToSaved() { return savedIndex_ && GoTo(*savedIndex_); }
+
+const std::string& StyleSheetDocument::StepLabel(std::size_t step) const { return steps_.at(step)->label; }
+
+ConstXmlElement StyleSheetDocument::StepRule(std::size_t step) const { return steps_.at(step)->rule; }
+
+void StyleSheetDocument::Notify(bool wasModified) {
+  for (const auto& callback : historyCallbacks_) callback();
+  const bool modified = IsModified();
+  if (modified != wasModified) {
+    for (const auto& callback : modifiedCallbacks_) callback(modified);
+  }
+}
+
+}  // namespace korvel
