@@ -581,6 +581,12 @@ class Parser final {
         }
         PutSwitchedOff(rule, declarations);
       }
+    } else if (const XmlElement copied = CommentedOutRuleAmong(reading); copied) {
+      // Another commented-out copy of a rule known so far only from such
+      // copies: it goes where the first one went, as written. Left here, it
+      // would be the first copy once the rule has moved to its live text,
+      // and read into the rule at the next load.
+      KeepComment(comment, copied);
     } else if (!reading.text.empty()) {
       document_.PutProp("", "", "", false, reading.text);
     }
@@ -661,10 +667,23 @@ class Parser final {
   // A comment that stays as written in the block being read. One the end of
   // the file left open is closed, so that the block's "}" written after it
   // stays outside it.
-  void KeepComment(std::string_view comment) {
+  void KeepComment(std::string_view comment) { KeepComment(comment, Rule()); }
+
+  void KeepComment(std::string_view comment, XmlElement rule) {
     std::string text = NormalizeLineEnds(comment);
     if (!IsClosedComment(comment)) text += "*/";
-    document_.AddVerbatim(Rule(), "", text);
+    document_.AddVerbatim(rule, "", text);
+  }
+
+  // The first rule of a comment read as rules that is known so far only from
+  // commented-out copies; none when there is none.
+  XmlElement CommentedOutRuleAmong(const CommentReading& reading) {
+    if (reading.kind != CommentReading::Kind::Rules || commentedOutRules_.empty()) return XmlElement();
+    for (const auto& rule : reading.rules) {
+      const XmlElement found = document_.FindRule(rule.first);
+      if (found && commentedOutRules_.contains(found.Node().internal_object())) return found;
+    }
+    return XmlElement();
   }
 
   // Whether the rule (none when it is not made yet) has none of these
