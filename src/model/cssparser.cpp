@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/csswriter.h"
 #include "model/knownproperties.h"
 
 namespace korvel {
@@ -715,8 +716,9 @@ class Parser final {
   // A statement kept as written (a nested at-rule without a block, say) that
   // only its block's "}" ended would run on into what a repeated rule merges
   // after it, and take it along: it gets the ";" that ends it there too. One
-  // whose last line holds a string or url is left alone, since a line end
-  // may cut it and the ";" would be read into it.
+  // whose last line ends inside a string or url is left alone, since the ";"
+  // would be read into it; a lone "\\" at its end gets a blank before the
+  // ";", or would escape it.
   void EndStatementLeftOpen(XmlElement rule) {
     pugi::xml_node last = rule.Node().last_child();
     while (last && last.type() != pugi::node_element) last = last.previous_sibling();
@@ -726,11 +728,11 @@ class Parser final {
     const std::string_view text = statement.TextOf();
     const std::size_t end = text.find_last_not_of(" \t\r\n\f");
     if (end == std::string_view::npos || text[end] == ';' || text[end] == '}') return;
-    const std::size_t lineStart = text.find_last_of("\r\n\f");
-    const std::string_view lastLine = lineStart == std::string_view::npos ? text : text.substr(lineStart + 1);
-    if (lastLine.find_first_of("\"'\\") != std::string_view::npos || lastLine.find("url(") != std::string_view::npos)
-      return;
-    statement.SetTextOf(std::string(text.substr(0, end + 1)) + ";" + std::string(text.substr(end + 1)));
+    const std::string_view ended = text.substr(0, end + 1);
+    if (EndsInsideStringOrUrl(ended)) return;
+    const std::size_t lastKept = ended.find_last_not_of('\\');
+    const bool loneBackslash = (ended.size() - (lastKept == std::string_view::npos ? 0 : lastKept + 1)) % 2 == 1;
+    statement.SetTextOf(std::string(ended) + (loneBackslash ? " ;" : ";") + std::string(text.substr(end + 1)));
   }
 
   XmlElement Rule() {
