@@ -635,6 +635,11 @@ class Parser final {
       } else if (c == '\\') {
         textEnd = std::min(pos + 2, text.size());
         pos = textEnd - 1;
+      } else if (const std::size_t urlEnd = (c == 'u' || c == 'U') ? UnquotedUrlEnd(text, pos) : std::string_view::npos;
+                 urlEnd != std::string_view::npos) {
+        // An unquoted url, to its ")": a "/*" in it is text.
+        textEnd = urlEnd;
+        pos = textEnd - 1;
       } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
         const std::size_t close = text.find("*/", pos + 2);
         if (close == std::string_view::npos) break;

@@ -652,6 +652,12 @@ std::string_view PreludeOf(std::string_view verbatim) {
   return verbatim.substr(0, Scanner(verbatim, unused).PreludeEnd());
 }
 
+std::size_t UnquotedUrlEnd(std::string_view text, std::size_t pos) {
+  TokenList unused;
+  bool closed = false;
+  return Scanner(text, unused).UnquotedUrlEnd(pos, &closed);
+}
+
 bool EndsInOpenComment(std::string_view text) {
   TokenList unused;
   return Scanner(text, unused).EndsInOpenComment();
