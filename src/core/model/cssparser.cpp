@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/csswriter.h"
 #include "model/knownproperties.h"
 
 namespace korvel {
@@ -581,6 +582,12 @@ class Parser final {
         }
         PutSwitchedOff(rule, declarations);
       }
+    } else if (const XmlElement copied = CommentedOutRuleAmong(reading); copied) {
+      // Another commented-out copy of a rule known so far only from such
+      // copies: it goes where the first one went, as written. Left here, it
+      // would be the first copy once the rule has moved to its live text,
+      // and read into the rule at the next load.
+      KeepComment(comment, copied);
     } else if (!reading.text.empty()) {
       document_.PutProp("", "", "", false, reading.text);
     }
@@ -628,6 +635,11 @@ class Parser final {
       } else if (c == '\\') {
         textEnd = std::min(pos + 2, text.size());
         pos = textEnd - 1;
+      } else if (const std::size_t urlEnd = (c == 'u' || c == 'U') ? UnquotedUrlEnd(text, pos) : std::string_view::npos;
+                 urlEnd != std::string_view::npos) {
+        // An unquoted url, to its ")": a "/*" in it is text.
+        textEnd = urlEnd;
+        pos = textEnd - 1;
       } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
         const std::size_t close = text.find("*/", pos + 2);
         if (close == std::string_view::npos) break;
@@ -661,10 +673,23 @@ class Parser final {
   // A comment that stays as written in the block being read. One the end of
   // the file left open is closed, so that the block's "}" written after it
   // stays outside it.
-  void KeepComment(std::string_view comment) {
+  void KeepComment(std::string_view comment) { KeepComment(comment, Rule()); }
+
+  void KeepComment(std::string_view comment, XmlElement rule) {
     std::string text = NormalizeLineEnds(comment);
     if (!IsClosedComment(comment)) text += "*/";
-    document_.AddVerbatim(Rule(), "", text);
+    document_.AddVerbatim(rule, "", text);
+  }
+
+  // The first rule of a comment read as rules that is known so far only from
+  // commented-out copies; none when there is none.
+  XmlElement CommentedOutRuleAmong(const CommentReading& reading) {
+    if (reading.kind != CommentReading::Kind::Rules || commentedOutRules_.empty()) return XmlElement();
+    for (const auto& rule : reading.rules) {
+      const XmlElement found = document_.FindRule(rule.first);
+      if (found && commentedOutRules_.contains(found.Node().internal_object())) return found;
+    }
+    return XmlElement();
   }
 
   // Whether the rule (none when it is not made yet) has none of these
@@ -696,8 +721,9 @@ class Parser final {
   // A statement kept as written (a nested at-rule without a block, say) that
   // only its block's "}" ended would run on into what a repeated rule merges
   // after it, and take it along: it gets the ";" that ends it there too. One
-  // whose last line holds a string or url is left alone, since a line end
-  // may cut it and the ";" would be read into it.
+  // whose last line ends inside a string or url is left alone, since the ";"
+  // would be read into it; a lone "\\" at its end gets a blank before the
+  // ";", or would escape it.
   void EndStatementLeftOpen(XmlElement rule) {
     pugi::xml_node last = rule.Node().last_child();
     while (last && last.type() != pugi::node_element) last = last.previous_sibling();
@@ -707,11 +733,11 @@ class Parser final {
     const std::string_view text = statement.TextOf();
     const std::size_t end = text.find_last_not_of(" \t\r\n\f");
     if (end == std::string_view::npos || text[end] == ';' || text[end] == '}') return;
-    const std::size_t lineStart = text.find_last_of("\r\n\f");
-    const std::string_view lastLine = lineStart == std::string_view::npos ? text : text.substr(lineStart + 1);
-    if (lastLine.find_first_of("\"'\\") != std::string_view::npos || lastLine.find("url(") != std::string_view::npos)
-      return;
-    statement.SetTextOf(std::string(text.substr(0, end + 1)) + ";" + std::string(text.substr(end + 1)));
+    const std::string_view ended = text.substr(0, end + 1);
+    if (EndsInsideStringOrUrl(ended)) return;
+    const std::size_t lastKept = ended.find_last_not_of('\\');
+    const bool loneBackslash = (ended.size() - (lastKept == std::string_view::npos ? 0 : lastKept + 1)) % 2 == 1;
+    statement.SetTextOf(std::string(ended) + (loneBackslash ? " ;" : ";") + std::string(text.substr(end + 1)));
   }
 
   XmlElement Rule() {

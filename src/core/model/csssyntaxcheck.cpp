@@ -8,6 +8,7 @@ namespace korvel {
 namespace {
 
 bool IsNewline(char c) { return c == '\n' || c == '\r' || c == '\f'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || IsNewline(c); }
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
          static_cast<unsigned char>(c) >= 0x80;
@@ -169,21 +170,47 @@ class Checker final {
     if ((At(pos_ + 1) | 0x20) != 'r' || (At(pos_ + 2) | 0x20) != 'l' || At(pos_ + 3) != '(') return false;
     if (pos_ > 0 && IsNameCharacter(css_[pos_ - 1])) return false;
     std::size_t inside = pos_ + 4;
-    while (inside < css_.size() && (css_[inside] == ' ' || css_[inside] == '\t')) ++inside;
+    while (inside < css_.size() && IsBlank(css_[inside])) ++inside;
     return At(inside) != '"' && At(inside) != '\'';
   }
 
+  // An unquoted url ends at its ")". Blanks may only stand around its
+  // address: past a blank, a quote, a "(" or a "\\" before a line end it is a
+  // bad url, which runs on to the next ")" across lines. One that runs on
+  // across a line end, or that the end of the text cuts, is reported.
   void ReadUnquotedUrl() {
-    for (pos_ += 4; pos_ < css_.size(); ++pos_) {
+    const std::size_t start = line_;
+    bool address = false;     // a character of the address was read
+    bool afterBlank = false;  // blanks stand since then
+    bool bad = false;
+    bool crossed = false;
+    for (pos_ += 4; pos_ < css_.size();) {
       const char c = css_[pos_];
       if (c == ')') {
         ++pos_;
+        if (bad && crossed) Report(start, "url non fermée");
         return;
       }
-      if (IsNewline(c)) break;
-      if (c == '\\') ++pos_;
+      if (IsBlank(c)) {
+        afterBlank = true;
+        if (IsNewline(c)) {
+          StepOverNewline();
+          crossed = true;
+        } else {
+          ++pos_;
+        }
+        continue;
+      }
+      bad |= (afterBlank && address) || c == '"' || c == '\'' || c == '(' ||
+             (c == '\\' && pos_ + 1 < css_.size() && IsNewline(css_[pos_ + 1]));
+      address = true;
+      afterBlank = false;
+      // An escaped character is part of the address; an escaped line end is
+      // none, and is stepped over as a line end.
+      pos_ += (c == '\\' && !(pos_ + 1 < css_.size() && IsNewline(css_[pos_ + 1]))) ? 2 : 1;
     }
-    Report(line_, "url non fermée");
+    pos_ = std::min(pos_, css_.size());
+    Report(start, "url non fermée");
   }
 
   // A "}" closes the nearest open brace; parentheses still open inside it

@@ -14,6 +14,8 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // browsers drop what holds them, and are kept.
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool IsNewline(char c) { return c == '\n' || c == '\r' || c == '\f'; }
+// What may not stand in an unquoted url: the control characters but the blanks.
+bool IsNonPrintable(char c) { return (c >= 0 && c < 0x20 && !IsBlank(c)) || c == 0x7F; }
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
          static_cast<unsigned char>(c) >= 0x80;
@@ -38,6 +40,7 @@ struct ScanEnd {
   bool cutString = false;   // a string cut by a line end was crossed
   bool openParenthesis = false;  // a "(" was left open, or a url was cut
   bool openAtEnd = false;        // a "(" was still open where the scan stopped
+  bool badUrl = false;           // a bad url ran on across a line end
 };
 
 class Scanner final {
@@ -95,7 +98,8 @@ class Scanner final {
       if (SkipString(last, &closed) == css_.size() && !closed) closing += EndsInLoneBackslash() ? "\r\n" : std::string(1, c);
     } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(last)) {
       bool closed = false;
-      if (SkipUnquotedUrl(last, &closed) == css_.size() && !closed) closing += EndsInLoneBackslash() ? "\r\n" : ")";
+      // A lone "\\" would escape the ")": a blank goes between.
+      if (SkipUnquotedUrl(last, &closed) == css_.size() && !closed) closing += EndsInLoneBackslash() ? " )" : ")";
     } else if (c == '\\' && last + 1 == css_.size()) {
       closing += ' ';  // or the brace below would be escaped
     }
@@ -194,7 +198,8 @@ class Scanner final {
       bool cutString = false;
       bool unbalanced = false;
       bool openAtEnd = false;
-      std::size_t end = FindDeclarationEnd(pos, &cutString, &unbalanced, &openAtEnd);
+      bool badUrl = false;
+      std::size_t end = FindDeclarationEnd(pos, &cutString, &unbalanced, &openAtEnd, &badUrl);
       // Only brackets, braces, or parentheses the first reading could not
       // pair can make the reading with blocks end elsewhere.
       const auto holds = [&](char wanted) { return css_.substr(pos, end - pos).find(wanted) != std::string_view::npos; };
@@ -219,9 +224,10 @@ class Scanner final {
           continue;
         }
       }
-      if (cutString) {
-        // A string cut by its line end makes the declaration invalid, up to
-        // its ";": browsers drop all of it, and so it is kept as written.
+      if (cutString || badUrl) {
+        // A string cut by its line end, or a bad url that ran on across one,
+        // makes the declaration invalid, up to its ";": browsers drop all of
+        // it, and so it is kept as written.
         pos = PushVerbatim(pos, end < css_.size() && css_[end] == ';' ? end + 1 : end);
         continue;
       }
@@ -257,8 +263,10 @@ class Scanner final {
         closed = false;
         at = SkipString(at, &closed);
       } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(at)) {
+        bool bad = false;
         closed = false;
-        at = SkipUnquotedUrl(at, &closed);
+        at = SkipUnquotedUrl(at, &closed, &bad);
+        if (bad) return giveUp(at);
       } else if (closers.empty() && (c == ';' || c == '}')) {
         return at;
       } else if (c == '(' || c == '[' || (c == '{' && (custom || !closers.empty()))) {
@@ -274,8 +282,8 @@ class Scanner final {
       } else {
         at = SkipAtom(at);
       }
-      // Cut by a line end, a string or url is broken; the end of the text
-      // closes it.
+      // Cut by a line end, a string is broken; the end of the text closes
+      // it, and a url.
       if (!closed && at < css_.size()) return giveUp(at);
     }
     return (custom || closers.empty()) ? css_.size() : giveUp(at);
@@ -291,12 +299,15 @@ class Scanner final {
   // reads a saved malformed declaration back the same, so that saving again
   // changes nothing.
   std::size_t FindDeclarationEnd(std::size_t pos, bool* cutString = nullptr, bool* unbalanced = nullptr,
-                                 bool* openAtEnd = nullptr) const {
+                                 bool* openAtEnd = nullptr, bool* badUrl = nullptr) const {
     const ScanEnd end = ScanStatement(pos, true);
+    if (badUrl) *badUrl = end.badUrl;
     if (cutString) *cutString = end.cutString && !end.openParenthesis;
     if (unbalanced) *unbalanced = end.unbalanced;
     if (openAtEnd) *openAtEnd = end.openAtEnd;
-    if (end.unbalanced && !(end.cutString && !end.openParenthesis && cutString)) {
+    // A bad url that ran on across a line end is no cut: browsers read it
+    // to its ")", and so does the scan.
+    if (end.unbalanced && !end.badUrl && !(end.cutString && !end.openParenthesis && cutString)) {
       for (std::size_t at = pos; at < end.at; ++at) {
         if (IsCommentStart(at) && IsClosedOnItsLine(at, end.at)) {
           at = SkipComment(at) - 1;
@@ -385,9 +396,11 @@ class Scanner final {
         continue;
       } else if ((c == 'u' || c == 'U') && IsUnquotedUrl(pos)) {
         bool closed = false;
-        pos = SkipUnquotedUrl(pos, &closed);
+        bool bad = false;
+        pos = SkipUnquotedUrl(pos, &closed, &bad);
         end.unbalanced |= !closed;
         end.openParenthesis |= !closed;
+        end.badUrl |= bad;
         continue;
       }
       pos = SkipAtom(pos);
@@ -501,25 +514,50 @@ class Scanner final {
     if (pos + 4 > css_.size() || Lower(css_[pos + 1]) != 'r' || Lower(css_[pos + 2]) != 'l' || css_[pos + 3] != '(')
       return false;
     if (pos > 0 && IsNameCharacter(css_[pos - 1])) return false;
-    std::size_t inside = pos + 4;
-    while (inside < css_.size() && IsBlank(css_[inside]) && !IsNewline(css_[inside])) ++inside;
     // Cut off by the end of the text, it is still a url: what a save writes
     // after it must not run into it.
+    const std::size_t inside = SkipBlanks(pos + 4);
     return inside == css_.size() || (css_[inside] != '"' && css_[inside] != '\'');
   }
 
-  // An unquoted url runs to its ")"; it never spans lines.
-  std::size_t SkipUnquotedUrl(std::size_t pos, bool* closed = nullptr) const {
-    for (pos += 4; pos < css_.size(); ++pos) {
+  // An unquoted url runs to its ")", or to the end of the text. Blanks may
+  // only stand around its address: one that its ")" does not follow makes it
+  // a bad url, as do a quote, a "(", a control character and a "\\" before a
+  // line end. Browsers read a bad url on to the next ")" that no "\\"
+  // escapes, across line ends, braces and semicolons, or to the end of the
+  // text; `bad` says that one ran on across a line end.
+  std::size_t SkipUnquotedUrl(std::size_t pos, bool* closed = nullptr, bool* bad = nullptr) const {
+    const std::size_t begin = pos;
+    bool isBad = false;
+    for (pos = SkipBlanks(pos + 4); pos < css_.size() && !isBad;) {
       const char c = css_[pos];
       if (c == ')') {
         if (closed) *closed = true;
         return pos + 1;
       }
-      if (IsNewline(c)) return pos;
-      if (c == '\\') pos = EscapeEnd(pos) - 1;
+      if (IsBlank(c)) {
+        pos = SkipBlanks(pos);
+        isBad = pos < css_.size() && css_[pos] != ')';
+      } else if (c == '"' || c == '\'' || c == '(' || IsNonPrintable(c) ||
+                 (c == '\\' && pos + 1 < css_.size() && IsNewline(css_[pos + 1]))) {
+        isBad = true;
+      } else {
+        pos = c == '\\' ? pos + 2 : pos + 1;
+      }
     }
-    return std::min(pos, css_.size());
+    if (!isBad) return std::min(pos, css_.size());
+    for (; pos < css_.size(); ++pos) {
+      const char c = css_[pos];
+      if (c == ')') {
+        if (closed) *closed = true;
+        ++pos;
+        break;
+      }
+      if (c == '\\' && pos + 1 < css_.size() && !IsNewline(css_[pos + 1])) ++pos;
+    }
+    pos = std::min(pos, css_.size());
+    if (bad) *bad = std::any_of(css_.begin() + static_cast<std::ptrdiff_t>(begin), css_.begin() + static_cast<std::ptrdiff_t>(pos), IsNewline);
+    return pos;
   }
 
   std::size_t SkipBlanks(std::size_t pos) const {
@@ -612,6 +650,12 @@ void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
 std::string_view PreludeOf(std::string_view verbatim) {
   TokenList unused;
   return verbatim.substr(0, Scanner(verbatim, unused).PreludeEnd());
+}
+
+std::size_t UnquotedUrlEnd(std::string_view text, std::size_t pos) {
+  TokenList unused;
+  bool closed = false;
+  return Scanner(text, unused).UnquotedUrlEnd(pos, &closed);
 }
 
 bool EndsInOpenComment(std::string_view text) {

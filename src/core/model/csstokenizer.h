@@ -66,6 +66,10 @@ std::string_view PreludeOf(std::string_view verbatim);
 /// string or url, and a "}" for each open block. Empty when nothing is open.
 std::string ClosingOf(std::string_view verbatim);
 
+/// Where the unquoted url starting at `pos` ends (after its ")", or at the
+/// end of the text); npos when none starts there.
+std::size_t UnquotedUrlEnd(std::string_view text, std::size_t pos);
+
 /// Whether the text ends inside a comment that it opens (outside strings).
 bool EndsInOpenComment(std::string_view text);
 

@@ -26,33 +26,6 @@ std::string_view BeforeWhatFollows(std::string_view value) {
   return backslashes % 2 == 1 ? " " : "";
 }
 
-// Whether the last line of the text ends inside a string or an unquoted url
-// it opens.
-bool EndsInsideStringOrUrl(std::string_view text) {
-  const std::size_t lineStart = text.find_last_of("\r\n\f");
-  if (lineStart != std::string_view::npos) text.remove_prefix(lineStart + 1);
-  char quote = 0;
-  bool url = false;
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
-    const char c = text[pos];
-    if (c == '\\') {
-      ++pos;
-    } else if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (url) {
-      if (c == ')') url = false;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '(' && pos >= 3 && (text[pos - 3] | 0x20) == 'u' && (text[pos - 2] | 0x20) == 'r' &&
-               (text[pos - 1] | 0x20) == 'l') {
-      std::size_t inside = pos + 1;
-      while (inside < text.size() && (text[inside] == ' ' || text[inside] == '\t')) ++inside;
-      url = inside == text.size() || (text[inside] != '"' && text[inside] != '\'');
-    }
-  }
-  return quote != 0 || url;
-}
-
 void AppendComment(std::string& out, std::string_view text) {
   out += "/*";
   AppendInComment(out, text);
@@ -125,6 +98,31 @@ void WriteProp(std::string& out, ConstXmlElement element, std::string_view eol) 
 }
 
 }  // namespace
+
+bool EndsInsideStringOrUrl(std::string_view text) {
+  const std::size_t lineStart = text.find_last_of("\r\n\f");
+  if (lineStart != std::string_view::npos) text.remove_prefix(lineStart + 1);
+  char quote = 0;
+  bool url = false;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c == '\\') {
+      ++pos;
+    } else if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (url) {
+      if (c == ')') url = false;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(' && pos >= 3 && (text[pos - 3] | 0x20) == 'u' && (text[pos - 2] | 0x20) == 'r' &&
+               (text[pos - 1] | 0x20) == 'l') {
+      std::size_t inside = pos + 1;
+      while (inside < text.size() && (text[inside] == ' ' || text[inside] == '\t')) ++inside;
+      url = inside == text.size() || (text[inside] != '"' && text[inside] != '\'');
+    }
+  }
+  return quote != 0 || url;
+}
 
 std::string PropText(ConstXmlElement prop) {
   std::string out;

@@ -15,6 +15,7 @@
 // were read. Lines end as in the file read: CR LF, LF or CR.
 
 #include <string>
+#include <string_view>
 
 #include "model/styledocument.h"
 
@@ -28,6 +29,10 @@ std::string Write(const StyleDocument& document);
 /// "/*name: fallback; name: value; */". Text that would end the comment is
 /// written "*\/".
 std::string SwitchedOffText(ConstXmlElement prop);
+
+/// Whether the last line of the text ends inside a string or an unquoted url
+/// that it opens: what is written after it on that line would be read into it.
+bool EndsInsideStringOrUrl(std::string_view text);
 
 /// A property as the writer writes it in its rule, fallbacks and comment
 /// included, without the blank before it and the line end after it.
