@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <unordered_map>
 
@@ -580,13 +581,26 @@ void TStyleSheetEditor::ShowHistory() {
   sbUndo_->setToolTip(document_.CanUndo() ? QStringLiteral("Annuler : ") + undo : QStringLiteral("Annuler"));
   sbRedo_->setEnabled(document_.CanRedo());
   sbRedo_->setToolTip(document_.CanRedo() ? QStringLiteral("Rétablir : ") + redo : QStringLiteral("Rétablir"));
-  // Newest first; the steps undone, which can be made again, greyed.
-  lbChanges_->clear();
+  // Newest first (the row of step i is count - 1 - i); the steps undone,
+  // which can be made again, greyed. The history changes only at its end,
+  // so the rows of the older steps that still read the same are kept and
+  // only the newer ones are made again: a change costs what it changed,
+  // not the length of the history.
+  const std::size_t steps = document_.StepCount();
+  const auto rowOf = [this](std::size_t step) { return lbChanges_->count() - 1 - static_cast<int>(step); };
+  std::size_t kept = std::min(steps, static_cast<std::size_t>(lbChanges_->count()));
+  while (kept > 0 && lbChanges_->item(rowOf(kept - 1))->text() != QString::fromStdString(document_.StepLabel(kept - 1)))
+    --kept;
+  while (static_cast<std::size_t>(lbChanges_->count()) > kept) delete lbChanges_->takeItem(0);
+  for (std::size_t step = kept; step < steps; ++step)
+    lbChanges_->insertItem(0, QString::fromStdString(document_.StepLabel(step)));
   const QColor undone = lbChanges_->palette().color(QPalette::Disabled, QPalette::Text);
-  for (std::size_t step = document_.StepCount(); step-- > 0;) {
-    auto* item = new QListWidgetItem(QString::fromStdString(document_.StepLabel(step)), lbChanges_);
+  for (std::size_t step = std::min({listedIndex_, document_.Index(), kept}); step < steps; ++step) {
+    QListWidgetItem* item = lbChanges_->item(rowOf(step));
     if (step >= document_.Index()) item->setForeground(undone);
+    else item->setData(Qt::ForegroundRole, QVariant());
   }
+  listedIndex_ = document_.Index();
 }
 
 void TStyleSheetEditor::ChangeListClick(int row) {

@@ -231,6 +231,7 @@ class TStyleSheetEditor final : public QWidget {
   QToolButton* sbUndo_ = nullptr;
   QToolButton* sbRedo_ = nullptr;
   QListWidget* lbChanges_ = nullptr;
+  std::size_t listedIndex_ = 0;  // the history's place when lbChanges_ was last brought up to date
   TCellDispatch* dispatch_ = nullptr;
 };
 

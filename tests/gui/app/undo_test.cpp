@@ -51,6 +51,8 @@ class UndoTest final : public QObject {
   void ClickValue(int row);
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers);
   [[nodiscard]] QStringList Changes() const;
+  /// The rows of the change list shown greyed (steps undone).
+  [[nodiscard]] QList<int> GreyedRows() const;
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<MessageRecorder> messages_;
@@ -110,6 +112,14 @@ void UndoTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(editor_->RuleTree(), key, modifiers);
 }
 
+QList<int> UndoTest::GreyedRows() const {
+  QList<int> rows;
+  for (int i = 0; i < editor_->ChangeList()->count(); ++i) {
+    if (editor_->ChangeList()->item(i)->data(Qt::ForegroundRole).isValid()) rows << i;
+  }
+  return rows;
+}
+
 QStringList UndoTest::Changes() const {
   QStringList changes;
   for (int i = 0; i < editor_->ChangeList()->count(); ++i) changes << editor_->ChangeList()->item(i)->text();
@@ -157,6 +167,7 @@ void UndoTest::undoneToTheStartSavesTheFileReadAndRedoneTheEditedOne() {
   // Undone: each step shows its rule with the value it restores.
   Key(Qt::Key_Z, Qt::ControlModifier);
   QVERIFY(editor_->IsModified());
+  QCOMPARE(GreyedRows(), QList<int>{0});
   QCOMPARE(Grid()->CellText(1, RowOf(QStringLiteral("line-height"))), QStringLiteral("1.5"));
   QCOMPARE(redo->toolTip(), QStringLiteral("Rétablir : suppression de line-height sur p"));
   QTest::mouseClick(undo, Qt::LeftButton);
@@ -171,6 +182,7 @@ void UndoTest::undoneToTheStartSavesTheFileReadAndRedoneTheEditedOne() {
   QCOMPARE(Grid()->CellText(1, RowOf(QStringLiteral("font-size"))), QStringLiteral("2em"));
   QVERIFY(!undo->isEnabled());
   QCOMPARE(undo->toolTip(), QStringLiteral("Annuler"));
+  QCOMPARE(GreyedRows(), (QList<int>{0, 1, 2, 3, 4}));
   QVERIFY(editor_->IsModified());
   QVERIFY(editor_->SaveStylesheet());
   QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
@@ -180,6 +192,7 @@ void UndoTest::undoneToTheStartSavesTheFileReadAndRedoneTheEditedOne() {
   Key(Qt::Key_Y, Qt::ControlModifier);
   Key(Qt::Key_Y, Qt::ControlModifier);
   QTest::mouseClick(redo, Qt::LeftButton);
+  QCOMPARE(GreyedRows(), QList<int>{0});
   Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   QVERIFY(!redo->isEnabled());
   QCOMPARE(editor_->ShownRule(), QStringLiteral("p"));
