@@ -140,19 +140,39 @@ void StyleDocument::IndexNewProp(XmlElement /*rule*/, XmlElement prop) {
 
 // The slot of that name, or the empty slot where it would go; none while
 // the index is empty.
-StyleDocument::RuleSlot* StyleDocument::FindSlot(std::string_view name, std::size_t hash) const {
+StyleDocument::RuleSlot* StyleDocument::FindSlot(pugi::xml_node container, std::string_view name,
+                                                  std::size_t hash) const {
   if (ruleSlots_.empty()) return nullptr;
   const std::size_t mask = ruleSlots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     RuleSlot& slot = ruleSlots_[at];
     if (!slot.rule) return &slot;
-    if (slot.hash == hash && slot.rule.GetAttr(attrs::kName) == name) return &slot;
+    if (slot.hash == hash && slot.rule.Node().parent() == container && slot.rule.GetAttr(attrs::kName) == name)
+      return &slot;
   }
 }
 
-XmlElement StyleDocument::RuleNamed(std::string_view name) const {
-  const RuleSlot* slot = FindSlot(name, std::hash<std::string_view>{}(name));
+namespace {
+
+std::size_t PlaceHash(pugi::xml_node container, std::string_view name) {
+  return std::hash<std::string_view>{}(name) ^ (std::hash<const void*>{}(container.internal_object()) * 0x9e3779b97f4a7c15ULL);
+}
+
+}  // namespace
+
+XmlElement StyleDocument::RuleNamed(std::string_view name) const { return RuleNamedIn(xml_->RootElement().Node(), name); }
+
+XmlElement StyleDocument::RuleNamedIn(pugi::xml_node container, std::string_view name) const {
+  const RuleSlot* slot = FindSlot(container, name, PlaceHash(container, name));
   return slot ? slot->rule : XmlElement();
+}
+
+XmlElement StyleDocument::FindRuleIn(ConstXmlElement container, std::string_view name) {
+  return RuleNamedIn(container.Node(), name);
+}
+
+ConstXmlElement StyleDocument::FindRuleIn(ConstXmlElement container, std::string_view name) const {
+  return RuleNamedIn(container.Node(), name);
 }
 
 // A name already indexed keeps its first rule.
@@ -169,18 +189,27 @@ void StyleDocument::IndexRule(XmlElement rule, std::string_view name) {
       ruleSlots_[at] = slot;
     }
   }
-  const std::size_t hash = std::hash<std::string_view>{}(name);
-  RuleSlot* slot = FindSlot(name, hash);
+  const pugi::xml_node container = rule.Node().parent();
+  const std::size_t hash = PlaceHash(container, name);
+  RuleSlot* slot = FindSlot(container, name, hash);
   if (slot->rule) return;
   *slot = RuleSlot{hash, rule};
   ++ruleCount_;
 }
 
-XmlElement StyleDocument::AddRule(std::string_view name) {
-  XmlElement rule(Root().Node().append_copy(ruleModel_));
+XmlElement StyleDocument::AddRule(std::string_view name) { return AddRule(Root(), name); }
+
+XmlElement StyleDocument::AddRule(XmlElement container, std::string_view name) {
+  XmlElement rule(container.Node().append_copy(ruleModel_));
   rule.Node().first_attribute().set_value(name.data(), name.size());
   IndexRule(rule, name);
   return rule;
+}
+
+XmlElement StyleDocument::AddContainer(XmlElement parent, std::string_view prelude) {
+  XmlElement block = parent.AppendChild(tags::kBlock);
+  block.SetAttr(attrs::kName, prelude);
+  return block;
 }
 
 XmlElement StyleDocument::PutProp(std::string_view ruleName, std::string_view name, std::string_view value,
@@ -329,9 +358,14 @@ void StyleDocument::SetLineEnds(LineEnd lineEnd) {
 void StyleDocument::Reindex() {
   ruleSlots_.clear();
   ruleCount_ = 0;
-  for (XmlElement child : Root().Elements()) {
+  IndexRulesIn(Root());
+}
+
+void StyleDocument::IndexRulesIn(XmlElement container) {
+  for (XmlElement child : container.Elements()) {
     const AttrValue name = child.GetAttr(attrs::kName);
     if (IsRule(child) && !name.IsAbsent()) IndexRule(child, name.View());
+    if (IsContainer(child)) IndexRulesIn(child);
   }
 }
 
@@ -380,5 +414,10 @@ bool IsImportant(std::string_view value) {
 bool IsRule(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }
 bool IsProp(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kProp); }
 bool IsVerbatim(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kVerbatim); }
+bool IsBlock(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kBlock); }
+
+bool IsContainer(ConstXmlElement element) {
+  return element && (IsBlock(element) || IsRule(element) || TextEquals(element.Node().name(), tags::kRoot));
+}
 
 }  // namespace korvel

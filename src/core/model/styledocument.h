@@ -14,8 +14,21 @@
 //       <Verbatim Name=".b">.b { color: blue }</Verbatim>   nested block, as written
 //       <Verbatim Name="">/* a note */</Verbatim>           a comment kept in its block
 //     </KeyWord>
-//     <Verbatim Name="@media print">@media print {...}</Verbatim>  at-rule, as written
+//     <Block Name="@media (max-width: 600px)">  a block of rules (@media, @supports,
+//       <KeyWord Name="h1">...</KeyWord>       @layer, @keyframes...): a container
+//       <KeyWord Name="" Comment="text"/>      read like the top level, to any depth
+//     </Block>
+//     <KeyWord Name="@font-face">...</KeyWord>  an at-rule holding declarations
+//     <KeyWord Name=".a">                      a rule whose block nests rules:
+//       <Prop .../><KeyWord Name="&amp;:hover">...</KeyWord>  children in the file's order
+//     </KeyWord>
+//     <Verbatim Name="@unknown x">@unknown x {...}</Verbatim>  at-rule, as written
 //   </KeyWords>
+//
+// A container is the root, a "Block", or a rule holding nested rules. A
+// rule is known by its place: its container and its name (and, where a
+// name repeats in one container, which of them it is), never by its name
+// alone.
 //
 // Rules are unique by name (a repeated selector adds to its first rule) and
 // properties are unique by name within a rule. A property holds the
@@ -44,6 +57,7 @@ inline constexpr std::string_view kRule = "KeyWord";
 inline constexpr std::string_view kProp = "Prop";
 inline constexpr std::string_view kVerbatim = "Verbatim";
 inline constexpr std::string_view kFallback = "Fallback";
+inline constexpr std::string_view kBlock = "Block";
 }  // namespace tags
 
 namespace attrs {
@@ -79,6 +93,17 @@ class StyleDocument final {
 
   /// Appends a "KeyWord" with that "Name" after the last root child.
   XmlElement AddRule(std::string_view name);
+  /// Appends a "KeyWord" with that "Name" to a container: the root, a
+  /// "Block" or a rule (a nested rule).
+  XmlElement AddRule(XmlElement container, std::string_view name);
+  /// Appends a "Block" whose "Name" is the at-rule's prelude ("@media
+  /// print") to the root or to another "Block".
+  XmlElement AddContainer(XmlElement parent, std::string_view prelude);
+
+  /// The first rule of that name among the container's own children; none
+  /// when there is none. From an index, like FindRule.
+  [[nodiscard]] XmlElement FindRuleIn(ConstXmlElement container, std::string_view name);
+  [[nodiscard]] ConstXmlElement FindRuleIn(ConstXmlElement container, std::string_view name) const;
 
   /// The parser's way of storing what it reads, in the order it reads it:
   /// - an empty rule name appends a free comment holding `comment`;
@@ -143,13 +168,16 @@ class StyleDocument final {
   // keeps no copy of the names, and a miss touches one slot, not a chain of
   // scattered nodes (on a large stylesheet the old map's misses were an
   // eighth of loading).
+  // A rule is indexed under its container and its name.
   struct RuleSlot {
     std::size_t hash = 0;
     XmlElement rule;
   };
-  RuleSlot* FindSlot(std::string_view name, std::size_t hash) const;
+  RuleSlot* FindSlot(pugi::xml_node container, std::string_view name, std::size_t hash) const;
   [[nodiscard]] XmlElement RuleNamed(std::string_view name) const;
+  [[nodiscard]] XmlElement RuleNamedIn(pugi::xml_node container, std::string_view name) const;
   void IndexRule(XmlElement rule, std::string_view name);
+  void IndexRulesIn(XmlElement container);
 
   struct PropertyIndex;
   XmlElement FindPropWhileFilling(XmlElement rule, std::string_view name);
@@ -181,5 +209,10 @@ bool IsImportant(std::string_view value);
 bool IsRule(ConstXmlElement element);
 bool IsProp(ConstXmlElement element);
 bool IsVerbatim(ConstXmlElement element);
+/// Whether the element is a "Block": an at-rule holding rules.
+bool IsBlock(ConstXmlElement element);
+/// Whether rules stand among the element's children: the root, a "Block",
+/// or a rule (its nested rules).
+bool IsContainer(ConstXmlElement element);
 
 }  // namespace korvel
