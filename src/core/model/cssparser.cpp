@@ -621,7 +621,9 @@ class Parser final {
     FinishDeclaration();
     // An empty rule is dropped, unless an "@import" or the like follows it,
     // which it makes browsers ignore: it stays, so that they go on doing so.
-    if (blockBeforeImport_ && !selector_.empty()) Rule();
+    // An empty nested rule stays too: its parent, made to hold it, would
+    // otherwise be left empty, and dropped at the next save.
+    if ((blockBeforeImport_ || place_ == Place::InRule) && !selector_.empty()) Rule();
     inBlock_ = false;
     selector_.clear();
     ruleSought_ = false;
@@ -884,6 +886,15 @@ class Parser final {
     if (id) pendingRule_ = ReadingContext::RuleInfo{*id, styleRule && place_ != Place::InRule && !nested};
   }
 
+  // Whether a statement in a rule is what a bracket left open swallows to
+  // the end of the text: it stays there, out of the rule (see
+  // KeepSwallowedAtTheEnd).
+  bool MovesToTheEnd(std::string_view statement) const {
+    const std::string_view all = Trim(std::string_view(textBegin_, static_cast<std::size_t>(textEnd_ - textBegin_)));
+    return statement.data() + statement.size() == all.data() + all.size() && ClosingOf(statement).empty() &&
+           UnclosedBracketsOf(statement).find_first_of(")]}") != std::string::npos;
+  }
+
   // Notes in the cascade the declarations of the block opened, before they
   // are read. Whether the block holds a nested rule or block.
   bool RecordDeclarations(MergeGuard::RuleId id) {
@@ -902,7 +913,7 @@ class Parser final {
         finish();
       } else if (token->kind == TokenKind::Verbatim) {
         finish();
-        nested = true;
+        nested = nested || !MovesToTheEnd(token->text);
       }
     }
     finish();

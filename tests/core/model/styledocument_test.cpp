@@ -164,13 +164,16 @@ TEST(Parser, ModelOfSwitchedOffCommentsAndVerbatim) {
   EXPECT_EQ(a.ChildAt(1).GetAttr(attrs::kChecked).AsText(), "False");
   EXPECT_TRUE(IsVerbatim(a.ChildAt(2))) << "a comment on its own line stays in its block";
   EXPECT_EQ(a.ChildAt(2).TextOf(), "/* rtl:ignore */");
-  EXPECT_TRUE(IsVerbatim(a.ChildAt(3)));
+  EXPECT_TRUE(IsRule(a.ChildAt(3))) << "a nested rule is a rule inside its parent";
   EXPECT_EQ(NameOf(a.ChildAt(3)), ".b");
+  EXPECT_EQ(doc.FindRuleIn(a, ".b"), a.ChildAt(3));
 
   ConstXmlElement media = root.ChildAt(2);
-  EXPECT_TRUE(IsVerbatim(media));
+  EXPECT_TRUE(IsBlock(media));
   EXPECT_EQ(NameOf(media), "@media print");
-  EXPECT_EQ(media.TextOf(), "@media print {\r\n  .c { d: e }\r\n}") << "line ends become CR LF";
+  ASSERT_EQ(media.ChildCount(), 1u);
+  EXPECT_EQ(doc.FindRuleIn(media, ".c"), media.ChildAt(0));
+  EXPECT_FALSE(doc.FindRule(".c")) << "a rule inside a block is no top-level rule";
 }
 
 TEST(Parser, SwitchedOffDeclarationsMustBeReal) {
