@@ -432,7 +432,8 @@ class Parser final {
         textBegin_(text.data()),
         textEnd_(text.data() + text.size()),
         lastImport_(parent.lastImport_),
-        context_(parent.context_) {
+        context_(parent.context_),
+        depth_(parent.depth_ + 1) {
     if (place == Place::InRule) parentSpecificities_ = parent.specificities_;
   }
 
@@ -654,7 +655,7 @@ class Parser final {
   // stays as written.
   bool ReadAtRule(std::string_view text, std::string_view prelude, const std::string& name) {
     const AtRuleKind kind = AtRuleKindOf(text);
-    if (kind == AtRuleKind::Other || prelude.size() == text.size() || text[prelude.size()] != '{' ||
+    if (kind == AtRuleKind::Other || depth_ >= kMaxDepth || prelude.size() == text.size() || text[prelude.size()] != '{' ||
         !text.ends_with('}') || !LinesCanBeJoined(prelude) || name.empty())
       return false;
     TokenList tokens;
@@ -675,7 +676,7 @@ class Parser final {
   // a block whose prelude reads as a declaration ("font: {...}"), stay as
   // written.
   bool ReadNestedRule(std::string_view text, std::string_view prelude) {
-    if (place_ == Place::Steps || selector_.empty() || selector_.front() == '@' || text.front() == '@' ||
+    if (place_ == Place::Steps || depth_ >= kMaxDepth || selector_.empty() || selector_.front() == '@' || text.front() == '@' ||
         Trim(prelude).ends_with(':') || !LinesCanBeJoined(prelude))
       return false;
     TokenList tokens;
@@ -992,6 +993,11 @@ class Parser final {
   const Token* tokensEnd_ = nullptr;
   std::unique_ptr<ReadingContext> ownContext_;
   ReadingContext* context_;
+  // How many blocks and rules the container stands in. Each level reads its
+  // text once more, and deeper ones are kept as written, so that reading
+  // stays linear and the stack bounded whatever the text.
+  int depth_ = 0;
+  static constexpr int kMaxDepth = 12;
   // The block opened: whether it may go into an earlier rule of its name;
   // the cascade's note of it until its rule is made; the specificities of
   // its selector, and of the rule a nested rule stands in.
