@@ -352,7 +352,9 @@ bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && c
 
 #ifndef KORVEL_HAS_MERGE_GUARD
 // Until the cascade is checked, a repeated rule merges as before.
-struct Specificity {};
+struct Specificity {
+  auto operator<=>(const Specificity&) const = default;
+};
 inline std::optional<std::vector<Specificity>> SelectorSpecificities(std::string_view,
                                                                      const std::vector<Specificity>* = nullptr) {
   return std::nullopt;
@@ -434,7 +436,7 @@ class Parser final {
         lastImport_(parent.lastImport_),
         context_(parent.context_),
         depth_(parent.depth_ + 1) {
-    if (place == Place::InRule) parentSpecificities_ = parent.specificities_;
+    if (place == Place::InRule) parentSpecificities_ = parent.nestingSpecificity_;
   }
 
   void Run(const TokenList& tokens) {
@@ -865,6 +867,12 @@ class Parser final {
           selector_, place_ == Place::InRule && parentSpecificities_ ? &*parentSpecificities_ : nullptr);
       if (place_ == Place::InRule && !parentSpecificities_) specificities_.reset();
       id = context_->guard.AddRule(specificities_);
+      // A rule nested in this one counts its "&" as the most specific of
+      // its selectors: one number however long the list, so that nested
+      // rules under a long selector list cost no more than others.
+      nestingSpecificity_.reset();
+      if (specificities_ && !specificities_->empty())
+        nestingSpecificity_.emplace(1, *std::max_element(specificities_->begin(), specificities_->end()));
       nested = RecordDeclarations(*id);
     }
     XmlElement existing = document_.FindRuleIn(container_, selector_);
@@ -1005,6 +1013,7 @@ class Parser final {
   std::optional<ReadingContext::RuleInfo> pendingRule_;
   std::optional<std::vector<Specificity>> specificities_;
   std::optional<std::vector<Specificity>> parentSpecificities_;
+  std::optional<std::vector<Specificity>> nestingSpecificity_;
 };
 
 }  // namespace
