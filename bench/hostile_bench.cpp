@@ -84,6 +84,22 @@ const bool registered = [] {
            [](std::size_t n) { return SelectorList(n / 2) + Repeat("", "/*c*/\n", "{a:b}", n / 2); });
   Register("Hostile/LongSelectorManyDeclarations",
            [](std::size_t n) { return SelectorList(n / 2) + "{" + DistinctDeclarations(n / 2) + "}"; });
+  // Blocks of rules: many blocks each holding the same long selector (one
+  // container each), blocks nested deeper than are read apart, and one block
+  // holding many rules that repeat a few selectors.
+  Register("Hostile/ManyBlocksOfOneLongSelector", [](std::size_t n) {
+    return Repeat("", "@media print{" + SelectorList(256) + "{a:b}}\n", "", n);
+  });
+  Register("Hostile/DeeplyNestedBlocks", [](std::size_t n) {
+    std::string unit;
+    for (int i = 0; i < 40; ++i) unit += "@media a{.x{b:c}";
+    return Repeat("", unit + std::string(40, '}') + "\n", "", n);
+  });
+  Register("Hostile/OneBlockOfRepeatedSelectors",
+           [](std::size_t n) { return Repeat("@media print{", ".a{b:c}.d{b:e}.f{g:h}\n", "}", n); });
+  Register("Hostile/NestedRulesUnderALongSelector", [](std::size_t n) {
+    return SelectorList(n / 2) + Repeat("{", "&:hover{d:e}.c{f:g}\n", "}", n / 2);
+  });
   return true;
 }();
 

@@ -1,12 +1,19 @@
 #include "model/cssparser.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "model/csswriter.h"
 #include "model/knownproperties.h"
+#if __has_include("model/mergeguard.h")
+#include "model/mergeguard.h"
+#include "model/specificity.h"
+#define KORVEL_HAS_MERGE_GUARD 1
+#endif
 
 namespace korvel {
 
@@ -343,13 +350,94 @@ const char* LastImportStatement(std::string_view text) {
 
 bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && comment.ends_with("*/"); }
 
+#ifndef KORVEL_HAS_MERGE_GUARD
+// Until the cascade is checked, a repeated rule merges as before.
+struct Specificity {
+  auto operator<=>(const Specificity&) const = default;
+};
+inline std::optional<std::vector<Specificity>> SelectorSpecificities(std::string_view,
+                                                                     const std::vector<Specificity>* = nullptr) {
+  return std::nullopt;
+}
+class MergeGuard {
+ public:
+  using RuleId = std::size_t;
+  RuleId AddRule(const std::optional<std::vector<Specificity>>&) { return next_++; }
+  void AddDeclaration(RuleId, std::string_view, bool) {}
+  void AddOpaque() {}
+  [[nodiscard]] bool CanMerge(RuleId, RuleId) const { return true; }
+  void Merged(RuleId, RuleId) {}
+
+ private:
+  RuleId next_ = 0;
+};
+#endif
+
+// What an at-rule's block holds, by the at-rule's name.
+enum class AtRuleKind { Other, Rules, Steps, Declarations };
+
+AtRuleKind AtRuleKindOf(std::string_view prelude) {
+  std::size_t end = 1;
+  while (end < prelude.size() && !IsBlank(prelude[end]) && prelude[end] != '(' && prelude[end] != '{' &&
+         prelude[end] != '/' && prelude[end] != ';')
+    ++end;
+  std::string name;
+  for (char c : prelude.substr(1, end - 1)) name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  static const std::unordered_set<std::string_view> kRules = {
+      "media", "supports", "container", "layer", "scope", "document", "-moz-document", "starting-style"};
+  static const std::unordered_set<std::string_view> kSteps = {"keyframes", "-webkit-keyframes", "-moz-keyframes",
+                                                              "-o-keyframes", "-ms-keyframes"};
+  static const std::unordered_set<std::string_view> kDeclarations = {
+      "font-face", "page", "property", "counter-style", "font-palette-values", "view-transition", "position-try"};
+  if (kRules.contains(name)) return AtRuleKind::Rules;
+  if (kSteps.contains(name)) return AtRuleKind::Steps;
+  if (kDeclarations.contains(name)) return AtRuleKind::Declarations;
+  return AtRuleKind::Other;
+}
+
+// Where the rules a reader reads stand: at the top level or in a block of
+// rules, as the steps of "@keyframes", or nested in a rule.
+enum class Place { Rules, Steps, InRule };
+
+// What the readers of one stylesheet share, whatever block each reads: the
+// cascade as read so far, which decides whether a repeated rule may merge
+// into its first occurrence.
+struct ReadingContext {
+  struct RuleInfo {
+    MergeGuard::RuleId id;
+    bool mergeable;  // a style rule, holding no nested rule or block
+  };
+  const char* lastImport = nullptr;
+  MergeGuard guard;
+  std::unordered_map<pugi::xml_node_struct*, RuleInfo> rules;
+};
+
 class Parser final {
  public:
   Parser(StyleDocument& document, std::string_view text)
       : document_(document),
+        container_(document.Root()),
         textBegin_(text.data()),
         textEnd_(text.data() + text.size()),
-        lastImport_(LastImportStatement(text)) {}
+        lastImport_(LastImportStatement(text)),
+        ownContext_(std::make_unique<ReadingContext>()),
+        context_(ownContext_.get()) {
+    context_->lastImport = lastImport_;
+  }
+
+  // A reader of the rules of a block, or of a rule nested in another, of the
+  // text `parent` reads.
+  Parser(const Parser& parent, XmlElement container, Place place, std::string_view text)
+      : document_(parent.document_),
+        container_(container),
+        place_(place),
+        textBegin_(text.data()),
+        textEnd_(text.data() + text.size()),
+        lastImport_(parent.lastImport_),
+        context_(parent.context_),
+        depth_(parent.depth_ + 1) {
+    if (place == Place::InRule) parentSpecificities_ = parent.nestingSpecificity_;
+  }
 
   void Run(const TokenList& tokens) {
     Read(tokens);
@@ -359,6 +447,8 @@ class Parser final {
   // The tokens of whole statements, in order; Finish after the last.
   void Read(const TokenList& tokens) {
     for (const Token& token : tokens) {
+      next_ = &token + 1;
+      tokensEnd_ = tokens.data() + tokens.size();
       lastNested_ = XmlElement();
       if (token.kind != TokenKind::Comment && token.kind != TokenKind::Semicolon) lastProp_ = XmlElement();
       switch (token.kind) {
@@ -474,7 +564,8 @@ class Parser final {
     XmlElement rule(lastNested_.Node().parent());
     rule.Node().remove_child(lastNested_.Node());
     lastNested_ = XmlElement();
-    document_.AddVerbatim("", selector_, selector_ + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_) + commentEnd);
+    document_.AddVerbatim(container_, selector_, selector_ + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_) + commentEnd);
+    context_->guard.AddOpaque();
     ruleSought_ = false;
     blockBeforeImport_ = false;  // its block is what was swallowed
     if (rule.ChildCount() == 0 && !rule.HasAttr(attrs::kComment)) {
@@ -505,12 +596,7 @@ class Parser final {
     ruleSought_ = false;
     selectorPieces_.clear();
     inBlock_ = true;
-    // A rule read so far only from a commented-out copy stands where its
-    // live text stands.
-    if (!commentedOutRules_.empty()) {
-      const XmlElement rule = FoundRule();
-      if (rule && commentedOutRules_.erase(rule.Node().internal_object()) > 0) document_.MoveRuleToEnd(rule);
-    }
+    DecideRule();
     bool ruleCommentTaken = false;
     for (std::string_view comment : preludeComments_) {
       const CommentReading reading = ReadComment(comment);
@@ -538,7 +624,9 @@ class Parser final {
     FinishDeclaration();
     // An empty rule is dropped, unless an "@import" or the like follows it,
     // which it makes browsers ignore: it stays, so that they go on doing so.
-    if (blockBeforeImport_ && !selector_.empty()) Rule();
+    // An empty nested rule stays too: its parent, made to hold it, would
+    // otherwise be left empty, and dropped at the next save.
+    if ((blockBeforeImport_ || place_ == Place::InRule) && !selector_.empty()) Rule();
     inBlock_ = false;
     selector_.clear();
     ruleSought_ = false;
@@ -546,14 +634,57 @@ class Parser final {
   }
 
   void ReadVerbatim(std::string_view text) {
-    const std::string name = JoinTrimmedLines({PreludeOf(text)}, " ");
+    const std::string_view prelude = PreludeOf(text);
+    const std::string name = JoinTrimmedLines({prelude}, " ");
     if (inBlock_) {
       FinishDeclaration();
+      if (ReadNestedRule(text, prelude)) return;
       lastNested_ = document_.AddVerbatim(Rule(), name, NormalizeLineEnds(text));
       lastNestedText_ = text;
+    } else if (ReadAtRule(text, prelude, name)) {
+      return;
     } else {
-      document_.AddVerbatim("", name, NormalizeLineEnds(text));
+      document_.AddVerbatim(container_, name, NormalizeLineEnds(text));
     }
+    // Rules or declarations kept as written have an effect on the cascade
+    // that is not known: no merge crosses them.
+    if (text.find('{') != std::string_view::npos) context_->guard.AddOpaque();
+  }
+
+  // An at-rule whose block holds rules becomes a block of rules, one whose
+  // block holds declarations a rule named by its prelude. Only a block that
+  // reads whole, as a stylesheet or as a rule, is taken apart; any other
+  // stays as written.
+  bool ReadAtRule(std::string_view text, std::string_view prelude, const std::string& name) {
+    const AtRuleKind kind = AtRuleKindOf(text);
+    if (kind == AtRuleKind::Other || depth_ >= kMaxDepth || prelude.size() == text.size() || text[prelude.size()] != '{' ||
+        !text.ends_with('}') || !LinesCanBeJoined(prelude) || name.empty())
+      return false;
+    TokenList tokens;
+    if (kind == AtRuleKind::Declarations) {
+      if (!TokenizeOneRule(text, tokens)) return false;
+      Parser(*this, container_, Place::Rules, text).Read(tokens);
+      return true;
+    }
+    const std::string_view inside = text.substr(prelude.size() + 1, text.size() - prelude.size() - 2);
+    if (!TokenizeBlockOfRules(inside, tokens)) return false;
+    const XmlElement block = document_.AddContainer(container_, name);
+    Parser(*this, block, kind == AtRuleKind::Steps ? Place::Steps : Place::Rules, inside).Read(tokens);
+    return true;
+  }
+
+  // A style rule nested in the rule being read becomes a rule of its own
+  // inside it, where it stands among the declarations. Nested at-rules, and
+  // a block whose prelude reads as a declaration ("font: {...}"), stay as
+  // written.
+  bool ReadNestedRule(std::string_view text, std::string_view prelude) {
+    if (place_ == Place::Steps || depth_ >= kMaxDepth || selector_.empty() || selector_.front() == '@' || text.front() == '@' ||
+        Trim(prelude).ends_with(':') || !LinesCanBeJoined(prelude))
+      return false;
+    TokenList tokens;
+    if (!TokenizeOneRule(text, tokens)) return false;
+    Parser(*this, Rule(), Place::InRule, text).Read(tokens);
+    return true;
   }
 
   void ReadCommentToken(std::string_view comment) {
@@ -572,12 +703,12 @@ class Parser final {
     // comment.
     if (reading.kind == Kind::Rules && IsBeforeImport(comment)) reading.kind = Kind::Prose;
     if (reading.kind == Kind::Rules && std::all_of(reading.rules.begin(), reading.rules.end(), [&](const auto& rule) {
-          return NoneInRule(document_.FindRule(rule.first), rule.second);
+          return NoneInRule(document_.FindRuleIn(container_, rule.first), rule.second);
         })) {
       for (const auto& [selector, declarations] : reading.rules) {
-        XmlElement rule = document_.FindRule(selector);
+        XmlElement rule = document_.FindRuleIn(container_, selector);
         if (!rule) {
-          rule = document_.AddRule(selector);
+          rule = document_.AddRule(container_, selector);
           commentedOutRules_.insert(rule.Node().internal_object());
         }
         PutSwitchedOff(rule, declarations);
@@ -589,7 +720,7 @@ class Parser final {
       // and read into the rule at the next load.
       KeepComment(comment, copied);
     } else if (!reading.text.empty()) {
-      document_.PutProp("", "", "", false, reading.text);
+      document_.AddRule(container_, "").SetAttr(attrs::kComment, reading.text);
     }
   }
 
@@ -686,7 +817,7 @@ class Parser final {
   XmlElement CommentedOutRuleAmong(const CommentReading& reading) {
     if (reading.kind != CommentReading::Kind::Rules || commentedOutRules_.empty()) return XmlElement();
     for (const auto& rule : reading.rules) {
-      const XmlElement found = document_.FindRule(rule.first);
+      const XmlElement found = document_.FindRuleIn(container_, rule.first);
       if (found && commentedOutRules_.contains(found.Node().internal_object())) return found;
     }
     return XmlElement();
@@ -711,11 +842,91 @@ class Parser final {
   // is not made; Rule() makes it.
   XmlElement FoundRule() {
     if (!ruleSought_) {
-      rule_ = document_.FindRule(selector_);
+      rule_ = mayMerge_ ? document_.FindRuleIn(container_, selector_) : XmlElement();
       ruleSought_ = true;
       if (rule_) EndStatementLeftOpen(rule_);
     }
     return rule_;
+  }
+
+  // Whether the block opened goes into the first rule of its name in the
+  // container, or makes a rule of its own where it stands. A repeated
+  // selector merges up only when the cascade allows it: no rule between
+  // sets a property that the move would put on the other side of it.
+  // At-rules holding declarations, keyframe steps, nested rules and rules
+  // holding nested ones never merge: the cautious reading.
+  void DecideRule() {
+    const bool atRule = !selector_.empty() && selector_.front() == '@';
+    const bool styleRule = !atRule && place_ != Place::Steps;
+    mayMerge_ = true;
+    pendingRule_.reset();
+    std::optional<MergeGuard::RuleId> id;
+    bool nested = false;
+    if (styleRule) {
+      specificities_ = SelectorSpecificities(
+          selector_, place_ == Place::InRule && parentSpecificities_ ? &*parentSpecificities_ : nullptr);
+      if (place_ == Place::InRule && !parentSpecificities_) specificities_.reset();
+      id = context_->guard.AddRule(specificities_);
+      // A rule nested in this one counts its "&" as the most specific of
+      // its selectors: one number however long the list, so that nested
+      // rules under a long selector list cost no more than others.
+      nestingSpecificity_.reset();
+      if (specificities_ && !specificities_->empty())
+        nestingSpecificity_.emplace(1, *std::max_element(specificities_->begin(), specificities_->end()));
+      nested = RecordDeclarations(*id);
+    }
+    XmlElement existing = document_.FindRuleIn(container_, selector_);
+    if (existing && commentedOutRules_.erase(existing.Node().internal_object()) > 0) {
+      // A rule read so far only from a commented-out copy stands where its
+      // live text stands.
+      document_.MoveRuleToEnd(existing);
+      if (id) context_->rules[existing.Node().internal_object()] = {*id, styleRule && place_ != Place::InRule && !nested};
+      return;
+    }
+    if (existing) {
+      const auto info = context_->rules.find(existing.Node().internal_object());
+      mayMerge_ = styleRule && place_ != Place::InRule && !nested && info != context_->rules.end() &&
+                  info->second.mergeable && context_->guard.CanMerge(info->second.id, *id);
+      if (mayMerge_) {
+        context_->guard.Merged(info->second.id, *id);
+        return;
+      }
+    }
+    if (id) pendingRule_ = ReadingContext::RuleInfo{*id, styleRule && place_ != Place::InRule && !nested};
+  }
+
+  // Whether a statement in a rule is what a bracket left open swallows to
+  // the end of the text: it stays there, out of the rule (see
+  // KeepSwallowedAtTheEnd).
+  bool MovesToTheEnd(std::string_view statement) const {
+    const std::string_view all = Trim(std::string_view(textBegin_, static_cast<std::size_t>(textEnd_ - textBegin_)));
+    return statement.data() + statement.size() == all.data() + all.size() && ClosingOf(statement).empty() &&
+           UnclosedBracketsOf(statement).find_first_of(")]}") != std::string::npos;
+  }
+
+  // Notes in the cascade the declarations of the block opened, before they
+  // are read. Whether the block holds a nested rule or block.
+  bool RecordDeclarations(MergeGuard::RuleId id) {
+    std::string text;
+    const auto finish = [&] {
+      const std::string_view declaration = Trim(text);
+      if (const std::size_t colon = FirstColonOutsideComments(declaration); colon != std::string_view::npos)
+        context_->guard.AddDeclaration(id, Trim(declaration.substr(0, colon)), IsImportant(declaration));
+      text.clear();
+    };
+    bool nested = false;
+    for (const Token* token = next_; token != tokensEnd_ && token->kind != TokenKind::CloseBrace; ++token) {
+      if (token->kind == TokenKind::Text) {
+        text += token->text;
+      } else if (token->kind == TokenKind::Semicolon) {
+        finish();
+      } else if (token->kind == TokenKind::Verbatim) {
+        finish();
+        nested = nested || !MovesToTheEnd(token->text);
+      }
+    }
+    finish();
+    return nested;
   }
 
   // A statement kept as written (a nested at-rule without a block, say) that
@@ -741,7 +952,10 @@ class Parser final {
   }
 
   XmlElement Rule() {
-    if (!FoundRule()) rule_ = document_.AddRule(selector_);
+    if (!FoundRule()) {
+      rule_ = document_.AddRule(container_, selector_);
+      if (pendingRule_) context_->rules[rule_.Node().internal_object()] = *pendingRule_;
+    }
     return rule_;
   }
 
@@ -750,6 +964,9 @@ class Parser final {
   }
 
   StyleDocument& document_;
+  // Where the rules read go: the root, a block, or the rule they nest in.
+  XmlElement container_;
+  Place place_ = Place::Rules;
   bool inBlock_ = false;
   std::string selector_;
   XmlElement rule_;
@@ -779,6 +996,24 @@ class Parser final {
   // The statement nested in a rule that the last token held, if it did.
   XmlElement lastNested_;
   std::string_view lastNestedText_;
+  // The tokens after the one being read, up to the end of the list.
+  const Token* next_ = nullptr;
+  const Token* tokensEnd_ = nullptr;
+  std::unique_ptr<ReadingContext> ownContext_;
+  ReadingContext* context_;
+  // How many blocks and rules the container stands in. Each level reads its
+  // text once more, and deeper ones are kept as written, so that reading
+  // stays linear and the stack bounded whatever the text.
+  int depth_ = 0;
+  static constexpr int kMaxDepth = 12;
+  // The block opened: whether it may go into an earlier rule of its name;
+  // the cascade's note of it until its rule is made; the specificities of
+  // its selector, and of the rule a nested rule stands in.
+  bool mayMerge_ = true;
+  std::optional<ReadingContext::RuleInfo> pendingRule_;
+  std::optional<std::vector<Specificity>> specificities_;
+  std::optional<std::vector<Specificity>> parentSpecificities_;
+  std::optional<std::vector<Specificity>> nestingSpecificity_;
 };
 
 }  // namespace

@@ -150,27 +150,67 @@ class Scanner final {
   }
 
  private:
+ public:
+  // The inside of a block of rules, read as a stylesheet is. False when one
+  // of its statements runs on to the end of the text unclosed, or holds a
+  // stray "}": in a block, browsers would read it otherwise.
+  bool ReadBlockOfRules() {
+    bool whole = true;
+    for (std::size_t pos = 0; whole && (pos = SkipBlanks(pos)) < css_.size();) pos = ReadTopLevelStatement(pos, &whole);
+    return whole;
+  }
+
+  // The text as one rule: its prelude (an at-rule's too), "{", its block
+  // and the "}" that ends the text. False when it is not that.
+  bool ReadOneRule() {
+    const std::size_t pos = SkipBlanks(0);
+    bool strayBrace = false;
+    const std::size_t end = pos < css_.size() ? FindPreludeEnd(pos, &strayBrace) : css_.size();
+    if (end == css_.size() || strayBrace) return false;
+    bool closed = false;
+    return ReadRule(pos, end, &closed) == css_.size() && closed;
+  }
+
+ private:
   // One statement outside any block: a comment, an at-rule, a stray "}", or
-  // a rule (prelude, "{", block contents, "}").
-  std::size_t ReadTopLevelStatement(std::size_t pos) {
-    if (IsCommentStart(pos)) return PushComment(pos);
+  // a rule (prelude, "{", block contents, "}"). `whole` turns false when it
+  // runs on to the end of the text unclosed, or holds a stray "}".
+  std::size_t ReadTopLevelStatement(std::size_t pos, bool* whole = nullptr) {
+    bool closed = false;
+    const std::size_t end = ReadTopLevelStatement(pos, closed);
+    if (whole && !closed) *whole = false;
+    return end;
+  }
+
+  std::size_t ReadTopLevelStatement(std::size_t pos, bool& closed) {
+    if (IsCommentStart(pos)) {
+      const std::size_t end = PushComment(pos);
+      closed = end - pos >= 4 && css_.substr(pos + 2, end - pos - 2).ends_with("*/");
+      return end;
+    }
     const char c = css_[pos];
     // Outside any block a "}" closes nothing: browsers read it as the start
     // of a rule's prelude, and drop that rule. So is a prelude holding one.
     // Such a statement runs to the end of its block and is kept as written,
     // still dropped.
-    if (c == '@') return PushVerbatim(pos, FindTopLevelAtRuleEnd(pos));
-    if (c == '{') return PushVerbatim(pos, AfterMatchingBrace(pos));
+    if (c == '@') return PushVerbatim(pos, FindTopLevelAtRuleEnd(pos, &closed));
+    if (c == '{') return PushVerbatim(pos, AfterMatchingBrace(pos, &closed));
 
     bool strayBrace = false;
     const std::size_t end = FindPreludeEnd(pos, &strayBrace);
     if (end == css_.size()) return PushVerbatim(pos, end);
     if (strayBrace) return PushVerbatim(pos, AfterMatchingBrace(end));
-    PushPrelude(pos, end);
-    Push(TokenKind::OpenBrace, end, end + 1);
-    const std::size_t close = ReadBlockContents(end + 1);
+    return ReadRule(pos, end, &closed);
+  }
+
+  // A rule whose prelude runs from `pos` to its "{" at `open`.
+  std::size_t ReadRule(std::size_t pos, std::size_t open, bool* closed) {
+    PushPrelude(pos, open);
+    Push(TokenKind::OpenBrace, open, open + 1);
+    const std::size_t close = ReadBlockContents(open + 1);
     if (close < css_.size()) {
       Push(TokenKind::CloseBrace, close, close + 1);
+      *closed = true;
       return close + 1;
     }
     return close;
@@ -355,11 +395,14 @@ class Scanner final {
 
   // Outside any block an at-rule ends with its ";" or with its block; a "}"
   // on the way is part of its prelude, as browsers read it.
-  std::size_t FindTopLevelAtRuleEnd(std::size_t pos) const {
+  std::size_t FindTopLevelAtRuleEnd(std::size_t pos, bool* closed = nullptr) const {
     const ScanEnd end = ScanStatement(pos, true, false);
     if (end.at == css_.size()) return end.at;
-    if (css_[end.at] == ';') return end.at + 1;
-    return AfterMatchingBrace(end.at);
+    if (css_[end.at] == ';') {
+      if (closed) *closed = true;
+      return end.at + 1;
+    }
+    return AfterMatchingBrace(end.at, closed);
   }
 
   // A rule's prelude runs to its "{", or to the end when it has none; a "}"
@@ -642,6 +685,10 @@ void TokenizeInBatches(std::string_view css, TokenList& tokens, std::size_t batc
                        const std::function<void()>& take) {
   Scanner(css, tokens).ReadStylesheet(batch, &take);
 }
+
+bool TokenizeBlockOfRules(std::string_view css, TokenList& tokens) { return Scanner(css, tokens).ReadBlockOfRules(); }
+
+bool TokenizeOneRule(std::string_view css, TokenList& tokens) { return Scanner(css, tokens).ReadOneRule(); }
 
 void TokenizeDeclarations(std::string_view css, TokenList& tokens) {
   Scanner(css, tokens).ReadDeclarationList();

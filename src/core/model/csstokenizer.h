@@ -53,6 +53,17 @@ void Tokenize(std::string_view css, TokenList& tokens);
 void TokenizeInBatches(std::string_view css, TokenList& tokens, std::size_t batch,
                        const std::function<void()>& take);
 
+/// Appends the tokens of the inside of an at-rule's block of rules, read as
+/// a stylesheet is. False when a statement in it runs on unclosed to its end
+/// or holds a stray "}": browsers would not read such a block as the
+/// stylesheet it seems to be, and it is kept as written.
+bool TokenizeBlockOfRules(std::string_view css, TokenList& tokens);
+
+/// Appends the tokens of text that must be exactly one rule: a prelude (an
+/// at-rule's too), "{", its block, and the "}" ending the text. False when
+/// it is not.
+bool TokenizeOneRule(std::string_view css, TokenList& tokens);
+
 /// Appends the tokens of text read as the inside of a rule's block
 /// (declarations, comments and nested blocks, no closing brace expected).
 void TokenizeDeclarations(std::string_view css, TokenList& tokens);

@@ -74,12 +74,12 @@ void WriteDeclaration(std::string& out, std::string_view name, std::string_view 
   out.append(name).append(": ").append(value).append(BeforeWhatFollows(value)).append(";");
 }
 
-void WriteProp(std::string& out, ConstXmlElement element, std::string_view eol) {
+void WriteProp(std::string& out, ConstXmlElement element, std::string_view eol, std::string_view indent = " ") {
   const PropAttrs prop(element);
   if (prop.deleted.IsTrue()) return;
   const std::string_view name = prop.name.View();
   const std::string_view value = prop.value.View();
-  out += ' ';
+  out += indent;
   if (prop.checked.AsBool()) {
     // The earlier declarations of the name come first, as they were read:
     // browsers that do not know the value in force use them.
@@ -87,7 +87,7 @@ void WriteProp(std::string& out, ConstXmlElement element, std::string_view eol) 
     for (pugi::xml_node fallback = element.Node().first_child(); fallback; fallback = fallback.next_sibling()) {
       WriteDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
       out += eol;
-      out += ' ';
+      out += indent;
     }
     WriteDeclaration(out, name, value);
   } else {
@@ -142,19 +142,23 @@ void WriteVerbatim(std::string& out, ConstXmlElement verbatim, std::string_view 
   out += eol;
 }
 
-void WriteRule(std::string& out, ConstXmlElement rule, std::string_view eol) {
+// Each level of blocks and nested rules indents its lines one step more.
+constexpr std::string_view kStep = " ";
+
+void WriteRule(std::string& out, ConstXmlElement rule, std::string_view eol, const std::string& indent = {}) {
   const std::string_view name = rule.GetAttr(attrs::kName).View();
   if (name.empty()) {
     const AttrValue comment = rule.GetAttr(attrs::kComment);
     const bool hasText = !comment.IsAbsent() && !comment.View().empty();
     if (hasText) {
+      out += indent;
       AppendComment(out, comment.View());
       out += eol;
     }
     // A free comment holds nothing else; an empty one writes nothing.
     if (hasText || rule.ChildCount() == 0) return;
   }
-  out.append(name).append(BeforeWhatFollows(name));
+  out.append(indent).append(name).append(BeforeWhatFollows(name));
   if (const AttrValue comment = rule.GetAttr(attrs::kComment); !comment.IsAbsent() && !comment.View().empty()) {
     // Behind a string or url its line end cuts, the comment would be read
     // as part of it: it goes on the next line.
@@ -165,15 +169,47 @@ void WriteRule(std::string& out, ConstXmlElement rule, std::string_view eol) {
     }
     AppendComment(out, comment.View());
   }
-  out.append(eol).append("{").append(eol);
+  out.append(eol).append(indent).append("{").append(eol);
+  const std::string inner = indent + std::string(kStep);
   for (ConstXmlElement child : rule.Elements()) {
     if (IsProp(child)) {
-      WriteProp(out, child, eol);
+      WriteProp(out, child, eol, inner);
     } else if (IsVerbatim(child)) {
-      WriteVerbatim(out, child, " ", eol);
+      WriteVerbatim(out, child, inner, eol);
+    } else if (IsRule(child)) {
+      // A nested rule, among the declarations: no empty line after it.
+      WriteRule(out, child, eol, inner);
+      out.resize(out.size() - eol.size());
     }
   }
-  out.append("}").append(eol).append(eol);
+  out.append(indent).append("}").append(eol).append(eol);
+}
+
+void WriteChildren(std::string& out, ConstXmlElement container, std::string_view eol, const std::string& indent);
+
+// A block of rules: its prelude, then its rules one step in.
+void WriteBlock(std::string& out, ConstXmlElement block, std::string_view eol, const std::string& indent) {
+  const std::string_view prelude = block.GetAttr(attrs::kName).View();
+  out.append(indent).append(prelude).append(BeforeWhatFollows(prelude)).append(eol);
+  out.append(indent).append("{").append(eol);
+  WriteChildren(out, block, eol, indent + std::string(kStep));
+  // No empty line before the block's "}".
+  if (out.ends_with(std::string(eol) + std::string(eol))) out.resize(out.size() - eol.size());
+  out.append(indent).append("}").append(eol).append(eol);
+}
+
+void WriteChildren(std::string& out, ConstXmlElement container, std::string_view eol, const std::string& indent) {
+  for (ConstXmlElement child : container.Elements()) {
+    if (IsRule(child)) {
+      WriteRule(out, child, eol, indent);
+    } else if (IsBlock(child)) {
+      WriteBlock(out, child, eol, indent);
+    } else if (IsVerbatim(child)) {
+      WriteVerbatim(out, child, indent, eol);
+      // A block is followed by an empty line, as rules are; a statement is not.
+      if (child.TextOf().ends_with('}')) out += eol;
+    }
+  }
 }
 
 // The document holds the line ends inside its texts (comments, statements
@@ -227,15 +263,7 @@ std::string Write(const StyleDocument& document) {
   const std::string_view eol = lineEnds == LineEnd::Lf ? "\n" : lineEnds == LineEnd::Cr ? "\r" : "\r\n";
   std::string out;
   if (document.HasByteOrderMark()) out += kByteOrderMark;
-  for (ConstXmlElement child : document.Root().Elements()) {
-    if (IsRule(child)) {
-      WriteRule(out, child, eol);
-    } else if (IsVerbatim(child)) {
-      WriteVerbatim(out, child, "", eol);
-      // A block is followed by an empty line, as rules are; a statement is not.
-      if (child.TextOf().ends_with('}')) out += eol;
-    }
-  }
+  WriteChildren(out, document.Root(), eol, {});
   // Text that starts with those bytes without being a byte-order mark (it
   // stood further down in the file read) would read back as one.
   if (!document.HasByteOrderMark() && out.starts_with(kByteOrderMark)) out.insert(0, eol);

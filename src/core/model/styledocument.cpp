@@ -311,7 +311,7 @@ XmlElement StyleDocument::FindRuleProp(XmlElement rule, std::string_view name) {
 }
 
 void StyleDocument::MoveRuleToEnd(XmlElement rule) {
-  if (rule.Node().next_sibling()) Root().Node().append_move(rule.Node());
+  if (rule.Node().next_sibling()) rule.Node().parent().append_move(rule.Node());
 }
 
 XmlElement StyleDocument::AddVerbatim(std::string_view ruleName, std::string_view name, std::string_view text) {

@@ -124,7 +124,7 @@ class StyleDocument final {
   XmlElement PutProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
                      std::string_view comment);
 
-  /// Moves a rule to the end of the document (it is read again further on).
+  /// Moves a rule to the end of its container (it is read again further on).
   void MoveRuleToEnd(XmlElement rule);
 
   /// FindProp for the parser: between BeginFilling and EndFilling it answers

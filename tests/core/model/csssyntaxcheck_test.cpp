@@ -37,6 +37,11 @@ TEST(SyntaxCheck, FindsWhatBrowsersDropWithItsLine) {
       {"declarations without a colon", "a {\n color red;\n b: c; font-weight bold\n}", "2:déclaration sans « : »|3:déclaration sans « : »"},
       {"at-rules, nested rules and blocks in values are no declarations",
        "@import 'x';\na { @apply x; .b { c: d } &:hover { e: f } --g: { h i }; }", ""},
+      {"blocks of rules, keyframe steps, declaration at-rules and nesting are no problem",
+       "@media (min-width: 1px) {\n .a { b: c }\n @supports (x: y) { .b { c: d } }\n}\n"
+       "@layer a, b;\n@layer a { p { q: r } }\n@keyframes k { from { a: b } 50% { a: c } }\n"
+       "@font-face { font-family: x }\n@page :first { margin: 0 }\n.a { > p { x: y } .b & { z: w } }",
+       ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Problems(c.css), c.problems) << c.what;
 }

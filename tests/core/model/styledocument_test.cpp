@@ -164,13 +164,88 @@ TEST(Parser, ModelOfSwitchedOffCommentsAndVerbatim) {
   EXPECT_EQ(a.ChildAt(1).GetAttr(attrs::kChecked).AsText(), "False");
   EXPECT_TRUE(IsVerbatim(a.ChildAt(2))) << "a comment on its own line stays in its block";
   EXPECT_EQ(a.ChildAt(2).TextOf(), "/* rtl:ignore */");
-  EXPECT_TRUE(IsVerbatim(a.ChildAt(3)));
+  EXPECT_TRUE(IsRule(a.ChildAt(3))) << "a nested rule is a rule inside its parent";
   EXPECT_EQ(NameOf(a.ChildAt(3)), ".b");
+  EXPECT_EQ(doc.FindRuleIn(a, ".b"), a.ChildAt(3));
 
   ConstXmlElement media = root.ChildAt(2);
-  EXPECT_TRUE(IsVerbatim(media));
+  EXPECT_TRUE(IsBlock(media));
   EXPECT_EQ(NameOf(media), "@media print");
-  EXPECT_EQ(media.TextOf(), "@media print {\r\n  .c { d: e }\r\n}") << "line ends become CR LF";
+  ASSERT_EQ(media.ChildCount(), 1u);
+  EXPECT_EQ(doc.FindRuleIn(media, ".c"), media.ChildAt(0));
+  EXPECT_FALSE(doc.FindRule(".c")) << "a rule inside a block is no top-level rule";
+}
+
+// The shape of the model, one letter per element: B block, R rule, V kept
+// as written, C free comment; a container's children in brackets.
+std::string Shape(ConstXmlElement container) {
+  std::string shape;
+  for (ConstXmlElement child : container.Elements()) {
+    if (IsProp(child)) continue;
+    if (!shape.empty()) shape += ' ';
+    const std::string name = NameOf(child);
+    shape += IsBlock(child) ? "B(" + name + ")" : IsVerbatim(child) ? "V(" + name + ")" : name.empty() ? "C" : "R(" + name + ")";
+    if (IsContainer(child)) {
+      const std::string inner = Shape(child);
+      if (!inner.empty()) shape += "[" + inner + "]";
+    }
+  }
+  return shape;
+}
+
+TEST(Parser, BlocksOfRulesNestedRulesAndWhatStaysAsWritten) {
+  const struct {
+    const char* what;
+    const char* css;
+    const char* shape;
+  } cases[] = {
+      {"one selector in four places is four rules",
+       "a{b:c} @media print{a{b:d}} @media screen{a{b:e}} p{a{b:f}}",
+       "R(a) B(@media print)[R(a)] B(@media screen)[R(a)] R(p)[R(a)]"},
+      {"a repeated selector merges within its block only", "@media x{a{b:c} d{e:f} a{g:h}} a{i:j}",
+       "B(@media x)[R(a) R(d)] R(a)"},
+      {"blocks nest, comments and commented-out rules inside",
+       "@media x{/* note */ @supports (display:grid){/*a{color:red}*/ a{d:e}}}",
+       "B(@media x)[C B(@supports (display:grid))[R(a)]]"},
+      {"the prelude's lines are joined", "@media screen,\n  print {a{b:c}}", "B(@media screen, print)[R(a)]"},
+      {"keyframe steps and declaration at-rules never merge",
+       "@keyframes k{from{a:b} 50%{a:c} 50%{d:e}} @font-face{a:b} @font-face{a:c}",
+       "B(@keyframes k)[R(from) R(50%) R(50%)] R(@font-face) R(@font-face)"},
+      {"nested rules stand among the declarations, & or implicit",
+       "a{b:c; &:hover{d:e} f:g; .x{h:i}}", "R(a)[R(&:hover) R(.x)]"},
+      {"nested rules never merge", "a{&:hover{b:c} &:hover{d:e}}", "R(a)[R(&:hover) R(&:hover)]"},
+      {"a rule holding nested rules does not merge", "a{b:c} a{&:hover{d:e}}", "R(a) R(a)[R(&:hover)]"},
+      {"nor does a rule merge into it", "a{&:hover{d:e}} a{b:c}", "R(a)[R(&:hover)] R(a)"},
+      {"statements and unknown at-rules stay as written",
+       "@import url(x.css); @layer a, b; @unknown x{a{b:c}} @namespace svg url(y);",
+       "V(@import url(x.css)) V(@layer a, b) V(@unknown x) V(@namespace svg url(y))"},
+      {"a block browsers would read otherwise stays as written", "@media x{a{b:f(}c)}} d{e:f}",
+       "V(@media x) V(} d)"},
+      {"a block whose last rule is cut off stays as written", "@media x{a{b:c}}@media y{a{b:c", "B(@media x)[R(a)] V(@media y)"},
+      {"an at-rule nested in a rule, and a declaration's block, stay as written",
+       "a{@media print{b:c} font:{family:x}}", "R(a)[V(@media print) V(font:)]"},
+      {"an at-rule without its block stays as written", "@media print;", "V(@media print)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Shape(ReadStylesheet(c.css).Root()), c.shape) << c.what;
+}
+
+TEST(Parser, DeepNestingIsReadApartToALimitThenKeptAsWritten) {
+  std::string css;
+  for (int i = 0; i < 200; ++i) css += "@media a{";
+  css += "p{b:c}" + std::string(200, '}');
+  const StyleDocument doc = ReadStylesheet(css);
+  ConstXmlElement element = doc.Root();
+  int depth = 0;
+  while (IsContainer(element) && element.ChildCount() == 1 && IsBlock(element.ChildAt(0))) {
+    element = element.ChildAt(0);
+    ++depth;
+  }
+  EXPECT_GT(depth, 3);
+  EXPECT_LT(depth, 200);
+  ASSERT_EQ(element.ChildCount(), 1u);
+  EXPECT_TRUE(IsVerbatim(element.ChildAt(0))) << "the rest stays as written";
+  const std::string saved = Write(doc);
+  EXPECT_EQ(Write(ReadStylesheet(saved)), saved);
 }
 
 TEST(Parser, SwitchedOffDeclarationsMustBeReal) {

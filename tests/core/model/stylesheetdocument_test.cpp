@@ -212,7 +212,7 @@ TEST_F(StyleSheetDocumentTest, ApplyChangesOnlyAttributesAndAddsPropertiesAtTheE
   const std::string css = Write(document_.Styles());
   EXPECT_EQ(css.find("margin"), std::string::npos) << css;
   EXPECT_NE(css.find("/*color: red; color: blue; */"), std::string::npos) << css;
-  EXPECT_NE(css.find(".title { font-weight: bold }\n padding: 4px;"), std::string::npos) << css;
+  EXPECT_NE(css.find(" .title\n {\n  font-weight: bold;\n }\n padding: 4px;"), std::string::npos) << css;
   const ConstXmlElement padding = card.ChildAt(card.ChildCount() - 1);
   EXPECT_EQ(padding.GetAttr(attrs::kName), "padding");
   EXPECT_TRUE(padding.GetAttr(attrs::kChecked).IsTrue());
