@@ -378,6 +378,7 @@ class MergeGuard {
 // it in browsers), and no comment over several lines, which joining would
 // rewrite.
 bool PreludeCanBeJoined(std::string_view prelude) {
+  prelude = Trim(prelude);
   return LinesCanBeJoined(prelude) && prelude.find('}') == std::string_view::npos &&
          (prelude.find("/*") == std::string_view::npos || !HasLineEnd(prelude));
 }
