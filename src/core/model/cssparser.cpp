@@ -374,12 +374,15 @@ class MergeGuard {
 #endif
 
 // Whether a block's prelude can be written on one line and read back the
-// same: its lines joined, with no "}" in it (which closes the block around
-// it in browsers), and no comment over several lines, which joining would
-// rewrite.
+// same: its lines joined, its brackets paired, with no "}" in it (which
+// closes the block around it in browsers), and no comment over several
+// lines, which joining would rewrite.
 bool PreludeCanBeJoined(std::string_view prelude) {
   prelude = Trim(prelude);
+  // A bracket left open in a prelude takes the braces after it in
+  // browsers: the block is not the one it seems.
   return LinesCanBeJoined(prelude) && prelude.find('}') == std::string_view::npos &&
+         ParenthesesBalance(prelude) && UnclosedBracketsOf(prelude).empty() &&
          (prelude.find("/*") == std::string_view::npos || !HasLineEnd(prelude));
 }
 
