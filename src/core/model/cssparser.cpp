@@ -373,6 +373,19 @@ class MergeGuard {
 };
 #endif
 
+// Whether a block's prelude can be written on one line and read back the
+// same: its lines joined, its brackets paired, with no "}" in it (which
+// closes the block around it in browsers), and no comment over several
+// lines, which joining would rewrite.
+bool PreludeCanBeJoined(std::string_view prelude) {
+  prelude = Trim(prelude);
+  // A bracket left open in a prelude takes the braces after it in
+  // browsers: the block is not the one it seems.
+  return LinesCanBeJoined(prelude) && prelude.find('}') == std::string_view::npos &&
+         ParenthesesBalance(prelude) && UnclosedBracketsOf(prelude).empty() &&
+         (prelude.find("/*") == std::string_view::npos || !HasLineEnd(prelude));
+}
+
 // What an at-rule's block holds, by the at-rule's name.
 enum class AtRuleKind { Other, Rules, Steps, Declarations };
 
@@ -658,7 +671,7 @@ class Parser final {
   bool ReadAtRule(std::string_view text, std::string_view prelude, const std::string& name) {
     const AtRuleKind kind = AtRuleKindOf(text);
     if (kind == AtRuleKind::Other || depth_ >= kMaxDepth || prelude.size() == text.size() || text[prelude.size()] != '{' ||
-        !text.ends_with('}') || !LinesCanBeJoined(prelude) || name.empty())
+        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty())
       return false;
     TokenList tokens;
     if (kind == AtRuleKind::Declarations) {
@@ -679,7 +692,7 @@ class Parser final {
   // written.
   bool ReadNestedRule(std::string_view text, std::string_view prelude) {
     if (place_ == Place::Steps || depth_ >= kMaxDepth || selector_.empty() || selector_.front() == '@' || text.front() == '@' ||
-        Trim(prelude).ends_with(':') || !LinesCanBeJoined(prelude))
+        Trim(prelude).empty() || Trim(prelude).ends_with(':') || !PreludeCanBeJoined(prelude))
       return false;
     TokenList tokens;
     if (!TokenizeOneRule(text, tokens)) return false;

@@ -10,6 +10,12 @@
 // as the writer writes them ("/*name: value; */") or naming a property of
 // CSS; any other comment is prose, kept whole outside rules and dropped
 // inside them.
+//
+// The block of an at-rule that holds rules (@media, @supports, @layer,
+// @keyframes...) is read like the top level, into a "Block", to any depth;
+// an at-rule holding declarations (@font-face) becomes a rule named by its
+// prelude; a rule nested in a rule becomes a rule inside it. A block is
+// taken apart only when it reads whole; any other stays as written.
 
 #include <stdexcept>
 #include <string>

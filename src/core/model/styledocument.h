@@ -30,8 +30,11 @@
 // name repeats in one container, which of them it is), never by its name
 // alone.
 //
-// Rules are unique by name (a repeated selector adds to its first rule) and
-// properties are unique by name within a rule. A property holds the
+// A repeated selector adds to its first rule in the same container when the
+// reader finds that the move changes nothing a browser applies; otherwise
+// it stays a rule of its own, and the name repeats in that container.
+// At-rules holding declarations, keyframe steps and nested rules are never
+// merged. Properties are unique by name within a rule. A property holds the
 // declaration a browser applies (the last one, or the last "!important"
 // one) and stands where that declaration stood; the other declarations of
 // its name are its fallbacks, written just before it, in their order.
