@@ -442,9 +442,19 @@ void TStyleSheetEditor::FillRuleTree() {
 }
 
 QTreeWidgetItem* TStyleSheetEditor::FindNode(const QString& text) const {
-  return FirstNode(TVCSS_->invisibleRootItem(), [&](const QTreeWidgetItem* node) {
+  const auto named = [&](const QTreeWidgetItem* node) {
     return KindOf(node) != RuleTreeNode::Kind::Group && node->text(0) == text;
-  });
+  };
+  // The top level and its groups first.
+  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* node = TVCSS_->topLevelItem(i);
+    if (named(node)) return node;
+    if (KindOf(node) != RuleTreeNode::Kind::Group) continue;
+    for (int k = 0; k < node->childCount(); ++k) {
+      if (named(node->child(k))) return node->child(k);
+    }
+  }
+  return FirstNode(TVCSS_->invisibleRootItem(), named);
 }
 
 QTreeWidgetItem* TStyleSheetEditor::FindNode(ConstXmlElement element) const {

@@ -160,8 +160,9 @@ class TStyleSheetEditor final : public QWidget {
   [[nodiscard]] QToolButton* UndoButton() const { return sbUndo_; }
   [[nodiscard]] QToolButton* RedoButton() const { return sbRedo_; }
   [[nodiscard]] QListWidget* ChangeList() const { return lbChanges_; }
-  /// The first tree node, top to bottom, of a rule, block or statement by
-  /// its text, inside groups, blocks and rules too.
+  /// The tree node of a rule, block or statement by its text: the first of
+  /// the top level and its groups, else the first, top to bottom, inside
+  /// blocks and rules.
   [[nodiscard]] QTreeWidgetItem* FindNode(const QString& text) const;
   /// The tree node of a rule, block or statement of the open document.
   [[nodiscard]] QTreeWidgetItem* FindNode(ConstXmlElement element) const;
