@@ -67,6 +67,10 @@ QTreeWidgetItem* FirstNode(QTreeWidgetItem* parent, const std::function<bool(con
   return nullptr;
 }
 
+// Whether a rule is an at-rule holding descriptors ("@font-face", "@page"),
+// whose names are not all CSS properties.
+bool HoldsDescriptors(ConstXmlElement rule) { return rule && rule.GetAttr(attrs::kName).View().starts_with('@'); }
+
 // Opens the groups, blocks and rules a node stands in, so that it shows.
 void OpenAncestors(QTreeWidgetItem* node) {
   for (QTreeWidgetItem* parent = node->parent(); parent; parent = parent->parent()) parent->setExpanded(true);
@@ -558,6 +562,7 @@ void TStyleSheetEditor::ShowNode(QTreeWidgetItem* node) {
 void TStyleSheetEditor::ShowRule(ConstXmlElement rule) {
   ruleInfo_->setVisible(false);
   shownRuleElement_ = rule;
+  if (dispatch_ != nullptr) dispatch_->SetDescriptorsAsText(HoldsDescriptors(rule));
   PGCtlEdit_->setTabText(0, PlainCaption(Text(PlaceLabel(PlaceOf(rule)))));
   FillPropertyGrid();
 }
@@ -810,6 +815,7 @@ void TStyleSheetEditor::CreatePopups(QWidget* mainWindow) {
   if (dispatch_ != nullptr) return;
   dispatch_ = new TCellDispatch(dictionary_, *PropertyGrid_, mainWindow, [this](int session) { MarkModified(session); });
   dispatch_->SetLiveMode(liveMode_);
+  dispatch_->SetDescriptorsAsText(HoldsDescriptors(shownRuleElement_));
 }
 
 TCellDispatch& TStyleSheetEditor::Dispatch() {

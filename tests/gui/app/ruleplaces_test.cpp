@@ -30,7 +30,7 @@ const QByteArray kStylesheet =
     "@media print\n{\n h1\n {\n  order: 2;\n  font-size: 2em;\n }\n\n"
     " @supports (display: grid)\n {\n  h1\n  {\n   order: 3;\n   font-size: 3em;\n  }\n }\n}\n\n"
     ".card\n{\n order: 5;\n h1\n {\n  order: 4;\n  font-size: 4em;\n }\n}\n\n"
-    "@font-face\n{\n font-family: Titres;\n font-weight: 400;\n font-style: normal;\n}\n\n";
+    "@font-face\n{\n font-family: Titres;\n font-weight: 400;\n font-display: auto;\n}\n\n";
 
 RulePlace::Step Rule(const char* name) { return {std::string(tags::kRule), name, 0}; }
 RulePlace::Step Block(const char* prelude) { return {std::string(tags::kBlock), prelude, 0}; }
@@ -151,6 +151,9 @@ void RulePlacesTest::theGridAndThePopupsEditTheRuleOfEachPlace() {
        " order: 10;\n font-size: 1.5em;\n"},
       {kFontFace, {"font-weight", "700"}, {nullptr, nullptr}, "@font-face", " font-weight: 400;\n",
        " font-weight: 700;\n"},
+      // A descriptor that is no CSS property is typed as text.
+      {kFontFace, {"font-display", "swap"}, {nullptr, nullptr}, "@font-face", " font-display: auto;\n",
+       " font-display: swap;\n"},
   };
   QByteArray expected = kStylesheet;
   for (const auto& edit : edits) {
@@ -188,13 +191,14 @@ void RulePlacesTest::theGridAndThePopupsEditTheRuleOfEachPlace() {
   QCOMPARE(editor_->ShownPlace(), kFontFace);
   editor_->Undo();
   editor_->Undo();
+  editor_->Undo();
   QCOMPARE(editor_->ShownPlace(), kTop);
   editor_->Undo();
   QCOMPARE(editor_->ShownPlace(), kNested);
   QCOMPARE(Grid()->CellText(1, RowOf(QStringLiteral("font-size"))), QStringLiteral("4em"));
   QVERIFY(editor_->SaveStylesheet());
   QByteArray undone = expected;
-  undone.replace(" font-weight: 700;\n", " font-weight: 400;\n");
+  undone.replace(" font-weight: 700;\n font-display: swap;\n", " font-weight: 400;\n font-display: auto;\n");
   undone.replace(" order: 10;\n font-size: 1.5em;\n", " order: 1;\n font-size: 1em;\n");
   undone.replace("  order: 40;\n  font-size: 4.5em;\n", "  order: 40;\n  font-size: 4em;\n");
   QCOMPARE(ReadAll(Stylesheet()), undone);
