@@ -155,6 +155,7 @@ class Scanner final {
   // of its statements runs on to the end of the text unclosed, or holds a
   // stray "}": in a block, browsers would read it otherwise.
   bool ReadBlockOfRules() {
+    if (!BracesStandOutsideBrackets()) return false;
     bool whole = true;
     for (std::size_t pos = 0; whole && (pos = SkipBlanks(pos)) < css_.size();) pos = ReadTopLevelStatement(pos, &whole);
     return whole;
@@ -163,12 +164,36 @@ class Scanner final {
   // The text as one rule: its prelude (an at-rule's too), "{", its block
   // and the "}" that ends the text. False when it is not that.
   bool ReadOneRule() {
+    if (!BracesStandOutsideBrackets()) return false;
     const std::size_t pos = SkipBlanks(0);
     bool strayBrace = false;
     const std::size_t end = pos < css_.size() ? FindPreludeEnd(pos, &strayBrace) : css_.size();
     if (end == css_.size() || strayBrace) return false;
     bool closed = false;
     return ReadRule(pos, end, &closed) == css_.size() && closed;
+  }
+
+  // Whether every brace of the text stands outside parentheses and square
+  // brackets, and the brackets pair up. Browsers read a "{" or "}" inside
+  // an open "(" or "[" as part of it, where the reading of blocks above
+  // sees a block open or close: only when none stands there do the two
+  // agree.
+  [[nodiscard]] bool BracesStandOutsideBrackets() const {
+    std::string open;
+    for (std::size_t pos = SkipPlain(0); pos < css_.size(); pos = SkipPlain(SkipAtom(pos))) {
+      const char c = css_[pos];
+      const bool inBracket = !open.empty() && open.back() != '{';
+      if (c == '(' || c == '[') {
+        open += c;
+      } else if (c == '{' || c == '}') {
+        if (inBracket) return false;
+        if (c == '{') open += c;
+        else if (!open.empty()) open.pop_back();
+      } else if ((c == ')' && !open.empty() && open.back() == '(') || (c == ']' && !open.empty() && open.back() == '[')) {
+        open.pop_back();
+      }
+    }
+    return open.empty();
   }
 
  private:
