@@ -666,12 +666,13 @@ class Parser final {
 
   // An at-rule whose block holds rules becomes a block of rules, one whose
   // block holds declarations a rule named by its prelude. Only a block that
-  // reads whole, as a stylesheet or as a rule, is taken apart; any other
-  // stays as written.
+  // reads whole, as a stylesheet or as a rule, with no string or url cut by
+  // a line end (which browsers drop, and which a save may close), is taken
+  // apart; any other stays as written.
   bool ReadAtRule(std::string_view text, std::string_view prelude, const std::string& name) {
     const AtRuleKind kind = AtRuleKindOf(text);
     if (kind == AtRuleKind::Other || depth_ >= kMaxDepth || prelude.size() == text.size() || text[prelude.size()] != '{' ||
-        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty())
+        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty() || !LinesCanBeJoined(text))
       return false;
     TokenList tokens;
     if (kind == AtRuleKind::Declarations) {
@@ -692,7 +693,8 @@ class Parser final {
   // written.
   bool ReadNestedRule(std::string_view text, std::string_view prelude) {
     if (place_ == Place::Steps || depth_ >= kMaxDepth || selector_.empty() || selector_.front() == '@' || text.front() == '@' ||
-        Trim(prelude).empty() || Trim(prelude).ends_with(':') || !PreludeCanBeJoined(prelude))
+        Trim(prelude).empty() || Trim(prelude).ends_with(':') || !PreludeCanBeJoined(prelude) ||
+        !LinesCanBeJoined(text))
       return false;
     TokenList tokens;
     if (!TokenizeOneRule(text, tokens)) return false;
