@@ -196,6 +196,12 @@ struct Entry {
   std::uint32_t index;
 };
 
+// A declaration merged up, and where it now stands.
+struct Moved {
+  std::uint32_t bucket;
+  Position position;
+};
+
 struct Rule {
   Position start = 0;
   std::optional<std::vector<Specificity>> specificities;  // distinct, sorted
@@ -204,7 +210,8 @@ struct Rule {
   // The buckets of its own entries, sorted, made when first asked for.
   mutable std::vector<std::uint32_t> ownBuckets;
   mutable bool ownBucketsStale = true;
-  std::vector<std::uint32_t> movedIn;                     // buckets of what was merged into it
+  std::vector<Moved> movedIn;                             // what was merged into it
+  std::vector<MergeGuard::RuleId> children;               // the rules nested in it
   bool mergedAway = false;
 };
 
@@ -260,6 +267,17 @@ struct MergeGuard::Index {
     return found->second;
   }
 
+  // The rule and every rule nested in it, at any depth, but those merged away.
+  std::vector<RuleId> Subtree(RuleId root) const {
+    std::vector<RuleId> subtree = {root};
+    for (std::size_t i = 0; i < subtree.size(); ++i) {
+      for (const RuleId child : rules[subtree[i]].children) {
+        if (!rules[child].mergedAway) subtree.push_back(child);
+      }
+    }
+    return subtree;
+  }
+
   // Whether a bucket holds a live declaration strictly between the start of
   // `earlier` and the start of `later`, other than one of `earlier`'s own.
   bool CrossesBucket(const BucketKey& key, const Rule& earlier, const Rule& later) const {
@@ -281,7 +299,9 @@ MergeGuard::~MergeGuard() = default;
 MergeGuard::MergeGuard(MergeGuard&&) noexcept = default;
 MergeGuard& MergeGuard::operator=(MergeGuard&&) noexcept = default;
 
-MergeGuard::RuleId MergeGuard::AddRule(std::optional<std::vector<Specificity>> specificities) {
+MergeGuard::RuleId MergeGuard::AddRule(std::optional<std::vector<Specificity>> specificities,
+                                       std::optional<RuleId> parent) {
+  if (parent) index_->RuleAt(*parent).children.push_back(index_->rules.size());
   Rule rule;
   rule.start = ++index_->now;
   if (specificities) {
@@ -332,25 +352,31 @@ bool MergeGuard::CanMerge(RuleId earlierId, RuleId laterId) const {
   if (opaque != index.opaque.end() && *opaque < later.start) return false;
 
   // Once merged, the later rule's declarations take the earlier rule's
-  // selector: either rule's specificities may tie with a rule between.
-  const bool unknown = !earlier.specificities || !later.specificities;
-  std::vector<Specificity> specificities;
-  if (!unknown) {
+  // selector: either rule's specificities may tie with a rule between. The
+  // rules nested in it move up with it, each with its own.
+  std::vector<Specificity> merged;
+  if (earlier.specificities && later.specificities) {
     std::set_union(earlier.specificities->begin(), earlier.specificities->end(), later.specificities->begin(),
-                   later.specificities->end(), std::back_inserter(specificities));
+                   later.specificities->end(), std::back_inserter(merged));
   }
-  for (const Declaration& declaration : later.declarations) {
-    for (const std::uint32_t key : index.properties[declaration.property].asked) {
-      const auto crosses = [&](SpecificityKind kind, Specificity specificity) {
-        return index.CrossesBucket({key, declaration.important, kind, specificity}, earlier, later);
-      };
-      if (unknown) {
-        if (crosses(SpecificityKind::Any, {})) return false;
-        continue;
-      }
-      if (crosses(SpecificityKind::Unknown, {})) return false;
-      for (const Specificity& specificity : specificities) {
-        if (crosses(SpecificityKind::Known, specificity)) return false;
+  const bool mergedKnown = earlier.specificities && later.specificities;
+  for (const RuleId moving : index.Subtree(laterId)) {
+    const Rule& rule = index.rules[moving];
+    const bool known = moving == laterId ? mergedKnown : rule.specificities.has_value();
+    const std::vector<Specificity>& specificities = moving == laterId || !known ? merged : *rule.specificities;
+    for (const Declaration& declaration : rule.declarations) {
+      for (const std::uint32_t key : index.properties[declaration.property].asked) {
+        const auto crosses = [&](SpecificityKind kind, Specificity specificity) {
+          return index.CrossesBucket({key, declaration.important, kind, specificity}, earlier, later);
+        };
+        if (!known) {
+          if (crosses(SpecificityKind::Any, {})) return false;
+          continue;
+        }
+        if (crosses(SpecificityKind::Unknown, {})) return false;
+        for (const Specificity& specificity : specificities) {
+          if (crosses(SpecificityKind::Known, specificity)) return false;
+        }
       }
     }
   }
@@ -359,26 +385,39 @@ bool MergeGuard::CanMerge(RuleId earlierId, RuleId laterId) const {
 
 void MergeGuard::Merged(RuleId earlierId, RuleId laterId) {
   Index& index = *index_;
-  Rule& earlier = index.RuleAt(earlierId);
-  Rule& later = index.RuleAt(laterId);
-  if (earlierId == laterId || later.mergedAway)
-    throw std::logic_error("MergeGuard: rule " + std::to_string(laterId) + " cannot be merged again");
-  for (const Entry& entry : later.entries) {
-    Bucket& bucket = index.buckets[entry.bucket];
-    bucket.live.Remove(entry.index);
-    ++bucket.moved[earlier.start];
-    earlier.movedIn.push_back(entry.bucket);
+  const Rule& earlierRule = index.RuleAt(earlierId);
+  const Rule& laterRule = index.RuleAt(laterId);
+  if (earlierRule.start >= laterRule.start || earlierRule.mergedAway || laterRule.mergedAway)
+    throw std::logic_error("MergeGuard: rule " + std::to_string(laterId) + " cannot be merged into rule " +
+                           std::to_string(earlierId));
+  const Position destination = earlierRule.start;
+  // The later rule's declarations join the earlier rule; the rules nested in
+  // it keep theirs, but now stand in the earlier rule too.
+  for (const RuleId moving : index.Subtree(laterId)) {
+    Rule& rule = index.rules[moving];
+    std::vector<Moved>& owner = moving == laterId ? index.rules[earlierId].movedIn : rule.movedIn;
+    std::vector<Moved> movedIn = std::move(rule.movedIn);
+    rule.movedIn.clear();
+    for (const Entry& entry : rule.entries) {
+      Bucket& bucket = index.buckets[entry.bucket];
+      bucket.live.Remove(entry.index);
+      ++bucket.moved[destination];
+      owner.push_back({entry.bucket, destination});
+    }
+    for (const Moved& moved : movedIn) {
+      Bucket& bucket = index.buckets[moved.bucket];
+      if (const auto there = bucket.moved.find(moved.position); --there->second == 0) bucket.moved.erase(there);
+      ++bucket.moved[destination];
+      owner.push_back({moved.bucket, destination});
+    }
+    rule.entries.clear();
+    rule.ownBucketsStale = true;
   }
-  // What was merged into the later rule moves on with it.
-  for (const std::uint32_t bucketId : later.movedIn) {
-    Bucket& bucket = index.buckets[bucketId];
-    if (const auto there = bucket.moved.find(later.start); --there->second == 0) bucket.moved.erase(there);
-    ++bucket.moved[earlier.start];
-    earlier.movedIn.push_back(bucketId);
-  }
+  Rule& earlier = index.rules[earlierId];
+  Rule& later = index.rules[laterId];
   earlier.declarations.insert(earlier.declarations.end(), later.declarations.begin(), later.declarations.end());
-  later.entries.clear();
-  later.movedIn.clear();
+  earlier.children.insert(earlier.children.end(), later.children.begin(), later.children.end());
+  later.children.clear();
   later.mergedAway = true;
 }
 

@@ -49,20 +49,25 @@ class MergeGuard final {
   MergeGuard& operator=(MergeGuard&&) noexcept;
 
   /// A style rule, at the current point of the file. None: its specificity
-  /// is unknown (it then ties with every other).
-  RuleId AddRule(std::optional<std::vector<Specificity>> specificities);
+  /// is unknown (it then ties with every other). `parent`: the rule it is
+  /// nested in, if any; nested rules move up with their parent when it is
+  /// merged, so they are weighed with it.
+  RuleId AddRule(std::optional<std::vector<Specificity>> specificities, std::optional<RuleId> parent = std::nullopt);
   /// A declaration of that rule, at the current point of the file.
   /// Throws std::out_of_range for a rule it was not given.
   void AddDeclaration(RuleId rule, std::string_view property, bool important);
   /// Text at the current point whose effect on the cascade cannot be known:
   /// no merge crosses it.
   void AddOpaque();
-  /// Whether every declaration of `later` may move up to where `earlier`
-  /// stands. False when `later` does not stand after `earlier`, or when
-  /// either was already merged away.
+  /// Whether every declaration of `later`, and of the rules nested in it,
+  /// may move up to where `earlier` stands. False when `later` does not
+  /// stand after `earlier`, or when either was already merged away.
+  /// Not to be called from two threads at once.
   [[nodiscard]] bool CanMerge(RuleId earlier, RuleId later) const;
-  /// `later` was merged into `earlier`: its declarations now stand at the
-  /// start of `earlier`.
+  /// `later` was merged into `earlier`: its declarations and the rules
+  /// nested in it now stand at the start of `earlier`. Throws
+  /// std::logic_error when `later` does not stand after `earlier` or either
+  /// was merged away, and std::out_of_range for a rule it was not given.
   void Merged(RuleId earlier, RuleId later);
 
  private:

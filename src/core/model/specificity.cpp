@@ -68,8 +68,8 @@ enum class ListKind { Rule, RelativeArgument, Argument };
 // then stops.
 class SelectorReader {
  public:
-  SelectorReader(std::string_view text, const std::vector<Specificity>* parent, bool* sawNesting)
-      : text_(text), parent_(parent), sawNesting_(sawNesting) {}
+  SelectorReader(std::string_view text, const std::vector<Specificity>* parent, bool* sawNesting, int depth = 0)
+      : text_(text), parent_(parent), sawNesting_(sawNesting), depth_(depth) {}
 
   std::optional<std::vector<Specificity>> ReadList(ListKind kind) {
     std::vector<Specificity> list;
@@ -301,8 +301,13 @@ class SelectorReader {
     return element ? ReadFunctionalElement(name, argument, total) : ReadFunctionalClass(name, argument, total);
   }
 
+  // Arguments nested deeper than any real selector are not read: each level
+  // reads its text again, and the reader would run out of stack.
+  static constexpr int kMaxDepth = 32;
+
   std::optional<std::vector<Specificity>> ReadArgument(std::string_view argument, ListKind kind) const {
-    SelectorReader inner(argument, parent_, sawNesting_);
+    if (depth_ >= kMaxDepth) return std::nullopt;
+    SelectorReader inner(argument, parent_, sawNesting_, depth_ + 1);
     return inner.ReadList(kind);
   }
 
@@ -365,12 +370,14 @@ class SelectorReader {
   std::size_t pos_ = 0;
   const std::vector<Specificity>* parent_;
   bool* sawNesting_;
+  int depth_;
 };
 
 }  // namespace
 
 std::optional<std::vector<Specificity>> SelectorSpecificities(std::string_view selectorList,
                                                               const std::vector<Specificity>* parent) {
+  if (parent && parent->empty()) return std::nullopt;  // a parent of unknown specificity
   bool sawNesting = false;
   SelectorReader reader(selectorList, parent, &sawNesting);
   return reader.ReadList(ListKind::Rule);

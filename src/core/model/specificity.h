@@ -21,7 +21,8 @@ struct Specificity {
 /// unterminated string, an unknown functional pseudo-class, "&" with no
 /// parent, a selector that is not one).
 /// `parent`: a nested rule's parent's specificities (what its "&" stands
-/// for); null at the top level or in a block of rules. Under a parent, a
+/// for); null at the top level or in a block of rules, empty when the
+/// parent's own are unknown (the nested rule's are then too). Under a parent, a
 /// selector without "&" is relative to it (".b" reads "& .b", "> .b" reads
 /// "& > .b").
 std::optional<std::vector<Specificity>> SelectorSpecificities(std::string_view selectorList,

@@ -71,8 +71,9 @@ TEST(PropertiesOverlap, EveryListedLonghandOverlapsItsShorthand) {
     std::stringstream longhands(cells[7]);
     for (std::string longhand; longhands >> longhand;) {
       EXPECT_TRUE(PropertiesOverlap(cells[0], longhand)) << cells[0] << " / " << longhand;
-      if (!cells[0].starts_with("-"))
+      if (!cells[0].starts_with("-")) {
         EXPECT_TRUE(PropertiesOverlap("-webkit-" + cells[0], longhand)) << cells[0] << " / " << longhand;
+      }
     }
   }
   EXPECT_GT(shorthands, 0);
@@ -172,6 +173,38 @@ TEST(MergeGuard, ARuleNestedInTheEarlierOneStandsBetween) {
   EXPECT_FALSE(guard.CanMerge(earlier, later));
 }
 
+TEST(MergeGuard, RulesNestedInTheLaterOneMoveUpWithIt) {
+  // .a{color} .x .y{color} .a{ .y{color} }: merged, ".a .y" would stand
+  // before ".x .y", which has the same specificity.
+  MergeGuard guard;
+  const auto earlier = guard.AddRule(SelectorSpecificities(".a"));
+  guard.AddDeclaration(earlier, "color", false);
+  const auto between = guard.AddRule(SelectorSpecificities(".x .y"));
+  guard.AddDeclaration(between, "color", false);
+  const auto later = guard.AddRule(SelectorSpecificities(".a"));
+  const std::vector<Specificity> parent = {{0, 1, 0}};
+  const auto nested = guard.AddRule(SelectorSpecificities(".y", &parent), later);
+  guard.AddDeclaration(nested, "margin", false);
+  EXPECT_TRUE(guard.CanMerge(earlier, later));
+  guard.AddDeclaration(nested, "color", false);
+  EXPECT_FALSE(guard.CanMerge(earlier, later));
+
+  // Once merged, the nested rule stands in the earlier one, no longer
+  // between the two ".x .y".
+  MergeGuard moved;
+  const auto first = moved.AddRule(SelectorSpecificities(".a"));
+  const auto x = moved.AddRule(SelectorSpecificities(".x .y"));
+  moved.AddDeclaration(x, "margin", false);
+  const auto second = moved.AddRule(SelectorSpecificities(".a"));
+  const auto inner = moved.AddRule(SelectorSpecificities(".y", &parent), second);
+  moved.AddDeclaration(inner, "color", false);
+  const auto xAgain = moved.AddRule(SelectorSpecificities(".x .y"));
+  moved.AddDeclaration(xAgain, "color", false);
+  ASSERT_FALSE(moved.CanMerge(x, xAgain));
+  moved.Merged(first, second);
+  EXPECT_TRUE(moved.CanMerge(x, xAgain));
+}
+
 TEST(MergeGuard, MergedDeclarationsCountWhereTheyNowStand) {
   {
     // Alternating repeats: what was merged into the first "a" never blocks
@@ -213,6 +246,7 @@ TEST(MergeGuard, AMergedRuleIsNotMergedAgain) {
   EXPECT_FALSE(s.guard.CanMerge(1, 2));
   EXPECT_TRUE(s.guard.CanMerge(0, 2));
   EXPECT_THROW(s.guard.Merged(0, 1), std::logic_error);
+  EXPECT_THROW(s.guard.Merged(2, 0), std::logic_error);
   EXPECT_THROW(s.guard.AddDeclaration(9, "color", false), std::out_of_range);
 }
 

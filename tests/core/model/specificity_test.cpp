@@ -86,6 +86,20 @@ TEST(SelectorSpecificities, NestedSelectorsCountTheirParent) {
   }
 }
 
+TEST(SelectorSpecificities, AParentOfUnknownSpecificityLeavesItsRulesUnknown) {
+  const List unknown;
+  for (const char* selectors : {".b", "&", "> p"}) EXPECT_FALSE(SelectorSpecificities(selectors, &unknown)) << selectors;
+}
+
+TEST(SelectorSpecificities, DeepArgumentsGiveNoneInsteadOfExhaustingTheStack) {
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += ":is(";
+  deep += "a";
+  for (int i = 0; i < 100000; ++i) deep += ")";
+  EXPECT_FALSE(SelectorSpecificities(deep));
+  EXPECT_EQ(SelectorSpecificities(":is(:is(:is(:not(#a))))"), (List{{1, 0, 0}}));
+}
+
 TEST(SelectorSpecificities, CountsStopAtTheirLargestValue) {
   std::string many;
   for (int i = 0; i < 70000; ++i) many += ".a";
