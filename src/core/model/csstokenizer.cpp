@@ -33,6 +33,14 @@ constexpr auto kStops = [] {
 
 bool IsStop(char c) { return kStops[static_cast<unsigned char>(c)]; }
 
+// Where the escape whose "\\" stands at `pos` ends. A backslash escapes the
+// next character; before CR LF it escapes the pair, which a saved file
+// writes where the original had a lone CR or LF.
+std::size_t EscapeEndIn(std::string_view text, std::size_t pos) {
+  if (pos + 2 < text.size() && text[pos + 1] == '\r' && text[pos + 2] == '\n') return pos + 3;
+  return std::min(pos + 2, text.size());
+}
+
 // Where a scan for the end of a statement stopped, and what it went through.
 struct ScanEnd {
   std::size_t at;           // position of the "{", "}" or ";" found, or the end of the text
@@ -554,12 +562,7 @@ class Scanner final {
     return css_.size();
   }
 
-  // A backslash escapes the next character; before CR LF it escapes the
-  // pair, which a saved file writes where the original had a lone CR or LF.
-  [[nodiscard]] std::size_t EscapeEnd(std::size_t pos) const {
-    if (pos + 2 < css_.size() && css_[pos + 1] == '\r' && css_[pos + 2] == '\n') return pos + 3;
-    return std::min(pos + 2, css_.size());
-  }
+  [[nodiscard]] std::size_t EscapeEnd(std::size_t pos) const { return EscapeEndIn(css_, pos); }
 
   [[nodiscard]] bool IsCommentStart(std::size_t pos) const {
     return css_[pos] == '/' && pos + 1 < css_.size() && css_[pos + 1] == '*';
@@ -758,7 +761,7 @@ std::string UnclosedBracketsOf(std::string_view value) {
       // written after it are outside it.
       std::size_t at = pos + 1;
       while (at < value.size() && value[at] != c && value[at] != '\n' && value[at] != '\r' && value[at] != '\f')
-        at += value[at] == '\\' ? 2 : 1;
+        at = value[at] == '\\' ? EscapeEndIn(value, at) : at + 1;
       if (at >= value.size()) {
         const std::size_t last = value.find_last_not_of('\\');
         const bool loneBackslash = (value.size() - (last == std::string_view::npos ? 0 : last + 1)) % 2 == 1;
@@ -766,7 +769,7 @@ std::string UnclosedBracketsOf(std::string_view value) {
       }
       pos = value[at] == c ? at : at - 1;
     } else if (c == '\\') {
-      ++pos;
+      pos = EscapeEndIn(value, pos) - 1;
     } else if (c == '/' && pos + 1 < value.size() && value[pos + 1] == '*') {
       const std::size_t close = value.find("*/", pos + 2);
       if (close == std::string_view::npos) return "*/" + std::string(closers.rbegin(), closers.rend());
