@@ -9,11 +9,8 @@
 
 #include "model/csswriter.h"
 #include "model/knownproperties.h"
-#if __has_include("model/mergeguard.h")
 #include "model/mergeguard.h"
 #include "model/specificity.h"
-#define KORVEL_HAS_MERGE_GUARD 1
-#endif
 
 namespace korvel {
 
@@ -350,28 +347,6 @@ const char* LastImportStatement(std::string_view text) {
 
 bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && comment.ends_with("*/"); }
 
-#ifndef KORVEL_HAS_MERGE_GUARD
-// Until the cascade is checked, a repeated rule merges as before.
-struct Specificity {
-  auto operator<=>(const Specificity&) const = default;
-};
-inline std::optional<std::vector<Specificity>> SelectorSpecificities(std::string_view,
-                                                                     const std::vector<Specificity>* = nullptr) {
-  return std::nullopt;
-}
-class MergeGuard {
- public:
-  using RuleId = std::size_t;
-  RuleId AddRule(const std::optional<std::vector<Specificity>>&) { return next_++; }
-  void AddDeclaration(RuleId, std::string_view, bool) {}
-  void AddOpaque() {}
-  [[nodiscard]] bool CanMerge(RuleId, RuleId) const { return true; }
-  void Merged(RuleId, RuleId) {}
-
- private:
-  RuleId next_ = 0;
-};
-#endif
 
 // Whether a block's prelude can be written on one line and read back the
 // same: its lines joined, its brackets paired, with no "}" in it (which
