@@ -453,6 +453,13 @@ class Parser final {
     }
   }
 
+  // All the tokens of a block read whole: nothing of it is cut off by the
+  // end of the text.
+  void ReadBlock(const TokenList& tokens) {
+    Read(tokens);
+    SettleKeptSwitchedOff();
+  }
+
   void Finish() {
     // A statement in a rule that the end of the file cut off is closed: the
     // rule's "}" is written after it, and other rules may follow. Only the
@@ -655,13 +662,13 @@ class Parser final {
     TokenList tokens;
     if (kind == AtRuleKind::Declarations) {
       if (!TokenizeOneRule(text, tokens)) return false;
-      Parser(*this, container_, Place::Rules, text).Read(tokens);
+      Parser(*this, container_, Place::Rules, text).ReadBlock(tokens);
       return true;
     }
     const std::string_view inside = text.substr(prelude.size() + 1, text.size() - prelude.size() - 2);
     if (!TokenizeBlockOfRules(inside, tokens)) return false;
     const XmlElement block = document_.AddContainer(container_, name);
-    Parser(*this, block, kind == AtRuleKind::Steps ? Place::Steps : Place::Rules, inside).Read(tokens);
+    Parser(*this, block, kind == AtRuleKind::Steps ? Place::Steps : Place::Rules, inside).ReadBlock(tokens);
     return true;
   }
 
@@ -676,7 +683,7 @@ class Parser final {
       return false;
     TokenList tokens;
     if (!TokenizeOneRule(text, tokens)) return false;
-    Parser(*this, Rule(), Place::InRule, text).Read(tokens);
+    Parser(*this, Rule(), Place::InRule, text).ReadBlock(tokens);
     return true;
   }
 
