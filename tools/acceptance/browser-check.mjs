@@ -242,6 +242,9 @@ function layersOf(context) {
 // priority): if that selector's declaration in force came before the moved
 // one and, once merged, comes after it, it used to lose and now wins. Reported as warnings, since whether
 // two selectors match one element is only guessed (see selectors.mjs).
+// A later rule may also stay where it stands (its merge would cross such a
+// rule): only declarations the saved file holds in the first rule of their
+// selector have moved.
 function mergeWarnings(styles, before, after) {
   const merged = (entry) => {
     const kept = after.get(keyOf(entry.context, entry.selector));
@@ -264,12 +267,20 @@ function mergeWarnings(styles, before, after) {
     }
     return low;
   };
+  // Korvel merges a later rule into the first one of its selector, or
+  // leaves it where it stands: a declaration that the saved file holds in
+  // any rule of that selector but the first did not move.
+  const movedUp = (entry, property) => {
+    const kept = after.get(keyOf(entry.context, entry.selector));
+    const there = kept?.properties.get(property);
+    return there !== undefined && there.position === kept.positions[0];
+  };
   const found = [];
   for (const [key, entry] of before) {
     if (entry.positions.length < 2 || !merged(entry)) continue;
     const first = entry.positions[0];
     for (const [property, held] of entry.properties) {
-      if (held.position === first) continue;
+      if (held.position === first || !movedUp(entry, property)) continue;
       const list = setters.get(property);
       for (let i = firstAfter(list, first); i < list.length && list[i].position < held.position; ++i) {
         const other = list[i];
@@ -278,7 +289,7 @@ function mergeWarnings(styles, before, after) {
         // The other selector's declaration in force, where it stood and
         // where it stands once its own rule is merged.
         const rival = its.properties.get(property);
-        const standsAt = merged(its) ? its.positions[0] : rival.position;
+        const standsAt = merged(its) && movedUp(its, property) ? its.positions[0] : rival.position;
         if (rival.position > held.position || standsAt < first || rival.value === held.value) continue;
         if (rival.priority !== held.priority || layersOf(its.context) !== layersOf(entry.context)) continue;
         if (!selectorsMayCollide(entry.selector, other.selector)) continue;

@@ -9,11 +9,8 @@
 
 #include "model/csswriter.h"
 #include "model/knownproperties.h"
-#if __has_include("model/mergeguard.h")
 #include "model/mergeguard.h"
 #include "model/specificity.h"
-#define KORVEL_HAS_MERGE_GUARD 1
-#endif
 
 namespace korvel {
 
@@ -350,28 +347,6 @@ const char* LastImportStatement(std::string_view text) {
 
 bool IsClosedComment(std::string_view comment) { return comment.size() >= 4 && comment.ends_with("*/"); }
 
-#ifndef KORVEL_HAS_MERGE_GUARD
-// Until the cascade is checked, a repeated rule merges as before.
-struct Specificity {
-  auto operator<=>(const Specificity&) const = default;
-};
-inline std::optional<std::vector<Specificity>> SelectorSpecificities(std::string_view,
-                                                                     const std::vector<Specificity>* = nullptr) {
-  return std::nullopt;
-}
-class MergeGuard {
- public:
-  using RuleId = std::size_t;
-  RuleId AddRule(const std::optional<std::vector<Specificity>>&) { return next_++; }
-  void AddDeclaration(RuleId, std::string_view, bool) {}
-  void AddOpaque() {}
-  [[nodiscard]] bool CanMerge(RuleId, RuleId) const { return true; }
-  void Merged(RuleId, RuleId) {}
-
- private:
-  RuleId next_ = 0;
-};
-#endif
 
 // Whether a block's prelude can be written on one line and read back the
 // same: its lines joined, its brackets paired, with no "}" in it (which
@@ -478,6 +453,13 @@ class Parser final {
     }
   }
 
+  // All the tokens of a block read whole: nothing of it is cut off by the
+  // end of the text.
+  void ReadBlock(const TokenList& tokens) {
+    Read(tokens);
+    SettleKeptSwitchedOff();
+  }
+
   void Finish() {
     // A statement in a rule that the end of the file cut off is closed: the
     // rule's "}" is written after it, and other rules may follow. Only the
@@ -486,6 +468,7 @@ class Parser final {
     if (lastNested_) FinishLastNested();
     lastDeclarationAtEnd_ = true;
     if (inBlock_) CloseBlock();
+    SettleKeptSwitchedOff();
   }
 
  private:
@@ -618,7 +601,9 @@ class Parser final {
         continue;
       }
       const XmlElement rule = FoundRule();
-      if (!ruleCommentTaken && IsClosedComment(comment) &&
+      // Switched-off declarations are no rule's comment: written after the
+      // selector, they would read back as properties of the rule.
+      if (!ruleCommentTaken && IsClosedComment(comment) && reading.kind != CommentReading::Kind::Declarations &&
           (!rule || !rule.HasAttr(attrs::kComment) || rule.GetAttr(attrs::kComment).View().empty())) {
         const std::string content = NormalizeLineEnds(CommentContent(comment));
         if (!content.empty()) {
@@ -627,7 +612,7 @@ class Parser final {
           continue;
         }
       }
-      KeepComment(comment);
+      KeepComment(comment, reading);
     }
     preludeComments_.clear();
   }
@@ -666,23 +651,24 @@ class Parser final {
 
   // An at-rule whose block holds rules becomes a block of rules, one whose
   // block holds declarations a rule named by its prelude. Only a block that
-  // reads whole, as a stylesheet or as a rule, is taken apart; any other
-  // stays as written.
+  // reads whole, as a stylesheet or as a rule, with no string or url cut by
+  // a line end (which browsers drop, and which a save may close), is taken
+  // apart; any other stays as written.
   bool ReadAtRule(std::string_view text, std::string_view prelude, const std::string& name) {
     const AtRuleKind kind = AtRuleKindOf(text);
     if (kind == AtRuleKind::Other || depth_ >= kMaxDepth || prelude.size() == text.size() || text[prelude.size()] != '{' ||
-        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty())
+        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty() || !LinesCanBeJoined(text))
       return false;
     TokenList tokens;
     if (kind == AtRuleKind::Declarations) {
       if (!TokenizeOneRule(text, tokens)) return false;
-      Parser(*this, container_, Place::Rules, text).Read(tokens);
+      Parser(*this, container_, Place::Rules, text).ReadBlock(tokens);
       return true;
     }
     const std::string_view inside = text.substr(prelude.size() + 1, text.size() - prelude.size() - 2);
     if (!TokenizeBlockOfRules(inside, tokens)) return false;
     const XmlElement block = document_.AddContainer(container_, name);
-    Parser(*this, block, kind == AtRuleKind::Steps ? Place::Steps : Place::Rules, inside).Read(tokens);
+    Parser(*this, block, kind == AtRuleKind::Steps ? Place::Steps : Place::Rules, inside).ReadBlock(tokens);
     return true;
   }
 
@@ -692,11 +678,12 @@ class Parser final {
   // written.
   bool ReadNestedRule(std::string_view text, std::string_view prelude) {
     if (place_ == Place::Steps || depth_ >= kMaxDepth || selector_.empty() || selector_.front() == '@' || text.front() == '@' ||
-        Trim(prelude).empty() || Trim(prelude).ends_with(':') || !PreludeCanBeJoined(prelude))
+        Trim(prelude).empty() || Trim(prelude).ends_with(':') || !PreludeCanBeJoined(prelude) ||
+        !LinesCanBeJoined(text))
       return false;
     TokenList tokens;
     if (!TokenizeOneRule(text, tokens)) return false;
-    Parser(*this, Rule(), Place::InRule, text).Read(tokens);
+    Parser(*this, Rule(), Place::InRule, text).ReadBlock(tokens);
     return true;
   }
 
@@ -758,7 +745,97 @@ class Parser final {
         return;
       }
     }
-    KeepComment(comment);
+    KeepComment(comment, reading);
+  }
+
+  // A comment kept as written in the block being read. When it holds
+  // switched-off declarations that the rule's properties kept from being
+  // read as such, whether they still are is known once all is read.
+  void KeepComment(std::string_view comment, const CommentReading& reading) {
+    const XmlElement kept = KeepComment(comment);
+    if (reading.kind == CommentReading::Kind::Declarations) keptSwitchedOff_.emplace_back(kept, reading.declarations);
+  }
+
+  // A comment of switched-off declarations kept as written, since the rule
+  // had one of their properties, is read back as those properties switched
+  // off when a later declaration has moved every such property past it.
+  // There it takes the form that reading gives: for each property, the
+  // comment the writer writes for it switched off, or, for one the rule
+  // does not have, the property switched off. Elsewhere it stays as written.
+  void SettleKeptSwitchedOff() {
+    std::unordered_map<pugi::xml_node_struct*, const std::vector<Declaration>*> kept;
+    std::vector<XmlElement> rules;
+    for (const auto& [comment, declarations] : keptSwitchedOff_) {
+      kept.emplace(comment.Node().internal_object(), &declarations);
+      const XmlElement rule(comment.Node().parent());
+      if (rules.empty() || rules.back().Node() != rule.Node()) rules.push_back(rule);
+    }
+    std::unordered_set<pugi::xml_node_struct*> settled;
+    for (const XmlElement& rule : rules) {
+      if (!settled.insert(rule.Node().internal_object()).second) continue;
+      std::unordered_set<std::string_view> before;  // the names of the properties met so far
+      for (pugi::xml_node child = rule.Node().first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        const XmlElement element(child);
+        if (IsProp(element)) {
+          before.insert(element.GetAttr(attrs::kName).View());
+        } else if (const auto found = kept.find(child.internal_object()); found != kept.end()) {
+          const std::vector<Declaration>& declarations = *found->second;
+          if (std::none_of(declarations.begin(), declarations.end(),
+                           [&](const Declaration& declaration) { return before.contains(declaration.name); })) {
+            ReadSwitchedOffBefore(element, declarations, before);
+            rule.Node().remove_child(child);
+          }
+        }
+        child = next;
+      }
+    }
+  }
+
+  // Puts before `place` what its declarations read as where the rule has
+  // none of their properties before it, and notes the properties it puts.
+  void ReadSwitchedOffBefore(const XmlElement& place, const std::vector<Declaration>& declarations,
+                             std::unordered_set<std::string_view>& before) {
+    const XmlElement rule(place.Node().parent());
+    std::vector<std::vector<const Declaration*>> byName;  // in order of first appearance
+    std::unordered_map<std::string_view, std::size_t> nameIndex;
+    for (const Declaration& declaration : declarations) {
+      const auto [at, added] = nameIndex.try_emplace(declaration.name, byName.size());
+      if (added) byName.emplace_back();
+      byName[at->second].push_back(&declaration);
+    }
+    for (const std::vector<const Declaration*>& same : byName) {
+      XmlElement existing = document_.FindRuleProp(rule, same.front()->name);
+      XmlElement put;
+      if (existing && existing.GetAttr(attrs::kChecked).IsTrue()) {
+        // The property's later declaration makes its switched-off one a
+        // comment, where it stands.
+        StyleDocument alone;
+        const XmlElement aloneRule = alone.AddRule("*");
+        XmlElement prop;
+        for (const Declaration* declaration : same)
+          prop = alone.PutProp(aloneRule, declaration->name, declaration->value, false, "");
+        put = document_.AddVerbatim(rule, "", SwitchedOffText(prop));
+      } else {
+        if (existing) {
+          // A property switched off further down: these declarations are
+          // that property now, and its own stay where they stand, as the
+          // comment the writer writes for them.
+          const XmlElement written = document_.AddVerbatim(rule, "", SwitchedOffText(existing));
+          rule.Node().insert_move_before(written.Node(), existing.Node());
+          while (pugi::xml_node fallback = existing.Node().child(tags::kFallback.data()))
+            existing.Node().remove_child(fallback);
+          existing.SetAttr(attrs::kValue, same.front()->value);
+          put = existing;
+        }
+        for (const Declaration* declaration : same) {
+          if (declaration != same.front() || !existing)
+            put = document_.PutProp(rule, declaration->name, declaration->value, false, "");
+        }
+        before.insert(put.GetAttr(attrs::kName).View());
+      }
+      rule.Node().insert_move_before(put.Node(), place.Node());
+    }
   }
 
   // Text that is no declaration ("color red") is kept as written, ended by
@@ -817,12 +894,12 @@ class Parser final {
   // A comment that stays as written in the block being read. One the end of
   // the file left open is closed, so that the block's "}" written after it
   // stays outside it.
-  void KeepComment(std::string_view comment) { KeepComment(comment, Rule()); }
+  XmlElement KeepComment(std::string_view comment) { return KeepComment(comment, Rule()); }
 
-  void KeepComment(std::string_view comment, XmlElement rule) {
+  XmlElement KeepComment(std::string_view comment, XmlElement rule) {
     std::string text = NormalizeLineEnds(comment);
     if (!IsClosedComment(comment)) text += "*/";
-    document_.AddVerbatim(rule, "", text);
+    return document_.AddVerbatim(rule, "", text);
   }
 
   // The first rule of a comment read as rules that is known so far only from
@@ -1006,6 +1083,8 @@ class Parser final {
   bool blockBeforeImport_ = false;
   // Rules known so far only from commented-out copies.
   std::unordered_set<pugi::xml_node_struct*> commentedOutRules_;
+  // Comments of switched-off declarations kept as written, and what they hold.
+  std::vector<std::pair<XmlElement, std::vector<Declaration>>> keptSwitchedOff_;
   // The statement nested in a rule that the last token held, if it did.
   XmlElement lastNested_;
   std::string_view lastNestedText_;

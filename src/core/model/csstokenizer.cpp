@@ -33,6 +33,14 @@ constexpr auto kStops = [] {
 
 bool IsStop(char c) { return kStops[static_cast<unsigned char>(c)]; }
 
+// Where the escape whose "\\" stands at `pos` ends. A backslash escapes the
+// next character; before CR LF it escapes the pair, which a saved file
+// writes where the original had a lone CR or LF.
+std::size_t EscapeEndIn(std::string_view text, std::size_t pos) {
+  if (pos + 2 < text.size() && text[pos + 1] == '\r' && text[pos + 2] == '\n') return pos + 3;
+  return std::min(pos + 2, text.size());
+}
+
 // Where a scan for the end of a statement stopped, and what it went through.
 struct ScanEnd {
   std::size_t at;           // position of the "{", "}" or ";" found, or the end of the text
@@ -155,6 +163,7 @@ class Scanner final {
   // of its statements runs on to the end of the text unclosed, or holds a
   // stray "}": in a block, browsers would read it otherwise.
   bool ReadBlockOfRules() {
+    if (!BracesStandOutsideBrackets()) return false;
     bool whole = true;
     for (std::size_t pos = 0; whole && (pos = SkipBlanks(pos)) < css_.size();) pos = ReadTopLevelStatement(pos, &whole);
     return whole;
@@ -163,12 +172,36 @@ class Scanner final {
   // The text as one rule: its prelude (an at-rule's too), "{", its block
   // and the "}" that ends the text. False when it is not that.
   bool ReadOneRule() {
+    if (!BracesStandOutsideBrackets()) return false;
     const std::size_t pos = SkipBlanks(0);
     bool strayBrace = false;
     const std::size_t end = pos < css_.size() ? FindPreludeEnd(pos, &strayBrace) : css_.size();
     if (end == css_.size() || strayBrace) return false;
     bool closed = false;
     return ReadRule(pos, end, &closed) == css_.size() && closed;
+  }
+
+  // Whether every brace of the text stands outside parentheses and square
+  // brackets, and the brackets pair up. Browsers read a "{" or "}" inside
+  // an open "(" or "[" as part of it, where the reading of blocks above
+  // sees a block open or close: only when none stands there do the two
+  // agree.
+  [[nodiscard]] bool BracesStandOutsideBrackets() const {
+    std::string open;
+    for (std::size_t pos = SkipPlain(0); pos < css_.size(); pos = SkipPlain(SkipAtom(pos))) {
+      const char c = css_[pos];
+      const bool inBracket = !open.empty() && open.back() != '{';
+      if (c == '(' || c == '[') {
+        open += c;
+      } else if (c == '{' || c == '}') {
+        if (inBracket) return false;
+        if (c == '{') open += c;
+        else if (!open.empty()) open.pop_back();
+      } else if ((c == ')' && !open.empty() && open.back() == '(') || (c == ']' && !open.empty() && open.back() == '[')) {
+        open.pop_back();
+      }
+    }
+    return open.empty();
   }
 
  private:
@@ -529,12 +562,7 @@ class Scanner final {
     return css_.size();
   }
 
-  // A backslash escapes the next character; before CR LF it escapes the
-  // pair, which a saved file writes where the original had a lone CR or LF.
-  [[nodiscard]] std::size_t EscapeEnd(std::size_t pos) const {
-    if (pos + 2 < css_.size() && css_[pos + 1] == '\r' && css_[pos + 2] == '\n') return pos + 3;
-    return std::min(pos + 2, css_.size());
-  }
+  [[nodiscard]] std::size_t EscapeEnd(std::size_t pos) const { return EscapeEndIn(css_, pos); }
 
   [[nodiscard]] bool IsCommentStart(std::size_t pos) const {
     return css_[pos] == '/' && pos + 1 < css_.size() && css_[pos + 1] == '*';
@@ -733,7 +761,7 @@ std::string UnclosedBracketsOf(std::string_view value) {
       // written after it are outside it.
       std::size_t at = pos + 1;
       while (at < value.size() && value[at] != c && value[at] != '\n' && value[at] != '\r' && value[at] != '\f')
-        at += value[at] == '\\' ? 2 : 1;
+        at = value[at] == '\\' ? EscapeEndIn(value, at) : at + 1;
       if (at >= value.size()) {
         const std::size_t last = value.find_last_not_of('\\');
         const bool loneBackslash = (value.size() - (last == std::string_view::npos ? 0 : last + 1)) % 2 == 1;
@@ -741,7 +769,7 @@ std::string UnclosedBracketsOf(std::string_view value) {
       }
       pos = value[at] == c ? at : at - 1;
     } else if (c == '\\') {
-      ++pos;
+      pos = EscapeEndIn(value, pos) - 1;
     } else if (c == '/' && pos + 1 < value.size() && value[pos + 1] == '*') {
       const std::size_t close = value.find("*/", pos + 2);
       if (close == std::string_view::npos) return "*/" + std::string(closers.rbegin(), closers.rend());

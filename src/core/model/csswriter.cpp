@@ -100,18 +100,31 @@ void WriteProp(std::string& out, ConstXmlElement element, std::string_view eol, 
 }  // namespace
 
 bool EndsInsideStringOrUrl(std::string_view text) {
-  const std::size_t lineStart = text.find_last_of("\r\n\f");
-  if (lineStart != std::string_view::npos) text.remove_prefix(lineStart + 1);
+  // Read from the start: a comment may open on an earlier line, and quotes
+  // inside a comment open no string. A line end ends a string or url.
   char quote = 0;
   bool url = false;
+  bool comment = false;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     const char c = text[pos];
-    if (c == '\\') {
-      ++pos;
+    if (comment) {
+      if (c == '*' && pos + 1 < text.size() && text[pos + 1] == '/') {
+        comment = false;
+        ++pos;
+      }
+    } else if (c == '\\') {
+      // An escaped CR LF is one escaped line end, as the reading takes it.
+      pos += pos + 2 < text.size() && text[pos + 1] == '\r' && text[pos + 2] == '\n' ? 2 : 1;
+    } else if (c == '\r' || c == '\n' || c == '\f') {
+      quote = 0;
+      url = false;
     } else if (quote != 0) {
       if (c == quote) quote = 0;
     } else if (url) {
       if (c == ')') url = false;
+    } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+      comment = true;
+      ++pos;
     } else if (c == '"' || c == '\'') {
       quote = c;
     } else if (c == '(' && pos >= 3 && (text[pos - 3] | 0x20) == 'u' && (text[pos - 2] | 0x20) == 'r' &&

@@ -1,0 +1,424 @@
+#include "model/mergeguard.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace korvel {
+
+namespace {
+
+struct LonghandsRow {
+  std::string_view shorthand, longhands;
+};
+
+constexpr LonghandsRow kLonghands[] = {
+#include "propertylonghands_table.inc"
+};
+
+// Old names a browser still reads as another property.
+constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
+    {"grid-gap", "gap"},
+    {"grid-row-gap", "row-gap"},
+    {"grid-column-gap", "column-gap"},
+    {"word-wrap", "overflow-wrap"},
+    {"page-break-before", "break-before"},
+    {"page-break-after", "break-after"},
+    {"page-break-inside", "break-inside"},
+};
+
+std::string Lowercase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// A property's name without its vendor prefix ("-webkit-").
+std::string_view Unprefixed(std::string_view name) {
+  if (name.size() > 1 && name[0] == '-' && name[1] != '-') {
+    if (const std::size_t dash = name.find('-', 1); dash != std::string_view::npos) return name.substr(dash + 1);
+  }
+  return name;
+}
+
+std::string_view FamilyOf(std::string_view name) { return name.substr(0, name.find('-')); }
+
+const std::unordered_map<std::string_view, std::vector<std::string_view>>& LonghandsByShorthand() {
+  static const auto table = [] {
+    std::unordered_map<std::string_view, std::vector<std::string_view>> byShorthand;
+    for (const LonghandsRow& row : kLonghands) {
+      auto& parts = byShorthand[row.shorthand];
+      std::string_view rest = row.longhands;
+      while (!rest.empty()) {
+        const std::size_t space = rest.find(' ');
+        if (space != 0) parts.push_back(rest.substr(0, space));
+        rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+      }
+    }
+    return byShorthand;
+  }();
+  return table;
+}
+
+// Two properties overlap when what one is registered under meets what the
+// other asks for. A property is registered under its families (the names'
+// first word: its own, and those of every longhand it sets at any depth)
+// and under "*"; it asks for its families and for "all". "all" is
+// registered under "all" and "*", and asks for "*". A custom property is
+// registered and asks under its exact name.
+struct OverlapKeys {
+  std::vector<std::string> registered, asked;
+};
+
+OverlapKeys KeysOf(std::string_view property) {
+  if (property.starts_with("--")) {
+    std::string exact = "=" + std::string(property);
+    return {{exact}, {exact}};
+  }
+  const std::string lower = Lowercase(property);
+  std::string_view name = Unprefixed(lower);
+  for (const auto& [alias, target] : kAliases) {
+    if (name == alias) name = target;
+  }
+  if (name == "all") return {{"f:all", "*"}, {"*"}};
+
+  // The table lists a few prefixed names ("-webkit-text-stroke") as they are.
+  std::set<std::string_view> families;
+  std::vector<std::string_view> pending = {lower, name};
+  std::unordered_set<std::string_view> seen;
+  const auto& table = LonghandsByShorthand();
+  while (!pending.empty()) {
+    const std::string_view current = pending.back();
+    pending.pop_back();
+    if (!seen.insert(current).second) continue;
+    const std::string_view family = FamilyOf(Unprefixed(current));
+    families.insert(family);
+    // A logical property may stand for any of the physical ones.
+    if (family == "inset") families.insert({"top", "right", "bottom", "left"});
+    if (current == "inline-size" || current == "block-size") families.insert({"width", "height"});
+    if (const auto found = table.find(current); found != table.end())
+      pending.insert(pending.end(), found->second.begin(), found->second.end());
+  }
+  OverlapKeys keys;
+  for (std::string_view family : families) keys.registered.push_back("f:" + std::string(family));
+  keys.asked = keys.registered;
+  keys.registered.emplace_back("*");
+  keys.asked.emplace_back("f:all");
+  return keys;
+}
+
+}  // namespace
+
+bool PropertiesOverlap(std::string_view a, std::string_view b) {
+  const OverlapKeys first = KeysOf(a);
+  const OverlapKeys second = KeysOf(b);
+  return std::any_of(first.asked.begin(), first.asked.end(), [&](const std::string& key) {
+    return std::find(second.registered.begin(), second.registered.end(), key) != second.registered.end();
+  });
+}
+
+namespace {
+
+using Position = std::uint64_t;
+
+// Counts of live entries over a growing array, in O(log n) per step.
+class LiveCounts {
+ public:
+  void Append() {
+    const std::size_t j = tree_.size() + 1;  // 1-based
+    const std::size_t low = j & (~j + 1);
+    tree_.push_back(static_cast<std::int32_t>(1 + Prefix(j - 1) - Prefix(j - low)));
+  }
+  void Remove(std::size_t index) {
+    for (std::size_t j = index + 1; j <= tree_.size(); j += j & (~j + 1)) --tree_[j - 1];
+  }
+  // Live entries among the first `count`.
+  std::int64_t Prefix(std::size_t count) const {
+    std::int64_t sum = 0;
+    for (std::size_t j = count; j > 0; j -= j & (~j + 1)) sum += tree_[j - 1];
+    return sum;
+  }
+
+ private:
+  std::vector<std::int32_t> tree_;
+};
+
+// The declarations of one overlap key, one importance and one specificity
+// (or "unknown", or "any"), in the file's order.
+struct Bucket {
+  std::vector<Position> positions;
+  LiveCounts live;
+  // Declarations merged up: how many stand at each place (the start of the
+  // rule they joined). Repeats mostly join a few rules: few places.
+  std::map<Position, std::uint32_t> moved;
+};
+
+enum class SpecificityKind : std::uint8_t { Known, Unknown, Any };
+
+struct BucketKey {
+  std::uint32_t overlapKey;
+  bool important;
+  SpecificityKind kind;
+  Specificity specificity;
+  bool operator==(const BucketKey&) const = default;
+};
+
+struct BucketKeyHash {
+  std::size_t operator()(const BucketKey& key) const {
+    std::uint64_t h = key.overlapKey;
+    h = h * 4 + (key.important ? 2 : 0) + static_cast<std::uint64_t>(key.kind);
+    h = h * 0x9E3779B97F4A7C15ull + key.specificity.ids;
+    h = h * 0x9E3779B97F4A7C15ull + key.specificity.classes;
+    h = h * 0x9E3779B97F4A7C15ull + key.specificity.types;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+};
+
+struct Property {
+  std::vector<std::uint32_t> registered, asked;
+};
+
+struct Declaration {
+  std::uint32_t property;
+  bool important;
+};
+
+struct Entry {
+  std::uint32_t bucket;
+  std::uint32_t index;
+};
+
+// A declaration merged up, and where it now stands.
+struct Moved {
+  std::uint32_t bucket;
+  Position position;
+};
+
+struct Rule {
+  Position start = 0;
+  std::optional<std::vector<Specificity>> specificities;  // distinct, sorted
+  std::vector<Declaration> declarations;                  // its own, then those merged into it
+  std::vector<Entry> entries;                             // its own, where they stand in the file
+  // The buckets of its own entries, sorted, made when first asked for.
+  mutable std::vector<std::uint32_t> ownBuckets;
+  mutable bool ownBucketsStale = true;
+  std::vector<Moved> movedIn;                             // what was merged into it
+  std::vector<MergeGuard::RuleId> children;               // the rules nested in it
+  bool mergedAway = false;
+};
+
+}  // namespace
+
+struct MergeGuard::Index {
+  Position now = 0;
+  std::vector<Rule> rules;
+  std::vector<Position> opaque;
+  std::unordered_map<std::string, std::uint32_t> propertyIds;
+  std::vector<Property> properties;
+  std::unordered_map<std::string, std::uint32_t> overlapKeyIds;
+  std::unordered_map<BucketKey, std::uint32_t, BucketKeyHash> bucketIds;
+  std::vector<Bucket> buckets;
+
+  // How many of a rule's own declarations stand in a bucket.
+  static std::int64_t OwnCount(const Rule& rule, std::uint32_t bucket) {
+    if (rule.ownBucketsStale) {
+      rule.ownBuckets.clear();
+      for (const Entry& entry : rule.entries) rule.ownBuckets.push_back(entry.bucket);
+      std::sort(rule.ownBuckets.begin(), rule.ownBuckets.end());
+      rule.ownBucketsStale = false;
+    }
+    const auto [first, last] = std::equal_range(rule.ownBuckets.begin(), rule.ownBuckets.end(), bucket);
+    return last - first;
+  }
+
+  Rule& RuleAt(RuleId id) {
+    if (id >= rules.size()) throw std::out_of_range("MergeGuard: no rule " + std::to_string(id));
+    return rules[id];
+  }
+
+  std::uint32_t OverlapKeyId(const std::string& key) {
+    return overlapKeyIds.try_emplace(key, static_cast<std::uint32_t>(overlapKeyIds.size())).first->second;
+  }
+
+  std::uint32_t PropertyId(std::string_view name) {
+    std::string key = name.starts_with("--") ? std::string(name) : Lowercase(name);
+    if (const auto found = propertyIds.find(key); found != propertyIds.end()) return found->second;
+    const OverlapKeys keys = KeysOf(key);
+    Property property;
+    for (const std::string& k : keys.registered) property.registered.push_back(OverlapKeyId(k));
+    for (const std::string& k : keys.asked) property.asked.push_back(OverlapKeyId(k));
+    properties.push_back(std::move(property));
+    const auto id = static_cast<std::uint32_t>(properties.size() - 1);
+    propertyIds.emplace(std::move(key), id);
+    return id;
+  }
+
+  std::uint32_t BucketId(const BucketKey& key) {
+    const auto [found, added] = bucketIds.try_emplace(key, static_cast<std::uint32_t>(buckets.size()));
+    if (added) buckets.emplace_back();
+    return found->second;
+  }
+
+  // The rule and every rule nested in it, at any depth, but those merged away.
+  std::vector<RuleId> Subtree(RuleId root) const {
+    std::vector<RuleId> subtree = {root};
+    for (std::size_t i = 0; i < subtree.size(); ++i) {
+      for (const RuleId child : rules[subtree[i]].children) {
+        if (!rules[child].mergedAway) subtree.push_back(child);
+      }
+    }
+    return subtree;
+  }
+
+  // Whether a bucket holds a live declaration strictly between the start of
+  // `earlier` and the start of `later`, other than one of `earlier`'s own.
+  bool CrossesBucket(const BucketKey& key, const Rule& earlier, const Rule& later) const {
+    const auto found = bucketIds.find(key);
+    if (found == bucketIds.end()) return false;
+    const Bucket& bucket = buckets[found->second];
+    const auto first = std::upper_bound(bucket.positions.begin(), bucket.positions.end(), earlier.start);
+    const auto last = std::lower_bound(first, bucket.positions.end(), later.start);
+    const std::int64_t between = bucket.live.Prefix(static_cast<std::size_t>(last - bucket.positions.begin())) -
+                                 bucket.live.Prefix(static_cast<std::size_t>(first - bucket.positions.begin()));
+    if (between > OwnCount(earlier, found->second)) return true;
+    const auto moved = bucket.moved.upper_bound(earlier.start);
+    return moved != bucket.moved.end() && moved->first < later.start;
+  }
+};
+
+MergeGuard::MergeGuard() : index_(std::make_unique<Index>()) {}
+MergeGuard::~MergeGuard() = default;
+MergeGuard::MergeGuard(MergeGuard&&) noexcept = default;
+MergeGuard& MergeGuard::operator=(MergeGuard&&) noexcept = default;
+
+MergeGuard::RuleId MergeGuard::AddRule(std::optional<std::vector<Specificity>> specificities,
+                                       std::optional<RuleId> parent) {
+  if (parent) index_->RuleAt(*parent).children.push_back(index_->rules.size());
+  Rule rule;
+  rule.start = ++index_->now;
+  if (specificities) {
+    std::sort(specificities->begin(), specificities->end());
+    specificities->erase(std::unique(specificities->begin(), specificities->end()), specificities->end());
+  }
+  rule.specificities = std::move(specificities);
+  index_->rules.push_back(std::move(rule));
+  return index_->rules.size() - 1;
+}
+
+void MergeGuard::AddDeclaration(RuleId ruleId, std::string_view property, bool important) {
+  Index& index = *index_;
+  index.RuleAt(ruleId);
+  const Position position = ++index.now;
+  const std::uint32_t propertyId = index.PropertyId(property);
+  // A new bucket may move the others: each is found again by its id.
+  const auto record = [&](const BucketKey& key) {
+    const std::uint32_t bucketId = index.BucketId(key);
+    Bucket& bucket = index.buckets[bucketId];
+    index.rules[ruleId].entries.push_back({bucketId, static_cast<std::uint32_t>(bucket.positions.size())});
+    bucket.positions.push_back(position);
+    bucket.live.Append();
+    index.rules[ruleId].ownBucketsStale = true;
+  };
+  for (const std::uint32_t key : index.properties[propertyId].registered) {
+    record({key, important, SpecificityKind::Any, {}});
+    const auto& specificities = index.rules[ruleId].specificities;
+    if (!specificities) {
+      record({key, important, SpecificityKind::Unknown, {}});
+      continue;
+    }
+    for (const Specificity& specificity : *specificities) record({key, important, SpecificityKind::Known, specificity});
+  }
+  index.rules[ruleId].declarations.push_back({propertyId, important});
+}
+
+void MergeGuard::AddOpaque() { index_->opaque.push_back(++index_->now); }
+
+bool MergeGuard::CanMerge(RuleId earlierId, RuleId laterId) const {
+  const Index& index = *index_;
+  if (earlierId >= index.rules.size() || laterId >= index.rules.size()) return false;
+  const Rule& earlier = index.rules[earlierId];
+  const Rule& later = index.rules[laterId];
+  if (earlier.start >= later.start || earlier.mergedAway || later.mergedAway) return false;
+
+  const auto opaque = std::upper_bound(index.opaque.begin(), index.opaque.end(), earlier.start);
+  if (opaque != index.opaque.end() && *opaque < later.start) return false;
+
+  // Once merged, the later rule's declarations take the earlier rule's
+  // selector: either rule's specificities may tie with a rule between. The
+  // rules nested in it move up with it, each with its own.
+  std::vector<Specificity> merged;
+  if (earlier.specificities && later.specificities) {
+    std::set_union(earlier.specificities->begin(), earlier.specificities->end(), later.specificities->begin(),
+                   later.specificities->end(), std::back_inserter(merged));
+  }
+  const bool mergedKnown = earlier.specificities && later.specificities;
+  for (const RuleId moving : index.Subtree(laterId)) {
+    const Rule& rule = index.rules[moving];
+    const bool known = moving == laterId ? mergedKnown : rule.specificities.has_value();
+    const std::vector<Specificity>& specificities = moving == laterId || !known ? merged : *rule.specificities;
+    for (const Declaration& declaration : rule.declarations) {
+      for (const std::uint32_t key : index.properties[declaration.property].asked) {
+        const auto crosses = [&](SpecificityKind kind, Specificity specificity) {
+          return index.CrossesBucket({key, declaration.important, kind, specificity}, earlier, later);
+        };
+        if (!known) {
+          if (crosses(SpecificityKind::Any, {})) return false;
+          continue;
+        }
+        if (crosses(SpecificityKind::Unknown, {})) return false;
+        for (const Specificity& specificity : specificities) {
+          if (crosses(SpecificityKind::Known, specificity)) return false;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+void MergeGuard::Merged(RuleId earlierId, RuleId laterId) {
+  Index& index = *index_;
+  const Rule& earlierRule = index.RuleAt(earlierId);
+  const Rule& laterRule = index.RuleAt(laterId);
+  if (earlierRule.start >= laterRule.start || earlierRule.mergedAway || laterRule.mergedAway)
+    throw std::logic_error("MergeGuard: rule " + std::to_string(laterId) + " cannot be merged into rule " +
+                           std::to_string(earlierId));
+  const Position destination = earlierRule.start;
+  // The later rule's declarations join the earlier rule; the rules nested in
+  // it keep theirs, but now stand in the earlier rule too.
+  for (const RuleId moving : index.Subtree(laterId)) {
+    Rule& rule = index.rules[moving];
+    std::vector<Moved>& owner = moving == laterId ? index.rules[earlierId].movedIn : rule.movedIn;
+    std::vector<Moved> movedIn = std::move(rule.movedIn);
+    rule.movedIn.clear();
+    for (const Entry& entry : rule.entries) {
+      Bucket& bucket = index.buckets[entry.bucket];
+      bucket.live.Remove(entry.index);
+      ++bucket.moved[destination];
+      owner.push_back({entry.bucket, destination});
+    }
+    for (const Moved& moved : movedIn) {
+      Bucket& bucket = index.buckets[moved.bucket];
+      if (const auto there = bucket.moved.find(moved.position); --there->second == 0) bucket.moved.erase(there);
+      ++bucket.moved[destination];
+      owner.push_back({moved.bucket, destination});
+    }
+    rule.entries.clear();
+    rule.ownBucketsStale = true;
+  }
+  Rule& earlier = index.rules[earlierId];
+  Rule& later = index.rules[laterId];
+  earlier.declarations.insert(earlier.declarations.end(), later.declarations.begin(), later.declarations.end());
+  earlier.children.insert(earlier.children.end(), later.children.begin(), later.children.end());
+  later.children.clear();
+  later.mergedAway = true;
+}
+
+}  // namespace korvel
