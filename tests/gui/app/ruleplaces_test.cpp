@@ -53,6 +53,7 @@ class RulePlacesTest final : public QObject {
 
   void theGridAndThePopupsEditTheRuleOfEachPlace();
   void anOutsideChangeKeepsTheShownRuleAndTheOpenBlocks();
+  void aRepeatedRuleKeptApartIsEditedApart();
 
  private:
   [[nodiscard]] QString Stylesheet() const { return page_->Stylesheet(); }
@@ -223,6 +224,25 @@ void RulePlacesTest::anOutsideChangeKeepsTheShownRuleAndTheOpenBlocks() {
   QVERIFY(editor_->FindNode(RulePlace{{Block("@media print"), Block("@supports (display: grid)")}})->isExpanded());
   QVERIFY(!editor_->FindNode(RulePlace{{Block("@media screen")}})->isExpanded());
   QVERIFY(!editor_->FindNode(RulePlace{{Rule(".card")}})->isExpanded());
+}
+
+void RulePlacesTest::aRepeatedRuleKeptApartIsEditedApart() {
+  // "p" sets "order" with the same specificity between the two "h1": the
+  // second cannot move up into the first, and stays a rule of its own.
+  const QByteArray css = "h1\n{\n order: 1;\n}\n\np\n{\n order: 2;\n}\n\nh1\n{\n order: 3;\n}\n\n";
+  QVERIFY(WriteAll(Stylesheet(), css));
+  QVERIFY(editor_->OpenStylesheet(Stylesheet(), QString(), QStringLiteral("styles.css")));
+  const RulePlace second{{{std::string(tags::kRule), "h1", 1}}};
+  QVERIFY(editor_->FindNode(second));
+  QVERIFY(editor_->FindNode(second) != editor_->FindNode(kTop));
+  ClickRule(second);
+  TypeInGrid(QStringLiteral("order"), QStringLiteral("30"));
+  QVERIFY(editor_->SaveStylesheet());
+  QByteArray expected = css;
+  expected.replace(" order: 3;\n", " order: 30;\n");
+  QCOMPARE(ReadAll(Stylesheet()), expected);
+  ClickRule(kTop);
+  QCOMPARE(Grid()->CellText(1, RowOf(QStringLiteral("order"))), QStringLiteral("1"));
 }
 
 }  // namespace korvel
