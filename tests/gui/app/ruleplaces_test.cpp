@@ -54,6 +54,7 @@ class RulePlacesTest final : public QObject {
   void theGridAndThePopupsEditTheRuleOfEachPlace();
   void anOutsideChangeKeepsTheShownRuleAndTheOpenBlocks();
   void aRepeatedRuleKeptApartIsEditedApart();
+  void liveModeWritesAnEditInABlockAtOnce();
 
  private:
   [[nodiscard]] QString Stylesheet() const { return page_->Stylesheet(); }
@@ -243,6 +244,22 @@ void RulePlacesTest::aRepeatedRuleKeptApartIsEditedApart() {
   QCOMPARE(ReadAll(Stylesheet()), expected);
   ClickRule(kTop);
   QCOMPARE(Grid()->CellText(1, RowOf(QStringLiteral("order"))), QStringLiteral("1"));
+}
+
+void RulePlacesTest::liveModeWritesAnEditInABlockAtOnce() {
+  bool pageShown = false;
+  editor_->SetPageOpener([&pageShown] { pageShown = true; });
+  editor_->SetLiveMode(true);
+  ClickRule(kInSupports);
+  TypeInLengthEditor(QStringLiteral("font-size"), QStringLiteral("3.5em"));
+  QVERIFY(pageShown);
+  QByteArray expected = kStylesheet;
+  expected.replace("   font-size: 3em;\n", "   font-size: 3.5em;\n");
+  QCOMPARE(ReadAll(Stylesheet()), expected);
+  // An undo is written at once too, back into the same rule.
+  editor_->Undo();
+  QCOMPARE(ReadAll(Stylesheet()), kStylesheet);
+  QCOMPARE(editor_->ShownPlace(), kInSupports);
 }
 
 }  // namespace korvel
