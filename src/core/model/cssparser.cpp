@@ -623,8 +623,9 @@ class Parser final {
     // An empty rule is dropped, unless an "@import" or the like follows it,
     // which it makes browsers ignore: it stays, so that they go on doing so.
     // An empty nested rule stays too: its parent, made to hold it, would
-    // otherwise be left empty, and dropped at the next save.
-    if ((blockBeforeImport_ || place_ == Place::InRule) && !selector_.empty()) Rule();
+    // otherwise be left empty, and dropped at the next save. So do an empty
+    // at-rule (@font-face {}) and keyframe step, which browsers keep.
+    if (!selector_.empty() && (blockBeforeImport_ || place_ != Place::Rules || selector_.front() == '@')) Rule();
     inBlock_ = false;
     selector_.clear();
     ruleSought_ = false;
