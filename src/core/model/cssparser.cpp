@@ -623,8 +623,9 @@ class Parser final {
     // An empty rule is dropped, unless an "@import" or the like follows it,
     // which it makes browsers ignore: it stays, so that they go on doing so.
     // An empty nested rule stays too: its parent, made to hold it, would
-    // otherwise be left empty, and dropped at the next save.
-    if ((blockBeforeImport_ || place_ == Place::InRule) && !selector_.empty()) Rule();
+    // otherwise be left empty, and dropped at the next save. So do an empty
+    // at-rule (@font-face {}) and keyframe step, which browsers keep.
+    if (!selector_.empty() && (blockBeforeImport_ || place_ != Place::Rules || selector_.front() == '@')) Rule();
     inBlock_ = false;
     selector_.clear();
     ruleSought_ = false;
@@ -953,16 +954,16 @@ class Parser final {
     std::optional<MergeGuard::RuleId> id;
     bool nested = false;
     if (styleRule) {
-      specificities_ = SelectorSpecificities(
+      std::optional<std::vector<Specificity>> specificities = SelectorSpecificities(
           selector_, place_ == Place::InRule && parentSpecificities_ ? &*parentSpecificities_ : nullptr);
-      if (place_ == Place::InRule && !parentSpecificities_) specificities_.reset();
-      id = context_->guard.AddRule(specificities_);
+      if (place_ == Place::InRule && !parentSpecificities_) specificities.reset();
       // A rule nested in this one counts its "&" as the most specific of
       // its selectors: one number however long the list, so that nested
       // rules under a long selector list cost no more than others.
       nestingSpecificity_.reset();
-      if (specificities_ && !specificities_->empty())
-        nestingSpecificity_.emplace(1, *std::max_element(specificities_->begin(), specificities_->end()));
+      if (specificities && !specificities->empty())
+        nestingSpecificity_.emplace(1, *std::max_element(specificities->begin(), specificities->end()));
+      id = context_->guard.AddRule(std::move(specificities));
       nested = RecordDeclarations(*id);
     }
     XmlElement existing = document_.FindRuleIn(container_, selector_);
@@ -997,17 +998,26 @@ class Parser final {
   // Notes in the cascade the declarations of the block opened, before they
   // are read. Whether the block holds a nested rule or block.
   bool RecordDeclarations(MergeGuard::RuleId id) {
-    std::string text;
+    // A declaration in one piece is read in place; one cut by comments is
+    // joined.
+    std::string_view single;
+    std::string joined;
     const auto finish = [&] {
-      const std::string_view declaration = Trim(text);
+      const std::string_view declaration = Trim(joined.empty() ? single : std::string_view(joined));
       if (const std::size_t colon = FirstColonOutsideComments(declaration); colon != std::string_view::npos)
         context_->guard.AddDeclaration(id, Trim(declaration.substr(0, colon)), IsImportant(declaration));
-      text.clear();
+      single = {};
+      joined.clear();
     };
     bool nested = false;
     for (const Token* token = next_; token != tokensEnd_ && token->kind != TokenKind::CloseBrace; ++token) {
       if (token->kind == TokenKind::Text) {
-        text += token->text;
+        if (single.empty() && joined.empty()) {
+          single = token->text;
+        } else {
+          if (joined.empty()) joined = single;
+          joined += token->text;
+        }
       } else if (token->kind == TokenKind::Semicolon) {
         finish();
       } else if (token->kind == TokenKind::Verbatim) {
@@ -1099,11 +1109,10 @@ class Parser final {
   int depth_ = 0;
   static constexpr int kMaxDepth = 12;
   // The block opened: whether it may go into an earlier rule of its name;
-  // the cascade's note of it until its rule is made; the specificities of
-  // its selector, and of the rule a nested rule stands in.
+  // the cascade's note of it until its rule is made; the specificity its
+  // nested rules count for "&", and that of the rule this one nests in.
   bool mayMerge_ = true;
   std::optional<ReadingContext::RuleInfo> pendingRule_;
-  std::optional<std::vector<Specificity>> specificities_;
   std::optional<std::vector<Specificity>> parentSpecificities_;
   std::optional<std::vector<Specificity>> nestingSpecificity_;
 };

@@ -225,6 +225,9 @@ TEST(Parser, BlocksOfRulesNestedRulesAndWhatStaysAsWritten) {
       {"an at-rule nested in a rule, and a declaration's block, stay as written",
        "a{@media print{b:c} font:{family:x}}", "R(a)[V(@media print) V(font:)]"},
       {"an at-rule without its block stays as written", "@media print;", "V(@media print)"},
+      {"empty at-rules, steps and blocks stay, as browsers keep them; an empty style rule does not",
+       "@font-face{} @keyframes k{0%{}} @media x{a{}} @supports (x:y){}",
+       "R(@font-face) B(@keyframes k)[R(0%)] B(@media x) B(@supports (x:y))"},
   };
   for (const auto& c : cases) EXPECT_EQ(Shape(ReadStylesheet(c.css).Root()), c.shape) << c.what;
 }
