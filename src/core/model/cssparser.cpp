@@ -589,10 +589,13 @@ class Parser final {
     // its empty rule, it would no longer keep the empty rules before it at
     // the next save.
     blockBeforeImport_ = IsBeforeImport(selectorPieces_.empty() ? brace : selectorPieces_.front());
+    // Merged into an earlier rule, a selector holding that "@import" would
+    // no longer stand after the rules it keeps.
+    const bool holdsLastImport = blockBeforeImport_ && !IsBeforeImport(brace);
     ruleSought_ = false;
     selectorPieces_.clear();
     inBlock_ = true;
-    DecideRule();
+    DecideRule(!holdsLastImport);
     bool ruleCommentTaken = false;
     for (std::string_view comment : preludeComments_) {
       const CommentReading reading = ReadComment(comment);
@@ -946,7 +949,7 @@ class Parser final {
   // sets a property that the move would put on the other side of it.
   // At-rules holding declarations, keyframe steps, nested rules and rules
   // holding nested ones never merge: the cautious reading.
-  void DecideRule() {
+  void DecideRule(bool mayJoin) {
     const bool atRule = !selector_.empty() && selector_.front() == '@';
     const bool styleRule = !atRule && place_ != Place::Steps;
     mayMerge_ = true;
@@ -976,7 +979,7 @@ class Parser final {
     }
     if (existing) {
       const auto info = context_->rules.find(existing.Node().internal_object());
-      mayMerge_ = styleRule && place_ != Place::InRule && !nested && info != context_->rules.end() &&
+      mayMerge_ = mayJoin && styleRule && place_ != Place::InRule && !nested && info != context_->rules.end() &&
                   info->second.mergeable && context_->guard.CanMerge(info->second.id, *id);
       if (mayMerge_) {
         context_->guard.Merged(info->second.id, *id);
