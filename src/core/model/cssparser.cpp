@@ -361,6 +361,17 @@ bool PreludeCanBeJoined(std::string_view prelude) {
          (prelude.find("/*") == std::string_view::npos || !HasLineEnd(prelude));
 }
 
+// Whether a "\\" stands before a line end somewhere in the text: what the
+// end of a file cut there is closed with reads otherwise once saved, and a
+// block holding one is kept as written.
+bool HasEscapedLineEnd(std::string_view text) {
+  for (std::size_t pos = text.find('\\'); pos != std::string_view::npos && pos + 1 < text.size();
+       pos = text.find('\\', pos + 2)) {
+    if (IsLineEnd(text[pos + 1]) || text[pos + 1] == '\f') return true;
+  }
+  return false;
+}
+
 // What an at-rule's block holds, by the at-rule's name.
 enum class AtRuleKind { Other, Rules, Steps, Declarations };
 
@@ -656,12 +667,13 @@ class Parser final {
   // An at-rule whose block holds rules becomes a block of rules, one whose
   // block holds declarations a rule named by its prelude. Only a block that
   // reads whole, as a stylesheet or as a rule, with no string or url cut by
-  // a line end (which browsers drop, and which a save may close), is taken
-  // apart; any other stays as written.
+  // a line end (which browsers drop, and which a save may close) and no
+  // escaped line end, is taken apart; any other stays as written.
   bool ReadAtRule(std::string_view text, std::string_view prelude, const std::string& name) {
     const AtRuleKind kind = AtRuleKindOf(text);
     if (kind == AtRuleKind::Other || depth_ >= kMaxDepth || prelude.size() == text.size() || text[prelude.size()] != '{' ||
-        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty() || !LinesCanBeJoined(text))
+        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty() || !LinesCanBeJoined(text) ||
+        HasEscapedLineEnd(text))
       return false;
     TokenList tokens;
     if (kind == AtRuleKind::Declarations) {
@@ -683,7 +695,7 @@ class Parser final {
   bool ReadNestedRule(std::string_view text, std::string_view prelude) {
     if (place_ == Place::Steps || depth_ >= kMaxDepth || selector_.empty() || selector_.front() == '@' || text.front() == '@' ||
         Trim(prelude).empty() || Trim(prelude).ends_with(':') || !PreludeCanBeJoined(prelude) ||
-        !LinesCanBeJoined(text))
+        !LinesCanBeJoined(text) || HasEscapedLineEnd(text))
       return false;
     TokenList tokens;
     if (!TokenizeOneRule(text, tokens)) return false;
