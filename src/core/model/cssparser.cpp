@@ -361,6 +361,17 @@ bool PreludeCanBeJoined(std::string_view prelude) {
          (prelude.find("/*") == std::string_view::npos || !HasLineEnd(prelude));
 }
 
+// Whether a "\\" stands before a line end somewhere in the text: what the
+// end of a file cut there is closed with reads otherwise once saved, and a
+// block holding one is kept as written.
+bool HasEscapedLineEnd(std::string_view text) {
+  for (std::size_t pos = text.find('\\'); pos != std::string_view::npos && pos + 1 < text.size();
+       pos = text.find('\\', pos + 2)) {
+    if (IsLineEnd(text[pos + 1]) || text[pos + 1] == '\f') return true;
+  }
+  return false;
+}
+
 // What an at-rule's block holds, by the at-rule's name.
 enum class AtRuleKind { Other, Rules, Steps, Declarations };
 
@@ -589,10 +600,13 @@ class Parser final {
     // its empty rule, it would no longer keep the empty rules before it at
     // the next save.
     blockBeforeImport_ = IsBeforeImport(selectorPieces_.empty() ? brace : selectorPieces_.front());
+    // Merged into an earlier rule, a selector holding that "@import" would
+    // no longer stand after the rules it keeps.
+    const bool holdsLastImport = blockBeforeImport_ && !IsBeforeImport(brace);
     ruleSought_ = false;
     selectorPieces_.clear();
     inBlock_ = true;
-    DecideRule();
+    DecideRule(!holdsLastImport);
     bool ruleCommentTaken = false;
     for (std::string_view comment : preludeComments_) {
       const CommentReading reading = ReadComment(comment);
@@ -653,12 +667,13 @@ class Parser final {
   // An at-rule whose block holds rules becomes a block of rules, one whose
   // block holds declarations a rule named by its prelude. Only a block that
   // reads whole, as a stylesheet or as a rule, with no string or url cut by
-  // a line end (which browsers drop, and which a save may close), is taken
-  // apart; any other stays as written.
+  // a line end (which browsers drop, and which a save may close) and no
+  // escaped line end, is taken apart; any other stays as written.
   bool ReadAtRule(std::string_view text, std::string_view prelude, const std::string& name) {
     const AtRuleKind kind = AtRuleKindOf(text);
     if (kind == AtRuleKind::Other || depth_ >= kMaxDepth || prelude.size() == text.size() || text[prelude.size()] != '{' ||
-        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty() || !LinesCanBeJoined(text))
+        !text.ends_with('}') || !PreludeCanBeJoined(prelude) || name.empty() || !LinesCanBeJoined(text) ||
+        HasEscapedLineEnd(text))
       return false;
     TokenList tokens;
     if (kind == AtRuleKind::Declarations) {
@@ -680,7 +695,7 @@ class Parser final {
   bool ReadNestedRule(std::string_view text, std::string_view prelude) {
     if (place_ == Place::Steps || depth_ >= kMaxDepth || selector_.empty() || selector_.front() == '@' || text.front() == '@' ||
         Trim(prelude).empty() || Trim(prelude).ends_with(':') || !PreludeCanBeJoined(prelude) ||
-        !LinesCanBeJoined(text))
+        !LinesCanBeJoined(text) || HasEscapedLineEnd(text))
       return false;
     TokenList tokens;
     if (!TokenizeOneRule(text, tokens)) return false;
@@ -946,7 +961,7 @@ class Parser final {
   // sets a property that the move would put on the other side of it.
   // At-rules holding declarations, keyframe steps, nested rules and rules
   // holding nested ones never merge: the cautious reading.
-  void DecideRule() {
+  void DecideRule(bool mayJoin) {
     const bool atRule = !selector_.empty() && selector_.front() == '@';
     const bool styleRule = !atRule && place_ != Place::Steps;
     mayMerge_ = true;
@@ -976,7 +991,7 @@ class Parser final {
     }
     if (existing) {
       const auto info = context_->rules.find(existing.Node().internal_object());
-      mayMerge_ = styleRule && place_ != Place::InRule && !nested && info != context_->rules.end() &&
+      mayMerge_ = mayJoin && styleRule && place_ != Place::InRule && !nested && info != context_->rules.end() &&
                   info->second.mergeable && context_->guard.CanMerge(info->second.id, *id);
       if (mayMerge_) {
         context_->guard.Merged(info->second.id, *id);
