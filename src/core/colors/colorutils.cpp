@@ -189,13 +189,6 @@ constexpr std::array<std::string_view, 169> kBuiltInColors = {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
-
 std::string_view NameOf(std::string_view entry) { return entry.substr(0, entry.find('=')); }
 
 std::string_view ValueOf(std::string_view entry) {
@@ -229,9 +222,22 @@ int Component(std::string_view digits, std::size_t first) {
                               " » n'est pas une couleur de six chiffres hexadécimaux.");
 }
 
+std::string LowerAsciiCopy(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = LowerAscii(c);
+  return lower;
+}
+
 }  // namespace
 
-ColorTable::ColorTable() : entries_(kBuiltInColors.begin(), kBuiltInColors.end()) {}
+ColorTable::ColorTable() : entries_(kBuiltInColors.begin(), kBuiltInColors.end()) {
+  for (std::size_t i = 0; i < entries_.size(); ++i) IndexEntry(i);
+}
+
+void ColorTable::IndexEntry(std::size_t index) {
+  // A name already there keeps its first entry.
+  firstOfName_.try_emplace(LowerAsciiCopy(NameOf(entries_[index])), index);
+}
 
 ColorTable& ColorTable::Shared() {
   static ColorTable table;
@@ -249,15 +255,12 @@ std::string ColorTable::ColorNameFromValue(std::string_view value) const {
 }
 
 std::string ColorTable::ColorValueFromName(std::string_view name) const {
-  for (const std::string& entry : entries_)
-    if (EqualsIgnoringCase(NameOf(entry), name)) return std::string(ValueOf(entry));
-  return {};
+  const auto found = firstOfName_.find(LowerAsciiCopy(name));
+  return found == firstOfName_.end() ? std::string() : std::string(ValueOf(entries_[found->second]));
 }
 
 bool ColorTable::HasColorName(std::string_view name) const {
-  for (const std::string& entry : entries_)
-    if (EqualsIgnoringCase(NameOf(entry), name)) return true;
-  return false;
+  return firstOfName_.find(LowerAsciiCopy(name)) != firstOfName_.end();
 }
 
 void ColorTable::AddCustomColor(const ColorListRefresh& refresh, std::string_view name, std::string_view value) {
@@ -266,6 +269,7 @@ void ColorTable::AddCustomColor(const ColorListRefresh& refresh, std::string_vie
   if (!IsHtmlText(value))
     throw std::invalid_argument("« " + std::string(value) + " » n'est pas une couleur #RRVVBB.");
   entries_.push_back(std::string(name) + "=" + std::string(value));
+  IndexEntry(entries_.size() - 1);
   if (refresh) refresh(entries_);
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace korvel {
@@ -33,8 +34,10 @@ inline constexpr std::string_view kBadColorFormatMessage = "Format de couleur in
 /// An ordered list of "name=value" entries: 143 named colours and 26 system
 /// colours, then the custom colours added while the program runs. The name
 /// is everything before the first "=", the value everything after it. The
-/// list is never sorted: lookups run in list order and the first match wins.
-/// Entries are only appended, never changed or removed.
+/// list is never sorted: the first entry of a name (or of a value) is the
+/// one that answers; lookups by name go through an index of the names in
+/// lower case, kept as entries are appended. Entries are only appended,
+/// never changed or removed.
 ///
 /// The program uses one table, `Shared()`, from the user-interface thread
 /// only; tests may build tables of their own.
@@ -79,7 +82,11 @@ class ColorTable final {
                         std::string& html);
 
  private:
+  void IndexEntry(std::size_t index);
+
   std::vector<std::string> entries_;
+  // Each name in lower case (ASCII letters), to its first entry.
+  std::unordered_map<std::string, std::size_t> firstOfName_;
 };
 
 /// The HTML text of a "#" colour: the first character is dropped whatever it

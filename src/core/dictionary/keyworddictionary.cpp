@@ -50,7 +50,13 @@ KeywordDictionary KeywordDictionary::Load(const std::string& path) {
 }
 
 KeywordDictionary::KeywordDictionary(XmlDocumentPtr document, std::string origin)
-    : document_(std::move(document)), origin_(std::move(origin)) {}
+    : document_(std::move(document)), origin_(std::move(origin)) {
+  for (XmlElement entry : document_->RootElement().Elements()) {
+    const AttrValue name = entry.GetAttr("Name");
+    // The first entry of a name is the one found; a later one never is.
+    if (!name.IsAbsent()) entries_.try_emplace(name.AsText(), entry);
+  }
+}
 
 std::vector<std::string> KeywordDictionary::KeywordNames() const {
   std::vector<std::string> names;
@@ -66,9 +72,13 @@ std::vector<std::string> KeywordDictionary::KeywordNames() const {
 }
 
 XmlElement KeywordDictionary::FindKeyword(std::string_view name) const {
-  for (XmlElement entry : document_->RootElement().Elements())
-    if (entry.GetAttr("Name") == name) return entry;
-  return {};
+  const auto found = entries_.find(name);
+  return found == entries_.end() ? XmlElement() : found->second;
+}
+
+bool KeywordDictionary::IsColorProperty(std::string_view name) const {
+  const XmlElement entry = FindKeyword(name);
+  return entry && entry.GetAttr("EditMode") == editmode::kGetColor;
 }
 
 bool KeywordDictionary::PrepareKeyword(std::string_view name, std::string_view value) {

@@ -12,8 +12,10 @@
 // "length", "percentage", "color", "url". Names are compared exactly.
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "dictionary/activekeyword.h"
@@ -50,8 +52,9 @@ inline constexpr std::array<std::string_view, 2> kAll = {kGetColor, kGetImage};
 [[nodiscard]] std::vector<std::string> SplitWords(std::string_view text, char separator);
 
 /// The loaded dictionary and the one ActiveKeyword prepared from it. Read
-/// once, never written; every lookup scans the entries in file order.
-/// User-interface thread only.
+/// once, never written: the entries are indexed by name when the dictionary
+/// is made, so that a lookup (one per row of the property grid) does not
+/// scan the file's entries. User-interface thread only.
 class KeywordDictionary final {
  public:
   /// Reads the dictionary file. A missing or unreadable file raises
@@ -72,6 +75,10 @@ class KeywordDictionary final {
   /// The first entry whose Name equals the name exactly, or none. Entries
   /// without Name never match.
   [[nodiscard]] XmlElement FindKeyword(std::string_view name) const;
+
+  /// Whether the property's entry (FindKeyword) opens the colour picker,
+  /// that is whether its value cell shows a colour swatch.
+  [[nodiscard]] bool IsColorProperty(std::string_view name) const;
 
   /// Replaces the ActiveKeyword by a copy of the property's entry and spreads
   /// the value's words over its members: a Special entry through
@@ -94,9 +101,17 @@ class KeywordDictionary final {
   [[nodiscard]] const XmlDocumentPtr& Document() const { return document_; }
 
  private:
+  // Hashes names and views alike, so that a lookup by view makes no string.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+
   XmlDocumentPtr document_;
   std::string origin_;
   ActiveKeyword active_;
+  // Each Name's first entry, in the document above.
+  std::unordered_map<std::string, XmlElement, NameHash, std::equal_to<>> entries_;
 };
 
 }  // namespace korvel

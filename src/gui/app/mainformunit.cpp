@@ -9,6 +9,7 @@
 #include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <string_view>
@@ -37,6 +38,10 @@ namespace {
 
 std::string_view View(const QByteArray& bytes) { return {bytes.constData(), static_cast<std::size_t>(bytes.size())}; }
 
+// How long after the window is shown its hidden parts are made at the
+// latest, when no paint has come.
+constexpr int kStartUpFallbackMs = 1000;
+
 // A folder without its trailing "/", as the watch and the preview take it.
 std::filesystem::path WatchFolderPath(const QString& folder) { return Std(QDir::cleanPath(folder)); }
 
@@ -64,12 +69,8 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
   editor_->SetPageOpener([this] { ShowPage(); });
   editor_->SetPageAddress([this] { return BrowserAddress(); });
   StartWatch();
-  BuildImagesTab(launcher);
-  // The value editors are popups of this window, made hidden now. The font
-  // picker's families are listed on a thread of their own meanwhile: the
-  // window shows without waiting for them.
-  editor_->CreatePopups(this);
-  editor_->Dispatch().FontForm()->SetFontFamilies(StartListingInstalledFontFamilies());
+  // The value editors, the image picker and the "Images" tab are all hidden
+  // at first: they are made once the window has painted (CompleteStartUp).
   layout_ = new TWindowLayout(*this, dm_,
                               TWindowLayout::Parts{entry_->SplitterTVLV(), entry_->SplitterLVSG(),
                                                    editor_->Splitter(), entry_->InputGrid(), editor_->PropertyGrid()});
@@ -80,6 +81,43 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
 }
 
 TMainForm::~TMainForm() = default;
+
+TStyleSheetEditor& TMainForm::Editor() const {
+  // What reaches the editor from outside may reach its popups.
+  const_cast<TMainForm*>(this)->CompleteStartUp();
+  return *editor_;
+}
+
+TImagesTab& TMainForm::ImagesTab() const {
+  const_cast<TMainForm*>(this)->CompleteStartUp();
+  return *imagesTab_;
+}
+
+TShowImageForm& TMainForm::ImagePicker() const {
+  const_cast<TMainForm*>(this)->CompleteStartUp();
+  return *picker_;
+}
+
+bool TMainForm::event(QEvent* event) {
+  // The first paint is what the user waits for at start-up; what stays
+  // hidden until it is needed comes after it.
+  if (event->type() == QEvent::Paint && !startUpQueued_) {
+    startUpQueued_ = true;
+    QTimer::singleShot(0, this, &TMainForm::CompleteStartUp);
+  }
+  return QMainWindow::event(event);
+}
+
+void TMainForm::CompleteStartUp() {
+  if (imagesTab_ != nullptr) return;
+  // The value editors are popups of this window, made hidden. The font
+  // picker's families are listed on a thread of their own meanwhile.
+  editor_->CreatePopups(this);
+  editor_->Dispatch().FontForm()->SetFontFamilies(StartListingInstalledFontFamilies());
+  BuildImagesTab(launcher_);
+  // Shown only when a value asks for it.
+  if (shown_) PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
+}
 
 void TMainForm::BuildImagesTab(ProgramLauncher& launcher) {
   imagesTab_ = new TImagesTab(launcher, [this] {
@@ -135,13 +173,16 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (shown_) return;
   shown_ = true;
   FormShow();
+  // Should no paint come (a window the platform never exposes), the hidden
+  // parts are made all the same.
+  QTimer::singleShot(kStartUpFallbackMs, this, &TMainForm::CompleteStartUp);
 }
 
 void TMainForm::FormShow() {
   layout_->SetRestoring(true);
   PgCtlMain_->setCurrentWidget(entry_);
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), false);
-  PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
+  if (imagesTab_ != nullptr) PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 
   if (!startStylesheet_.isEmpty()) {
     layout_->SetRestoring(false);
@@ -164,9 +205,10 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 
 void TMainForm::PgCtlMainChange() {
   editor_->CommitPendingEdits();
-  picker_->HideWithTab();
+  if (picker_ != nullptr) picker_->HideWithTab();
   editor_->HidePopups();
-  if (PgCtlMain_->currentWidget() != imagesTab_) PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
+  if (imagesTab_ != nullptr && PgCtlMain_->currentWidget() != imagesTab_)
+    PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

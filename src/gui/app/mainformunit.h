@@ -60,12 +60,19 @@ class TMainForm final : public QMainWindow {
   /// unsaved edits are asked about; the window's place is recorded.
   bool FormCloseQuery();
 
-  [[nodiscard]] TStyleSheetEditor& Editor() const { return *editor_; }
+  /// The editor; its popups and the "Images" tab are made first when the
+  /// window has not painted yet (CompleteStartUp).
+  [[nodiscard]] TStyleSheetEditor& Editor() const;
   [[nodiscard]] TEntryPage& EntryPage() const { return *entry_; }
   [[nodiscard]] QTabWidget* Pages() const { return PgCtlMain_; }
   /// The "Images" tab and the image picker, which the cell dispatch opens.
-  [[nodiscard]] TImagesTab& ImagesTab() const { return *imagesTab_; }
-  [[nodiscard]] TShowImageForm& ImagePicker() const { return *picker_; }
+  [[nodiscard]] TImagesTab& ImagesTab() const;
+  [[nodiscard]] TShowImageForm& ImagePicker() const;
+  /// Makes what stays hidden at start-up: the value editors (and the
+  /// listing of the installed fonts for the font picker), the image picker
+  /// and the "Images" tab. Runs once, after the window's first paint or at
+  /// the first call that needs them, whichever comes first.
+  void CompleteStartUp();
 
   /// The application became active again: tells that the stylesheet was
   /// deleted, or asks whether to reload it when it changed outside.
@@ -78,6 +85,7 @@ class TMainForm final : public QMainWindow {
   [[nodiscard]] PreviewServer* Preview() const { return preview_.get(); }
 
  protected:
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -113,6 +121,8 @@ class TMainForm final : public QMainWindow {
   SettingsStore& registry_;
 
   bool shown_ = false;
+  /// CompleteStartUp is on its way after the first paint.
+  bool startUpQueued_ = false;
   QString startStylesheet_;
 
   TWindowLayout* layout_ = nullptr;

@@ -524,7 +524,13 @@ void TEntryPage::UseExampleProject() {
 }
 
 void TEntryPage::WriteSetting(std::string_view kind, const QString& value) {
-  dm_.WriteSetting(nullptr, kind, Std(value));
+  // Each write saves the whole file (and waits for the disk): a value the
+  // file already gives back is not written again, as when a project is
+  // opened as it was stored.
+  const std::string text = Std(value);
+  GXMLIni& ini = dm_.Ini();
+  if (ini.IsOpen() && ini.ReadValue(kind) == text) return;
+  dm_.WriteSetting(nullptr, kind, text);
 }
 
 void TEntryPage::OKInClick() { OpenProject(true, false); }

@@ -74,6 +74,25 @@ TEST(ColorTable, NameFromValueAnswersWithTheFirstEntryOfAName) {
   EXPECT_EQ(table.ColorNameFromValue("#010203"), "#010203");
 }
 
+// Names are looked up through an index that appending must keep: a new
+// name is found at once, in any letter case, and a name the table already
+// has keeps answering with its first entry.
+TEST(ColorTable, AppendedNamesAreFoundAndEarlierNamesKeepTheirValue) {
+  ColorTable table;
+  EXPECT_FALSE(table.HasColorName("brand"));
+  table.AddCustomColor({}, "Brand", "#123456");
+  table.AddCustomColor({}, "RED", "#010203");
+  table.AddCustomColor({}, "brand", "#654321");
+  const std::pair<const char*, const char*> cases[] = {
+      {"brand", "#123456"}, {"BRAND", "#123456"}, {"Brand", "#123456"}, {"red", "#FF0000"},
+      {"Red", "#FF0000"},   {"bran", ""},         {"brand ", ""},
+  };
+  for (const auto& [name, value] : cases) {
+    EXPECT_EQ(table.ColorValueFromName(name), value) << name;
+    EXPECT_EQ(table.HasColorName(name), *value != '\0') << name;
+  }
+}
+
 TEST(NormalizeHtmlColor, CountsAndChecksTheDigits) {
   const struct {
     const char* text;

@@ -90,6 +90,44 @@ TEST(KeywordDictionary, NamesAndLookupsInFileOrder) {
   EXPECT_FALSE(dictionary.FindKeyword(""));
 }
 
+// The lookups are answered from an index made once: its answers must be
+// those of the file read in order, the first entry of a name winning.
+TEST(KeywordDictionary, LookupsAndColourPropertiesFollowTheFirstEntryOfEachName) {
+  const KeywordDictionary dictionary = TestDictionary(R"(<KeyWords>
+      <KeyWord Name="color" EditMode="getcolor"/>
+      <KeyWord EditMode="getcolor"/>
+      <KeyWord Name="border" EditMode="expand">
+        <Prop Name="border-color" EditMode="getcolor"><Item Name="color"/></Prop>
+      </KeyWord>
+      <KeyWord Name="fill" EditMode="getcolor"/>
+      <KeyWord Name="color" EditMode="edit"/>
+      <KeyWord Name="fill" EditMode="combo"/>
+      <KeyWord Name="outline-color" EditMode="getcolor"/>
+      <KeyWord Name="width" EditMode="FormEdit"/>
+      <KeyWord Name="" EditMode="getcolor"/>
+    </KeyWords>)");
+  struct Case {
+    const char* name;
+    bool found;
+    int place;  // among the entries, counted from 1, when found
+    bool color;
+  };
+  const Case cases[] = {
+      {"color", true, 1, true},           {"fill", true, 4, true},   {"outline-color", true, 7, true},
+      {"border", true, 3, false},         {"width", true, 8, false}, {"border-color", false, 0, false},
+      {"Color", false, 0, false},         {"color ", false, 0, false}, {"--brand", false, 0, false},
+      {"", true, 9, true},
+  };
+  std::vector<XmlElement> entries;
+  for (XmlElement entry : dictionary.Document()->RootElement().Elements()) entries.push_back(entry);
+  for (const Case& c : cases) {
+    const XmlElement found = dictionary.FindKeyword(c.name);
+    EXPECT_EQ(static_cast<bool>(found), c.found) << c.name;
+    if (c.found) EXPECT_TRUE(found == entries[static_cast<std::size_t>(c.place - 1)]) << c.name;
+    EXPECT_EQ(dictionary.IsColorProperty(c.name), c.color) << c.name;
+  }
+}
+
 TEST(KeywordDictionary, AnEntryWithoutNameFailsTheListOfNames) {
   const KeywordDictionary dictionary = TestDictionary(R"(<KeyWords>
       <KeyWord Name="before"/><KeyWord EditMode="combo"/><KeyWord Name="after"/></KeyWords>)");

@@ -73,6 +73,27 @@ TEST_F(ShippedDictionary, HasOneEntryForEveryPropertyOfTheTable) {
   EXPECT_EQ(names.size(), properties);
 }
 
+// The property grid shows a colour swatch where the property's entry opens
+// the colour picker.
+TEST_F(ShippedDictionary, ColourSwatchesGoToTheColourProperties) {
+  const std::pair<const char*, bool> cases[] = {
+      {"color", true},          {"background-color", true}, {"border-color", true},
+      {"border-top-color", true}, {"outline-color", true},  {"caret-color", true},
+      {"fill", true},           {"stroke", true},           {"text-decoration-color", true},
+      {"background", false},    {"border", false},          {"width", false},
+      {"font-family", false},   {"zoom", false},            {"--brand-color", false},
+      {"COLOR", false},         {"", false},
+  };
+  for (const auto& [name, color] : cases) EXPECT_EQ(dictionary_->IsColorProperty(name), color) << name;
+  // Every entry is found where it stands, and is a colour property exactly
+  // when its edit mode says so.
+  for (XmlElement entry : dictionary_->Document()->RootElement().Elements()) {
+    const std::string name = entry.GetAttr("Name").AsText();
+    EXPECT_TRUE(dictionary_->FindKeyword(name) == entry) << name;
+    EXPECT_EQ(dictionary_->IsColorProperty(name), entry.GetAttr("EditMode") == editmode::kGetColor) << name;
+  }
+}
+
 TEST_F(ShippedDictionary, UsesOnlyTheEditModesAndIconsTheProgramKnows) {
   const std::map<std::string, std::vector<std::string>> specialMembers = {
       {"font", {"font-family"}},

@@ -17,6 +17,8 @@
 #include <QScopeGuard>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include <memory>
 
 #include "app/dmunit.h"
@@ -372,6 +374,18 @@ void EntryPageTest::okStoresTheProject() {
   QCOMPARE(Setting(settings, settingkind::kLocalServerProjPath), std::string("/srv/www/"));
   QCOMPARE(Setting(settings, settingkind::kLocalServer), std::string("true"));
   QVERIFY(install_->messages.shown.empty());
+  // Opened again as stored, the project's settings file is not saved again
+  // (a save replaces the file, and with it its inode).
+  const auto inodeOf = [](const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t{0};
+  };
+  const ino_t stored = inodeOf(settings);
+  QVERIFY(stored != 0);
+  QTest::mouseClick(page_->OKIn(), Qt::LeftButton);
+  QCOMPARE(opened.size(), 2);
+  QCOMPARE(inodeOf(settings), stored);
+  QCOMPARE(Setting(settings, settingkind::kLocalServerProjPath), std::string("/srv/www/"));
 
   // The window is handed the project as opened, and keeps it while the
   // user browses and edits the grid again.
