@@ -19,22 +19,34 @@ bool ReadMarker(std::string_view comment, std::string& marker) {
   return true;
 }
 
-}  // namespace
-
-void SortRuleTree(std::vector<RuleTreeNode>& nodes, const NodeOrder& order) {
-  std::stable_sort(nodes.begin(), nodes.end(), [&](const RuleTreeNode& a, const RuleTreeNode& b) {
-    return order ? order(a, b) : a.text < b.text;
-  });
-  for (RuleTreeNode& node : nodes) SortRuleTree(node.children, order);
+// A rule and, under it, the rules nested in it.
+RuleTreeNode RuleNode(ConstXmlElement rule) {
+  RuleTreeNode node{RuleTreeNode::Kind::Rule, std::string(rule.GetAttr(attrs::kName).View()), {}, rule};
+  for (ConstXmlElement child : rule.Elements()) {
+    if (IsRule(child) && !child.GetAttr(attrs::kName).View().empty()) node.children.push_back(RuleNode(child));
+  }
+  return node;
 }
 
-std::vector<RuleTreeNode> BuildRuleTree(const StyleDocument& document) {
-  std::vector<RuleTreeNode> top;
-  std::size_t group = 0;  // index of the open group in `top`, plus one; 0 when none is open
+// What the root or a block holds, in the file's order.
+std::vector<RuleTreeNode> Level(ConstXmlElement container) {
+  std::vector<RuleTreeNode> level;
+  std::size_t group = 0;  // index of the open group in `level`, plus one; 0 when none is open
+  const auto place = [&](RuleTreeNode node) {
+    if (group != 0) {
+      level[group - 1].children.push_back(std::move(node));
+    } else {
+      level.push_back(std::move(node));
+    }
+  };
 
-  for (ConstXmlElement child : document.Root().Elements()) {
+  for (ConstXmlElement child : container.Elements()) {
     if (IsVerbatim(child)) {
-      top.push_back({RuleTreeNode::Kind::Verbatim, child.GetAttr(attrs::kName).AsText(), {}, child});
+      level.push_back({RuleTreeNode::Kind::Verbatim, child.GetAttr(attrs::kName).AsText(), {}, child});
+      continue;
+    }
+    if (IsBlock(child)) {
+      place({RuleTreeNode::Kind::Container, child.GetAttr(attrs::kName).AsText(), Level(child), child});
       continue;
     }
     if (!IsRule(child)) continue;
@@ -47,20 +59,27 @@ std::vector<RuleTreeNode> BuildRuleTree(const StyleDocument& document) {
       if (marker.starts_with('/')) {
         group = 0;
       } else {
-        top.push_back({RuleTreeNode::Kind::Group, std::move(marker), {}, ConstXmlElement()});
+        level.push_back({RuleTreeNode::Kind::Group, std::move(marker), {}, ConstXmlElement()});
         // A marker without a name gives a group node but leaves none open.
-        group = top.back().text.empty() ? 0 : top.size();
+        group = level.back().text.empty() ? 0 : level.size();
       }
       continue;
     }
-    RuleTreeNode rule{RuleTreeNode::Kind::Rule, std::string(name.View()), {}, child};
-    if (group != 0) {
-      top[group - 1].children.push_back(std::move(rule));
-    } else {
-      top.push_back(std::move(rule));
-    }
+    place(RuleNode(child));
   }
-  return top;
+  return level;
 }
+
+}  // namespace
+
+void SortRuleTree(std::vector<RuleTreeNode>& nodes, const NodeOrder& order) {
+  const auto before = [&](const RuleTreeNode& a, const RuleTreeNode& b) { return order ? order(a, b) : a.text < b.text; };
+  std::stable_sort(nodes.begin(), nodes.end(), before);
+  for (RuleTreeNode& node : nodes) {
+    if (node.kind == RuleTreeNode::Kind::Group) std::stable_sort(node.children.begin(), node.children.end(), before);
+  }
+}
+
+std::vector<RuleTreeNode> BuildRuleTree(const StyleDocument& document) { return Level(document.Root()); }
 
 }  // namespace korvel

@@ -99,7 +99,7 @@ bool TCellDispatch::PrepareRow(int row) {
   // The value of the row the grid made current; for a press that is the
   // pressed row.
   const std::string value = grid_.CellText(1, grid_.CurrentRow()).toStdString();
-  const bool custom = name.starts_with("--");
+  const bool custom = name.starts_with("--") || (descriptorsAsText_ && !dictionary_.FindKeyword(name));
   try {
     return dictionary_.PrepareKeyword(custom ? kCustomPropertyEntry : std::string_view(name), value);
   } catch (const std::exception& error) {

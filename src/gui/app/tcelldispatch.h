@@ -93,6 +93,10 @@ class TCellDispatch final : public QObject {
   /// Live mode: the colour and font pickers stay open after OK, and each
   /// step of the length editor's number boxes is written at once.
   void SetLiveMode(bool on);
+  /// The grid shows an at-rule holding descriptors ("@font-face", "@page"):
+  /// a name the dictionary lacks ("src", "font-display") is edited as free
+  /// text in place, as a custom property is, instead of being refused.
+  void SetDescriptorsAsText(bool on) { descriptorsAsText_ = on; }
   /// Hides every editor, the image picker and the property grid's in-place
   /// combo box (another tab is shown, another rule is shown).
   void HideAll();
@@ -176,6 +180,7 @@ class TCellDispatch final : public QObject {
   int formEditSession_ = 0;
   int writeSession_ = 0;
   bool liveMode_ = false;
+  bool descriptorsAsText_ = false;
 
   // Owned by the main window; deleted here first, as they read the
   // dictionary's prepared entry.

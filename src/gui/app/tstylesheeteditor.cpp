@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 
 #include "icons/imagelists.h"
@@ -29,7 +31,6 @@
 #include "model/csssyntaxcheck.h"
 #include "model/csswriter.h"
 #include "model/filebytes.h"
-#include "model/ruletree.h"
 
 namespace korvel {
 
@@ -38,8 +39,42 @@ namespace {
 const char* const kUnsavedQuestion = "La grille d'édition a été modifiée.\nSauvegarder ?";
 const char* const kEmptyCells = "Il y a des valeurs non renseignées dans la grille.\nVeuillez vérifier et corriger.";
 
-// What a node of the rule tree stands for.
-enum NodeRole { kNodeKind = Qt::UserRole };
+// A node of the rule tree: what it stands for is its type, and it holds its
+// rule, block or statement (none for a group).
+class RuleItem final : public QTreeWidgetItem {
+ public:
+  RuleItem(RuleTreeNode::Kind kind, ConstXmlElement element)
+      : QTreeWidgetItem(QTreeWidgetItem::UserType + static_cast<int>(kind)), element_(element) {}
+  [[nodiscard]] ConstXmlElement Element() const { return element_; }
+
+ private:
+  ConstXmlElement element_;
+};
+
+RuleTreeNode::Kind KindOf(const QTreeWidgetItem* node) {
+  return static_cast<RuleTreeNode::Kind>(node->type() - QTreeWidgetItem::UserType);
+}
+
+ConstXmlElement ElementOf(const QTreeWidgetItem* node) { return static_cast<const RuleItem*>(node)->Element(); }
+
+// The first node under `parent`, top to bottom, that `match` takes.
+QTreeWidgetItem* FirstNode(QTreeWidgetItem* parent, const std::function<bool(const QTreeWidgetItem*)>& match) {
+  for (int i = 0; i < parent->childCount(); ++i) {
+    QTreeWidgetItem* node = parent->child(i);
+    if (match(node)) return node;
+    if (QTreeWidgetItem* found = FirstNode(node, match)) return found;
+  }
+  return nullptr;
+}
+
+// Whether a rule is an at-rule holding descriptors ("@font-face", "@page"),
+// whose names are not all CSS properties.
+bool HoldsDescriptors(ConstXmlElement rule) { return rule && rule.GetAttr(attrs::kName).View().starts_with('@'); }
+
+// Opens the groups, blocks and rules a node stands in, so that it shows.
+void OpenAncestors(QTreeWidgetItem* node) {
+  for (QTreeWidgetItem* parent = node->parent(); parent; parent = parent->parent()) parent->setExpanded(true);
+}
 
 bool IsCustomProperty(const QString& name) { return name.startsWith(QStringLiteral("--")); }
 
@@ -65,11 +100,15 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   connect(TVCSS_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
     if (node && followTree_) TVCSSClick(node);
   });
+  // Thousands of rules: rows of one height spare the view measuring each.
+  TVCSS_->setUniformRowHeights(true);
   // Groups show their open picture while expanded.
-  connect(TVCSS_, &QTreeWidget::itemExpanded, this,
-          [](QTreeWidgetItem* item) { item->setIcon(0, TreeImageListPixmap(kTreeImageGroupOpen)); });
-  connect(TVCSS_, &QTreeWidget::itemCollapsed, this,
-          [](QTreeWidgetItem* item) { item->setIcon(0, TreeImageListPixmap(kTreeImageGroup)); });
+  connect(TVCSS_, &QTreeWidget::itemExpanded, this, [](QTreeWidgetItem* item) {
+    if (KindOf(item) == RuleTreeNode::Kind::Group) item->setIcon(0, TreeImageListPixmap(kTreeImageGroupOpen));
+  });
+  connect(TVCSS_, &QTreeWidget::itemCollapsed, this, [](QTreeWidgetItem* item) {
+    if (KindOf(item) == RuleTreeNode::Kind::Group) item->setIcon(0, TreeImageListPixmap(kTreeImageGroup));
+  });
   PgCtlCSS_->addTab(TVCSS_, QString());
 
   tsGrid_ = new QWidget;
@@ -221,7 +260,7 @@ bool TStyleSheetEditor::OpenStylesheet(const QString& cssFile, const QString& ht
   if (!LoadStylesheet(cssFile)) {
     // The document shown is still the previous file's: a save goes there,
     // and the edits the user gave up for the other one are back.
-    if (droppedFrom && document_.GoTo(*droppedFrom)) FillPropertyGrid(shownRule_);
+    if (droppedFrom && document_.GoTo(*droppedFrom)) FillPropertyGrid();
     return false;
   }
   HTMLFilePath_ = htmlFile;
@@ -238,18 +277,20 @@ void TStyleSheetEditor::ShowFirstRule(const std::function<void()>& showPage) {
     TVCSS_->setFocus();
   }
   // The first rule of the tree: the first top-level rule, or the first rule
-  // of the first group.
-  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
+  // of the first group; else, when every rule stands in a block, the first
+  // of them.
+  const auto isRule = [](const QTreeWidgetItem* node) { return KindOf(node) == RuleTreeNode::Kind::Rule; };
+  QTreeWidgetItem* first = nullptr;
+  for (int i = 0; i < TVCSS_->topLevelItemCount() && !first; ++i) {
     QTreeWidgetItem* node = TVCSS_->topLevelItem(i);
-    if (node->data(0, kNodeKind).toInt() == static_cast<int>(RuleTreeNode::Kind::Group)) {
-      if (node->childCount() == 0) continue;
-      node = node->child(0);
-    } else if (node->data(0, kNodeKind).toInt() != static_cast<int>(RuleTreeNode::Kind::Rule)) {
-      continue;
+    if (KindOf(node) == RuleTreeNode::Kind::Group && node->childCount() > 0 && isRule(node->child(0))) {
+      first = node->child(0);
+    } else if (isRule(node)) {
+      first = node;
     }
-    SelectRule(node, true);
-    break;
   }
+  if (!first) first = FirstNode(TVCSS_->invisibleRootItem(), isRule);
+  if (first) SelectRule(first, true);
 }
 
 bool TStyleSheetEditor::QueryClose() { return SettleUnsavedEdits(); }
@@ -269,7 +310,7 @@ bool TStyleSheetEditor::SettleUnsavedEdits(std::optional<std::size_t>* droppedFr
 
 void TStyleSheetEditor::DropUnsavedEdits() {
   if (document_.RevertToSaved()) {
-    FillPropertyGrid(shownRule_);
+    FillPropertyGrid();
     return;
   }
   // Undone past the save and changed since: the file holds what was saved.
@@ -348,61 +389,122 @@ void TStyleSheetEditor::WarnOfSyntaxProblems(std::string_view css) {
 void TStyleSheetEditor::FillRuleTree() {
   const QScopedValueRollback<bool> quiet(followTree_, false);
   TVCSS_->clear();
-  shownRule_.clear();
+  shownRuleElement_ = {};
   std::vector<RuleTreeNode> nodes = BuildRuleTree(document_.Styles());
 
   // Sorting compares precomputed collation keys: locale-aware, and case
-  // counts, as users of the platform expect of a sorted list.
+  // counts, as users of the platform expect of a sorted list. Only the top
+  // level and its groups are sorted, so only their names get keys: most of
+  // a large framework's rules stand in blocks, in the file's order.
   QCollator collator;
   collator.setCaseSensitivity(Qt::CaseSensitive);
   collator.setNumericMode(false);
   std::unordered_map<std::string, QCollatorSortKey> keys;
-  std::function<void(const std::vector<RuleTreeNode>&)> makeKeys = [&](const std::vector<RuleTreeNode>& level) {
-    for (const RuleTreeNode& node : level) {
-      if (!keys.contains(node.text)) keys.emplace(node.text, collator.sortKey(Text(node.text)));
-      makeKeys(node.children);
-    }
+  const auto makeKey = [&](const RuleTreeNode& node) {
+    if (!keys.contains(node.text)) keys.emplace(node.text, collator.sortKey(Text(node.text)));
   };
-  makeKeys(nodes);
+  for (const RuleTreeNode& node : nodes) {
+    makeKey(node);
+    if (node.kind == RuleTreeNode::Kind::Group) std::for_each(node.children.begin(), node.children.end(), makeKey);
+  }
   SortRuleTree(nodes, [&](const RuleTreeNode& a, const RuleTreeNode& b) {
     return keys.at(a.text).compare(keys.at(b.text)) < 0;
   });
 
+  // One icon of each kind, shared by every node: an icon made per node
+  // from a picture would cost an allocation each.
   const QList<QPixmap> images = MakeTreeImageList();
-  auto makeItem = [&](const RuleTreeNode& node) {
-    auto* item = new QTreeWidgetItem;
+  const QIcon groupIcon(images.value(kTreeImageGroup));
+  const QIcon ruleIcon(images.value(kTreeImageRule));
+  const QIcon atRuleIcon(images.value(kTreeImageVerbatim));
+  const QBrush greyed = TVCSS_->palette().brush(QPalette::Disabled, QPalette::Text);
+  std::function<QTreeWidgetItem*(const RuleTreeNode&)> makeItem = [&](const RuleTreeNode& node) {
+    auto* item = new RuleItem(node.kind, node.element);
     item->setText(0, Text(node.text));
-    item->setData(0, kNodeKind, static_cast<int>(node.kind));
     switch (node.kind) {
-      case RuleTreeNode::Kind::Group: item->setIcon(0, images.value(kTreeImageGroup)); break;
-      case RuleTreeNode::Kind::Rule: item->setIcon(0, images.value(kTreeImageRule)); break;
+      case RuleTreeNode::Kind::Group: item->setIcon(0, groupIcon); break;
+      case RuleTreeNode::Kind::Rule: item->setIcon(0, ruleIcon); break;
+      case RuleTreeNode::Kind::Container: item->setIcon(0, atRuleIcon); break;
       case RuleTreeNode::Kind::Verbatim:
-        item->setIcon(0, images.value(kTreeImageVerbatim));
-        item->setForeground(0, TVCSS_->palette().color(QPalette::Disabled, QPalette::Text));
+        item->setIcon(0, atRuleIcon);
+        item->setForeground(0, greyed);
         item->setToolTip(0, Text(node.element.TextOf()));
         break;
+    }
+    if (!node.children.empty()) {
+      QList<QTreeWidgetItem*> children;
+      children.reserve(static_cast<qsizetype>(node.children.size()));
+      for (const RuleTreeNode& child : node.children) children.append(makeItem(child));
+      item->addChildren(children);
     }
     return item;
   };
   QList<QTreeWidgetItem*> top;
-  for (const RuleTreeNode& node : nodes) {
-    QTreeWidgetItem* item = makeItem(node);
-    for (const RuleTreeNode& child : node.children) item->addChild(makeItem(child));
-    top.append(item);
-  }
+  top.reserve(static_cast<qsizetype>(nodes.size()));
+  for (const RuleTreeNode& node : nodes) top.append(makeItem(node));
   TVCSS_->addTopLevelItems(top);
 }
 
 QTreeWidgetItem* TStyleSheetEditor::FindNode(const QString& text) const {
+  const auto named = [&](const QTreeWidgetItem* node) {
+    return KindOf(node) != RuleTreeNode::Kind::Group && node->text(0) == text;
+  };
+  // The top level and its groups first.
   for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
     QTreeWidgetItem* node = TVCSS_->topLevelItem(i);
-    const bool isGroup = node->data(0, kNodeKind).toInt() == static_cast<int>(RuleTreeNode::Kind::Group);
-    if (!isGroup && node->text(0) == text) return node;
+    if (named(node)) return node;
+    if (KindOf(node) != RuleTreeNode::Kind::Group) continue;
     for (int k = 0; k < node->childCount(); ++k) {
-      if (node->child(k)->text(0) == text) return node->child(k);
+      if (named(node->child(k))) return node->child(k);
     }
   }
-  return nullptr;
+  return FirstNode(TVCSS_->invisibleRootItem(), named);
+}
+
+QTreeWidgetItem* TStyleSheetEditor::FindNode(ConstXmlElement element) const {
+  if (!element) return nullptr;
+  return FirstNode(TVCSS_->invisibleRootItem(),
+                   [&](const QTreeWidgetItem* node) { return ElementOf(node) == element; });
+}
+
+QTreeWidgetItem* TStyleSheetEditor::FindNode(const RulePlace& place) const {
+  return FindNode(FindPlace(document_.Styles(), place));
+}
+
+TStyleSheetEditor::TreeSpot TStyleSheetEditor::SpotOf(const QTreeWidgetItem* node) const {
+  const RuleTreeNode::Kind kind = KindOf(node);
+  switch (kind) {
+    case RuleTreeNode::Kind::Rule:
+    case RuleTreeNode::Kind::Container: return {kind, PlaceOf(ElementOf(node)), node->text(0)};
+    case RuleTreeNode::Kind::Group:
+      // A group stands at the top level or directly in a block.
+      return {kind, node->parent() ? PlaceOf(ElementOf(node->parent())) : RulePlace(), node->text(0)};
+    case RuleTreeNode::Kind::Verbatim: break;
+  }
+  return {kind, {}, node->text(0)};
+}
+
+QTreeWidgetItem* TStyleSheetEditor::FindSpot(const TreeSpot& spot) const {
+  const auto sameKindAndText = [&](const QTreeWidgetItem* node) {
+    return KindOf(node) == spot.kind && node->text(0) == spot.text;
+  };
+  switch (spot.kind) {
+    case RuleTreeNode::Kind::Rule:
+    case RuleTreeNode::Kind::Container: return FindNode(spot.place);
+    case RuleTreeNode::Kind::Group: {
+      QTreeWidgetItem* parent = spot.place.IsEmpty() ? TVCSS_->invisibleRootItem() : FindNode(spot.place);
+      for (int i = 0; parent && i < parent->childCount(); ++i) {
+        if (sameKindAndText(parent->child(i))) return parent->child(i);
+      }
+      return nullptr;
+    }
+    case RuleTreeNode::Kind::Verbatim: break;
+  }
+  return FirstNode(TVCSS_->invisibleRootItem(), sameKindAndText);
+}
+
+QString TStyleSheetEditor::ShownRule() const {
+  return shownRuleElement_ ? Text(shownRuleElement_.GetAttr(attrs::kName).View()) : QString();
 }
 
 void TStyleSheetEditor::TVCSSClick(QTreeWidgetItem* node) { SelectRule(node, false); }
@@ -411,10 +513,12 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
   if (!node) return false;
   // What this does to the tree's current node is not a choice of the user.
   const QScopedValueRollback<bool> quiet(followTree_, false);
-  // The node may be gone once the file was read again: keep what names it.
-  const QString text = node->text(0);
-  const int kind = node->data(0, kNodeKind).toInt();
-  if (select) TVCSS_->setCurrentItem(node);
+  // The node may be gone once the file was read again: keep what finds it.
+  const TreeSpot spot = SpotOf(node);
+  if (select) {
+    OpenAncestors(node);
+    TVCSS_->setCurrentItem(node);
+  }
   CommitPendingEdits();
 
   if (IsModified()) {
@@ -422,59 +526,66 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
     if (answer == MessageAnswer::Yes ? !SaveStylesheet() : answer != MessageAnswer::No) {
       // Cancelled, or the save failed: the edits stay, and so does the rule
       // they belong to.
-      if (QTreeWidgetItem* shown = FindNode(shownRule_)) TVCSS_->setCurrentItem(shown);
+      if (QTreeWidgetItem* shown = FindNode(shownRuleElement_)) TVCSS_->setCurrentItem(shown);
       return false;
     }
     if (answer == MessageAnswer::No) DropUnsavedEdits();
-    if (kind != static_cast<int>(RuleTreeNode::Kind::Group)) {
-      if (QTreeWidgetItem* found = FindNode(text)) TVCSS_->setCurrentItem(found);
+    node = FindSpot(spot);
+    if (!node) {
+      // Read again, the file no longer has it.
+      shownRuleElement_ = {};
+      PropertyGrid_->SetRowCount(0);
+      return true;
     }
+    TVCSS_->setCurrentItem(node);
   }
-  ShowNode(text, kind);
+  ShowNode(node);
   return true;
 }
 
-void TStyleSheetEditor::ShowNode(const QString& text, int kind) {
-  if (kind == static_cast<int>(RuleTreeNode::Kind::Group)) {
-    if (QTreeWidgetItem* group = TVCSS_->currentItem()) group->setExpanded(true);
-    return;
+void TStyleSheetEditor::ShowNode(QTreeWidgetItem* node) {
+  switch (KindOf(node)) {
+    case RuleTreeNode::Kind::Group:
+    case RuleTreeNode::Kind::Container: node->setExpanded(true); return;
+    case RuleTreeNode::Kind::Rule: ShowRule(ElementOf(node)); return;
+    case RuleTreeNode::Kind::Verbatim: break;
   }
-  ruleInfo_->setVisible(kind == static_cast<int>(RuleTreeNode::Kind::Verbatim));
-  if (kind == static_cast<int>(RuleTreeNode::Kind::Verbatim)) {
-    shownRule_.clear();
-    shownRuleElement_ = {};
-    PGCtlEdit_->setTabText(0, PlainCaption(text));
-    ruleInfo_->setText(QStringLiteral("« %1 » est conservé tel quel à l'enregistrement ; il ne se modifie pas ici.")
-                           .arg(text));
-    PropertyGrid_->SetRowCount(0);
-    return;
-  }
-  shownRule_ = text;
+  const QString text = node->text(0);
+  shownRuleElement_ = {};
+  ruleInfo_->setVisible(true);
   PGCtlEdit_->setTabText(0, PlainCaption(text));
-  FillPropertyGrid(text);
+  ruleInfo_->setText(QStringLiteral("« %1 » est conservé tel quel à l'enregistrement ; il ne se modifie pas ici.")
+                         .arg(text));
+  PropertyGrid_->SetRowCount(0);
+}
+
+void TStyleSheetEditor::ShowRule(ConstXmlElement rule) {
+  ruleInfo_->setVisible(false);
+  shownRuleElement_ = rule;
+  if (dispatch_ != nullptr) dispatch_->SetDescriptorsAsText(HoldsDescriptors(rule));
+  PGCtlEdit_->setTabText(0, PlainCaption(Text(PlaceLabel(PlaceOf(rule)))));
+  FillPropertyGrid();
 }
 
 void TStyleSheetEditor::ShowRuleOf(ConstXmlElement rule) {
   if (!rule) return;
   const QScopedValueRollback<bool> quiet(followTree_, false);
-  const QString text = Text(rule.GetAttr(attrs::kName).View());
-  if (QTreeWidgetItem* node = FindNode(text)) {
-    if (QTreeWidgetItem* group = node->parent()) group->setExpanded(true);
+  if (QTreeWidgetItem* node = FindNode(rule)) {
+    OpenAncestors(node);
     TVCSS_->setCurrentItem(node);
     TVCSS_->scrollToItem(node);
   }
   PGCtlEdit_->setCurrentWidget(tsGrid_);
-  ShowNode(text, static_cast<int>(RuleTreeNode::Kind::Rule));
+  ShowRule(rule);
 }
 
-void TStyleSheetEditor::FillPropertyGrid(const QString& ruleName) {
+void TStyleSheetEditor::FillPropertyGrid() {
   PropertyGrid_->CancelEdit();
   PropertyGrid_->SetComboVisible(false);
   // An editor left open would write into the rule shown next.
   HidePopups();
   int row = 0;
-  const ConstXmlElement rule = ruleName.isEmpty() ? ConstXmlElement() : document_.Styles().FindRule(Bytes(ruleName));
-  shownRuleElement_ = rule;
+  const ConstXmlElement rule = shownRuleElement_;
   std::vector<ConstXmlElement> props;
   if (rule) {
     for (ConstXmlElement child : rule.Elements()) {
@@ -502,7 +613,7 @@ void TStyleSheetEditor::CommitGrid(int session) {
   if (!shownRuleElement_) return;
   std::vector<PropEdit> edits;
   QString label;
-  const QString on = QStringLiteral(" sur ") + shownRule_;
+  const QString on = QStringLiteral(" sur ") + Text(PlaceLabel(PlaceOf(shownRuleElement_)));
   for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
     const QString name = PropertyGrid_->CellText(0, row);
     if (name.isEmpty()) continue;
@@ -634,7 +745,7 @@ bool TStyleSheetEditor::SaveStylesheet() {
   // The rows of deleted properties leave the grid.
   for (int row = 0; row < PropertyGrid_->RowCount(); ++row) {
     if (PropertyGrid_->IsDeleted(0, row)) {
-      FillPropertyGrid(shownRule_);
+      FillPropertyGrid();
       break;
     }
   }
@@ -650,19 +761,26 @@ void TStyleSheetEditor::ReloadStylesheet() {
 }
 
 void TStyleSheetEditor::ReloadKeepingTree() {
-  const QString shown = shownRule_;
-  // The tree comes back as the user left it: the same groups open, the
-  // shown rule selected and in view.
-  QStringList openGroups;
-  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
-    if (TVCSS_->topLevelItem(i)->isExpanded()) openGroups << TVCSS_->topLevelItem(i)->text(0);
-  }
+  // The tree comes back as the user left it: the same groups, blocks and
+  // rules open, the shown rule selected and in view; each found again by
+  // its place, since the same names may stand in several blocks.
+  std::optional<TreeSpot> shown;
+  if (shownRuleElement_) shown = TreeSpot{RuleTreeNode::Kind::Rule, PlaceOf(shownRuleElement_), ShownRule()};
+  std::vector<TreeSpot> open;
+  std::function<void(const QTreeWidgetItem*)> collect = [&](const QTreeWidgetItem* parent) {
+    for (int i = 0; i < parent->childCount(); ++i) {
+      const QTreeWidgetItem* node = parent->child(i);
+      if (node->childCount() == 0) continue;
+      if (node->isExpanded()) open.push_back(SpotOf(node));
+      collect(node);
+    }
+  };
+  collect(TVCSS_->invisibleRootItem());
   if (!LoadStylesheet(CSSFilePath())) return;
-  for (int i = 0; i < TVCSS_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* group = TVCSS_->topLevelItem(i);
-    if (openGroups.contains(group->text(0))) group->setExpanded(true);
+  for (const TreeSpot& spot : open) {
+    if (QTreeWidgetItem* node = FindSpot(spot)) node->setExpanded(true);
   }
-  if (QTreeWidgetItem* node = FindNode(shown)) {
+  if (QTreeWidgetItem* node = shown ? FindSpot(*shown) : nullptr) {
     SelectRule(node, true);
     TVCSS_->scrollToItem(node);
   } else {
@@ -697,6 +815,7 @@ void TStyleSheetEditor::CreatePopups(QWidget* mainWindow) {
   if (dispatch_ != nullptr) return;
   dispatch_ = new TCellDispatch(dictionary_, *PropertyGrid_, mainWindow, [this](int session) { MarkModified(session); });
   dispatch_->SetLiveMode(liveMode_);
+  dispatch_->SetDescriptorsAsText(HoldsDescriptors(shownRuleElement_));
 }
 
 TCellDispatch& TStyleSheetEditor::Dispatch() {
@@ -714,7 +833,7 @@ void TStyleSheetEditor::ShowSwatchOf(int row) {
 }
 
 void TStyleSheetEditor::AddProperty(const QString& name) {
-  if (name.isEmpty() || shownRule_.isEmpty()) return;
+  if (name.isEmpty() || !shownRuleElement_) return;
   const int row = PropertyGrid_->RowCount();
   PropertyGrid_->SetRowCount(row + 1);
   PropertyGrid_->SetCurrentRow(row);

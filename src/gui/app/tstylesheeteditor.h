@@ -25,6 +25,8 @@
 #include "app/textbridge.h"
 #include "app/windowhelpers.h"
 #include "dictionary/keyworddictionary.h"
+#include "model/ruleplace.h"
+#include "model/ruletree.h"
 #include "model/stylesheetdocument.h"
 
 class QBoxLayout;
@@ -108,9 +110,11 @@ class TStyleSheetEditor final : public QWidget {
   /// `droppedFrom`, when No was answered, is the place in the history the
   /// edits were taken back from.
   bool SettleUnsavedEdits(std::optional<std::size_t>* droppedFrom = nullptr);
-  /// Shows a rule of the tree; asks about unsaved edits first (Yes, No,
-  /// Cancel). Returns false when the user cancelled or the edits could not
-  /// be saved: the shown rule stays, selected in the tree.
+  /// Shows a node of the tree: a rule's properties, a statement kept as
+  /// written, or a group or block opened; asks about unsaved edits first
+  /// (Yes, No, Cancel). `select` makes it the tree's current node, its
+  /// groups and blocks opened. Returns false when the user cancelled or the
+  /// edits could not be saved: the shown rule stays, selected in the tree.
   bool SelectRule(QTreeWidgetItem* node, bool select);
   void TVCSSClick(QTreeWidgetItem* node);
   bool SaveStylesheet();
@@ -127,6 +131,9 @@ class TStyleSheetEditor final : public QWidget {
   /// Reads a stylesheet into the document and fills the tree. False when
   /// the file cannot be read (said; the previous document and tree stay).
   bool LoadStylesheet(const QString& path);
+  /// Fills the rule tree anew from the document, as a load does; nothing
+  /// shown in the grid.
+  void FillRuleTree();
   void AddProperty(const QString& name);
   void DeleteProperty();
   void BorderClick();
@@ -140,7 +147,11 @@ class TStyleSheetEditor final : public QWidget {
   /// The document holds edits not yet in the file.
   [[nodiscard]] bool IsModified() const { return document_.IsModified(); }
   [[nodiscard]] bool LiveMode() const { return liveMode_; }
-  [[nodiscard]] const QString& ShownRule() const { return shownRule_; }
+  /// The rule whose properties the grid shows (none for a statement kept
+  /// as written), its name, and its place in the stylesheet.
+  [[nodiscard]] ConstXmlElement ShownRuleElement() const { return shownRuleElement_; }
+  [[nodiscard]] QString ShownRule() const;
+  [[nodiscard]] RulePlace ShownPlace() const { return PlaceOf(shownRuleElement_); }
   [[nodiscard]] QString CSSFilePath() const { return FromStd(document_.Path()); }
   [[nodiscard]] const QString& HTMLFilePath() const { return HTMLFilePath_; }
   [[nodiscard]] const StyleSheetDocument& Document() const { return document_; }
@@ -149,8 +160,14 @@ class TStyleSheetEditor final : public QWidget {
   [[nodiscard]] QToolButton* UndoButton() const { return sbUndo_; }
   [[nodiscard]] QToolButton* RedoButton() const { return sbRedo_; }
   [[nodiscard]] QListWidget* ChangeList() const { return lbChanges_; }
-  /// The tree node of a rule or statement by its text, inside groups too.
+  /// The tree node of a rule, block or statement by its text: the first of
+  /// the top level and its groups, else the first, top to bottom, inside
+  /// blocks and rules.
   [[nodiscard]] QTreeWidgetItem* FindNode(const QString& text) const;
+  /// The tree node of a rule, block or statement of the open document.
+  [[nodiscard]] QTreeWidgetItem* FindNode(ConstXmlElement element) const;
+  /// The tree node of the rule or block at that place.
+  [[nodiscard]] QTreeWidgetItem* FindNode(const RulePlace& place) const;
 
  signals:
   /// A message for the window's status bar.
@@ -161,15 +178,29 @@ class TStyleSheetEditor final : public QWidget {
   void StylesheetWritten(const QByteArray& bytes);
 
  private:
-  void FillRuleTree();
+  /// A node of the tree told so that it can be found again once the tree
+  /// was filled anew: a rule or block by its place, a group by its name and
+  /// the place of the block it stands in (none at the top level), a
+  /// statement by its text.
+  struct TreeSpot {
+    RuleTreeNode::Kind kind = RuleTreeNode::Kind::Rule;
+    RulePlace place;
+    QString text;
+  };
+  [[nodiscard]] TreeSpot SpotOf(const QTreeWidgetItem* node) const;
+  [[nodiscard]] QTreeWidgetItem* FindSpot(const TreeSpot& spot) const;
+
   void WarnOfSyntaxProblems(std::string_view css);
-  void FillPropertyGrid(const QString& ruleName);
+  /// Shows the properties of shownRuleElement_.
+  void FillPropertyGrid();
   /// Hands what the grid's rows hold, where it differs from the shown rule,
   /// to the document as one step.
   void CommitGrid(int session);
   /// Shows a node of the tree: a rule's properties, a statement kept as
-  /// written, or a group opened.
-  void ShowNode(const QString& text, int kind);
+  /// written, or a group or block opened.
+  void ShowNode(QTreeWidgetItem* node);
+  /// Shows a rule's properties in the grid, named on its tab.
+  void ShowRule(ConstXmlElement rule);
   /// Shows the rule a step changed, selected in the tree.
   void ShowRuleOf(ConstXmlElement rule);
   /// Takes back the edits made since the last save or load (reading the
@@ -186,8 +217,8 @@ class TStyleSheetEditor final : public QWidget {
   /// Writes the document into the stylesheet file; a read-only file is
   /// replaced only when the user says so. False when nothing was written.
   bool WriteStylesheetFile();
-  /// Loads the stylesheet again and brings back the open groups and the
-  /// shown rule.
+  /// Loads the stylesheet again and brings back the open groups, blocks and
+  /// rules, and the shown rule.
   void ReloadKeepingTree();
   void sbFirefoxClick();
   void sbChromiumClick();
@@ -206,8 +237,9 @@ class TStyleSheetEditor final : public QWidget {
 
   QString syntaxWarnedFor_;  // the file whose syntax errors were last said
   QString HTMLFilePath_;
-  QString shownRule_;
-  /// The rule whose properties the grid shows; none for a statement.
+  /// The rule whose properties the grid shows; none for a statement. Known
+  /// by its element, never by its name: the same selector may stand in
+  /// several blocks.
   ConstXmlElement shownRuleElement_;
   bool liveMode_ = false;
   bool followTree_ = true;

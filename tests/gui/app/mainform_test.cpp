@@ -223,8 +223,9 @@ void MainFormTest::toggleAndSaveWritesSwitchedOffProperty() {
   const QByteArray saved = ReadAll(Stylesheet());
   QVERIFY(saved.contains("h1\n{\n /*color: navy; */\n font-size: 2em;\n border: 1px solid red;\n}\n"));
   QVERIFY2(saved.startsWith("@import url(\"reset.css\");\n"), saved.constData());
-  QVERIFY(saved.contains("@media print {\n  p { color: black }\n}\n"));
-  QVERIFY(saved.contains(".card\n{\n padding: 4px;\n .title { font-weight: bold }\n}\n"));
+  // Blocks and nested rules in the same layout, one step in per level.
+  QVERIFY(saved.contains("@media print\n{\n p\n {\n  color: black;\n }\n}\n"));
+  QVERIFY(saved.contains(".card\n{\n padding: 4px;\n .title\n {\n  font-weight: bold;\n }\n}\n"));
 }
 
 void MainFormTest::deleteAndSaveRemovesTheLine() {

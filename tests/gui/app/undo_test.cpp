@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QStandardPaths>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -17,7 +16,7 @@
 #include "app/tstylesheeteditor.h"
 #include "editors/formeditunit.h"
 #include "editors/gstringgrid.h"
-#include "support/guitestsupport.h"
+#include "support/editorpage.h"
 
 namespace korvel {
 
@@ -43,52 +42,34 @@ class UndoTest final : public QObject {
   void liveModeWritesAnUndoAndTheArrowStepsAreOneChange();
 
  private:
-  [[nodiscard]] QString Stylesheet() const { return dir_->path() + QStringLiteral("/styles.css"); }
-  [[nodiscard]] GStringGrid* Grid() const { return editor_->PropertyGrid(); }
-  [[nodiscard]] int RowOf(const QString& property) const;
+  [[nodiscard]] QString Stylesheet() const { return page_->Stylesheet(); }
+  [[nodiscard]] GStringGrid* Grid() const { return page_->Grid(); }
+  [[nodiscard]] int RowOf(const QString& property) const { return page_->RowOf(property); }
   void ClickRule(const QString& name);
   void ClickBox(int row);
-  void ClickValue(int row);
+  void ClickValue(int row) { page_->ClickValue(row); }
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers);
   [[nodiscard]] QStringList Changes() const;
   /// The rows of the change list shown greyed (steps undone).
   [[nodiscard]] QList<int> GreyedRows() const;
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<MessageRecorder> messages_;
-  RecordingLauncher launcher_;
-  std::unique_ptr<TStyleSheetEditor> editor_;
+  std::unique_ptr<EditorPage> page_;
+  TStyleSheetEditor* editor_ = nullptr;
+  const MessageRecorder* messages_ = nullptr;
 };
 
 void UndoTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  QVERIFY(WriteAll(Stylesheet(), kStylesheet));
-  messages_ = std::make_unique<MessageRecorder>();
-  editor_ = std::make_unique<TStyleSheetEditor>(QStringLiteral(KORVEL_DATA "/CSSKeywords.xml"), launcher_);
-  // Within the screen, so that the popups open where their cells are.
-  editor_->setGeometry(20, 20, 720, 540);
-  editor_->show();
-  editor_->activateWindow();
-  QVERIFY(QTest::qWaitForWindowActive(editor_.get()));
-  editor_->CreatePopups(editor_.get());
-  QVERIFY(editor_->OpenStylesheet(Stylesheet(), QString(), QStringLiteral("styles.css")));
-  editor_->ShowFirstRule([] {});
+  page_ = std::make_unique<EditorPage>();
+  QVERIFY(page_->Open(kStylesheet));
+  editor_ = &page_->Editor();
+  messages_ = &page_->Messages();
   QCOMPARE(editor_->ShownRule(), QStringLiteral("h1"));
 }
 
 void UndoTest::cleanup() {
-  editor_.reset();
+  page_->Close();
   QCOMPARE(messages_->unanswered, 0);
-  messages_.reset();
-  dir_.reset();
-}
-
-int UndoTest::RowOf(const QString& property) const {
-  for (int row = 0; row < Grid()->RowCount(); ++row) {
-    if (Grid()->CellText(0, row) == property) return row;
-  }
-  return -1;
+  page_.reset();
 }
 
 void UndoTest::ClickRule(const QString& name) {
@@ -102,13 +83,9 @@ void UndoTest::ClickBox(int row) {
   QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, Grid()->CheckBoxRect(0, row).center());
 }
 
-void UndoTest::ClickValue(int row) {
-  QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, Grid()->CellRect(1, row).center());
-}
-
 void UndoTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
   editor_->activateWindow();
-  QVERIFY(QTest::qWaitForWindowActive(editor_.get()));
+  QVERIFY(QTest::qWaitForWindowActive(editor_));
   QTest::keyClick(editor_->RuleTree(), key, modifiers);
 }
 
