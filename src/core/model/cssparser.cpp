@@ -864,9 +864,12 @@ class Parser final {
     for (std::size_t pos = 0; pos < text.size(); ++pos) {
       const char c = text[pos];
       if (c == '"' || c == '\'') {
-        // A string, to its quote or its line end: a "/*" in it is text.
+        // A string, to its quote or its line end: a "/*" in it is text. A
+        // "\\" escapes the next character, or the CR LF pair that a saved
+        // file writes for an escaped line end.
         std::size_t close = pos + 1;
-        while (close < text.size() && text[close] != c && !IsLineEnd(text[close])) close += text[close] == '\\' ? 2 : 1;
+        while (close < text.size() && text[close] != c && !IsLineEnd(text[close]))
+          close += text[close] != '\\' ? 1 : text.substr(close + 1).starts_with("\r\n") ? 3 : 2;
         textEnd = std::min(close + 1, text.size());
         pos = textEnd - 1;
       } else if (c == '\\') {

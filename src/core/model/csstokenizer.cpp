@@ -394,16 +394,18 @@ class Scanner final {
 
   // Where a declaration ends as browsers read it: at the first ";" or "}"
   // outside every bracket, brackets closing only their own kind; the end of
-  // the text closes what is left open.
-  std::size_t DeclarationEndAfterBrackets(std::size_t pos) const {
+  // the text closes what is left open. For an at-rule (`atRule`) the
+  // position after it is returned: after its ";", or after its block's "}".
+  std::size_t DeclarationEndAfterBrackets(std::size_t pos, bool atRule = false) const {
     std::string closers;
     for (pos = SkipPlain(pos); pos < css_.size(); pos = SkipPlain(SkipAtom(pos))) {
       const char c = css_[pos];
-      if (closers.empty() && (c == ';' || c == '}')) return pos;
+      if (closers.empty() && (c == ';' || c == '}')) return atRule && c == ';' ? pos + 1 : pos;
       if (c == '(' || c == '[' || c == '{') {
         closers += c == '(' ? ')' : c == '[' ? ']' : '}';
       } else if (!closers.empty() && c == closers.back()) {
         closers.pop_back();
+        if (atRule && c == '}' && closers.empty()) return pos + 1;
       }
     }
     return css_.size();
@@ -419,7 +421,13 @@ class Scanner final {
   // An at-rule ends with its ";" or with the "}" closing its block. A "}"
   // that closes the block around it ends it without being taken.
   std::size_t FindAtRuleEnd(std::size_t pos) const {
-    const std::size_t end = FindDeclarationEnd(pos);
+    bool openAtEnd = false;
+    const std::size_t end = FindDeclarationEnd(pos, nullptr, nullptr, &openAtEnd);
+    if (openAtEnd) {
+      // As in a declaration, a "(" left open runs on to its ")" across ";"
+      // and "}", or to the end of the file: all of it belongs to the at-rule.
+      if (const std::size_t swallowed = DeclarationEndAfterBrackets(pos, true); swallowed > end + 1) return swallowed;
+    }
     if (end == css_.size()) return end;
     if (css_[end] == ';') return end + 1;
     if (css_[end] == '{') return AfterMatchingBrace(end);
