@@ -160,11 +160,23 @@ std::size_t FirstColonOutsideComments(std::string_view text) {
   return std::string_view::npos;
 }
 
+// Whether the text ends with an odd run of "\": its last one escapes what
+// would follow.
+bool EndsWithLoneBackslash(std::string_view text) {
+  std::size_t backslashes = 0;
+  while (backslashes < text.size() && text[text.size() - 1 - backslashes] == '\\') ++backslashes;
+  return backslashes % 2 == 1;
+}
+
 bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   text = Trim(text);
   const std::size_t colon = FirstColonOutsideComments(text);
   if (text.empty() || colon == std::string_view::npos) return false;
   parts.name = Trim(text.substr(0, colon));
+  // A name that ends with "\" ends with the blank it escapes ("\ "): trimmed
+  // away, the "\" would escape the ":" written after it.
+  if (EndsWithLoneBackslash(parts.name) && parts.name.data() + parts.name.size() < text.data() + colon)
+    parts.name = std::string_view(parts.name.data(), parts.name.size() + 1);
   // A quote or bracket is no part of a property's name: such text is not a
   // declaration, and browsers drop it too. Kept, a stray quote would pair
   // with one of the value once written as "name: value".
