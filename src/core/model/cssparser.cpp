@@ -160,14 +160,6 @@ std::size_t FirstColonOutsideComments(std::string_view text) {
   return std::string_view::npos;
 }
 
-// Whether the text ends with an odd run of "\": its last one escapes what
-// would follow.
-bool EndsWithLoneBackslash(std::string_view text) {
-  std::size_t backslashes = 0;
-  while (backslashes < text.size() && text[text.size() - 1 - backslashes] == '\\') ++backslashes;
-  return backslashes % 2 == 1;
-}
-
 bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   text = Trim(text);
   const std::size_t colon = FirstColonOutsideComments(text);
@@ -908,8 +900,7 @@ class Parser final {
         if (const std::string closing = UnclosedBracketsOf(kept); closing.find_first_of("\r\n") == std::string::npos)
           kept += closing;
       }
-      const std::size_t last = kept.find_last_not_of('\\');
-      if ((kept.size() - (last == std::string::npos ? 0 : last + 1)) % 2 == 1) kept += ' ';  // or ";" is escaped
+      if (EndsWithLoneBackslash(kept)) kept += ' ';  // or ";" is escaped
       kept += ';';
       document_.AddVerbatim(Rule(), "", kept);
     }
@@ -1076,9 +1067,7 @@ class Parser final {
     if (end == std::string_view::npos || text[end] == ';' || text[end] == '}') return;
     const std::string_view ended = text.substr(0, end + 1);
     if (EndsInsideStringOrUrl(ended)) return;
-    const std::size_t lastKept = ended.find_last_not_of('\\');
-    const bool loneBackslash = (ended.size() - (lastKept == std::string_view::npos ? 0 : lastKept + 1)) % 2 == 1;
-    statement.SetTextOf(std::string(ended) + (loneBackslash ? " ;" : ";") + std::string(text.substr(end + 1)));
+    statement.SetTextOf(std::string(ended) + (EndsWithLoneBackslash(ended) ? " ;" : ";") + std::string(text.substr(end + 1)));
   }
 
   XmlElement Rule() {

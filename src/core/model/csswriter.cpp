@@ -20,11 +20,7 @@ void AppendInComment(std::string& out, std::string_view text) {
 // escape what is written after it, the ";" of a value or the line end after
 // a selector; a blank between them is escaped instead, and trimmed off when
 // the text is read back.
-std::string_view BeforeWhatFollows(std::string_view value) {
-  const std::size_t last = value.find_last_not_of('\\');
-  const std::size_t backslashes = value.size() - (last == std::string_view::npos ? 0 : last + 1);
-  return backslashes % 2 == 1 ? " " : "";
-}
+std::string_view BeforeWhatFollows(std::string_view value) { return EndsWithLoneBackslash(value) ? " " : ""; }
 
 void AppendComment(std::string& out, std::string_view text) {
   out += "/*";
@@ -283,6 +279,11 @@ std::string Write(const StyleDocument& document) {
   if (lineEnds == LineEnd::Lf) DropCarriageReturns(out);
   if (lineEnds == LineEnd::Cr) DropLineFeedsAfterCarriageReturns(out);
   return out;
+}
+
+bool EndsWithLoneBackslash(std::string_view text) {
+  const std::size_t last = text.find_last_not_of('\\');
+  return (text.size() - (last == std::string_view::npos ? 0 : last + 1)) % 2 == 1;
 }
 
 }  // namespace korvel

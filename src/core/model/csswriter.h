@@ -34,6 +34,10 @@ std::string SwitchedOffText(ConstXmlElement prop);
 /// that it opens: what is written after it on that line would be read into it.
 bool EndsInsideStringOrUrl(std::string_view text);
 
+/// Whether the text ends with an odd run of "\": its last one escapes
+/// whatever is written after it.
+bool EndsWithLoneBackslash(std::string_view text);
+
 /// A property as the writer writes it in its rule, fallbacks and comment
 /// included, without the blank before it and the line end after it.
 std::string PropText(ConstXmlElement prop);

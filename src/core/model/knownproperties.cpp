@@ -38,4 +38,21 @@ bool IsKnownPropertyName(std::string_view name) {
   return false;
 }
 
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+std::string_view Unprefixed(std::string_view name) {
+  if (name.size() > 1 && name[0] == '-' && name[1] != '-') {
+    if (const std::size_t dash = name.find('-', 1); dash != std::string_view::npos) return name.substr(dash + 1);
+  }
+  return name;
+}
+
+std::string_view FamilyOf(std::string_view name) { return name.substr(0, name.find('-')); }
+
 }  // namespace korvel

@@ -1,5 +1,7 @@
 #include "model/mergeguard.h"
 
+#include "model/knownproperties.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -33,24 +35,6 @@ constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
     {"page-break-inside", "break-inside"},
 };
 
-std::string Lowercase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
-// A property's name without its vendor prefix ("-webkit-").
-std::string_view Unprefixed(std::string_view name) {
-  if (name.size() > 1 && name[0] == '-' && name[1] != '-') {
-    if (const std::size_t dash = name.find('-', 1); dash != std::string_view::npos) return name.substr(dash + 1);
-  }
-  return name;
-}
-
-std::string_view FamilyOf(std::string_view name) { return name.substr(0, name.find('-')); }
-
 const std::unordered_map<std::string_view, std::vector<std::string_view>>& LonghandsByShorthand() {
   static const auto table = [] {
     std::unordered_map<std::string_view, std::vector<std::string_view>> byShorthand;
@@ -83,7 +67,7 @@ OverlapKeys KeysOf(std::string_view property) {
     std::string exact = "=" + std::string(property);
     return {{exact}, {exact}};
   }
-  const std::string lower = Lowercase(property);
+  const std::string lower = AsciiLower(property);
   std::string_view name = Unprefixed(lower);
   for (const auto& [alias, target] : kAliases) {
     if (name == alias) name = target;
@@ -249,7 +233,7 @@ struct MergeGuard::Index {
   }
 
   std::uint32_t PropertyId(std::string_view name) {
-    std::string key = name.starts_with("--") ? std::string(name) : Lowercase(name);
+    std::string key = name.starts_with("--") ? std::string(name) : AsciiLower(name);
     if (const auto found = propertyIds.find(key); found != propertyIds.end()) return found->second;
     const OverlapKeys keys = KeysOf(key);
     Property property;

@@ -1,5 +1,7 @@
 #include "model/specificity.h"
 
+#include "model/knownproperties.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -32,14 +34,6 @@ bool IsWhitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
          static_cast<unsigned char>(c) >= 0x80;
-}
-
-std::string Lowercase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
 }
 
 template <std::size_t N>
@@ -290,7 +284,7 @@ class SelectorReader {
     ++pos_;
     const bool element = Peek() == ':';
     if (element) ++pos_;
-    const std::string name = Lowercase(ReadNameText());
+    const std::string name = AsciiLower(ReadNameText());
     if (name.empty()) return false;
     if (Peek() != '(') {
       total = total + (element || IsOneOf(name, kLegacyElements) ? kType : kClass);
@@ -361,7 +355,7 @@ class SelectorReader {
       while (i < argument.size() && IsWhitespace(argument[i])) ++i;
       const std::size_t start = i;
       while (i < argument.size() && !IsWhitespace(argument[i])) ++i;
-      if (Lowercase(argument.substr(start, i - start)) == "of") return i;
+      if (AsciiLower(argument.substr(start, i - start)) == "of") return i;
     }
     return std::string_view::npos;
   }

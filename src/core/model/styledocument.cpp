@@ -1,6 +1,7 @@
 #include "model/styledocument.h"
 
 #include "model/csswriter.h"
+#include "model/knownproperties.h"
 
 #include <algorithm>
 
@@ -20,16 +21,6 @@ struct StyleDocument::PropertyIndex {
 };
 
 namespace {
-
-// A property's name without its vendor prefix ("-webkit-").
-std::string_view Unprefixed(std::string_view name) {
-  if (name.size() > 1 && name[0] == '-' && name[1] != '-') {
-    if (const std::size_t dash = name.find('-', 1); dash != std::string_view::npos) return name.substr(dash + 1);
-  }
-  return name;
-}
-
-std::string_view FamilyOf(std::string_view name) { return name.substr(0, name.find('-')); }
 
 bool StartsWithAny(std::string_view name, std::initializer_list<std::string_view> starts) {
   return std::any_of(starts.begin(), starts.end(), [&](std::string_view start) { return name.starts_with(start); });

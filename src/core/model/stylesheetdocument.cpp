@@ -170,7 +170,7 @@ bool StyleSheetDocument::Apply(ConstXmlElement shown, const std::vector<PropEdit
     if (savedIndex_ == index_) savedIndex_.reset();
     // Steps that came back where they started (Escape in the length editor
     // writes the value it opened with) leave no step behind.
-    std::erase_if(last.changes, [](const AttrChange& change) { return change.before == change.after; });
+    std::erase_if(last.changes, [](const AttrChange& undone) { return undone.before == undone.after; });
     if (last.changes.empty() && last.made.empty()) {
       steps_.pop_back();
       --index_;
