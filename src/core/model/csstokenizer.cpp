@@ -267,7 +267,7 @@ class Scanner final {
         pos = PushVerbatim(pos, FindAtRuleEnd(pos));
         continue;
       }
-      const bool custom = css_.substr(pos).starts_with("--");
+      const bool custom = StartsCustomProperty(pos);
       bool cutString = false;
       bool unbalanced = false;
       bool openAtEnd = false;
@@ -312,6 +312,32 @@ class Scanner final {
   }
 
   static constexpr std::size_t kNone = std::string_view::npos;
+
+  // A custom property is a name starting with "--" and then, past blanks and
+  // comments, its ":". Without the colon, browsers read what follows the name
+  // as the prelude of a nested rule, and a "{" there opens that rule's block,
+  // not a value.
+  [[nodiscard]] bool StartsCustomProperty(std::size_t pos) const {
+    if (!css_.substr(pos).starts_with("--")) return false;
+    pos += 2;
+    while (pos < css_.size()) {
+      if (IsNameCharacter(css_[pos])) {
+        ++pos;
+      } else if (css_[pos] == '\\' && pos + 1 < css_.size() && !IsNewline(css_[pos + 1])) {
+        pos = EscapeEnd(pos);
+      } else {
+        break;
+      }
+    }
+    for (;;) {
+      pos = SkipBlanks(pos);
+      if (pos < css_.size() && IsCommentStart(pos)) {
+        pos = SkipComment(pos);
+        continue;
+      }
+      return pos < css_.size() && css_[pos] == ':';
+    }
+  }
 
   // A custom property's value may hold blocks in braces and brackets, and any
   // value may hold braces inside a function's parentheses: there they are
