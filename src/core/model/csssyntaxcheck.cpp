@@ -22,9 +22,60 @@ constexpr auto kLooked = [] {
   return looked;
 }();
 
+// The brackets still open, innermost last, packed into about a byte each,
+// so that a text of nothing but "(" costs no more memory than its own size.
+// An entry is a head byte, high bit clear, holding its kind (low two bits)
+// and the low five bits of how many lines it stands below the entry under
+// it; the further bits of that distance come before the head, seven to a
+// byte with the high bit set, the lowest nearest the head.
+class OpenBrackets final {
+ public:
+  enum Kind : unsigned char { kParenthesis, kBrace, kValueBrace };
+
+  [[nodiscard]] bool Empty() const { return bytes_.empty(); }
+  [[nodiscard]] std::size_t Size() const { return size_; }
+  [[nodiscard]] std::size_t Braces() const { return braces_; }
+  [[nodiscard]] Kind Top() const { return static_cast<Kind>(bytes_.back() & 3); }
+  [[nodiscard]] std::size_t TopLine() const { return topLine_; }
+
+  // `line` is never below the line of the entry on top.
+  void Push(Kind kind, std::size_t line) {
+    std::size_t distance = line - topLine_;
+    const auto low = static_cast<unsigned char>(distance & 31);
+    distance >>= 5;
+    std::array<unsigned char, 10> further{};
+    std::size_t count = 0;
+    for (; distance != 0; distance >>= 7) further[count++] = static_cast<unsigned char>(0x80 | (distance & 0x7F));
+    while (count > 0) bytes_.push_back(further[--count]);
+    bytes_.push_back(static_cast<unsigned char>(low << 2 | kind));
+    topLine_ = line;
+    ++size_;
+    if (kind != kParenthesis) ++braces_;
+  }
+
+  void Pop() {
+    const unsigned char head = bytes_.back();
+    bytes_.pop_back();
+    std::size_t distance = (head >> 2) & 31;
+    for (unsigned shift = 5; !bytes_.empty() && (bytes_.back() & 0x80) != 0; shift += 7) {
+      distance |= static_cast<std::size_t>(bytes_.back() & 0x7F) << shift;
+      bytes_.pop_back();
+    }
+    topLine_ -= distance;
+    --size_;
+    if ((head & 3) != kParenthesis) --braces_;
+  }
+
+ private:
+  std::vector<unsigned char> bytes_;
+  std::size_t topLine_ = 0;
+  std::size_t size_ = 0;
+  std::size_t braces_ = 0;
+};
+
 class Checker final {
  public:
-  explicit Checker(std::string_view css) : css_(css) {}
+  Checker(std::string_view css, std::size_t limit) : css_(css), limit_(limit) {}
 
   std::vector<SyntaxProblem> Run() {
     while (pos_ < css_.size()) {
@@ -69,11 +120,14 @@ class Checker final {
       } else if (c == '(' || c == '{') {
         // A "{" after a ":" opens a value's block (or a nested rule with a
         // pseudo-class), whose inside is no list of declarations.
-        open_.push_back({c, line_, c == '{' && statement_.colon});
+        open_.Push(c == '(' ? OpenBrackets::kParenthesis
+                            : statement_.colon ? OpenBrackets::kValueBrace
+                                               : OpenBrackets::kBrace,
+                   line_);
         if (c == '{') statement_ = {};
         ++pos_;
       } else if (c == ')') {
-        if (!open_.empty() && open_.back().bracket == '(') open_.pop_back();
+        if (!open_.Empty() && open_.Top() == OpenBrackets::kParenthesis) open_.Pop();
         ++pos_;
       } else if (c == '}') {
         if (InDeclarationBlock()) EndStatement();
@@ -84,17 +138,31 @@ class Checker final {
         ++pos_;
       }
     }
-    for (const Open& open : open_) Report(open.line, open.bracket == '(' ? "parenthèse non fermée" : "accolade non fermée");
-    std::stable_sort(problems_.begin(), problems_.end(),
-                     [](const SyntaxProblem& a, const SyntaxProblem& b) { return a.line < b.line; });
-    return std::move(problems_);
+    // What the end leaves open is told outermost first.
+    const std::size_t first = reported_;
+    reported_ += open_.Size();
+    while (!open_.Empty()) {
+      Report(open_.TopLine(), open_.Top() == OpenBrackets::kParenthesis ? "parenthèse non fermée" : "accolade non fermée",
+             first + open_.Size() - 1);
+      open_.Pop();
+    }
+    std::sort_heap(kept_.begin(), kept_.end());
+    std::vector<SyntaxProblem> problems;
+    problems.reserve(kept_.size());
+    for (const Kept& kept : kept_) problems.push_back({kept.line, kept.what});
+    return problems;
   }
 
  private:
-  struct Open {
-    char bracket;
+  // A problem, and the order it was found in: of two on one line, the one
+  // found first is told first.
+  struct Kept {
     std::size_t line;
-    bool valueBlock = false;
+    std::size_t order;
+    const char* what;
+    bool operator<(const Kept& other) const {
+      return line != other.line ? line < other.line : order < other.order;
+    }
   };
 
   // The statement being read: where its text starts, and whether it holds a
@@ -113,7 +181,7 @@ class Checker final {
   }
 
   [[nodiscard]] bool InDeclarationBlock() const {
-    return !open_.empty() && open_.back().bracket == '{' && !open_.back().valueBlock;
+    return !open_.Empty() && open_.Top() == OpenBrackets::kBrace;
   }
 
   void EndStatement() {
@@ -216,33 +284,47 @@ class Checker final {
   // A "}" closes the nearest open brace; parentheses still open inside it
   // were never closed.
   void Close() {
-    const auto brace = std::find_if(open_.rbegin(), open_.rend(), [](const Open& open) { return open.bracket == '{'; });
-    if (brace == open_.rend()) {
+    if (open_.Braces() == 0) {
       Report(line_, "accolade fermante « } » qui ne ferme rien");
       return;
     }
-    for (auto it = open_.rbegin(); it != brace; ++it) Report(it->line, "parenthèse non fermée");
-    open_.erase(std::prev(brace.base()), open_.end());
+    while (open_.Top() == OpenBrackets::kParenthesis) {
+      Report(open_.TopLine(), "parenthèse non fermée");
+      open_.Pop();
+    }
+    open_.Pop();
   }
 
-  void Report(std::size_t line, const char* what) {
-    problems_.push_back({line, what});
+  // Only the first `limit_` problems in line order are kept: a text dense
+  // with errors costs no more than a clean one.
+  void Report(std::size_t line, const char* what) { Report(line, what, reported_++); }
+
+  void Report(std::size_t line, const char* what, std::size_t order) {
+    if (limit_ == 0) return;
+    const Kept problem{line, order, what};
+    if (kept_.size() == limit_) {
+      if (!(problem < kept_.front())) return;
+      std::pop_heap(kept_.begin(), kept_.end());
+      kept_.pop_back();
+    }
+    kept_.push_back(problem);
+    std::push_heap(kept_.begin(), kept_.end());
   }
 
   std::string_view css_;
   std::size_t pos_ = 0;
   std::size_t line_ = 1;
-  std::vector<Open> open_;
+  std::size_t limit_;
+  OpenBrackets open_;
   Statement statement_;
-  std::vector<SyntaxProblem> problems_;
+  std::vector<Kept> kept_;  // a max-heap: the last of the kept problems on top
+  std::size_t reported_ = 0;
 };
 
 }  // namespace
 
 std::vector<SyntaxProblem> FindSyntaxProblems(std::string_view css, std::size_t limit) {
-  std::vector<SyntaxProblem> problems = Checker(css).Run();
-  if (problems.size() > limit) problems.resize(limit);
-  return problems;
+  return Checker(css, limit).Run();
 }
 
 std::string DescribeSyntaxProblems(const std::vector<SyntaxProblem>& problems, std::size_t shown) {

@@ -6,9 +6,9 @@ namespace korvel {
 namespace {
 
 // Problems written as "line:what" joined by "|".
-std::string Problems(std::string_view css) {
+std::string Problems(std::string_view css, std::size_t limit = 20) {
   std::string out;
-  for (const SyntaxProblem& problem : FindSyntaxProblems(css)) {
+  for (const SyntaxProblem& problem : FindSyntaxProblems(css, limit)) {
     if (!out.empty()) out += '|';
     out += std::to_string(problem.line) + ':' + problem.what;
   }
@@ -44,6 +44,39 @@ TEST(SyntaxCheck, FindsWhatBrowsersDropWithItsLine) {
        ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Problems(c.css), c.problems) << c.what;
+}
+
+// Problems are found out of line order (a "(" is told when its block closes,
+// what the end leaves open last): the few kept must be the first in line
+// order, as if all had been found and sorted.
+TEST(SyntaxCheck, KeepsTheFirstProblemsInLineOrder) {
+  const std::string far(70000, '\n');  // line distances of several bytes
+  const struct {
+    const char* what;
+    std::string css;
+    std::size_t limit;
+    const char* problems;
+  } cases[] = {
+      {"a parenthesis told at its block's end comes before a later string", "a {\n b: f(;\n c: \"x\n}", 2,
+       "2:parenthèse non fermée|3:chaîne non fermée"},
+      {"what the end leaves open, outermost first", "a {\n b {\n c: f(\n", 3,
+       "1:accolade non fermée|2:accolade non fermée|3:parenthèse non fermée"},
+      {"the outermost open brackets are the ones kept", "a {\n(\n(\n(\n(\n(", 2,
+       "1:accolade non fermée|2:parenthèse non fermée"},
+      {"one problem only", "}\n\"x\n}", 1, "1:accolade fermante « } » qui ne ferme rien"},
+      {"none asked for", "} } }", 0, ""},
+      {"lines far apart", "a {" + far + "f(" + far + "g(" + far + "}" + far + "(", 20,
+       "70001:parenthèse non fermée|140001:parenthèse non fermée|280001:parenthèse non fermée"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Problems(c.css, c.limit), c.problems) << c.what;
+
+  // A text dense with errors gives the same first problems, whatever the limit.
+  std::string dense;
+  for (int i = 0; i < 200; ++i) dense += i % 3 == 0 ? "a { b: f(\n" : i % 3 == 1 ? "} } \"x\n" : "(\n";
+  const std::vector<SyntaxProblem> all = FindSyntaxProblems(dense, 100000);
+  ASSERT_GT(all.size(), 20U);
+  const std::vector<SyntaxProblem> first = FindSyntaxProblems(dense, 20);
+  EXPECT_EQ(first, std::vector<SyntaxProblem>(all.begin(), all.begin() + 20));
 }
 
 TEST(SyntaxCheck, MessageListsTheFirstLines) {
