@@ -84,16 +84,29 @@ bool StringsCloseOnTheirLine(std::string_view text) {
 
 // Whether every unquoted "url(" closes on the line it opens. A url cut by a
 // line end ends there; joined to the next line, it would run on into it.
+// "url(" inside a string or a comment is text, not a url.
 bool UrlsCloseOnTheirLine(std::string_view text) {
-  // The end found for one "url(" is the end of every later one before it.
-  std::size_t end = 0;
-  for (std::size_t pos = 0; pos + 4 <= text.size(); ++pos) {
-    if ((text[pos] | 0x20) != 'u' || (text[pos + 1] | 0x20) != 'r' || (text[pos + 2] | 0x20) != 'l' ||
-        text[pos + 3] != '(')
-      continue;
-    if (end < pos + 4) end = text.find_first_of(")\r\n", pos + 4);
-    if (end == std::string_view::npos) return true;
-    if (text[end] != ')') return false;
+  char quote = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (quote != 0) {
+      if (c == '\\') ++pos;
+      else if (c == quote || IsLineEnd(c)) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '\\') {
+      ++pos;
+    } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+      const std::size_t close = text.find("*/", pos + 2);
+      if (close == std::string_view::npos) return true;
+      pos = close + 1;
+    } else if ((c | 0x20) == 'u' && pos + 4 <= text.size() && (text[pos + 1] | 0x20) == 'r' &&
+               (text[pos + 2] | 0x20) == 'l' && text[pos + 3] == '(') {
+      const std::size_t end = text.find_first_of(")\r\n", pos + 4);
+      if (end == std::string_view::npos) return true;
+      if (text[end] != ')') return false;
+      pos = end;
+    }
   }
   return true;
 }
