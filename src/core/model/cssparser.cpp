@@ -1,6 +1,7 @@
 #include "model/cssparser.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -86,8 +87,15 @@ bool StringsCloseOnTheirLine(std::string_view text) {
 // line end ends there; joined to the next line, it would run on into it.
 // "url(" inside a string or a comment is text, not a url.
 bool UrlsCloseOnTheirLine(std::string_view text) {
+  static constexpr auto kLooked = [] {
+    std::array<bool, 256> looked{};
+    for (unsigned char c : std::string_view("\"'\\/uU\r\n")) looked[c] = true;
+    return looked;
+  }();
   char quote = 0;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    while (pos < text.size() && !kLooked[static_cast<unsigned char>(text[pos])]) ++pos;
+    if (pos == text.size()) break;
     const char c = text[pos];
     if (quote != 0) {
       if (c == '\\') ++pos;

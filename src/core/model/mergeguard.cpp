@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace korvel {
 
@@ -74,11 +76,21 @@ OverlapKeys KeysOf(std::string_view property) {
   }
   if (name == "all") return {{"f:all", "*"}, {"*"}};
 
+  // Most names are no shorthand and stand for no other: one family. Said at
+  // once, as the general walk below would.
+  const auto& table = LonghandsByShorthand();
+  const std::string_view ownFamily = FamilyOf(Unprefixed(lower));
+  const auto standsForOthers = [](std::string_view n) { return n == "inline-size" || n == "block-size"; };
+  if (ownFamily == FamilyOf(Unprefixed(name)) && ownFamily != "inset" && !standsForOthers(lower) && !standsForOthers(name) &&
+      !table.contains(lower) && !table.contains(name)) {
+    std::string key = "f:" + std::string(ownFamily);
+    return {{key, "*"}, {key, "f:all"}};
+  }
+
   // The table lists a few prefixed names ("-webkit-text-stroke") as they are.
   std::set<std::string_view> families;
   std::vector<std::string_view> pending = {lower, name};
   std::unordered_set<std::string_view> seen;
-  const auto& table = LonghandsByShorthand();
   while (!pending.empty()) {
     const std::string_view current = pending.back();
     pending.pop_back();
@@ -87,7 +99,7 @@ OverlapKeys KeysOf(std::string_view property) {
     families.insert(family);
     // A logical property may stand for any of the physical ones.
     if (family == "inset") families.insert({"top", "right", "bottom", "left"});
-    if (current == "inline-size" || current == "block-size") families.insert({"width", "height"});
+    if (standsForOthers(current)) families.insert({"width", "height"});
     if (const auto found = table.find(current); found != table.end())
       pending.insert(pending.end(), found->second.begin(), found->second.end());
   }
@@ -113,36 +125,48 @@ namespace {
 
 using Position = std::uint64_t;
 
-// Counts of live entries over a growing array, in O(log n) per step.
-class LiveCounts {
+// The declarations of one overlap key, one importance and one specificity
+// (or "unknown", or "any"), in the file's order, with counts of those still
+// live (not merged away) in a Fenwick tree over the same array: O(log n)
+// per step, one allocation per bucket.
+class Bucket {
  public:
-  void Append() {
-    const std::size_t j = tree_.size() + 1;  // 1-based
+  [[nodiscard]] std::size_t Size() const { return entries_.size(); }
+
+  void Append(Position position) {
+    const std::size_t j = entries_.size() + 1;  // 1-based
     const std::size_t low = j & (~j + 1);
-    tree_.push_back(static_cast<std::int32_t>(1 + Prefix(j - 1) - Prefix(j - low)));
+    entries_.push_back({position, static_cast<std::int32_t>(1 + Prefix(j - 1) - Prefix(j - low))});
   }
   void Remove(std::size_t index) {
-    for (std::size_t j = index + 1; j <= tree_.size(); j += j & (~j + 1)) --tree_[j - 1];
+    for (std::size_t j = index + 1; j <= entries_.size(); j += j & (~j + 1)) --entries_[j - 1].tree;
   }
   // Live entries among the first `count`.
-  std::int64_t Prefix(std::size_t count) const {
+  [[nodiscard]] std::int64_t Prefix(std::size_t count) const {
     std::int64_t sum = 0;
-    for (std::size_t j = count; j > 0; j -= j & (~j + 1)) sum += tree_[j - 1];
+    for (std::size_t j = count; j > 0; j -= j & (~j + 1)) sum += entries_[j - 1].tree;
     return sum;
   }
+  // Live entries standing strictly between the two positions.
+  [[nodiscard]] std::int64_t LiveBetween(Position after, Position before) const {
+    const auto byPosition = [](const Entry& entry, Position position) { return entry.position < position; };
+    const auto first = std::upper_bound(entries_.begin(), entries_.end(), after,
+                                        [](Position position, const Entry& entry) { return position < entry.position; });
+    const auto last = std::lower_bound(first, entries_.end(), before, byPosition);
+    return Prefix(static_cast<std::size_t>(last - entries_.begin())) -
+           Prefix(static_cast<std::size_t>(first - entries_.begin()));
+  }
 
- private:
-  std::vector<std::int32_t> tree_;
-};
-
-// The declarations of one overlap key, one importance and one specificity
-// (or "unknown", or "any"), in the file's order.
-struct Bucket {
-  std::vector<Position> positions;
-  LiveCounts live;
   // Declarations merged up: how many stand at each place (the start of the
   // rule they joined). Repeats mostly join a few rules: few places.
   std::map<Position, std::uint32_t> moved;
+
+ private:
+  struct Entry {
+    Position position;
+    std::int32_t tree;
+  };
+  std::vector<Entry> entries_;
 };
 
 enum class SpecificityKind : std::uint8_t { Known, Unknown, Any };
@@ -199,16 +223,94 @@ struct Rule {
   bool mergedAway = false;
 };
 
+// An open-addressing table from keys to dense ids (0, 1, 2…). Slots hold a
+// key's hash and id; the keys live with their owner, which the table asks
+// whether an id's key is the one looked for. No allocation per key, and a
+// miss touches a few adjacent slots, not a chain of scattered nodes.
+class DenseIds {
+ public:
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+
+  // The id whose key has this hash and satisfies `same`; kNone when none.
+  template <class Same>
+  [[nodiscard]] std::uint32_t Find(std::size_t hash, Same same) const {
+    if (slots_.empty()) return kNone;
+    for (std::size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+      const Slot& slot = slots_[i];
+      if (slot.id == kNone) return kNone;
+      if (slot.hash == hash && same(slot.id)) return slot.id;
+    }
+  }
+
+  // Records `id` for a key not yet in the table.
+  void Add(std::size_t hash, std::uint32_t id) {
+    if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
+    Place(hash, id);
+    ++count_;
+  }
+
+ private:
+  struct Slot {
+    std::size_t hash = 0;
+    std::uint32_t id = kNone;
+  };
+
+  void Place(std::size_t hash, std::uint32_t id) {
+    std::size_t i = hash & (slots_.size() - 1);
+    while (slots_[i].id != kNone) i = (i + 1) & (slots_.size() - 1);
+    slots_[i] = {hash, id};
+  }
+
+  void Grow() {
+    std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.id != kNone) Place(slot.hash, slot.id);
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::size_t count_ = 0;
+};
+
+// Names interned to dense ids, their text side by side in one string.
+class NameIds {
+ public:
+  std::uint32_t Intern(std::string_view name) {
+    const std::size_t hash = std::hash<std::string_view>{}(name);
+    if (const std::uint32_t found = Find(name, hash); found != DenseIds::kNone) return found;
+    const auto id = static_cast<std::uint32_t>(starts_.size());
+    starts_.push_back(text_.size());
+    text_ += name;
+    ids_.Add(hash, id);
+    return id;
+  }
+
+ private:
+  [[nodiscard]] std::uint32_t Find(std::string_view name, std::size_t hash) const {
+    return ids_.Find(hash, [&](std::uint32_t id) { return Name(id) == name; });
+  }
+  [[nodiscard]] std::string_view Name(std::uint32_t id) const {
+    const std::size_t end = id + 1 < starts_.size() ? starts_[id + 1] : text_.size();
+    return std::string_view(text_).substr(starts_[id], end - starts_[id]);
+  }
+
+  std::string text_;
+  std::vector<std::size_t> starts_;
+  DenseIds ids_;
+};
+
 }  // namespace
 
 struct MergeGuard::Index {
   Position now = 0;
   std::vector<Rule> rules;
   std::vector<Position> opaque;
-  std::unordered_map<std::string, std::uint32_t> propertyIds;
-  std::vector<Property> properties;
-  std::unordered_map<std::string, std::uint32_t> overlapKeyIds;
-  std::unordered_map<BucketKey, std::uint32_t, BucketKeyHash> bucketIds;
+  NameIds propertyIds;
+  std::vector<Property> properties;  // by property id
+  NameIds overlapKeyIds;
+  DenseIds bucketIds;
+  std::vector<BucketKey> bucketKeys;  // by bucket id
   std::vector<Bucket> buckets;
 
   // How many of a rule's own declarations stand in a bucket.
@@ -228,27 +330,32 @@ struct MergeGuard::Index {
     return rules[id];
   }
 
-  std::uint32_t OverlapKeyId(const std::string& key) {
-    return overlapKeyIds.try_emplace(key, static_cast<std::uint32_t>(overlapKeyIds.size())).first->second;
-  }
-
   std::uint32_t PropertyId(std::string_view name) {
-    std::string key = name.starts_with("--") ? std::string(name) : AsciiLower(name);
-    if (const auto found = propertyIds.find(key); found != propertyIds.end()) return found->second;
+    const std::string key = name.starts_with("--") ? std::string(name) : AsciiLower(name);
+    const std::uint32_t id = propertyIds.Intern(key);
+    if (id < properties.size()) return id;
     const OverlapKeys keys = KeysOf(key);
     Property property;
-    for (const std::string& k : keys.registered) property.registered.push_back(OverlapKeyId(k));
-    for (const std::string& k : keys.asked) property.asked.push_back(OverlapKeyId(k));
+    for (const std::string& k : keys.registered) property.registered.push_back(overlapKeyIds.Intern(k));
+    for (const std::string& k : keys.asked) property.asked.push_back(overlapKeyIds.Intern(k));
     properties.push_back(std::move(property));
-    const auto id = static_cast<std::uint32_t>(properties.size() - 1);
-    propertyIds.emplace(std::move(key), id);
     return id;
   }
 
+  // The bucket of that key, made when missing.
   std::uint32_t BucketId(const BucketKey& key) {
-    const auto [found, added] = bucketIds.try_emplace(key, static_cast<std::uint32_t>(buckets.size()));
-    if (added) buckets.emplace_back();
-    return found->second;
+    const std::size_t hash = BucketKeyHash{}(key);
+    std::uint32_t id = FindBucket(key, hash);
+    if (id == DenseIds::kNone) {
+      id = static_cast<std::uint32_t>(buckets.size());
+      bucketIds.Add(hash, id);
+      bucketKeys.push_back(key);
+      buckets.emplace_back();
+    }
+    return id;
+  }
+  [[nodiscard]] std::uint32_t FindBucket(const BucketKey& key, std::size_t hash) const {
+    return bucketIds.Find(hash, [&](std::uint32_t candidate) { return bucketKeys[candidate] == key; });
   }
 
   // The rule and every rule nested in it, at any depth, but those merged away.
@@ -265,14 +372,10 @@ struct MergeGuard::Index {
   // Whether a bucket holds a live declaration strictly between the start of
   // `earlier` and the start of `later`, other than one of `earlier`'s own.
   bool CrossesBucket(const BucketKey& key, const Rule& earlier, const Rule& later) const {
-    const auto found = bucketIds.find(key);
-    if (found == bucketIds.end()) return false;
-    const Bucket& bucket = buckets[found->second];
-    const auto first = std::upper_bound(bucket.positions.begin(), bucket.positions.end(), earlier.start);
-    const auto last = std::lower_bound(first, bucket.positions.end(), later.start);
-    const std::int64_t between = bucket.live.Prefix(static_cast<std::size_t>(last - bucket.positions.begin())) -
-                                 bucket.live.Prefix(static_cast<std::size_t>(first - bucket.positions.begin()));
-    if (between > OwnCount(earlier, found->second)) return true;
+    const std::uint32_t id = FindBucket(key, BucketKeyHash{}(key));
+    if (id == DenseIds::kNone) return false;
+    const Bucket& bucket = buckets[id];
+    if (bucket.LiveBetween(earlier.start, later.start) > OwnCount(earlier, id)) return true;
     const auto moved = bucket.moved.upper_bound(earlier.start);
     return moved != bucket.moved.end() && moved->first < later.start;
   }
@@ -306,9 +409,8 @@ void MergeGuard::AddDeclaration(RuleId ruleId, std::string_view property, bool i
   const auto record = [&](const BucketKey& key) {
     const std::uint32_t bucketId = index.BucketId(key);
     Bucket& bucket = index.buckets[bucketId];
-    index.rules[ruleId].entries.push_back({bucketId, static_cast<std::uint32_t>(bucket.positions.size())});
-    bucket.positions.push_back(position);
-    bucket.live.Append();
+    index.rules[ruleId].entries.push_back({bucketId, static_cast<std::uint32_t>(bucket.Size())});
+    bucket.Append(position);
     index.rules[ruleId].ownBucketsStale = true;
   };
   for (const std::uint32_t key : index.properties[propertyId].registered) {
@@ -384,7 +486,7 @@ void MergeGuard::Merged(RuleId earlierId, RuleId laterId) {
     rule.movedIn.clear();
     for (const Entry& entry : rule.entries) {
       Bucket& bucket = index.buckets[entry.bucket];
-      bucket.live.Remove(entry.index);
+      bucket.Remove(entry.index);
       ++bucket.moved[destination];
       owner.push_back({entry.bucket, destination});
     }
