@@ -685,8 +685,10 @@ class Parser final {
       document_.AddVerbatim(container_, name, NormalizeLineEnds(text));
     }
     // Rules or declarations kept as written have an effect on the cascade
-    // that is not known: no merge crosses them.
-    if (text.find('{') != std::string_view::npos) context_->guard.AddOpaque();
+    // that is not known: no merge crosses them, nor a statement that leaves
+    // a "(" open: browsers read all that follows, up to its ")", as part of
+    // it, and a rule merged up from there would start to apply.
+    if (text.find('{') != std::string_view::npos || !ParenthesesBalance(text)) context_->guard.AddOpaque();
   }
 
   // An at-rule whose block holds rules becomes a block of rules, one whose
