@@ -1,0 +1,125 @@
+// korvel-loop-load-write: what a process that opens and saves stylesheets
+// again and again pays per file, with the default allocator. For each file:
+// load + write in a loop for about a second (wall time per round, the median
+// of the rounds), a byte-by-byte scan of the same text as the floor no
+// reader can beat, and the peak memory of one load + write, measured in a
+// child process that holds nothing but the text (the growth of its resident
+// set). One line of tab-separated figures per file:
+//
+//   file  bytes  load+write_s  scan_s  peak_bytes
+//
+//   korvel-loop-load-write FILE...
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "model/cssparser.h"
+#include "model/csswriter.h"
+#include "model/filebytes.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The median wall time of one call of `work`, over rounds filling about a
+// second (at least five).
+template <class Work>
+double MedianSeconds(Work work) {
+  std::vector<double> rounds;
+  const Clock::time_point start = Clock::now();
+  while (rounds.size() < 5 || (Clock::now() - start < std::chrono::seconds(1) && rounds.size() < 10000)) {
+    const Clock::time_point before = Clock::now();
+    work();
+    rounds.push_back(std::chrono::duration<double>(Clock::now() - before).count());
+  }
+  std::nth_element(rounds.begin(), rounds.begin() + static_cast<std::ptrdiff_t>(rounds.size() / 2), rounds.end());
+  return rounds[rounds.size() / 2];
+}
+
+long StatusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::size_t length = std::strlen(field);
+  while (std::getline(status, line)) {
+    if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':')
+      return std::stol(line.substr(length + 1));
+  }
+  return -1;
+}
+
+// The growth of the resident set during one load + write, in a child.
+long PeakGrowthBytes(const std::string& css) {
+  int ends[2];
+  if (pipe(ends) != 0) return -1;
+  const pid_t child = fork();
+  if (child == 0) {
+    close(ends[0]);
+    const long before = StatusKiB("VmRSS");
+    [[maybe_unused]] const std::string saved = korvel::Write(korvel::ReadStylesheet(css));
+    const long growth = (StatusKiB("VmHWM") - before) * 1024;
+    const bool sent = write(ends[1], &growth, sizeof growth) == static_cast<ssize_t>(sizeof growth);
+    _exit(sent ? 0 : 1);
+  }
+  close(ends[1]);
+  long growth = -1;
+  if (child < 0 || read(ends[0], &growth, sizeof growth) != static_cast<ssize_t>(sizeof growth)) growth = -1;
+  close(ends[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return growth;
+}
+
+// A byte-by-byte pass that every reader must at least make: a state machine
+// that follows strings and comments and counts the braces outside them, one
+// byte at a time, each step depending on the last (no vector instructions).
+std::size_t Scan(const std::string& css) {
+  enum State : unsigned char { kText, kSlash, kComment, kStar, kString };
+  std::size_t braces = 0;
+  State state = kText;
+  char quote = 0;
+  for (const char c : css) {
+    switch (state) {
+      case kText:
+        if (c == '/') state = kSlash;
+        else if (c == '"' || c == '\'') state = kString, quote = c;
+        else braces += c == '{' || c == '}';
+        break;
+      case kSlash: state = c == '*' ? kComment : kText; break;
+      case kComment: state = c == '*' ? kStar : kComment; break;
+      case kStar: state = c == '/' ? kText : c == '*' ? kStar : kComment; break;
+      case kString: state = c == quote || c == '\n' ? kText : kString; break;
+    }
+  }
+  return braces;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "Usage : korvel-loop-load-write FICHIER...\n");
+    return 2;
+  }
+  for (int i = 1; i < argc; ++i) {
+    try {
+      const std::string css = korvel::ReadFileBytes(argv[i]);
+      volatile std::size_t sink = 0;
+      const double loadWrite = MedianSeconds([&] { sink = sink + korvel::Write(korvel::ReadStylesheet(css)).size(); });
+      const double scan = MedianSeconds([&] { sink = sink + Scan(css); });
+      std::printf("%s\t%zu\t%.9f\t%.9f\t%ld\n", argv[i], css.size(), loadWrite, scan, PeakGrowthBytes(css));
+      std::fflush(stdout);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "korvel-loop-load-write : %s : %s\n", argv[i], error.what());
+      return 1;
+    }
+  }
+  return 0;
+}
