@@ -10,21 +10,17 @@
 //
 //   korvel-loop-load-write FILE...
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <exception>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "model/cssparser.h"
 #include "model/csswriter.h"
 #include "model/filebytes.h"
+#include "tools/childpeak.h"
 
 namespace {
 
@@ -43,38 +39,6 @@ double MedianSeconds(Work work) {
   }
   std::nth_element(rounds.begin(), rounds.begin() + static_cast<std::ptrdiff_t>(rounds.size() / 2), rounds.end());
   return rounds[rounds.size() / 2];
-}
-
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::size_t length = std::strlen(field);
-  while (std::getline(status, line)) {
-    if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':')
-      return std::stol(line.substr(length + 1));
-  }
-  return -1;
-}
-
-// The growth of the resident set during one load + write, in a child.
-long PeakGrowthBytes(const std::string& css) {
-  int ends[2];
-  if (pipe(ends) != 0) return -1;
-  const pid_t child = fork();
-  if (child == 0) {
-    close(ends[0]);
-    const long before = StatusKiB("VmRSS");
-    [[maybe_unused]] const std::string saved = korvel::Write(korvel::ReadStylesheet(css));
-    const long growth = (StatusKiB("VmHWM") - before) * 1024;
-    const bool sent = write(ends[1], &growth, sizeof growth) == static_cast<ssize_t>(sizeof growth);
-    _exit(sent ? 0 : 1);
-  }
-  close(ends[1]);
-  long growth = -1;
-  if (child < 0 || read(ends[0], &growth, sizeof growth) != static_cast<ssize_t>(sizeof growth)) growth = -1;
-  close(ends[0]);
-  if (child > 0) waitpid(child, nullptr, 0);
-  return growth;
 }
 
 // A byte-by-byte pass that every reader must at least make: a state machine
@@ -114,7 +78,7 @@ int main(int argc, char** argv) {
       volatile std::size_t sink = 0;
       const double loadWrite = MedianSeconds([&] { sink = sink + korvel::Write(korvel::ReadStylesheet(css)).size(); });
       const double scan = MedianSeconds([&] { sink = sink + Scan(css); });
-      std::printf("%s\t%zu\t%.9f\t%.9f\t%ld\n", argv[i], css.size(), loadWrite, scan, PeakGrowthBytes(css));
+      std::printf("%s\t%zu\t%.9f\t%.9f\t%ld\n", argv[i], css.size(), loadWrite, scan, korvel::bench::ChildPeakGrowthBytes([&] { [[maybe_unused]] const std::string saved = korvel::Write(korvel::ReadStylesheet(css)); }));
       std::fflush(stdout);
     } catch (const std::exception& error) {
       std::fprintf(stderr, "korvel-loop-load-write : %s : %s\n", argv[i], error.what());
