@@ -71,7 +71,14 @@ bool StringsCloseOnTheirLine(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     const char c = text[pos];
     if (quote == 0) {
-      if (c == '"' || c == '\'') quote = c;
+      if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '\\') {
+        // An escaped quote opens no string; a "\" before a line end
+        // escapes nothing, and joined it would escape the blank.
+        if (pos + 1 < text.size() && IsLineEnd(text[pos + 1])) return false;
+        ++pos;
+      }
     } else if (c == quote) {
       quote = 0;
     } else if (IsLineEnd(c) || (c == '\\' && pos + 1 < text.size() && IsLineEnd(text[pos + 1]))) {
@@ -134,6 +141,8 @@ bool ParenthesesBalance(std::string_view text) {
       else if (c == quote) quote = 0;
     } else if (c == '"' || c == '\'') {
       quote = c;
+    } else if (c == '\\') {
+      ++pos;  // an escaped bracket or quote is a plain character
     } else if (c == '(') {
       ++depth;
     } else if (c == ')' && --depth < 0) {
@@ -149,11 +158,10 @@ struct Declaration {
 };
 
 // A declaration's name and value, read without copying: views into its text,
-// or into the joined strings when its lines had to be joined.
+// or into the joined value when its lines had to be joined.
 struct DeclarationParts {
   std::string_view name;
   std::string_view value;
-  std::string joinedName;
   std::string joinedValue;
 };
 
@@ -194,15 +202,17 @@ bool SplitDeclaration(std::string_view text, DeclarationParts& parts) {
   // declaration, and browsers drop it too. Kept, a stray quote would pair
   // with one of the value once written as "name: value".
   if (parts.name.find_first_of("\"'()[]{}") != std::string_view::npos) return false;
+  // Nor is a line end: a name is one word, and blanks around it are trimmed.
+  // Joined to one line, the blank a "\" escapes at its end would be lost.
+  if (HasLineEnd(parts.name)) return false;
   parts.value = Trim(text.substr(colon + 1));
   if (HasLineEnd(text)) {
     // A custom property's value is kept as written, line ends included:
     // scripts read it as it stands.
     const bool join = !parts.name.starts_with("--") && LinesCanBeJoined(text);
-    for (auto [part, joined] : {std::pair{&parts.name, &parts.joinedName}, std::pair{&parts.value, &parts.joinedValue}}) {
-      if (!HasLineEnd(*part)) continue;
-      *joined = join ? JoinTrimmedLines({*part}, " ") : NormalizeLineEnds(*part);
-      *part = *joined;
+    if (HasLineEnd(parts.value)) {
+      parts.joinedValue = join ? JoinTrimmedLines({parts.value}, " ") : NormalizeLineEnds(parts.value);
+      parts.value = parts.joinedValue;
     }
   }
   return true;
