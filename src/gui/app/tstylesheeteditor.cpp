@@ -27,6 +27,7 @@
 #include "app/tcelldispatch.h"
 #include "app/windowhelpers.h"
 #include "editors/gstringgrid.h"
+#include "editors/tabcaption.h"
 #include "model/cssparser.h"
 #include "model/csssyntaxcheck.h"
 #include "model/csswriter.h"
@@ -553,7 +554,7 @@ void TStyleSheetEditor::ShowNode(QTreeWidgetItem* node) {
   const QString text = node->text(0);
   shownRuleElement_ = {};
   ruleInfo_->setVisible(true);
-  PGCtlEdit_->setTabText(0, PlainCaption(text));
+  SetTabCaption(*PGCtlEdit_, 0, PlainCaption(text));
   ruleInfo_->setText(QStringLiteral("« %1 » est conservé tel quel à l'enregistrement ; il ne se modifie pas ici.")
                          .arg(text));
   PropertyGrid_->SetRowCount(0);
@@ -563,7 +564,7 @@ void TStyleSheetEditor::ShowRule(ConstXmlElement rule) {
   ruleInfo_->setVisible(false);
   shownRuleElement_ = rule;
   if (dispatch_ != nullptr) dispatch_->SetDescriptorsAsText(HoldsDescriptors(rule));
-  PGCtlEdit_->setTabText(0, PlainCaption(Text(PlaceLabel(PlaceOf(rule)))));
+  SetTabCaption(*PGCtlEdit_, 0, PlainCaption(Text(PlaceLabel(PlaceOf(rule)))));
   FillPropertyGrid();
 }
 
