@@ -79,6 +79,17 @@ void OpenAncestors(QTreeWidgetItem* node) {
 
 bool IsCustomProperty(const QString& name) { return name.startsWith(QStringLiteral("--")); }
 
+// The names of a rule and of the blocks around it, which is all its caption
+// says; PlaceOf would also count the same-named siblings before each, a walk
+// over the whole stylesheet for a rule near its end.
+RulePlace NamesOf(ConstXmlElement element) {
+  RulePlace place;
+  for (; element && (IsRule(element) || IsBlock(element)); element = element.Parent())
+    place.steps.push_back({std::string(element.TagOf()), std::string(element.GetAttr(attrs::kName).View())});
+  std::reverse(place.steps.begin(), place.steps.end());
+  return place;
+}
+
 }  // namespace
 
 TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLauncher& launcher, QWidget* parent)
@@ -515,7 +526,10 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
   // What this does to the tree's current node is not a choice of the user.
   const QScopedValueRollback<bool> quiet(followTree_, false);
   // The node may be gone once the file was read again: keep what finds it.
-  const TreeSpot spot = SpotOf(node);
+  // Only a value being typed or unsaved edits lead to a save or a reading;
+  // the spot costs a walk over the stylesheet, not paid on a plain click.
+  std::optional<TreeSpot> spot;
+  if (IsModified() || PropertyGrid_->IsEditVisible() || PropertyGrid_->IsComboVisible()) spot = SpotOf(node);
   if (select) {
     OpenAncestors(node);
     TVCSS_->setCurrentItem(node);
@@ -523,6 +537,7 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
   CommitPendingEdits();
 
   if (IsModified()) {
+    if (!spot) spot = SpotOf(node);
     const MessageAnswer answer = Ask(kUnsavedQuestion, MessageButtons::YesNoCancel);
     if (answer == MessageAnswer::Yes ? !SaveStylesheet() : answer != MessageAnswer::No) {
       // Cancelled, or the save failed: the edits stay, and so does the rule
@@ -531,7 +546,7 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
       return false;
     }
     if (answer == MessageAnswer::No) DropUnsavedEdits();
-    node = FindSpot(spot);
+    node = FindSpot(*spot);
     if (!node) {
       // Read again, the file no longer has it.
       shownRuleElement_ = {};
@@ -564,7 +579,7 @@ void TStyleSheetEditor::ShowRule(ConstXmlElement rule) {
   ruleInfo_->setVisible(false);
   shownRuleElement_ = rule;
   if (dispatch_ != nullptr) dispatch_->SetDescriptorsAsText(HoldsDescriptors(rule));
-  SetTabCaption(*PGCtlEdit_, 0, PlainCaption(Text(PlaceLabel(PlaceOf(rule)))));
+  SetTabCaption(*PGCtlEdit_, 0, PlainCaption(Text(PlaceLabel(NamesOf(rule)))));
   FillPropertyGrid();
 }
 
