@@ -621,6 +621,8 @@ void TStyleSheetEditor::FillPropertyGrid() {
     ++row;
   }
   if (row > 0) PropertyGrid_->SetCurrentRow(0);
+  // Its scroll bar settled before the name column is fitted to what is left.
+  PropertyGrid_->LayOutNow();
   PropertyGrid_->FitNameColumn();
   PropertyGrid_->setUpdatesEnabled(true);
 }
