@@ -846,8 +846,7 @@ void TStyleSheetEditor::HidePopups() {
 }
 
 void TStyleSheetEditor::ShowSwatchOf(int row) {
-  const XmlElement entry = dictionary_.FindKeyword(Bytes(PropertyGrid_->CellText(0, row)));
-  PropertyGrid_->SetColorSwatch(1, row, entry && entry.GetAttr("EditMode") == "getcolor");
+  PropertyGrid_->SetColorSwatch(1, row, dictionary_.IsColorProperty(Bytes(PropertyGrid_->CellText(0, row))));
 }
 
 void TStyleSheetEditor::AddProperty(const QString& name) {
