@@ -52,17 +52,21 @@ void SetTabCaption(QTabWidget& tabs, int index, const QString& text) {
   // The tab widget places its tab bar now (and again for the bar's own
   // request), and would each time repaint all it holds. The bar repaints
   // itself where it is; around it, only the row of tabs and the frame's
-  // edge below it can look different.
+  // edge below it can look different. Updates someone else turned off stay
+  // off.
+  const bool updatesWereOff = tabs.testAttribute(Qt::WA_UpdatesDisabled);
   tabs.setAttribute(Qt::WA_UpdatesDisabled, true);
   tabs.setTabText(index, text);
   QCoreApplication::sendPostedEvents(&tabs, QEvent::LayoutRequest);
-  tabs.setAttribute(Qt::WA_UpdatesDisabled, false);
-  if (PagesArea(tabs) != pages) {
-    tabs.update();
-  } else {
-    // Down to the pages, which stay as they were.
-    const int bottom = std::max({bar.bottom(), tabs.tabBar()->geometry().bottom(), pages.top() - 1});
-    tabs.update(QRect(0, 0, tabs.width(), bottom + 1));
+  if (!updatesWereOff) {
+    tabs.setAttribute(Qt::WA_UpdatesDisabled, false);
+    if (PagesArea(tabs) != pages) {
+      tabs.update();
+    } else {
+      // Down to the pages, which stay as they were.
+      const int bottom = std::max({bar.bottom(), tabs.tabBar()->geometry().bottom(), pages.top() - 1});
+      tabs.update(QRect(0, 0, tabs.width(), bottom + 1));
+    }
   }
   if (parent && LaidOutBy(tabs) == before) QCoreApplication::removePostedEvents(parent, QEvent::LayoutRequest);
 }
