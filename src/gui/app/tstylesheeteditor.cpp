@@ -27,6 +27,7 @@
 #include "app/tcelldispatch.h"
 #include "app/windowhelpers.h"
 #include "editors/gstringgrid.h"
+#include "editors/tabcaption.h"
 #include "model/cssparser.h"
 #include "model/csssyntaxcheck.h"
 #include "model/csswriter.h"
@@ -77,6 +78,17 @@ void OpenAncestors(QTreeWidgetItem* node) {
 }
 
 bool IsCustomProperty(const QString& name) { return name.startsWith(QStringLiteral("--")); }
+
+// The names of a rule and of the blocks around it, which is all its caption
+// says; PlaceOf would also count the same-named siblings before each, a walk
+// over the whole stylesheet for a rule near its end.
+RulePlace NamesOf(ConstXmlElement element) {
+  RulePlace place;
+  for (; element && (IsRule(element) || IsBlock(element)); element = element.Parent())
+    place.steps.push_back({std::string(element.TagOf()), std::string(element.GetAttr(attrs::kName).View())});
+  std::reverse(place.steps.begin(), place.steps.end());
+  return place;
+}
 
 }  // namespace
 
@@ -514,7 +526,10 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
   // What this does to the tree's current node is not a choice of the user.
   const QScopedValueRollback<bool> quiet(followTree_, false);
   // The node may be gone once the file was read again: keep what finds it.
-  const TreeSpot spot = SpotOf(node);
+  // Only a value being typed or unsaved edits lead to a save or a reading;
+  // the spot costs a walk over the stylesheet, not paid on a plain click.
+  std::optional<TreeSpot> spot;
+  if (IsModified() || PropertyGrid_->IsEditVisible() || PropertyGrid_->IsComboVisible()) spot = SpotOf(node);
   if (select) {
     OpenAncestors(node);
     TVCSS_->setCurrentItem(node);
@@ -522,6 +537,7 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
   CommitPendingEdits();
 
   if (IsModified()) {
+    if (!spot) spot = SpotOf(node);
     const MessageAnswer answer = Ask(kUnsavedQuestion, MessageButtons::YesNoCancel);
     if (answer == MessageAnswer::Yes ? !SaveStylesheet() : answer != MessageAnswer::No) {
       // Cancelled, or the save failed: the edits stay, and so does the rule
@@ -530,7 +546,7 @@ bool TStyleSheetEditor::SelectRule(QTreeWidgetItem* node, bool select) {
       return false;
     }
     if (answer == MessageAnswer::No) DropUnsavedEdits();
-    node = FindSpot(spot);
+    node = FindSpot(*spot);
     if (!node) {
       // Read again, the file no longer has it.
       shownRuleElement_ = {};
@@ -553,7 +569,7 @@ void TStyleSheetEditor::ShowNode(QTreeWidgetItem* node) {
   const QString text = node->text(0);
   shownRuleElement_ = {};
   ruleInfo_->setVisible(true);
-  PGCtlEdit_->setTabText(0, PlainCaption(text));
+  SetTabCaption(*PGCtlEdit_, 0, PlainCaption(text));
   ruleInfo_->setText(QStringLiteral("« %1 » est conservé tel quel à l'enregistrement ; il ne se modifie pas ici.")
                          .arg(text));
   PropertyGrid_->SetRowCount(0);
@@ -563,7 +579,7 @@ void TStyleSheetEditor::ShowRule(ConstXmlElement rule) {
   ruleInfo_->setVisible(false);
   shownRuleElement_ = rule;
   if (dispatch_ != nullptr) dispatch_->SetDescriptorsAsText(HoldsDescriptors(rule));
-  PGCtlEdit_->setTabText(0, PlainCaption(Text(PlaceLabel(PlaceOf(rule)))));
+  SetTabCaption(*PGCtlEdit_, 0, PlainCaption(Text(PlaceLabel(NamesOf(rule)))));
   FillPropertyGrid();
 }
 
@@ -605,6 +621,8 @@ void TStyleSheetEditor::FillPropertyGrid() {
     ++row;
   }
   if (row > 0) PropertyGrid_->SetCurrentRow(0);
+  // Its scroll bar settled before the name column is fitted to what is left.
+  PropertyGrid_->LayOutNow();
   PropertyGrid_->FitNameColumn();
   PropertyGrid_->setUpdatesEnabled(true);
 }
@@ -828,8 +846,7 @@ void TStyleSheetEditor::HidePopups() {
 }
 
 void TStyleSheetEditor::ShowSwatchOf(int row) {
-  const XmlElement entry = dictionary_.FindKeyword(Bytes(PropertyGrid_->CellText(0, row)));
-  PropertyGrid_->SetColorSwatch(1, row, entry && entry.GetAttr("EditMode") == "getcolor");
+  PropertyGrid_->SetColorSwatch(1, row, dictionary_.IsColorProperty(Bytes(PropertyGrid_->CellText(0, row))));
 }
 
 void TStyleSheetEditor::AddProperty(const QString& name) {

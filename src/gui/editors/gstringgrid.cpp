@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
@@ -384,7 +385,30 @@ void GStringGrid::FitNameColumn() {
     longest = std::max(longest, needed);
   }
   const int widest = std::max(fittedNarrowest_, viewport()->width() / 2);
-  setColumnWidth(0, std::clamp(longest, fittedNarrowest_, widest));
+  const int width = std::clamp(longest, fittedNarrowest_, widest);
+  if (width == columnWidth(0)) return;
+  // As in LayOutNow: laid out and repainted now, not after the next paint.
+  {
+    const QSignalBlocker quiet(horizontalHeader());
+    setColumnWidth(0, width);
+    updateGeometries();
+  }
+  viewport()->update();
+}
+
+void GStringGrid::LayOutNow() {
+  {
+    // Told by its header of a column's new width (the last one stretches
+    // with the viewport), the view would lay the columns out and repaint
+    // them only after its next paint. With the header quiet, it is done here.
+    const QSignalBlocker quiet(horizontalHeader());
+    executeDelayedItemsLayout();
+    // A new scroll range shows or hides the scroll bar through a queued
+    // call; setting the policy lays the scroll bar out at once.
+    setVerticalScrollBarPolicy(verticalScrollBarPolicy());
+    updateGeometries();
+  }
+  viewport()->update();
 }
 
 void GStringGrid::resizeEvent(QResizeEvent* event) {

@@ -121,6 +121,10 @@ class GStringGrid final : public QTableWidget {
   /// Lays the first column out again, when it is fitted and the user has
   /// not set its width: after the grid's names change.
   void FitNameColumn();
+  /// Places the rows and shows or hides the scroll bar now, as the view
+  /// would only after its next paint (then painting again): for an owner
+  /// that has just filled the grid, before it paints.
+  void LayOutNow();
   /// The cell's whole text when the cell is too narrow to show it, else "".
   /// It is the cell's tool tip.
   [[nodiscard]] QString CutCellText(int column, int row) const;
