@@ -1,0 +1,70 @@
+#pragma once
+
+// Reading a stylesheet for the window, on the GUI thread or on a thread of
+// its own: the file's bytes, its rules (StyleSheetDocument::Read) and, when
+// asked, what its syntax check found. Nothing here touches a widget or the
+// document shown; the window adopts what was read on the GUI thread.
+
+#include <QPointer>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/ruletree.h"
+#include "model/stylesheetdocument.h"
+
+class QEventLoop;
+
+namespace korvel {
+
+/// The rule tree of `document` in the order the window shows it: the top
+/// level and the rules of its groups sorted by name, as SortRuleTree orders
+/// them, with the platform's locale-aware, case-sensitive collation; the
+/// names are read in `encoding`.
+std::vector<RuleTreeNode> ShownRuleTree(const StyleDocument& document, TextEncoding encoding);
+
+/// What reading a stylesheet brought back.
+struct StylesheetReading {
+  LoadedStylesheet loaded;
+  /// Its rule tree, as ShownRuleTree gives it.
+  std::vector<RuleTreeNode> tree;
+  /// The syntax problems found, described; empty when there were none or
+  /// the check was not asked for.
+  std::string problems;
+  /// Why the file could not be read (a FileError); none when it was.
+  std::exception_ptr error;
+};
+
+/// Reads `path` on the calling thread; failures are kept in the result.
+StylesheetReading ReadStylesheetFile(const std::string& path, bool checkSyntax);
+
+/// A read on a thread of its own. The GUI thread waits for it in Wait,
+/// which goes on processing the window's events; Abandon ends the wait
+/// early (a later request, the user's cancel), and what the thread reads
+/// then goes nowhere. The thread owns its result until Take: this object
+/// may go before the thread ends.
+class BackgroundRead final {
+ public:
+  BackgroundRead(std::string path, bool checkSyntax);
+  ~BackgroundRead();
+  BackgroundRead(const BackgroundRead&) = delete;
+  BackgroundRead& operator=(const BackgroundRead&) = delete;
+
+  /// Processes events until the read ends (true) or the wait is abandoned
+  /// or the application quits (false).
+  bool Wait();
+  /// Ends Wait early; may be called from inside it (an event it handles).
+  void Abandon();
+  /// What was read, once Wait returned true.
+  [[nodiscard]] StylesheetReading Take();
+
+ private:
+  struct Shared;
+  std::shared_ptr<Shared> shared_;
+  QPointer<QEventLoop> loop_;
+  bool abandoned_ = false;
+};
+
+}  // namespace korvel
