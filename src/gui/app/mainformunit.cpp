@@ -116,6 +116,9 @@ void TMainForm::CompleteStartUp() {
   editor_->CreatePopups(this);
   editor_->Dispatch().FontForm()->SetFontFamilies(StartListingInstalledFontFamilies());
   BuildImagesTab(launcher_);
+  // Made while the stylesheet is read (after the first paint of a start with
+  // a large stylesheet): it waits as the editor does.
+  imagesTab_->setEnabled(!editor_->IsReading());
   // Shown only when a value asks for it.
   if (shown_) PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 }
