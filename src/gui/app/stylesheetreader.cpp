@@ -96,14 +96,17 @@ BackgroundRead::BackgroundRead(std::string path, bool checkSyntax) : shared_(std
   // closing; the thread's own copy of the shared state keeps what it needs.
   std::thread([shared = shared_, path = std::move(path), checkSyntax] {
     StylesheetReading reading = ReadStylesheetFile(path, checkSyntax);
+    {
+      const std::lock_guard lock(shared->mutex);
+      shared->reading = std::move(reading);
+      shared->done = true;
+      if (shared->waiting != nullptr)
+        QMetaObject::invokeMethod(shared->waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    }
     // What the parse freed stays with this thread's heap, where the GUI
-    // thread cannot reuse it for the tree it makes next: given back, it
-    // does not add to the window's peak.
+    // thread cannot reuse it for the tree's items it makes meanwhile: given
+    // back, it does not add to the window's peak.
     malloc_trim(0);
-    const std::lock_guard lock(shared->mutex);
-    shared->reading = std::move(reading);
-    shared->done = true;
-    if (shared->waiting != nullptr) QMetaObject::invokeMethod(shared->waiting, &QEventLoop::quit, Qt::QueuedConnection);
   }).detach();
 }
 
