@@ -2,8 +2,7 @@
 
 #include <QCollator>
 #include <QEventLoop>
-
-#include <malloc.h>
+#include <QTreeWidgetItem>
 
 #include <algorithm>
 #include <mutex>
@@ -69,11 +68,11 @@ std::vector<RuleTreeNode> ShownRuleTree(const StyleDocument& document, TextEncod
   return nodes;
 }
 
-StylesheetReading ReadStylesheetFile(const std::string& path, bool checkSyntax) {
+StylesheetReading ReadStylesheetFile(const std::string& path, bool checkSyntax, const RuleTreeItemMaker& makeItems) {
   StylesheetReading reading;
   try {
     reading.loaded = StyleSheetDocument::Read(path);
-    reading.tree = ShownRuleTree(*reading.loaded.styles, reading.loaded.encoding);
+    reading.items = makeItems(ShownRuleTree(*reading.loaded.styles, reading.loaded.encoding), reading.loaded.encoding);
     if (checkSyntax) reading.problems = DescribeSyntaxProblems(FindSyntaxProblems(reading.loaded.bytes));
   } catch (...) {
     reading.error = std::current_exception();
@@ -90,12 +89,13 @@ struct BackgroundRead::Shared {
   StylesheetReading reading;
 };
 
-BackgroundRead::BackgroundRead(std::string path, bool checkSyntax) : shared_(std::make_shared<Shared>()) {
+BackgroundRead::BackgroundRead(std::string path, bool checkSyntax, RuleTreeItemMaker makeItems)
+    : shared_(std::make_shared<Shared>()) {
   // Detached: a read the window no longer waits for (a 60 MB file whose
   // open was cancelled) must not hold up the window's next step or its
   // closing; the thread's own copy of the shared state keeps what it needs.
-  std::thread([shared = shared_, path = std::move(path), checkSyntax] {
-    StylesheetReading reading = ReadStylesheetFile(path, checkSyntax);
+  std::thread([shared = shared_, path = std::move(path), checkSyntax, makeItems = std::move(makeItems)] {
+    StylesheetReading reading = ReadStylesheetFile(path, checkSyntax, makeItems);
     {
       const std::lock_guard lock(shared->mutex);
       shared->reading = std::move(reading);
@@ -103,10 +103,6 @@ BackgroundRead::BackgroundRead(std::string path, bool checkSyntax) : shared_(std
       if (shared->waiting != nullptr)
         QMetaObject::invokeMethod(shared->waiting, &QEventLoop::quit, Qt::QueuedConnection);
     }
-    // What the parse freed stays with this thread's heap, where the GUI
-    // thread cannot reuse it for the tree's items it makes meanwhile: given
-    // back, it does not add to the window's peak.
-    malloc_trim(0);
   }).detach();
 }
 
@@ -118,7 +114,7 @@ bool BackgroundRead::Wait() {
   QEventLoop loop;
   {
     const std::lock_guard lock(shared_->mutex);
-    if (shared_->done || abandoned_) return shared_->done;
+    if (shared_->done || abandoned_) return shared_->done && !abandoned_;
     shared_->waiting = &loop;
   }
   loop_ = &loop;

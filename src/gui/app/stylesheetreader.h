@@ -6,8 +6,10 @@
 // document shown; the window adopts what was read on the GUI thread.
 
 #include <QPointer>
+#include <QTreeWidgetItem>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 
 class QEventLoop;
 
+
 namespace korvel {
 
 /// The rule tree of `document` in the order the window shows it: the top
@@ -25,11 +28,19 @@ namespace korvel {
 /// names are read in `encoding`.
 std::vector<RuleTreeNode> ShownRuleTree(const StyleDocument& document, TextEncoding encoding);
 
+/// The tree's top-level items, each holding its own children; they belong
+/// to no view yet.
+using RuleTreeItems = std::vector<std::unique_ptr<QTreeWidgetItem>>;
+/// Makes the items of a rule tree (names read in the encoding given). It
+/// runs on the reading thread: it touches no widget, and what it shares
+/// with the GUI thread (icons, brushes) it only copies.
+using RuleTreeItemMaker = std::function<RuleTreeItems(const std::vector<RuleTreeNode>&, TextEncoding)>;
+
 /// What reading a stylesheet brought back.
 struct StylesheetReading {
   LoadedStylesheet loaded;
-  /// Its rule tree, as ShownRuleTree gives it.
-  std::vector<RuleTreeNode> tree;
+  /// The items of its rule tree, in the order of ShownRuleTree.
+  RuleTreeItems items;
   /// The syntax problems found, described; empty when there were none or
   /// the check was not asked for.
   std::string problems;
@@ -38,16 +49,17 @@ struct StylesheetReading {
 };
 
 /// Reads `path` on the calling thread; failures are kept in the result.
-StylesheetReading ReadStylesheetFile(const std::string& path, bool checkSyntax);
+StylesheetReading ReadStylesheetFile(const std::string& path, bool checkSyntax, const RuleTreeItemMaker& makeItems);
 
 /// A read on a thread of its own. The GUI thread waits for it in Wait,
 /// which goes on processing the window's events; Abandon ends the wait
 /// early (a later request, the user's cancel), and what the thread reads
-/// then goes nowhere. The thread owns its result until Take: this object
+/// then goes nowhere. The tree's items are made on the thread too, so that
+/// they take the memory the parse gave back there. The thread owns its result until Take: this object
 /// may go before the thread ends.
 class BackgroundRead final {
  public:
-  BackgroundRead(std::string path, bool checkSyntax);
+  BackgroundRead(std::string path, bool checkSyntax, RuleTreeItemMaker makeItems);
   ~BackgroundRead();
   BackgroundRead(const BackgroundRead&) = delete;
   BackgroundRead& operator=(const BackgroundRead&) = delete;

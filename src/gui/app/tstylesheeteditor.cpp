@@ -251,6 +251,7 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   document_.OnHistoryChanged([this] { ShowHistory(); });
   ShowHistory();
 
+  itemMaker_ = MakeItemMaker();
   progressTimer_ = new QTimer(this);
   progressTimer_->setSingleShot(true);
   connect(progressTimer_, &QTimer::timeout, this, &TStyleSheetEditor::ShowReadProgress);
@@ -385,13 +386,13 @@ TStyleSheetEditor::ReadOutcome TStyleSheetEditor::ReadAndShow(const QString& pat
   StylesheetReading reading;
   if (QFileInfo(path).size() < backgroundReadFrom_) {
     EndReading();
-    reading = ReadStylesheetFile(file, checkSyntax);
+    reading = ReadStylesheetFile(file, checkSyntax, itemMaker_);
   } else {
     BeginReading(path);
     // A request made by what hears that the read begins wins at once.
     if (request != readRequest_) return ReadOutcome::Superseded;
     const QPointer<TStyleSheetEditor> alive(this);
-    BackgroundRead read(file, checkSyntax);
+    BackgroundRead read(file, checkSyntax, itemMaker_);
     pendingRead_ = &read;
     const bool done = read.Wait();
     if (!alive) return ReadOutcome::Superseded;
@@ -412,7 +413,7 @@ TStyleSheetEditor::ReadOutcome TStyleSheetEditor::ReadAndShow(const QString& pat
     ShowError(error);  // the previous document and tree stay
     return ReadOutcome::Failed;
   }
-  ShowRuleTree(reading.tree);
+  ShowRuleTree(std::move(reading.items));
   return ReadOutcome::Shown;
 }
 
@@ -474,15 +475,11 @@ void TStyleSheetEditor::WarnOfSyntaxProblems(const std::string& problems) {
   if (!problems.empty()) ShowMessage("« " + document_.Path() + " »\n\n" + problems, MessageKind::Warning);
 }
 
-void TStyleSheetEditor::FillRuleTree() { ShowRuleTree(ShownRuleTree(document_.Styles(), document_.Encoding())); }
+void TStyleSheetEditor::FillRuleTree() {
+  ShowRuleTree(itemMaker_(ShownRuleTree(document_.Styles(), document_.Encoding()), document_.Encoding()));
+}
 
-void TStyleSheetEditor::ShowRuleTree(const std::vector<RuleTreeNode>& nodes) {
-  const QScopedValueRollback<bool> quiet(followTree_, false);
-  // The tree paints once, whole.
-  TVCSS_->setUpdatesEnabled(false);
-  TVCSS_->clear();
-  shownRuleElement_ = {};
-
+RuleTreeItemMaker TStyleSheetEditor::MakeItemMaker() const {
   // One icon of each kind, shared by every node: an icon made per node
   // from a picture would cost an allocation each.
   const QList<QPixmap> images = MakeTreeImageList();
@@ -490,30 +487,44 @@ void TStyleSheetEditor::ShowRuleTree(const std::vector<RuleTreeNode>& nodes) {
   const QIcon ruleIcon(images.value(kTreeImageRule));
   const QIcon atRuleIcon(images.value(kTreeImageVerbatim));
   const QBrush greyed = TVCSS_->palette().brush(QPalette::Disabled, QPalette::Text);
-  std::function<QTreeWidgetItem*(const RuleTreeNode&)> makeItem = [&](const RuleTreeNode& node) {
-    auto* item = new RuleItem(node.kind, node.element);
-    item->setText(0, Text(node.text));
-    switch (node.kind) {
-      case RuleTreeNode::Kind::Group: item->setIcon(0, groupIcon); break;
-      case RuleTreeNode::Kind::Rule: item->setIcon(0, ruleIcon); break;
-      case RuleTreeNode::Kind::Container: item->setIcon(0, atRuleIcon); break;
-      case RuleTreeNode::Kind::Verbatim:
-        item->setIcon(0, atRuleIcon);
-        item->setForeground(0, greyed);
-        item->setToolTip(0, Text(node.element.TextOf()));
-        break;
-    }
-    if (!node.children.empty()) {
-      QList<QTreeWidgetItem*> children;
-      children.reserve(static_cast<qsizetype>(node.children.size()));
-      for (const RuleTreeNode& child : node.children) children.append(makeItem(child));
-      item->addChildren(children);
-    }
-    return item;
+  return [=](const std::vector<RuleTreeNode>& nodes, TextEncoding encoding) {
+    std::function<QTreeWidgetItem*(const RuleTreeNode&)> makeItem = [&](const RuleTreeNode& node) {
+      auto* item = new RuleItem(node.kind, node.element);
+      item->setText(0, ToQt(node.text, encoding));
+      switch (node.kind) {
+        case RuleTreeNode::Kind::Group: item->setIcon(0, groupIcon); break;
+        case RuleTreeNode::Kind::Rule: item->setIcon(0, ruleIcon); break;
+        case RuleTreeNode::Kind::Container: item->setIcon(0, atRuleIcon); break;
+        case RuleTreeNode::Kind::Verbatim:
+          item->setIcon(0, atRuleIcon);
+          item->setForeground(0, greyed);
+          item->setToolTip(0, ToQt(node.element.TextOf(), encoding));
+          break;
+      }
+      if (!node.children.empty()) {
+        QList<QTreeWidgetItem*> children;
+        children.reserve(static_cast<qsizetype>(node.children.size()));
+        for (const RuleTreeNode& child : node.children) children.append(makeItem(child));
+        item->addChildren(children);
+      }
+      return item;
+    };
+    RuleTreeItems items;
+    items.reserve(nodes.size());
+    for (const RuleTreeNode& node : nodes) items.emplace_back(makeItem(node));
+    return items;
   };
+}
+
+void TStyleSheetEditor::ShowRuleTree(RuleTreeItems items) {
+  const QScopedValueRollback<bool> quiet(followTree_, false);
+  // The tree paints once, whole.
+  TVCSS_->setUpdatesEnabled(false);
+  TVCSS_->clear();
+  shownRuleElement_ = {};
   QList<QTreeWidgetItem*> top;
-  top.reserve(static_cast<qsizetype>(nodes.size()));
-  for (const RuleTreeNode& node : nodes) top.append(makeItem(node));
+  top.reserve(static_cast<qsizetype>(items.size()));
+  for (std::unique_ptr<QTreeWidgetItem>& item : items) top.append(item.release());
   TVCSS_->addTopLevelItems(top);
   TVCSS_->setUpdatesEnabled(true);
 }

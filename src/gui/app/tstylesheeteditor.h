@@ -22,6 +22,7 @@
 #include <optional>
 
 #include "app/launcher.h"
+#include "app/stylesheetreader.h"
 #include "app/textbridge.h"
 #include "app/windowhelpers.h"
 #include "dictionary/keyworddictionary.h"
@@ -43,7 +44,6 @@ class QTreeWidgetItem;
 
 namespace korvel {
 
-class BackgroundRead;
 class GStringGrid;
 class ProgramLauncher;
 class TCellDispatch;
@@ -217,8 +217,10 @@ class TStyleSheetEditor final : public QWidget {
   void BeginReading(const QString& path);
   void ShowReadProgress();
   void EndReading();
-  /// Fills the rule tree with `nodes`, in their order.
-  void ShowRuleTree(const std::vector<RuleTreeNode>& nodes);
+  /// What makes the tree's items, on any thread (itemMaker_).
+  [[nodiscard]] RuleTreeItemMaker MakeItemMaker() const;
+  /// Fills the rule tree with `items`, in their order.
+  void ShowRuleTree(RuleTreeItems items);
   /// Says the syntax problems found (described) in the file just read.
   void WarnOfSyntaxProblems(const std::string& problems);
   /// Shows the properties of shownRuleElement_.
@@ -275,6 +277,9 @@ class TStyleSheetEditor final : public QWidget {
   int readProgressDelayMs_ = 500;
   QTimer* progressTimer_ = nullptr;
   QProgressDialog* progress_ = nullptr;
+  /// Made once: the icons it shares with the items are then let go on this
+  /// thread, never on a reading thread.
+  RuleTreeItemMaker itemMaker_;
   QString HTMLFilePath_;
   /// The rule whose properties the grid shows; none for a statement. Known
   /// by its element, never by its name: the same selector may stand in
