@@ -71,25 +71,31 @@ StyleSheetDocument::StyleSheetDocument() : styles_(std::make_unique<StyleDocumen
 
 StyleSheetDocument::~StyleSheetDocument() = default;
 
-std::string StyleSheetDocument::Load(const std::string& path) {
-  std::string css = ReadFileBytes(path);
-  RefuseWideText(css, path);
-  std::unique_ptr<StyleDocument> styles;
+LoadedStylesheet StyleSheetDocument::Read(const std::string& path) {
+  LoadedStylesheet loaded;
+  loaded.bytes = ReadFileBytes(path);
+  RefuseWideText(loaded.bytes, path);
   try {
-    styles = std::make_unique<StyleDocument>(ReadStylesheet(css));
+    loaded.styles = std::make_unique<StyleDocument>(ReadStylesheet(loaded.bytes));
   } catch (const StyleError& error) {
     throw FileError("« " + path + " » : " + error.what());
   }
+  loaded.path = path;
+  loaded.encoding = DetectEncoding(loaded.bytes);
+  return loaded;
+}
+
+std::string StyleSheetDocument::Adopt(LoadedStylesheet loaded) {
   const bool wasModified = IsModified();
   // The steps refer to elements of the document they were made in.
   steps_.clear();
-  styles_ = std::move(styles);
-  path_ = path;
-  encoding_ = DetectEncoding(css);
+  styles_ = std::move(loaded.styles);
+  path_ = std::move(loaded.path);
+  encoding_ = loaded.encoding;
   index_ = 0;
   savedIndex_ = 0;
   Notify(wasModified);
-  return css;
+  return std::move(loaded.bytes);
 }
 
 std::string StyleSheetDocument::Save() {

@@ -66,6 +66,7 @@ TMainForm::TMainForm(TDM& dm, ProgramLauncher& launcher, SettingsStore& registry
           [this](const QString& text) { statusBar()->showMessage(text); });
   connect(editor_, &TStyleSheetEditor::StylesheetRead, this, &TMainForm::StylesheetRead);
   connect(editor_, &TStyleSheetEditor::StylesheetWritten, this, &TMainForm::StylesheetWritten);
+  connect(editor_, &TStyleSheetEditor::Reading, this, &TMainForm::EditorReading);
   editor_->SetPageOpener([this] { ShowPage(); });
   editor_->SetPageAddress([this] { return BrowserAddress(); });
   StartWatch();
@@ -115,6 +116,9 @@ void TMainForm::CompleteStartUp() {
   editor_->CreatePopups(this);
   editor_->Dispatch().FontForm()->SetFontFamilies(StartListingInstalledFontFamilies());
   BuildImagesTab(launcher_);
+  // Made while the stylesheet is read (after the first paint of a start with
+  // a large stylesheet): it waits as the editor does.
+  imagesTab_->setEnabled(!editor_->IsReading());
   // Shown only when a value asks for it.
   if (shown_) PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 }
@@ -313,9 +317,25 @@ void TMainForm::StylesheetWritten(const QByteArray& bytes) {
   if (preview_) preview_->NotifySaved();
 }
 
+void TMainForm::EditorReading(bool busy) {
+  // The "Images" tab writes values into the rule shown, whose document is
+  // about to be replaced.
+  if (imagesTab_ != nullptr) imagesTab_->setEnabled(!busy);
+  if (!busy && activationPending_) {
+    activationPending_ = false;
+    QTimer::singleShot(0, this, &TMainForm::ApplicationEvents1Activate);
+  }
+}
+
 void TMainForm::ApplicationEvents1Activate() {
   // The question's own box may make the application active again.
   if (!watch_ || activating_) return;
+  // While a stylesheet is read, the watch still holds the one shown: what it
+  // would ask about may be replaced in a moment. It asks once the read ends.
+  if (editor_->IsReading()) {
+    activationPending_ = true;
+    return;
+  }
   const QScopedValueRollback<bool> busy(activating_, true);
   SayWatchProblem();
   ChangeDecision decision;

@@ -100,6 +100,8 @@ class TMainForm final : public QMainWindow {
   void StartWatch();
   void StylesheetRead(const QByteArray& bytes);
   void StylesheetWritten(const QByteArray& bytes);
+  /// The editor began or ended reading a stylesheet on a thread of its own.
+  void EditorReading(bool busy);
   /// A question whose yes reads the stylesheet again, saying so when that
   /// drops changes that could still be undone.
   [[nodiscard]] Message WithHistoryLoss(Message question) const;
@@ -136,6 +138,8 @@ class TMainForm final : public QMainWindow {
   /// The stylesheet the watch was given.
   QString watchedStylesheet_;
   bool activating_ = false;
+  /// The application became active during a read: the watch's check waits for its end.
+  bool activationPending_ = false;
   std::unique_ptr<PreviewServer> preview_;
   QString previewedProject_;
 };

@@ -1,6 +1,5 @@
 #include "app/tstylesheeteditor.h"
 
-#include <QCollator>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -8,22 +7,26 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QScopedValueRollback>
 #include <QStyle>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <optional>
-#include <unordered_map>
 
 #include "icons/imagelists.h"
 #include "app/launcher.h"
+#include "app/stylesheetreader.h"
 #include "app/tcelldispatch.h"
 #include "app/windowhelpers.h"
 #include "editors/gstringgrid.h"
@@ -259,6 +262,11 @@ TStyleSheetEditor::TStyleSheetEditor(const QString& dictionaryPath, ProgramLaunc
   });
   document_.OnHistoryChanged([this] { ShowHistory(); });
   ShowHistory();
+
+  itemMaker_ = MakeItemMaker();
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setSingleShot(true);
+  connect(progressTimer_, &QTimer::timeout, this, &TStyleSheetEditor::ShowReadProgress);
 }
 
 TStyleSheetEditor::~TStyleSheetEditor() = default;
@@ -269,11 +277,15 @@ bool TStyleSheetEditor::OpenStylesheet(const QString& cssFile, const QString& ht
   std::optional<std::size_t> droppedFrom;
   if (!SettleUnsavedEdits(&droppedFrom)) return false;
   RemoveStaleTemporaries(Std(QFileInfo(cssFile).absolutePath()));
-  if (!LoadStylesheet(cssFile)) {
-    // The document shown is still the previous file's: a save goes there,
-    // and the edits the user gave up for the other one are back.
-    if (droppedFrom && document_.GoTo(*droppedFrom)) FillPropertyGrid();
-    return false;
+  switch (ReadAndShow(cssFile)) {
+    case ReadOutcome::Shown: break;
+    case ReadOutcome::Failed:
+    case ReadOutcome::Cancelled:
+      // The document shown is still the previous file's: a save goes there,
+      // and the edits the user gave up for the other one are back.
+      if (droppedFrom && document_.GoTo(*droppedFrom)) FillPropertyGrid();
+      return false;
+    case ReadOutcome::Superseded: return false;  // a later request decides what is shown
   }
   HTMLFilePath_ = htmlFile;
   PgCtlCSS_->setTabText(0, PlainCaption(caption));
@@ -375,54 +387,111 @@ void TStyleSheetEditor::OpenPage() {
     emit StatusMessage(QStringLiteral("Impossible d'ouvrir la page « %1 » dans le navigateur.").arg(HTMLFilePath_));
 }
 
-bool TStyleSheetEditor::LoadStylesheet(const QString& path) {
+bool TStyleSheetEditor::LoadStylesheet(const QString& path) { return ReadAndShow(path) == ReadOutcome::Shown; }
+
+TStyleSheetEditor::ReadOutcome TStyleSheetEditor::ReadAndShow(const QString& path) {
+  // The latest request wins: a read still waited for is given up.
+  const int request = ++readRequest_;
+  if (pendingRead_ != nullptr) pendingRead_->Abandon();
+  const std::string file = Std(path);
+  const bool checkSyntax = FromStd(file) != syntaxWarnedFor_;
+  StylesheetReading reading;
+  if (QFileInfo(path).size() < backgroundReadFrom_) {
+    EndReading();
+    reading = ReadStylesheetFile(file, checkSyntax, itemMaker_);
+  } else {
+    BeginReading(path);
+    // A request made by what hears that the read begins wins at once.
+    if (request != readRequest_) return ReadOutcome::Superseded;
+    const QPointer<TStyleSheetEditor> alive(this);
+    BackgroundRead read(file, checkSyntax, itemMaker_);
+    pendingRead_ = &read;
+    const bool done = read.Wait();
+    if (!alive) return ReadOutcome::Superseded;
+    if (pendingRead_ == &read) pendingRead_ = nullptr;
+    // A later request took over: it ends the wait in its own time.
+    if (request != readRequest_) return ReadOutcome::Superseded;
+    EndReading();
+    if (!done) return ReadOutcome::Cancelled;  // by the user, or the application is quitting
+    reading = read.Take();
+  }
   try {
-    const std::string css = document_.Load(Std(path));
+    if (reading.error) std::rethrow_exception(reading.error);
+    const std::string css = document_.Adopt(std::move(reading.loaded));
     shownRuleElement_ = {};
     emit StylesheetRead(QByteArray::fromStdString(css));
-    WarnOfSyntaxProblems(css);
+    if (checkSyntax) WarnOfSyntaxProblems(reading.problems);
   } catch (const std::exception& error) {
     ShowError(error);  // the previous document and tree stay
-    return false;
+    return ReadOutcome::Failed;
   }
-  FillRuleTree();
-  return true;
+  ShowRuleTree(std::move(reading.items));
+  return ReadOutcome::Shown;
+}
+
+void TStyleSheetEditor::BeginReading(const QString& path) {
+  if (!reading_) {
+    reading_ = true;
+    // The document shown is replaced once the read ends: nothing may change
+    // it meanwhile. A value being typed belongs to it and goes with it.
+    PropertyGrid_->CancelEdit();
+    PropertyGrid_->SetComboVisible(false);
+    HidePopups();
+    setEnabled(false);
+    emit Reading(true);
+  }
+  readingName_ = QFileInfo(path).fileName();
+  if (progress_) progress_->setLabelText(QStringLiteral("Lecture de « %1 »…").arg(readingName_));
+  progressTimer_->start(readProgressDelayMs_);
+}
+
+void TStyleSheetEditor::ShowReadProgress() {
+  if (!reading_) return;
+  if (!progress_) {
+    // A busy indicator: the reader cannot tell how far it is. Modal to the
+    // window, which still paints and moves meanwhile.
+    progress_ = new QProgressDialog(QString(), QStringLiteral("Annuler"), 0, 0, this);
+    progress_->setObjectName(QStringLiteral("readProgress"));
+    progress_->setWindowTitle(QStringLiteral("Korvel"));
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setMinimumDuration(0);
+    connect(progress_, &QProgressDialog::canceled, this, [this] {
+      if (pendingRead_ == nullptr) return;
+      pendingRead_->Abandon();
+      emit StatusMessage(QStringLiteral("Lecture de « %1 » abandonnée.").arg(readingName_));
+    });
+  }
+  progress_->setLabelText(QStringLiteral("Lecture de « %1 »…").arg(readingName_));
+  progress_->show();
+}
+
+void TStyleSheetEditor::EndReading() {
+  if (!reading_) return;
+  reading_ = false;
+  progressTimer_->stop();
+  if (progress_) {
+    progress_->hide();
+    progress_->deleteLater();
+    progress_ = nullptr;
+  }
+  setEnabled(true);
+  emit Reading(false);
 }
 
 // Said once per file opened, not again each time it is read again: the
 // faulty text is kept as written, so it is still there.
-void TStyleSheetEditor::WarnOfSyntaxProblems(std::string_view css) {
-  if (syntaxWarnedFor_ == CSSFilePath()) return;
+void TStyleSheetEditor::WarnOfSyntaxProblems(const std::string& problems) {
   syntaxWarnedFor_ = CSSFilePath();
-  const std::string problems = DescribeSyntaxProblems(FindSyntaxProblems(css));
   if (!problems.empty()) ShowMessage("« " + document_.Path() + " »\n\n" + problems, MessageKind::Warning);
 }
 
 void TStyleSheetEditor::FillRuleTree() {
-  const QScopedValueRollback<bool> quiet(followTree_, false);
-  TVCSS_->clear();
-  shownRuleElement_ = {};
-  std::vector<RuleTreeNode> nodes = BuildRuleTree(document_.Styles());
+  ShowRuleTree(itemMaker_(ShownRuleTree(document_.Styles(), document_.Encoding()), document_.Encoding()));
+}
 
-  // Sorting compares precomputed collation keys: locale-aware, and case
-  // counts, as users of the platform expect of a sorted list. Only the top
-  // level and its groups are sorted, so only their names get keys: most of
-  // a large framework's rules stand in blocks, in the file's order.
-  QCollator collator;
-  collator.setCaseSensitivity(Qt::CaseSensitive);
-  collator.setNumericMode(false);
-  std::unordered_map<std::string, QCollatorSortKey> keys;
-  const auto makeKey = [&](const RuleTreeNode& node) {
-    if (!keys.contains(node.text)) keys.emplace(node.text, collator.sortKey(Text(node.text)));
-  };
-  for (const RuleTreeNode& node : nodes) {
-    makeKey(node);
-    if (node.kind == RuleTreeNode::Kind::Group) std::for_each(node.children.begin(), node.children.end(), makeKey);
-  }
-  SortRuleTree(nodes, [&](const RuleTreeNode& a, const RuleTreeNode& b) {
-    return keys.at(a.text).compare(keys.at(b.text)) < 0;
-  });
-
+RuleTreeItemMaker TStyleSheetEditor::MakeItemMaker() const {
   // One icon of each kind, shared by every node: an icon made per node
   // from a picture would cost an allocation each.
   const QList<QPixmap> images = MakeTreeImageList();
@@ -430,31 +499,46 @@ void TStyleSheetEditor::FillRuleTree() {
   const QIcon ruleIcon(images.value(kTreeImageRule));
   const QIcon atRuleIcon(images.value(kTreeImageVerbatim));
   const QBrush greyed = TVCSS_->palette().brush(QPalette::Disabled, QPalette::Text);
-  std::function<QTreeWidgetItem*(const RuleTreeNode&)> makeItem = [&](const RuleTreeNode& node) {
-    auto* item = new RuleItem(node.kind, node.element);
-    item->setText(0, Text(node.text));
-    switch (node.kind) {
-      case RuleTreeNode::Kind::Group: item->setIcon(0, groupIcon); break;
-      case RuleTreeNode::Kind::Rule: item->setIcon(0, ruleIcon); break;
-      case RuleTreeNode::Kind::Container: item->setIcon(0, atRuleIcon); break;
-      case RuleTreeNode::Kind::Verbatim:
-        item->setIcon(0, atRuleIcon);
-        item->setForeground(0, greyed);
-        item->setToolTip(0, Text(node.element.TextOf()));
-        break;
-    }
-    if (!node.children.empty()) {
-      QList<QTreeWidgetItem*> children;
-      children.reserve(static_cast<qsizetype>(node.children.size()));
-      for (const RuleTreeNode& child : node.children) children.append(makeItem(child));
-      item->addChildren(children);
-    }
-    return item;
+  return [=](const std::vector<RuleTreeNode>& nodes, TextEncoding encoding) {
+    std::function<QTreeWidgetItem*(const RuleTreeNode&)> makeItem = [&](const RuleTreeNode& node) {
+      auto* item = new RuleItem(node.kind, node.element);
+      item->setText(0, ToQt(node.text, encoding));
+      switch (node.kind) {
+        case RuleTreeNode::Kind::Group: item->setIcon(0, groupIcon); break;
+        case RuleTreeNode::Kind::Rule: item->setIcon(0, ruleIcon); break;
+        case RuleTreeNode::Kind::Container: item->setIcon(0, atRuleIcon); break;
+        case RuleTreeNode::Kind::Verbatim:
+          item->setIcon(0, atRuleIcon);
+          item->setForeground(0, greyed);
+          item->setToolTip(0, ToQt(node.element.TextOf(), encoding));
+          break;
+      }
+      if (!node.children.empty()) {
+        QList<QTreeWidgetItem*> children;
+        children.reserve(static_cast<qsizetype>(node.children.size()));
+        for (const RuleTreeNode& child : node.children) children.append(makeItem(child));
+        item->addChildren(children);
+      }
+      return item;
+    };
+    RuleTreeItems items;
+    items.reserve(nodes.size());
+    for (const RuleTreeNode& node : nodes) items.emplace_back(makeItem(node));
+    return items;
   };
+}
+
+void TStyleSheetEditor::ShowRuleTree(RuleTreeItems items) {
+  const QScopedValueRollback<bool> quiet(followTree_, false);
+  // The tree paints once, whole.
+  TVCSS_->setUpdatesEnabled(false);
+  TVCSS_->clear();
+  shownRuleElement_ = {};
   QList<QTreeWidgetItem*> top;
-  top.reserve(static_cast<qsizetype>(nodes.size()));
-  for (const RuleTreeNode& node : nodes) top.append(makeItem(node));
+  top.reserve(static_cast<qsizetype>(items.size()));
+  for (std::unique_ptr<QTreeWidgetItem>& item : items) top.append(item.release());
   TVCSS_->addTopLevelItems(top);
+  TVCSS_->setUpdatesEnabled(true);
 }
 
 QTreeWidgetItem* TStyleSheetEditor::FindNode(const QString& text) const {

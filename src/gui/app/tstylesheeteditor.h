@@ -22,6 +22,7 @@
 #include <optional>
 
 #include "app/launcher.h"
+#include "app/stylesheetreader.h"
 #include "app/textbridge.h"
 #include "app/windowhelpers.h"
 #include "dictionary/keyworddictionary.h"
@@ -33,8 +34,10 @@ class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QProgressDialog;
 class QSplitter;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -129,8 +132,21 @@ class TStyleSheetEditor final : public QWidget {
   void Undo();
   void Redo();
   /// Reads a stylesheet into the document and fills the tree. False when
-  /// the file cannot be read (said; the previous document and tree stay).
+  /// the file cannot be read (said; the previous document and tree stay),
+  /// and when the read was given up (the user cancelled it, or a later
+  /// request replaced it). A file of BackgroundReadFrom() bytes or more is
+  /// read on a thread of its own: the window goes on meanwhile, this page
+  /// disabled, and a read longer than half a second shows a busy indicator
+  /// that can cancel it. A request made meanwhile (another file, the same
+  /// again) wins over the one waited for.
   bool LoadStylesheet(const QString& path);
+  [[nodiscard]] qint64 BackgroundReadFrom() const { return backgroundReadFrom_; }
+  void SetBackgroundReadFrom(qint64 bytes) { backgroundReadFrom_ = bytes; }
+  /// How long a read on a thread of its own goes before the busy indicator
+  /// shows (half a second).
+  void SetReadProgressDelay(int milliseconds) { readProgressDelayMs_ = milliseconds; }
+  /// A read on a thread of its own is under way.
+  [[nodiscard]] bool IsReading() const { return reading_; }
   /// Fills the rule tree anew from the document, as a load does; nothing
   /// shown in the grid.
   void FillRuleTree();
@@ -176,6 +192,8 @@ class TStyleSheetEditor final : public QWidget {
   /// bytes on disk now.
   void StylesheetRead(const QByteArray& bytes);
   void StylesheetWritten(const QByteArray& bytes);
+  /// A read on a thread of its own began (true) or ended (false).
+  void Reading(bool busy);
 
  private:
   /// A node of the tree told so that it can be found again once the tree
@@ -190,7 +208,21 @@ class TStyleSheetEditor final : public QWidget {
   [[nodiscard]] TreeSpot SpotOf(const QTreeWidgetItem* node) const;
   [[nodiscard]] QTreeWidgetItem* FindSpot(const TreeSpot& spot) const;
 
-  void WarnOfSyntaxProblems(std::string_view css);
+  /// What became of a read: shown, failed (said), cancelled (the previous
+  /// document stays), or superseded by a later request.
+  enum class ReadOutcome { Shown, Failed, Cancelled, Superseded };
+  ReadOutcome ReadAndShow(const QString& path);
+  /// The page is disabled while a read on a thread of its own goes on; the
+  /// busy indicator comes after a while.
+  void BeginReading(const QString& path);
+  void ShowReadProgress();
+  void EndReading();
+  /// What makes the tree's items, on any thread (itemMaker_).
+  [[nodiscard]] RuleTreeItemMaker MakeItemMaker() const;
+  /// Fills the rule tree with `items`, in their order.
+  void ShowRuleTree(RuleTreeItems items);
+  /// Says the syntax problems found (described) in the file just read.
+  void WarnOfSyntaxProblems(const std::string& problems);
   /// Shows the properties of shownRuleElement_.
   void FillPropertyGrid();
   /// Hands what the grid's rows hold, where it differs from the shown rule,
@@ -236,6 +268,18 @@ class TStyleSheetEditor final : public QWidget {
   StyleSheetDocument document_;
 
   QString syntaxWarnedFor_;  // the file whose syntax errors were last said
+  // Files this large and more are read on a thread of their own.
+  qint64 backgroundReadFrom_ = qint64{1} << 20;
+  int readRequest_ = 0;                       // counts the reads asked for; the last one wins
+  BackgroundRead* pendingRead_ = nullptr;     // the read waited for, on the stack of ReadAndShow
+  bool reading_ = false;
+  QString readingName_;                       // the file being read, for the busy indicator
+  int readProgressDelayMs_ = 500;
+  QTimer* progressTimer_ = nullptr;
+  QProgressDialog* progress_ = nullptr;
+  /// Made once: the icons it shares with the items are then let go on this
+  /// thread, never on a reading thread.
+  RuleTreeItemMaker itemMaker_;
   QString HTMLFilePath_;
   /// The rule whose properties the grid shows; none for a statement. Known
   /// by its element, never by its name: the same selector may stand in
