@@ -48,13 +48,28 @@ deb:
 	desktop-file-validate data/desktop/org.korvel.Korvel.desktop
 	appstreamcli validate --no-net data/desktop/org.korvel.Korvel.metainfo.xml
 
+# Every benchmark, then the peer comparison in one process each (on the
+# frameworks tools/acceptance installs, when it has: npm install there).
+PEER_FILES = $(wildcard tools/acceptance/node_modules/bootstrap/dist/css/bootstrap.css \
+  tools/acceptance/node_modules/bootstrap3/dist/css/bootstrap.css tools/acceptance/node_modules/bulma/css/bulma.css \
+  tools/acceptance/node_modules/animate.css/animate.css tools/acceptance/node_modules/font-awesome/css/font-awesome.css \
+  tools/acceptance/node_modules/@fortawesome/fontawesome-free/css/all.css \
+  tools/acceptance/node_modules/normalize.css/normalize.css tools/acceptance/node_modules/tailwindcss/dist/tailwind.css)
 bench: build
 	$(BUILD)/bin/korvel_bench --benchmark_counters_tabular=true
+	$(BUILD)/bin/korvel-hostile-peaks
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_startup_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_window_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_open_bench --benchmark_filter=3.6MB
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_open_bench --benchmark_filter=16MiB
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_ruletree_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_swatch_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_popup_bench
 	$(BUILD)/bin/korvel_watch_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_mainformwatch_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_fonts_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/korvel_folderview_bench
+	$(if $(PEER_FILES),tools/peer/loop.sh $(BUILD) $(PEER_FILES),@echo "Peer comparison skipped: run npm install in tools/acceptance first.")
 
 # A bounded run of the fuzz target; crashes it finds are left in fuzz/.
 FUZZ_SECONDS ?= 60
