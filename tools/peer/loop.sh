@@ -30,7 +30,8 @@ for name, (_, size, load_write, scan, peak) in korvel.items():
     k, s = mb / float(load_write), mb / float(scan)
     l = mb / float(peer[name][2])
     ratios.append(k / l); floors.append(k / s); peaks.append(int(peak) / size)
-    print(f'| {os.path.basename(name)} | {size / 1000:.0f} | {k:.1f} | {l:.1f} | {k / l:.2f} | {s:.0f} | {100 * k / s:.1f} % '
+    label = name.split('node_modules/')[-1]
+    print(f'| {label} | {size / 1000:.0f} | {k:.1f} | {l:.1f} | {k / l:.2f} | {s:.0f} | {100 * k / s:.1f} % '
           f'| {int(peak) / 2**20:.1f} | {int(peak) / size:.1f} |')
 print(f'\nMedian over {len(ratios)} files: Korvel ÷ lightningcss {statistics.median(ratios):.2f}, '
       f'Korvel at {100 * statistics.median(floors):.1f} % of the byte scan, peak {statistics.median(peaks):.1f} × the file.')
