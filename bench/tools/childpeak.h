@@ -1,10 +1,12 @@
 // The peak memory some work takes, measured in a child process: the growth
 // of the child's resident set from the start of the work to its high-water
-// mark. Forked from a parent that holds little (the text to read), the child
-// starts with few pages of its own, and what the work allocates shows.
+// mark. The child first gives back to the system the memory the parent had
+// freed, which the work would otherwise reuse unseen, and resets its
+// high-water mark.
 
 #pragma once
 
+#include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +37,8 @@ long ChildPeakGrowthBytes(Work work) {
   const pid_t child = fork();
   if (child == 0) {
     close(ends[0]);
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
     const long before = StatusKiB("VmRSS");
     work();
     const long growth = (StatusKiB("VmHWM") - before) * 1024;
