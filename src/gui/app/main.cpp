@@ -14,6 +14,7 @@
 #include "app/mainformunit.h"
 #include "app/messagebox.h"
 #include "app/settingsstore.h"
+#include "app/stylesheetreader.h"
 #include "base/messages.h"
 
 namespace {
@@ -103,7 +104,9 @@ int main(int argc, char** argv) {
     messages.SetParent(&window);
     folders.SetParent(&window);
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    korvel::WaitForBackgroundReads();
+    return status;
   } catch (const std::exception& error) {
     // Without its dictionary or its data the program cannot start.
     korvel::ShowMessage(error.what(), korvel::MessageKind::Error);

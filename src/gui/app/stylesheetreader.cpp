@@ -5,6 +5,7 @@
 #include <QTreeWidgetItem>
 
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 #include <numeric>
 #include <string_view>
@@ -80,6 +81,28 @@ StylesheetReading ReadStylesheetFile(const std::string& path, bool checkSyntax, 
   return reading;
 }
 
+namespace {
+
+// The reads running on threads of their own.
+struct RunningReads {
+  std::mutex mutex;
+  std::condition_variable ended;
+  int count = 0;
+};
+
+RunningReads& Running() {
+  static RunningReads running;
+  return running;
+}
+
+}  // namespace
+
+void WaitForBackgroundReads() {
+  RunningReads& running = Running();
+  std::unique_lock lock(running.mutex);
+  running.ended.wait(lock, [&] { return running.count == 0; });
+}
+
 // Between the reading thread and the GUI thread. The loop is set only
 // while Wait runs: the thread posts its end to it, never to a loop gone.
 struct BackgroundRead::Shared {
@@ -94,7 +117,12 @@ BackgroundRead::BackgroundRead(std::string path, bool checkSyntax, RuleTreeItemM
   // Detached: a read the window no longer waits for (a 60 MB file whose
   // open was cancelled) must not hold up the window's next step or its
   // closing; the thread's own copy of the shared state keeps what it needs.
-  std::thread([shared = shared_, path = std::move(path), checkSyntax, makeItems = std::move(makeItems)] {
+  // The program waits for it before it ends (WaitForBackgroundReads).
+  {
+    const std::lock_guard lock(Running().mutex);
+    ++Running().count;
+  }
+  std::thread([shared = shared_, path = std::move(path), checkSyntax, makeItems = std::move(makeItems)]() mutable {
     StylesheetReading reading = ReadStylesheetFile(path, checkSyntax, makeItems);
     {
       const std::lock_guard lock(shared->mutex);
@@ -103,6 +131,13 @@ BackgroundRead::BackgroundRead(std::string path, bool checkSyntax, RuleTreeItemM
       if (shared->waiting != nullptr)
         QMetaObject::invokeMethod(shared->waiting, &QEventLoop::quit, Qt::QueuedConnection);
     }
+    // What nobody took goes now, before the read counts as ended.
+    shared.reset();
+    makeItems = nullptr;
+    RunningReads& running = Running();
+    const std::lock_guard lock(running.mutex);
+    --running.count;
+    running.ended.notify_all();
   }).detach();
 }
 

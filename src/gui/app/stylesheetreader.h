@@ -79,4 +79,9 @@ class BackgroundRead final {
   bool abandoned_ = false;
 };
 
+/// Waits until every read started on a thread of its own has ended, those
+/// abandoned included: the program calls it before its application object
+/// goes, which the items those threads make still use.
+void WaitForBackgroundReads();
+
 }  // namespace korvel

@@ -10,11 +10,14 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QThread>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
+#include "app/stylesheetreader.h"
 #include "app/tstylesheeteditor.h"
 #include "editors/gstringgrid.h"
 #include "support/editorpage.h"
@@ -50,6 +53,7 @@ class BackgroundOpenTest final : public QObject {
   void aFailedReadKeepsTheDocumentShown_data();
   void aFailedReadKeepsTheDocumentShown();
   void aCancelledReadKeepsTheDocumentShown();
+  void theProgramWaitsForAnAbandonedRead();
 
  private:
   [[nodiscard]] QString PathOf(const QString& name) const {
@@ -234,6 +238,27 @@ void BackgroundOpenTest::aCancelledReadKeepsTheDocumentShown() {
   QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("Lecture de « large.css » abandonnée."));
   FirstDocumentStays();
   QVERIFY(page_->Messages().shown.empty());
+}
+
+// A read the window gave up on goes on in its thread; the program, before it
+// ends, waits until that thread has let go of all it made.
+void BackgroundOpenTest::theProgramWaitsForAnAbandonedRead() {
+  const QString large = PathOf(QStringLiteral("abandoned.css"));
+  QFile file(large);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(ManyRules("abandoned", 2000));
+  file.close();
+  std::atomic<bool> itemsMade = false;
+  {
+    BackgroundRead read(large.toStdString(), true, [&](const std::vector<RuleTreeNode>&, TextEncoding) {
+      QThread::msleep(300);
+      itemsMade = true;
+      return RuleTreeItems();
+    });
+    read.Abandon();
+  }
+  WaitForBackgroundReads();
+  QVERIFY(itemsMade);
 }
 
 }  // namespace korvel
