@@ -283,6 +283,15 @@ class Scanner final {
           pos = blockValueEnd;
           continue;
         }
+        if (custom) {
+          // A string or url cut by a line end makes a custom property
+          // invalid, but its value still runs on, brackets and all, to its
+          // ";" or "}": browsers drop all of it, and it is kept as written.
+          // A "{" in it opens no nested rule.
+          const std::size_t valueEnd = FindBlockValueDeclarationEnd(pos, true, true);
+          pos = PushVerbatim(pos, valueEnd < css_.size() && css_[valueEnd] == ';' ? valueEnd + 1 : valueEnd);
+          continue;
+        }
       }
       if (end < css_.size() && css_[end] == '{') {
         pos = PushVerbatim(pos, AfterMatchingBrace(end));
@@ -347,7 +356,9 @@ class Scanner final {
   // brackets do not pair up, when a "{" opens a nested rule, or when a string
   // or url is cut; a scan that gave up is not tried again on the text it
   // crossed, so that reading stays linear.
-  std::size_t FindBlockValueDeclarationEnd(std::size_t pos, bool custom) const {
+  // `pastCuts`: a cut string or a bad url does not stop the scan (for a
+  // custom property known to be invalid, whose extent is wanted).
+  std::size_t FindBlockValueDeclarationEnd(std::size_t pos, bool custom, bool pastCuts = false) const {
     if (!custom && pos < blockValueGaveUpAt_) return kNone;
     const auto giveUp = [&](std::size_t at) {
       if (!custom) blockValueGaveUpAt_ = std::max(blockValueGaveUpAt_, at);
@@ -365,7 +376,7 @@ class Scanner final {
         bool bad = false;
         closed = false;
         at = SkipUnquotedUrl(at, &closed, &bad);
-        if (bad) return giveUp(at);
+        if (bad && !pastCuts) return giveUp(at);
       } else if (closers.empty() && (c == ';' || c == '}')) {
         return at;
       } else if (c == '(' || c == '[' || (c == '{' && (custom || !closers.empty()))) {
@@ -383,7 +394,7 @@ class Scanner final {
       }
       // Cut by a line end, a string is broken; the end of the text closes
       // it, and a url.
-      if (!closed && at < css_.size()) return giveUp(at);
+      if (!closed && at < css_.size() && !pastCuts) return giveUp(at);
     }
     return (custom || closers.empty()) ? css_.size() : giveUp(at);
   }
