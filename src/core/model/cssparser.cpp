@@ -65,7 +65,8 @@ std::string NormalizeLineEnds(std::string_view text) {
   return normalized;
 }
 
-// Whether every quoted string of the text closes on the line it opens.
+// Whether every quoted string of the text closes on the line it opens. A
+// quote inside a comment opens no string: it is text of the comment.
 bool StringsCloseOnTheirLine(std::string_view text) {
   char quote = 0;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
@@ -73,6 +74,10 @@ bool StringsCloseOnTheirLine(std::string_view text) {
     if (quote == 0) {
       if (c == '"' || c == '\'') {
         quote = c;
+      } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+        const std::size_t close = text.find("*/", pos + 2);
+        if (close == std::string_view::npos) return true;
+        pos = close + 1;
       } else if (c == '\\') {
         // An escaped quote opens no string; a "\" before a line end
         // escapes nothing, and joined it would escape the blank.
