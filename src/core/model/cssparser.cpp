@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/cssname.h"
 #include "model/csswriter.h"
 #include "model/knownproperties.h"
 #include "model/mergeguard.h"
@@ -120,7 +121,8 @@ bool UrlsCloseOnTheirLine(std::string_view text) {
       const std::size_t close = text.find("*/", pos + 2);
       if (close == std::string_view::npos) return true;
       pos = close + 1;
-    } else if ((c | 0x20) == 'u' && pos + 4 <= text.size() && (text[pos + 1] | 0x20) == 'r' &&
+    } else if ((c | 0x20) == 'u' && (pos == 0 || !IsNameCharacter(text[pos - 1])) && pos + 4 <= text.size() &&
+               (text[pos + 1] | 0x20) == 'r' &&
                (text[pos + 2] | 0x20) == 'l' && text[pos + 3] == '(') {
       const std::size_t end = text.find_first_of(")\r\n", pos + 4);
       if (end == std::string_view::npos) return true;

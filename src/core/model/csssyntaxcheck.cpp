@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <array>
 
+#include "model/cssname.h"
+
 namespace korvel {
 
 namespace {
 
 bool IsNewline(char c) { return c == '\n' || c == '\r' || c == '\f'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || IsNewline(c); }
-bool IsNameCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         static_cast<unsigned char>(c) >= 0x80;
-}
-
 // The characters the check looks at; runs of any other are passed over at
 // once.
 constexpr auto kLooked = [] {

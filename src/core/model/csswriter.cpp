@@ -1,5 +1,7 @@
 #include "model/csswriter.h"
 
+#include "model/cssname.h"
+
 namespace korvel {
 
 namespace {
@@ -124,7 +126,7 @@ bool EndsInsideStringOrUrl(std::string_view text) {
     } else if (c == '"' || c == '\'') {
       quote = c;
     } else if (c == '(' && pos >= 3 && (text[pos - 3] | 0x20) == 'u' && (text[pos - 2] | 0x20) == 'r' &&
-               (text[pos - 1] | 0x20) == 'l') {
+               (text[pos - 1] | 0x20) == 'l' && (pos == 3 || !IsNameCharacter(text[pos - 4]))) {
       std::size_t inside = pos + 1;
       while (inside < text.size() && (text[inside] == ' ' || text[inside] == '\t')) ++inside;
       url = inside == text.size() || (text[inside] != '"' && text[inside] != '\'');

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "model/cssname.h"
+
 namespace korvel {
 
 namespace {
@@ -19,11 +21,6 @@ bool IsListed(std::string_view name) {
     return names;
   }();
   return std::binary_search(sorted.begin(), sorted.end(), name);
-}
-
-bool IsNameCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         static_cast<unsigned char>(c) >= 0x80;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "model/specificity.h"
 
+#include "model/cssname.h"
 #include "model/knownproperties.h"
 
 #include <algorithm>
@@ -31,11 +32,6 @@ Specificity MostSpecific(const std::vector<Specificity>& list) {
 
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 bool IsWhitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-bool IsNameCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         static_cast<unsigned char>(c) >= 0x80;
-}
-
 template <std::size_t N>
 bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names) {
   return std::find(names.begin(), names.end(), name) != names.end();
