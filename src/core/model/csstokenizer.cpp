@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "model/cssname.h"
+
 namespace korvel {
 
 namespace {
@@ -16,10 +18,6 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 bool IsNewline(char c) { return c == '\n' || c == '\r' || c == '\f'; }
 // What may not stand in an unquoted url: the control characters but the blanks.
 bool IsNonPrintable(char c) { return (c >= 0 && c < 0x20 && !IsBlank(c)) || c == 0x7F; }
-bool IsNameCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         static_cast<unsigned char>(c) >= 0x80;
-}
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The characters any scan below stops at or treats as more than one step:
@@ -459,16 +457,31 @@ class Scanner final {
   // that closes the block around it ends it without being taken.
   std::size_t FindAtRuleEnd(std::size_t pos) const {
     bool openAtEnd = false;
-    const std::size_t end = FindDeclarationEnd(pos, nullptr, nullptr, &openAtEnd);
+    std::size_t end = FindDeclarationEnd(pos, nullptr, nullptr, &openAtEnd);
     if (openAtEnd) {
       // As in a declaration, a "(" left open runs on to its ")" across ";"
       // and "}", or to the end of the file: all of it belongs to the at-rule.
       if (const std::size_t swallowed = DeclarationEndAfterBrackets(pos, true); swallowed > end + 1) return swallowed;
+    } else if (end < css_.size() && css_[end] == ';' && OpensParenthesisBefore(pos, end)) {
+      // A ";" taken as the end of an at-rule whose quotes cannot be trusted
+      // would leave one of its "(" open: saved on a line of its own, that
+      // "(" would run on into what follows. It ends where browsers end it.
+      end = ScanStatement(pos, true).at;
     }
     if (end == css_.size()) return end;
     if (css_[end] == ';') return end + 1;
     if (css_[end] == '{') return AfterMatchingBrace(end);
     return end;
+  }
+
+  // Whether a "(" outside strings and comments stays open from `begin` to `end`.
+  [[nodiscard]] bool OpensParenthesisBefore(std::size_t begin, std::size_t end) const {
+    int depth = 0;
+    for (std::size_t pos = begin; pos < end; pos = SkipAtom(pos)) {
+      if (css_[pos] == '(') ++depth;
+      else if (css_[pos] == ')' && depth > 0) --depth;
+    }
+    return depth > 0;
   }
 
   // Outside any block an at-rule ends with its ";" or with its block; a "}"
