@@ -104,6 +104,7 @@ bool TMainForm::event(QEvent* event) {
   // hidden until it is needed comes after it.
   if (event->type() == QEvent::Paint && !startUpQueued_) {
     startUpQueued_ = true;
+    QTimer::singleShot(0, this, &TMainForm::OpenOnScreen);
     QTimer::singleShot(0, this, &TMainForm::CompleteStartUp);
   }
   return QMainWindow::event(event);
@@ -179,7 +180,10 @@ void TMainForm::showEvent(QShowEvent* event) {
   FormShow();
   // Should no paint come (a window the platform never exposes), the hidden
   // parts are made all the same.
-  QTimer::singleShot(kStartUpFallbackMs, this, &TMainForm::CompleteStartUp);
+  QTimer::singleShot(kStartUpFallbackMs, this, [this] {
+    OpenOnScreen();
+    CompleteStartUp();
+  });
 }
 
 void TMainForm::FormShow() {
@@ -188,18 +192,35 @@ void TMainForm::FormShow() {
   PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(editor_), false);
   if (imagesTab_ != nullptr) PgCtlMain_->setTabVisible(PgCtlMain_->indexOf(imagesTab_), false);
 
+  // The window's place and size are restored before it maps. A stylesheet
+  // read on a thread of its own, with a progress dialog over the window, is
+  // read once the window has painted (OpenOnScreen): read from here, it
+  // would hold the window off the screen until the read ended.
   if (!startStylesheet_.isEmpty()) {
     layout_->SetRestoring(false);
     layout_->SetColumnWidths();
-    OpenStartStylesheet();
-    entry_->ShowProjectFolder();
+    openOnScreen_ = [this] {
+      OpenStartStylesheet();
+      entry_->ShowProjectFolder();
+    };
+    if (!editor_->ReadsOnItsOwnThread(startStylesheet_)) OpenOnScreen();
     return;
   }
   const bool openNow = entry_->RestoreLastProject(*layout_);
   layout_->SetRestoring(false);
   layout_->SetColumnWidths();
-  if (openNow) entry_->OpenRestoredProject();
-  entry_->ShowProjectFolder();
+  openOnScreen_ = [this, openNow] {
+    if (openNow) entry_->OpenRestoredProject();
+    entry_->ShowProjectFolder();
+  };
+  if (!openNow || !editor_->ReadsOnItsOwnThread(entry_->CSSFilePath())) OpenOnScreen();
+}
+
+void TMainForm::OpenOnScreen() {
+  if (!openOnScreen_) return;
+  const std::function<void()> open = std::move(openOnScreen_);
+  openOnScreen_ = nullptr;
+  open();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

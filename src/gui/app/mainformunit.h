@@ -20,6 +20,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "base/messages.h"
@@ -73,6 +74,9 @@ class TMainForm final : public QMainWindow {
   /// and the "Images" tab. Runs once, after the window's first paint or at
   /// the first call that needs them, whichever comes first.
   void CompleteStartUp();
+  /// Opens the project or stylesheet FormShow found, once the window is on
+  /// screen; does nothing the second time.
+  void OpenOnScreen();
 
   /// The application became active again: tells that the stylesheet was
   /// deleted, or asks whether to reload it when it changed outside.
@@ -125,6 +129,7 @@ class TMainForm final : public QMainWindow {
   bool shown_ = false;
   /// CompleteStartUp is on its way after the first paint.
   bool startUpQueued_ = false;
+  std::function<void()> openOnScreen_;
   QString startStylesheet_;
 
   TWindowLayout* layout_ = nullptr;

@@ -387,6 +387,10 @@ void TStyleSheetEditor::OpenPage() {
     emit StatusMessage(QStringLiteral("Impossible d'ouvrir la page « %1 » dans le navigateur.").arg(HTMLFilePath_));
 }
 
+bool TStyleSheetEditor::ReadsOnItsOwnThread(const QString& path) const {
+  return QFileInfo(path).size() >= backgroundReadFrom_;
+}
+
 bool TStyleSheetEditor::LoadStylesheet(const QString& path) { return ReadAndShow(path) == ReadOutcome::Shown; }
 
 TStyleSheetEditor::ReadOutcome TStyleSheetEditor::ReadAndShow(const QString& path) {
@@ -396,7 +400,7 @@ TStyleSheetEditor::ReadOutcome TStyleSheetEditor::ReadAndShow(const QString& pat
   const std::string file = Std(path);
   const bool checkSyntax = FromStd(file) != syntaxWarnedFor_;
   StylesheetReading reading;
-  if (QFileInfo(path).size() < backgroundReadFrom_) {
+  if (!ReadsOnItsOwnThread(path)) {
     EndReading();
     reading = ReadStylesheetFile(file, checkSyntax, itemMaker_);
   } else {

@@ -142,6 +142,9 @@ class TStyleSheetEditor final : public QWidget {
   bool LoadStylesheet(const QString& path);
   [[nodiscard]] qint64 BackgroundReadFrom() const { return backgroundReadFrom_; }
   void SetBackgroundReadFrom(qint64 bytes) { backgroundReadFrom_ = bytes; }
+  /// Whether the file at `path` is read on a thread of its own, the window
+  /// waiting with a progress dialog.
+  [[nodiscard]] bool ReadsOnItsOwnThread(const QString& path) const;
   /// How long a read on a thread of its own goes before the busy indicator
   /// shows (half a second).
   void SetReadProgressDelay(int milliseconds) { readProgressDelayMs_ = milliseconds; }

@@ -3,6 +3,7 @@
 // are compared after each save.
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <memory>
 
@@ -99,6 +101,8 @@ class MainFormTest final : public QObject {
   void syntaxErrorsAreSaidOnceWithTheirLines();
   void stylesheetGivenAloneOpensWithoutAPage_data();
   void stylesheetGivenAloneOpensWithoutAPage();
+  void stylesheetReadOnItsOwnThreadAtStartUpWaitsForTheWindow_data();
+  void stylesheetReadOnItsOwnThreadAtStartUpWaitsForTheWindow();
   void imagesTabStaysWithTheOpenedProjectWhileEntreeBrowses();
 
  private:
@@ -889,6 +893,38 @@ void MainFormTest::stylesheetGivenAloneOpensWithoutAPage() {
   QVERIFY(install_->messages.Saw("missing.css"));
 }
 
+void MainFormTest::stylesheetReadOnItsOwnThreadAtStartUpWaitsForTheWindow_data() {
+  QTest::addColumn<bool>("alone");  // given on the command line, or the remembered project's
+  QTest::newRow("the remembered project") << false;
+  QTest::newRow("a stylesheet given alone") << true;
+}
+
+// A stylesheet large enough to be read on a thread of its own, with its
+// progress dialog, starts to be read once the window is on screen: read
+// from the window's show event, it held the window off the screen until
+// the read ended, and the progress dialog stood alone.
+void MainFormTest::stylesheetReadOnItsOwnThreadAtStartUpWaitsForTheWindow() {
+  QFETCH(bool, alone);
+  MakeProject(kStylesheet);
+  const QString stylesheet = Project() + QStringLiteral("css/styles.css");
+  window_ = std::make_unique<TMainForm>(install_->Dm(), install_->launcher, install_->Registry());
+  if (alone) window_->SetStartStylesheet(stylesheet);
+  TStyleSheetEditor& editor = window_->Editor();
+  editor.SetBackgroundReadFrom(QFileInfo(stylesheet).size());
+  int reads = 0;
+  bool exposedWhenReadBegan = false;
+  connect(&editor, &TStyleSheetEditor::Reading, window_.get(), [&](bool busy) {
+    if (!busy) return;
+    ++reads;
+    exposedWhenReadBegan = window_->windowHandle() != nullptr && window_->windowHandle()->isExposed();
+  });
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  QTRY_COMPARE(editor.ShownRule(), QStringLiteral(".card"));
+  QCOMPARE(reads, 1);
+  QVERIFY(exposedWhenReadBegan);
+  QVERIFY(install_->messages.shown.empty());
+}
 
 // Browsing "Entrée" into another project reads that project's settings;
 // the stylesheet still open keeps its own project for the Images tab.
