@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "model/cssname.h"
+#include "model/csswriter.h"
 
 namespace korvel {
 
@@ -714,6 +715,9 @@ class Scanner final {
     }
     std::size_t last = end;
     while (last > begin && IsBlank(css_[last - 1])) --last;
+    // A "\\" keeps the blank after it: it does not escape a line end, and
+    // written without it, it would be given a blank to escape.
+    if (last < end && EndsWithLoneBackslash(css_.substr(begin, last - begin))) ++last;
     Push(TokenKind::Verbatim, begin, last);
     return end;
   }
