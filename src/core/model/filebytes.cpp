@@ -74,9 +74,9 @@ bool IsKorvelTemporary(std::string_view name) {
   return true;
 }
 
-}  // namespace
-
-std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+// Reads a regular file in pieces; `sized` hears its size before the first.
+void ReadPieces(const std::string& path, std::size_t maxBytes, const std::function<void(std::size_t)>& sized,
+                const std::function<void(std::string_view)>& piece) {
   // O_NONBLOCK: opening a FIFO must not wait for a writer. Nothing but a
   // regular file is read past fstat, so no read can block either.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -93,9 +93,9 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   };
   if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) tooLarge();
 
-  std::string bytes;
-  if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  sized(static_cast<std::size_t>(info.st_size));
   std::vector<char> buffer(1 << 16);
+  std::size_t read = 0;
   for (;;) {
     const ssize_t count = ::read(file.Get(), buffer.data(), buffer.size());
     if (count < 0) {
@@ -104,9 +104,24 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
     }
     if (count == 0) break;
     // A file that grows while it is read is held to the same limit.
-    if (bytes.size() + static_cast<std::size_t>(count) > maxBytes) tooLarge();
-    bytes.append(buffer.data(), static_cast<std::size_t>(count));
+    read += static_cast<std::size_t>(count);
+    if (read > maxBytes) tooLarge();
+    piece(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
   }
+}
+
+}  // namespace
+
+void ReadFileInPieces(const std::string& path, const std::function<void(std::string_view)>& piece,
+                      std::size_t maxBytes) {
+  ReadPieces(path, maxBytes, [](std::size_t) {}, piece);
+}
+
+std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+  std::string bytes;
+  ReadPieces(
+      path, maxBytes, [&](std::size_t size) { bytes.reserve(size); },
+      [&](std::string_view piece) { bytes.append(piece); });
   return bytes;
 }
 

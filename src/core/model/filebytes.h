@@ -4,6 +4,7 @@
 // leaves it half-written.
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,6 +30,12 @@ inline constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 /// regular file (a folder, a FIFO, a device, a socket: none is read, so
 /// none can hang the caller), and when it holds more than `maxBytes`.
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes = kMaxFileBytes);
+
+/// Reads the file as ReadFileBytes does, with the same checks and errors,
+/// handing its bytes to `piece` as they come, in pieces of any size, without
+/// holding the whole file.
+void ReadFileInPieces(const std::string& path, const std::function<void(std::string_view)>& piece,
+                      std::size_t maxBytes = kMaxFileBytes);
 
 /// Raises FileError naming the file when the bytes start with a UTF-16 or
 /// UTF-32 byte-order mark: Korvel reads 8-bit text only.

@@ -127,6 +127,29 @@ class ChangeWatchTest final : public QObject {
     QCOMPARE(decision.message.text, "Le fichier CSS courant a été modifié : " + name + "\nRecharger ?");
   }
 
+  // The file is stamped as it is read, in pieces; the version held, from
+  // its bytes in memory. The two must agree whatever the size, and a single
+  // byte changed anywhere must tell the versions apart.
+  void aFileReadInPiecesIsStampedAsItsBytes_data() {
+    QTest::addColumn<int>("size");
+    for (const int size : {0, 1, 7, 8, 9, 65535, 65536, 65537, 200003}) QTest::addRow("%d bytes", size) << size;
+  }
+  void aFileReadInPiecesIsStampedAsItsBytes() {
+    QFETCH(int, size);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 131 + i / 7) & 0xff);
+    const fs::path css = Make("css/styles.css", bytes);
+    QVERIFY(FileStamp::OfFile(css.string()) == FileStamp::OfBytes(bytes));
+    for (const std::size_t at : {std::size_t{0}, bytes.size() / 2, bytes.size() - 1}) {
+      if (bytes.empty()) break;
+      std::string changed = bytes;
+      changed[at] = static_cast<char>(changed[at] ^ 0x80);
+      QVERIFY(!(FileStamp::OfBytes(changed) == FileStamp::OfBytes(bytes)));
+      WriteInPlace(css, changed);
+      QVERIFY(FileStamp::OfFile(css.string()) == FileStamp::OfBytes(changed));
+    }
+  }
+
   void ownSaveAsksNothingButAnOutsideEditRightAfterIsAsked() {
     const fs::path css = Make("css/styles.css");
     ThreadSurveillance watch;
