@@ -715,9 +715,10 @@ class Scanner final {
     }
     std::size_t last = end;
     while (last > begin && IsBlank(css_[last - 1])) --last;
-    // A "\\" keeps the blank after it: it does not escape a line end, and
-    // written without it, it would be given a blank to escape.
-    if (last < end && EndsWithLoneBackslash(css_.substr(begin, last - begin))) ++last;
+    // A "\\" keeps the line end after it, which it does not escape: without
+    // it, the "\\" would be written with a blank to escape, and read
+    // differently.
+    if (last < end && IsNewline(css_[last]) && EndsWithLoneBackslash(css_.substr(begin, last - begin))) ++last;
     Push(TokenKind::Verbatim, begin, last);
     return end;
   }
