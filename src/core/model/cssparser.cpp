@@ -613,7 +613,11 @@ class Parser final {
     XmlElement rule(lastNested_.Node().parent());
     rule.Node().remove_child(lastNested_.Node());
     lastNested_ = XmlElement();
-    document_.AddVerbatim(container_, selector_, selector_ + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_) + commentEnd);
+    // A selector that ends with the "\\" of an escaped blank gets its blank
+    // back, as the writer gives it: the "\\" would escape the line end.
+    const std::string_view escapedBlank = EndsWithLoneBackslash(selector_) ? " " : "";
+    document_.AddVerbatim(container_, selector_,
+                          selector_ + std::string(escapedBlank) + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_) + commentEnd);
     context_->guard.AddOpaque();
     ruleSought_ = false;
     blockBeforeImport_ = false;  // its block is what was swallowed
