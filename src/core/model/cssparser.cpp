@@ -615,9 +615,9 @@ class Parser final {
     lastNested_ = XmlElement();
     // A selector that ends with the "\\" of an escaped blank gets its blank
     // back, as the writer gives it: the "\\" would escape the line end.
-    const std::string_view escapedBlank = EndsWithLoneBackslash(selector_) ? " " : "";
     document_.AddVerbatim(container_, selector_,
-                          selector_ + std::string(escapedBlank) + "\r\n{\r\n " + NormalizeLineEnds(lastNestedText_) + commentEnd);
+                          selector_ + std::string(BeforeWhatFollows(selector_)) + "\r\n{\r\n " +
+                              NormalizeLineEnds(lastNestedText_) + commentEnd);
     context_->guard.AddOpaque();
     ruleSought_ = false;
     blockBeforeImport_ = false;  // its block is what was swallowed

@@ -18,12 +18,6 @@ void AppendInComment(std::string& out, std::string_view text) {
   out.append(text.substr(begin));
 }
 
-// Text that ends in a lone backslash (cut off by the end of the file) would
-// escape what is written after it, the ";" of a value or the line end after
-// a selector; a blank between them is escaped instead, and trimmed off when
-// the text is read back.
-std::string_view BeforeWhatFollows(std::string_view value) { return EndsWithLoneBackslash(value) ? " " : ""; }
-
 void AppendComment(std::string& out, std::string_view text) {
   out += "/*";
   AppendInComment(out, text);
@@ -282,6 +276,12 @@ std::string Write(const StyleDocument& document) {
   if (lineEnds == LineEnd::Cr) DropLineFeedsAfterCarriageReturns(out);
   return out;
 }
+
+// Text that ends in a lone backslash (cut off by the end of the file) would
+// escape what is written after it, the ";" of a value or the line end after
+// a selector; a blank between them is escaped instead, and trimmed off when
+// the text is read back.
+std::string_view BeforeWhatFollows(std::string_view text) { return EndsWithLoneBackslash(text) ? " " : ""; }
 
 bool EndsWithLoneBackslash(std::string_view text) {
   const std::size_t last = text.find_last_not_of('\\');

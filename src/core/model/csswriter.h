@@ -38,6 +38,11 @@ bool EndsInsideStringOrUrl(std::string_view text);
 /// whatever is written after it.
 bool EndsWithLoneBackslash(std::string_view text);
 
+/// What the writer puts between the text and what follows it: a blank for
+/// the lone "\\" of a text cut off by the end of the file to escape, so
+/// that it escapes nothing written after it; nothing otherwise.
+std::string_view BeforeWhatFollows(std::string_view text);
+
 /// A property as the writer writes it in its rule, fallbacks and comment
 /// included, without the blank before it and the line end after it.
 std::string PropText(ConstXmlElement prop);
