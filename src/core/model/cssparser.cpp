@@ -450,7 +450,7 @@ struct ReadingContext {
   };
   const char* lastImport = nullptr;
   MergeGuard guard;
-  std::unordered_map<pugi::xml_node_struct*, RuleInfo> rules;
+  std::unordered_map<const void*, RuleInfo> rules;
 };
 
 class Parser final {
@@ -596,7 +596,7 @@ class Parser final {
     if (tokens.size() != 1 || tokens[0].kind != TokenKind::Text || !SplitDeclaration(closed, parts) ||
         parts.name.empty() || parts.name.starts_with('@'))
       return false;
-    lastNested_.Node().parent().remove_child(lastNested_.Node());
+    lastNested_.Parent().RemoveChild(lastNested_);
     lastNested_ = XmlElement();
     Put(parts.name, parts.value, true, "");
     return true;
@@ -610,8 +610,8 @@ class Parser final {
   bool KeepSwallowedAtTheEnd(const std::string& commentEnd) {
     const std::string closing = UnclosedBracketsOf(lastNestedText_);
     if (closing.find_first_of(")]}") == std::string::npos) return false;
-    XmlElement rule(lastNested_.Node().parent());
-    rule.Node().remove_child(lastNested_.Node());
+    XmlElement rule = lastNested_.Parent();
+    rule.RemoveChild(lastNested_);
     lastNested_ = XmlElement();
     // A selector that ends with the "\\" of an escaped blank gets its blank
     // back, as the writer gives it: the "\\" would escape the line end.
@@ -622,7 +622,7 @@ class Parser final {
     ruleSought_ = false;
     blockBeforeImport_ = false;  // its block is what was swallowed
     if (rule.ChildCount() == 0 && !rule.HasAttr(attrs::kComment)) {
-      rule.Node().parent().remove_child(rule.Node());
+      rule.Parent().RemoveChild(rule);
       document_.Reindex();
     }
     return true;
@@ -773,7 +773,7 @@ class Parser final {
         XmlElement rule = document_.FindRuleIn(container_, selector);
         if (!rule) {
           rule = document_.AddRule(container_, selector);
-          commentedOutRules_.insert(rule.Node().internal_object());
+          commentedOutRules_.insert(rule.Key());
         }
         PutSwitchedOff(rule, declarations);
       }
@@ -827,28 +827,27 @@ class Parser final {
   // comment the writer writes for it switched off, or, for one the rule
   // does not have, the property switched off. Elsewhere it stays as written.
   void SettleKeptSwitchedOff() {
-    std::unordered_map<pugi::xml_node_struct*, const std::vector<Declaration>*> kept;
+    std::unordered_map<const void*, const std::vector<Declaration>*> kept;
     std::vector<XmlElement> rules;
     for (const auto& [comment, declarations] : keptSwitchedOff_) {
-      kept.emplace(comment.Node().internal_object(), &declarations);
-      const XmlElement rule(comment.Node().parent());
-      if (rules.empty() || rules.back().Node() != rule.Node()) rules.push_back(rule);
+      kept.emplace(comment.Key(), &declarations);
+      const XmlElement rule = comment.Parent();
+      if (rules.empty() || rules.back() != rule) rules.push_back(rule);
     }
-    std::unordered_set<pugi::xml_node_struct*> settled;
-    for (const XmlElement& rule : rules) {
-      if (!settled.insert(rule.Node().internal_object()).second) continue;
+    std::unordered_set<const void*> settled;
+    for (XmlElement rule : rules) {
+      if (!settled.insert(rule.Key()).second) continue;
       std::unordered_set<std::string_view> before;  // the names of the properties met so far
-      for (pugi::xml_node child = rule.Node().first_child(); child;) {
-        const pugi::xml_node next = child.next_sibling();
-        const XmlElement element(child);
-        if (IsProp(element)) {
-          before.insert(element.GetAttr(attrs::kName).View());
-        } else if (const auto found = kept.find(child.internal_object()); found != kept.end()) {
+      for (XmlElement child = rule.FirstChild(); child;) {
+        const XmlElement next = child.NextSibling();
+        if (IsProp(child)) {
+          before.insert(child.GetAttr(attrs::kName).View());
+        } else if (const auto found = kept.find(child.Key()); found != kept.end()) {
           const std::vector<Declaration>& declarations = *found->second;
           if (std::none_of(declarations.begin(), declarations.end(),
                            [&](const Declaration& declaration) { return before.contains(declaration.name); })) {
-            ReadSwitchedOffBefore(element, declarations, before);
-            rule.Node().remove_child(child);
+            ReadSwitchedOffBefore(child, declarations, before);
+            rule.RemoveChild(child);
           }
         }
         child = next;
@@ -860,7 +859,7 @@ class Parser final {
   // none of their properties before it, and notes the properties it puts.
   void ReadSwitchedOffBefore(const XmlElement& place, const std::vector<Declaration>& declarations,
                              std::unordered_set<std::string_view>& before) {
-    const XmlElement rule(place.Node().parent());
+    XmlElement rule = place.Parent();
     std::vector<std::vector<const Declaration*>> byName;  // in order of first appearance
     std::unordered_map<std::string_view, std::size_t> nameIndex;
     for (const Declaration& declaration : declarations) {
@@ -886,9 +885,8 @@ class Parser final {
           // that property now, and its own stay where they stand, as the
           // comment the writer writes for them.
           const XmlElement written = document_.AddVerbatim(rule, "", SwitchedOffText(existing));
-          rule.Node().insert_move_before(written.Node(), existing.Node());
-          while (pugi::xml_node fallback = existing.Node().child(tags::kFallback.data()))
-            existing.Node().remove_child(fallback);
+          rule.InsertMoveBefore(written, existing);
+          RemoveFallbacks(existing);
           existing.SetAttr(attrs::kValue, same.front()->value);
           put = existing;
         }
@@ -898,7 +896,7 @@ class Parser final {
         }
         before.insert(put.GetAttr(attrs::kName).View());
       }
-      rule.Node().insert_move_before(put.Node(), place.Node());
+      rule.InsertMoveBefore(put, place);
     }
   }
 
@@ -974,7 +972,7 @@ class Parser final {
     if (reading.kind != CommentReading::Kind::Rules || commentedOutRules_.empty()) return XmlElement();
     for (const auto& rule : reading.rules) {
       const XmlElement found = document_.FindRuleIn(container_, rule.first);
-      if (found && commentedOutRules_.contains(found.Node().internal_object())) return found;
+      if (found && commentedOutRules_.contains(found.Key())) return found;
     }
     return XmlElement();
   }
@@ -1032,15 +1030,15 @@ class Parser final {
       nested = RecordDeclarations(*id);
     }
     XmlElement existing = document_.FindRuleIn(container_, selector_);
-    if (existing && commentedOutRules_.erase(existing.Node().internal_object()) > 0) {
+    if (existing && commentedOutRules_.erase(existing.Key()) > 0) {
       // A rule read so far only from a commented-out copy stands where its
       // live text stands.
       document_.MoveRuleToEnd(existing);
-      if (id) context_->rules[existing.Node().internal_object()] = {*id, styleRule && place_ != Place::InRule && !nested};
+      if (id) context_->rules[existing.Key()] = {*id, styleRule && place_ != Place::InRule && !nested};
       return;
     }
     if (existing) {
-      const auto info = context_->rules.find(existing.Node().internal_object());
+      const auto info = context_->rules.find(existing.Key());
       mayMerge_ = mayJoin && styleRule && place_ != Place::InRule && !nested && info != context_->rules.end() &&
                   info->second.mergeable && context_->guard.CanMerge(info->second.id, *id);
       if (mayMerge_) {
@@ -1101,10 +1099,8 @@ class Parser final {
   // would be read into it; a lone "\\" at its end gets a blank before the
   // ";", or would escape it.
   void EndStatementLeftOpen(XmlElement rule) {
-    pugi::xml_node last = rule.Node().last_child();
-    while (last && last.type() != pugi::node_element) last = last.previous_sibling();
-    if (!last) return;
-    XmlElement statement(last);
+    XmlElement statement = rule.LastChild();
+    if (!statement) return;
     if (!IsVerbatim(statement) || statement.GetAttr(attrs::kName).View().empty()) return;
     const std::string_view text = statement.TextOf();
     const std::size_t end = text.find_last_not_of(" \t\r\n\f");
@@ -1117,7 +1113,7 @@ class Parser final {
   XmlElement Rule() {
     if (!FoundRule()) {
       rule_ = document_.AddRule(container_, selector_);
-      if (pendingRule_) context_->rules[rule_.Node().internal_object()] = *pendingRule_;
+      if (pendingRule_) context_->rules[rule_.Key()] = *pendingRule_;
     }
     return rule_;
   }
@@ -1155,7 +1151,7 @@ class Parser final {
   const char* lastImport_ = nullptr;
   bool blockBeforeImport_ = false;
   // Rules known so far only from commented-out copies.
-  std::unordered_set<pugi::xml_node_struct*> commentedOutRules_;
+  std::unordered_set<const void*> commentedOutRules_;
   // Comments of switched-off declarations kept as written, and what they hold.
   std::vector<std::pair<XmlElement, std::vector<Declaration>>> keptSwitchedOff_;
   // The statement nested in a rule that the last token held, if it did.
@@ -1219,7 +1215,7 @@ StyleDocument ReadStylesheet(std::string_view css) {
   // Tokens are parsed a batch at a time: all of a large file's at once
   // would take more memory than its document.
   constexpr std::size_t kBatch = 4096;
-  StyleDocument document;
+  StyleDocument document(css.size());
   const std::size_t lineEnd = css.find_first_of("\r\n");
   using LineEnd = StyleDocument::LineEnd;
   if (lineEnd == std::string_view::npos || css[lineEnd] == '\n') {

@@ -34,23 +34,22 @@ struct PropAttrs {
   AttrValue comment;
 
   explicit PropAttrs(ConstXmlElement prop) {
-    for (pugi::xml_attribute attr = prop.Node().first_attribute(); attr; attr = attr.next_attribute()) {
-      const char* key = attr.name();
+    prop.ForEachAttr([this](std::string_view key, std::string_view text) {
       AttrValue* slot = nullptr;
-      if (TextEquals(key, attrs::kName)) {
+      if (key == attrs::kName) {
         slot = &name;
-      } else if (TextEquals(key, attrs::kValue)) {
+      } else if (key == attrs::kValue) {
         slot = &value;
-      } else if (TextEquals(key, attrs::kChecked)) {
+      } else if (key == attrs::kChecked) {
         slot = &checked;
-      } else if (TextEquals(key, attrs::kDeleted)) {
+      } else if (key == attrs::kDeleted) {
         slot = &deleted;
-      } else if (TextEquals(key, attrs::kComment)) {
+      } else if (key == attrs::kComment) {
         slot = &comment;
       }
       // The first attribute of a name counts, as for GetAttr.
-      if (slot && slot->IsAbsent()) *slot = AttrValue(attr.value());
-    }
+      if (slot && slot->IsAbsent()) *slot = AttrValue(text);
+    });
   }
 };
 
@@ -76,8 +75,8 @@ void WriteProp(std::string& out, ConstXmlElement element, std::string_view eol, 
     // The earlier declarations of the name come first, as they were read:
     // browsers that do not know the value in force use them.
     // A property's only children are its fallbacks.
-    for (pugi::xml_node fallback = element.Node().first_child(); fallback; fallback = fallback.next_sibling()) {
-      WriteDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
+    for (ConstXmlElement fallback = element.FirstChild(); fallback; fallback = fallback.NextSibling()) {
+      WriteDeclaration(out, name, fallback.GetAttr(attrs::kValue).View());
       out += eol;
       out += indent;
     }
@@ -254,8 +253,8 @@ std::string SwitchedOffText(ConstXmlElement prop) {
   const std::string_view name = prop.GetAttr(attrs::kName).View();
   std::string out = "/*";
   // A property's only children are its fallbacks.
-  for (pugi::xml_node fallback = prop.Node().first_child(); fallback; fallback = fallback.next_sibling())
-    AppendSwitchedOffDeclaration(out, name, fallback.attribute(attrs::kValue.data()).value());
+  for (ConstXmlElement fallback = prop.FirstChild(); fallback; fallback = fallback.NextSibling())
+    AppendSwitchedOffDeclaration(out, name, fallback.GetAttr(attrs::kValue).View());
   AppendSwitchedOffDeclaration(out, name, prop.GetAttr(attrs::kValue).View());
   out += "*/";
   return out;

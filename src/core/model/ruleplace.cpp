@@ -47,7 +47,7 @@ ConstXmlElement FindPlace(const StyleDocument& document, const RulePlace& place)
 }
 
 XmlElement FindPlace(StyleDocument& document, const RulePlace& place) {
-  return XmlElement(FindPlace(std::as_const(document), place).Node());
+  return WritableElement(FindPlace(std::as_const(document), place));
 }
 
 std::string PlaceLabel(const RulePlace& place) {

@@ -12,7 +12,7 @@ namespace korvel {
 struct StyleDocument::PropertyIndex {
   using Props = std::unordered_map<std::string_view, XmlElement>;
   static constexpr std::size_t kScanned = 16;
-  std::unordered_map<pugi::xml_node_struct*, Props> rules;
+  std::unordered_map<const void*, Props> rules;
   // A parse puts the declarations of one rule in a row: the rule's
   // properties' index (none for a rule with few) is looked up once, not
   // once per declaration.
@@ -47,40 +47,20 @@ bool OrderMatters(std::string_view a, std::string_view b) {
 
 // Whether a property written after `prop` in its rule is one whose order
 // with `prop` matters.
-bool WrittenBetweenMatters(pugi::xml_node prop, std::string_view name) {
-  for (pugi::xml_node next = prop.next_sibling(); next; next = next.next_sibling()) {
-    if (!TextEquals(next.name(), tags::kProp)) continue;
-    const std::string_view other = next.attribute(attrs::kName.data()).value();
+bool WrittenBetweenMatters(XmlElement prop, std::string_view name) {
+  for (XmlElement next = prop.NextSibling(); next; next = next.NextSibling()) {
+    if (!IsProp(next)) continue;
+    const std::string_view other = next.GetAttr(attrs::kName).View();
     if (other != name && OrderMatters(name, other)) return true;
   }
   return false;
 }
 
-// The names are literals, so their views end with a NUL as pugixml wants.
-void AppendAttr(pugi::xml_node node, std::string_view name, std::string_view value) {
-  node.append_attribute(name.data()).set_value(value.data(), value.size());
-}
-
 }  // namespace
 
-// The document starts from this text, which pugixml keeps and parses in
-// place. Its element and attribute names, and "True"/"False", then live in
-// that one buffer: elements copied from the models below share them instead
-// of each allocating its own copies. That is a fifth of a large document's
-// memory, and as much of the time spent building it. The models stand after
-// the root element, where no reader of the document looks, and are never
-// written out (a document is written as its declaration and its root).
-constexpr char kSkeleton[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><KeyWords/>"
-    "<Models><KeyWord Name=\"\"/><Prop Name=\"\" Value=\"\" Checked=\"True\"/>"
-    "<Prop Name=\"\" Value=\"\" Checked=\"False\"/></Models>";
-
-StyleDocument::StyleDocument() : xml_(ParseXmlText(kSkeleton, "StyleDocument")) {
-  const pugi::xml_node models = xml_->Engine().child("Models");
-  ruleModel_ = models.first_child();
-  propModels_[1] = ruleModel_.next_sibling();
-  propModels_[0] = propModels_[1].next_sibling();
-}
+StyleDocument::StyleDocument() : StyleDocument(0) {}
+StyleDocument::StyleDocument(std::size_t expectedText)
+    : xml_(CreateCompactXmlDocument(tags::kRoot, expectedText)) {}
 StyleDocument::~StyleDocument() = default;
 StyleDocument::StyleDocument(StyleDocument&&) noexcept = default;
 StyleDocument& StyleDocument::operator=(StyleDocument&&) noexcept = default;
@@ -103,7 +83,7 @@ XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view
     if (!match && IsProp(child) && child.GetAttr(attrs::kName) == name) match = child;
   }
   if (count > PropertyIndex::kScanned) {
-    auto& props = filling_->rules[rule.Node().internal_object()];
+    auto& props = filling_->rules[rule.Key()];
     for (XmlElement child : rule.Elements()) {
       if (IsProp(child)) props.try_emplace(child.GetAttr(attrs::kName).View(), child);
     }
@@ -115,13 +95,13 @@ XmlElement StyleDocument::FindPropWhileFilling(XmlElement rule, std::string_view
 // A new property gets its attributes in one go: nothing to look up first.
 XmlElement StyleDocument::AppendProp(XmlElement rule, std::string_view name, std::string_view value, bool checked,
                                std::string_view comment) {
-  pugi::xml_node prop = rule.Node().append_copy(propModels_[checked ? 1 : 0]);
-  pugi::xml_attribute nameAttr = prop.first_attribute();
-  nameAttr.set_value(name.data(), name.size());
-  nameAttr.next_attribute().set_value(value.data(), value.size());
-  if (!comment.empty()) AppendAttr(prop, attrs::kComment, comment);
-  if (filling_) IndexNewProp(rule, XmlElement(prop));
-  return XmlElement(prop);
+  XmlElement prop = rule.AppendChild(tags::kProp);
+  prop.AppendAttr(attrs::kName, name);
+  prop.AppendAttr(attrs::kValue, value);
+  prop.AppendAttr(attrs::kChecked, checked ? "True" : "False");
+  if (!comment.empty()) prop.AppendAttr(attrs::kComment, comment);
+  if (filling_) IndexNewProp(rule, prop);
+  return prop;
 }
 
 // `rule` is the index's last rule.
@@ -131,39 +111,39 @@ void StyleDocument::IndexNewProp(XmlElement /*rule*/, XmlElement prop) {
 
 // The slot of that name, or the empty slot where it would go; none while
 // the index is empty.
-StyleDocument::RuleSlot* StyleDocument::FindSlot(pugi::xml_node container, std::string_view name,
+StyleDocument::RuleSlot* StyleDocument::FindSlot(const void* container, std::string_view name,
                                                   std::size_t hash) const {
   if (ruleSlots_.empty()) return nullptr;
   const std::size_t mask = ruleSlots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     RuleSlot& slot = ruleSlots_[at];
     if (!slot.rule) return &slot;
-    if (slot.hash == hash && slot.rule.Node().parent() == container && slot.rule.GetAttr(attrs::kName) == name)
+    if (slot.hash == hash && slot.rule.Parent().Key() == container && slot.rule.GetAttr(attrs::kName) == name)
       return &slot;
   }
 }
 
 namespace {
 
-std::size_t PlaceHash(pugi::xml_node container, std::string_view name) {
-  return std::hash<std::string_view>{}(name) ^ (std::hash<const void*>{}(container.internal_object()) * 0x9e3779b97f4a7c15ULL);
+std::size_t PlaceHash(const void* container, std::string_view name) {
+  return std::hash<std::string_view>{}(name) ^ (std::hash<const void*>{}(container) * 0x9e3779b97f4a7c15ULL);
 }
 
 }  // namespace
 
-XmlElement StyleDocument::RuleNamed(std::string_view name) const { return RuleNamedIn(xml_->RootElement().Node(), name); }
+XmlElement StyleDocument::RuleNamed(std::string_view name) const { return RuleNamedIn(xml_->RootElement().Key(), name); }
 
-XmlElement StyleDocument::RuleNamedIn(pugi::xml_node container, std::string_view name) const {
+XmlElement StyleDocument::RuleNamedIn(const void* container, std::string_view name) const {
   const RuleSlot* slot = FindSlot(container, name, PlaceHash(container, name));
   return slot ? slot->rule : XmlElement();
 }
 
 XmlElement StyleDocument::FindRuleIn(ConstXmlElement container, std::string_view name) {
-  return RuleNamedIn(container.Node(), name);
+  return RuleNamedIn(container.Key(), name);
 }
 
 ConstXmlElement StyleDocument::FindRuleIn(ConstXmlElement container, std::string_view name) const {
-  return RuleNamedIn(container.Node(), name);
+  return RuleNamedIn(container.Key(), name);
 }
 
 // A name already indexed keeps its first rule.
@@ -180,7 +160,7 @@ void StyleDocument::IndexRule(XmlElement rule, std::string_view name) {
       ruleSlots_[at] = slot;
     }
   }
-  const pugi::xml_node container = rule.Node().parent();
+  const void* container = rule.Parent().Key();
   const std::size_t hash = PlaceHash(container, name);
   RuleSlot* slot = FindSlot(container, name, hash);
   if (slot->rule) return;
@@ -191,8 +171,8 @@ void StyleDocument::IndexRule(XmlElement rule, std::string_view name) {
 XmlElement StyleDocument::AddRule(std::string_view name) { return AddRule(Root(), name); }
 
 XmlElement StyleDocument::AddRule(XmlElement container, std::string_view name) {
-  XmlElement rule(container.Node().append_copy(ruleModel_));
-  rule.Node().first_attribute().set_value(name.data(), name.size());
+  XmlElement rule = container.AppendChild(tags::kRule);
+  rule.AppendAttr(attrs::kName, name);
   IndexRule(rule, name);
   return rule;
 }
@@ -223,7 +203,7 @@ XmlElement StyleDocument::PutProp(XmlElement rule, std::string_view name, std::s
 
 XmlElement StyleDocument::PutPropInRule(XmlElement rule, bool newRule, std::string_view name,
                                         std::string_view value, bool checked, std::string_view comment) {
-  if (filling_ && filling_->lastRule.Node() != rule.Node()) SelectRuleWhileFilling(rule, newRule);
+  if (filling_ && filling_->lastRule != rule) SelectRuleWhileFilling(rule, newRule);
   if (name.empty() && !comment.empty()) {
     rule.SetAttr(attrs::kComment, comment);
     return rule;
@@ -236,42 +216,38 @@ XmlElement StyleDocument::PutPropInRule(XmlElement rule, bool newRule, std::stri
   // A switched-off declaration is an alternative written in a comment; it
   // must not take the place of the declaration in force, which would be lost.
   if (!checked && wasChecked) return prop;
-  pugi::xml_node node = prop.Node();
   if (checked && !wasChecked) {
     // The switched-off declarations stay, as the comment they were, where
     // they stood; the property goes on with the declaration in force.
-    XmlElement kept(rule.Node().insert_child_before(pugi::node_element, node));
-    kept.Node().set_name(tags::kVerbatim.data());
-    kept.SetAttr(attrs::kName, "");
+    XmlElement kept = rule.InsertChildBefore(tags::kVerbatim, prop);
+    kept.AppendAttr(attrs::kName, "");
     kept.SetTextOf(SwitchedOffText(prop));
-    while (pugi::xml_node fallback = node.child(tags::kFallback.data())) node.remove_child(fallback);
+    RemoveFallbacks(prop);
     prop.SetAttr(attrs::kValue, value);
     prop.SetAttr(attrs::kChecked, true);
   } else {
     const std::string_view held = prop.GetAttr(attrs::kValue).View();
     const bool laterWins = IsImportant(value) || !IsImportant(held);
-    if (laterWins && checked && WrittenBetweenMatters(node, name)) {
+    if (laterWins && checked && WrittenBetweenMatters(prop, name)) {
       // Moved past a longhand or shorthand of its own, the earlier
       // declaration would override it, or be overridden: it stays where it
       // stood, as written, and the property goes on from the later one.
-      XmlElement kept(rule.Node().insert_child_before(pugi::node_element, node));
-      kept.Node().set_name(tags::kVerbatim.data());
-      kept.SetAttr(attrs::kName, "");
+      XmlElement kept = rule.InsertChildBefore(tags::kVerbatim, prop);
+      kept.AppendAttr(attrs::kName, "");
       kept.SetTextOf(PropText(prop));
-      while (pugi::xml_node fallback = node.child(tags::kFallback.data())) node.remove_child(fallback);
-      if (prop.HasAttr(attrs::kComment)) node.remove_attribute(attrs::kComment.data());
+      RemoveFallbacks(prop);
+      prop.RemoveAttr(attrs::kComment);
       prop.SetAttr(attrs::kValue, value);
       if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
-      rule.Node().append_move(node);
+      rule.AppendMove(prop);
       return prop;
     }
     // A later declaration that an "!important" one overrides goes first: it
     // is written before the others, and read back first it stays a fallback
     // whatever the importance of those that follow, so the save reads back
     // the same.
-    pugi::xml_node fallback =
-        laterWins ? node.append_child(tags::kFallback.data()) : node.prepend_child(tags::kFallback.data());
-    fallback.append_attribute(attrs::kValue.data()).set_value(laterWins ? std::string(held).c_str() : std::string(value).c_str());
+    XmlElement fallback = laterWins ? prop.AppendChild(tags::kFallback) : prop.PrependChild(tags::kFallback);
+    fallback.AppendAttr(attrs::kValue, laterWins ? held : value);
     if (!laterWins) {
       if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
       return prop;
@@ -280,13 +256,13 @@ XmlElement StyleDocument::PutPropInRule(XmlElement rule, bool newRule, std::stri
   }
   if (!comment.empty()) prop.SetAttr(attrs::kComment, comment);
   // The property stands where the declaration in force stands.
-  if (node.next_sibling()) rule.Node().append_move(node);
+  if (prop.NextSibling()) rule.AppendMove(prop);
   return prop;
 }
 
 void StyleDocument::SelectRuleWhileFilling(XmlElement rule, bool isNew) {
   filling_->lastRule = rule;
-  const auto indexed = isNew ? filling_->rules.end() : filling_->rules.find(rule.Node().internal_object());
+  const auto indexed = isNew ? filling_->rules.end() : filling_->rules.find(rule.Key());
   filling_->lastRuleProps = indexed == filling_->rules.end() ? nullptr : &indexed->second;
 }
 
@@ -297,12 +273,12 @@ XmlElement StyleDocument::FindRuleProp(std::string_view ruleName, std::string_vi
 
 XmlElement StyleDocument::FindRuleProp(XmlElement rule, std::string_view name) {
   if (!filling_) return FindProp(rule, name);
-  if (filling_->lastRule.Node() != rule.Node()) SelectRuleWhileFilling(rule, false);
+  if (filling_->lastRule != rule) SelectRuleWhileFilling(rule, false);
   return FindPropWhileFilling(rule, name);
 }
 
 void StyleDocument::MoveRuleToEnd(XmlElement rule) {
-  if (rule.Node().next_sibling()) rule.Node().parent().append_move(rule.Node());
+  if (rule.NextSibling()) rule.Parent().AppendMove(rule);
 }
 
 XmlElement StyleDocument::AddVerbatim(std::string_view ruleName, std::string_view name, std::string_view text) {
@@ -316,7 +292,7 @@ XmlElement StyleDocument::AddVerbatim(std::string_view ruleName, std::string_vie
 
 XmlElement StyleDocument::AddVerbatim(XmlElement parent, std::string_view name, std::string_view text) {
   XmlElement verbatim = parent.AppendChild(tags::kVerbatim);
-  verbatim.SetAttr(attrs::kName, name);
+  verbatim.AppendAttr(attrs::kName, name);
   verbatim.SetTextOf(text);
   return verbatim;
 }
@@ -326,8 +302,8 @@ bool StyleDocument::HasByteOrderMark() const { return Root().GetAttr(attrs::kBom
 void StyleDocument::SetByteOrderMark(bool present) {
   if (present) {
     Root().SetAttr(attrs::kBom, true);
-  } else if (Root().HasAttr(attrs::kBom)) {
-    Root().Node().remove_attribute("Bom");
+  } else {
+    Root().RemoveAttr(attrs::kBom);
   }
 }
 
@@ -341,8 +317,8 @@ StyleDocument::LineEnd StyleDocument::LineEnds() const {
 void StyleDocument::SetLineEnds(LineEnd lineEnd) {
   if (lineEnd != LineEnd::CrLf) {
     Root().SetAttr(attrs::kLineEnds, lineEnd == LineEnd::Lf ? "LF" : "CR");
-  } else if (Root().HasAttr(attrs::kLineEnds)) {
-    Root().Node().remove_attribute(attrs::kLineEnds.data());
+  } else {
+    Root().RemoveAttr(attrs::kLineEnds);
   }
 }
 
@@ -368,7 +344,7 @@ XmlElement FindProp(XmlElement rule, std::string_view name) {
 }
 
 // Reading finds what writing would: one search, seen read-only.
-ConstXmlElement FindProp(ConstXmlElement rule, std::string_view name) { return FindProp(XmlElement(rule.Node()), name); }
+ConstXmlElement FindProp(ConstXmlElement rule, std::string_view name) { return FindProp(WritableElement(rule), name); }
 
 namespace {
 
@@ -402,13 +378,17 @@ bool IsImportant(std::string_view value) {
   return backslashes % 2 == 0;
 }
 
-bool IsRule(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kRule); }
-bool IsProp(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kProp); }
-bool IsVerbatim(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kVerbatim); }
-bool IsBlock(ConstXmlElement element) { return element && TextEquals(element.Node().name(), tags::kBlock); }
+bool IsRule(ConstXmlElement element) { return element && element.HasTag(tags::kRule); }
+bool IsProp(ConstXmlElement element) { return element && element.HasTag(tags::kProp); }
+bool IsVerbatim(ConstXmlElement element) { return element && element.HasTag(tags::kVerbatim); }
+bool IsBlock(ConstXmlElement element) { return element && element.HasTag(tags::kBlock); }
 
 bool IsContainer(ConstXmlElement element) {
-  return element && (IsBlock(element) || IsRule(element) || TextEquals(element.Node().name(), tags::kRoot));
+  return element && (IsBlock(element) || IsRule(element) || element.HasTag(tags::kRoot));
+}
+
+void RemoveFallbacks(XmlElement prop) {
+  while (const XmlElement fallback = prop.FindChild(tags::kFallback)) prop.RemoveChild(fallback);
 }
 
 }  // namespace korvel

@@ -76,6 +76,8 @@ inline constexpr std::string_view kLineEnds = "LineEnds";
 class StyleDocument final {
  public:
   StyleDocument();
+  /// `expectedText`: about the size of the file to be read into it.
+  explicit StyleDocument(std::size_t expectedText);
   ~StyleDocument();
   StyleDocument(StyleDocument&&) noexcept;
   StyleDocument& operator=(StyleDocument&&) noexcept;
@@ -176,9 +178,9 @@ class StyleDocument final {
     std::size_t hash = 0;
     XmlElement rule;
   };
-  RuleSlot* FindSlot(pugi::xml_node container, std::string_view name, std::size_t hash) const;
+  RuleSlot* FindSlot(const void* container, std::string_view name, std::size_t hash) const;
   [[nodiscard]] XmlElement RuleNamed(std::string_view name) const;
-  [[nodiscard]] XmlElement RuleNamedIn(pugi::xml_node container, std::string_view name) const;
+  [[nodiscard]] XmlElement RuleNamedIn(const void* container, std::string_view name) const;
   void IndexRule(XmlElement rule, std::string_view name);
   void IndexRulesIn(XmlElement container);
 
@@ -195,8 +197,6 @@ class StyleDocument final {
   mutable std::vector<RuleSlot> ruleSlots_;
   std::size_t ruleCount_ = 0;
   std::unique_ptr<PropertyIndex> filling_;
-  pugi::xml_node ruleModel_;      // a "KeyWord" with an empty "Name"
-  pugi::xml_node propModels_[2];  // a "Prop" switched off, and one switched on
 };
 
 /// The first "Prop" of the rule whose "Name" is exactly this name, or none.
@@ -212,6 +212,8 @@ bool IsImportant(std::string_view value);
 bool IsRule(ConstXmlElement element);
 bool IsProp(ConstXmlElement element);
 bool IsVerbatim(ConstXmlElement element);
+/// Takes off a property's fallbacks.
+void RemoveFallbacks(XmlElement prop);
 /// Whether the element is a "Block": an at-rule holding rules.
 bool IsBlock(ConstXmlElement element);
 /// Whether rules stand among the element's children: the root, a "Block",

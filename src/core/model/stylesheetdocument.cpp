@@ -20,7 +20,7 @@ constexpr const char* kAtticTag = "Undone";
 // One attribute set by a step: its element, and its text before and after
 // (none: absent).
 struct AttrChange {
-  pugi::xml_node node;
+  XmlElement node;
   std::string_view attr;  // one of the attrs:: names, which outlive the step
   std::optional<std::string> before;
   std::optional<std::string> after;
@@ -28,20 +28,20 @@ struct AttrChange {
 
 // A property a step made, and where it stands when the step is in force.
 struct MadeProp {
-  pugi::xml_node node;
-  pugi::xml_node parent;
-  pugi::xml_node previous;  // none: the first child of its parent
+  XmlElement node;
+  XmlElement parent;
+  XmlElement previous;  // none: the first child of its parent
 };
 
-std::optional<std::string> AttrOf(pugi::xml_node node, std::string_view name) {
-  const pugi::xml_attribute attr = node.attribute(name.data());
-  if (!attr) return std::nullopt;
-  return std::string(attr.value());
+std::optional<std::string> AttrOf(XmlElement node, std::string_view name) {
+  const AttrValue attr = node.GetAttr(name);
+  if (attr.IsAbsent()) return std::nullopt;
+  return attr.AsText();
 }
 
-void PutAttr(pugi::xml_node node, std::string_view name, const std::optional<std::string>& text) {
-  if (text) XmlElement(node).SetAttr(name, std::string_view(*text));
-  else node.remove_attribute(name.data());
+void PutAttr(XmlElement node, std::string_view name, const std::optional<std::string>& text) {
+  if (text) node.SetAttr(name, std::string_view(*text));
+  else node.RemoveAttr(name);
 }
 
 }  // namespace
@@ -53,15 +53,15 @@ struct StyleSheetDocument::Step {
   std::vector<MadeProp> made;
   std::vector<AttrChange> changes;
 
-  void Undo(pugi::xml_node attic) const {
+  void Undo(XmlElement attic) const {
     for (auto change = changes.rbegin(); change != changes.rend(); ++change)
       PutAttr(change->node, change->attr, change->before);
-    for (auto prop = made.rbegin(); prop != made.rend(); ++prop) attic.append_move(prop->node);
+    for (auto prop = made.rbegin(); prop != made.rend(); ++prop) attic.AppendMove(prop->node);
   }
   void Redo() const {
     for (MadeProp prop : made) {
-      if (prop.previous) prop.parent.insert_move_after(prop.node, prop.previous);
-      else prop.parent.prepend_move(prop.node);
+      if (prop.previous) prop.parent.InsertMoveAfter(prop.node, prop.previous);
+      else prop.parent.PrependMove(prop.node);
     }
     for (const AttrChange& change : changes) PutAttr(change.node, change.attr, change.after);
   }
@@ -110,22 +110,19 @@ std::string StyleSheetDocument::Save() {
 }
 
 XmlElement StyleSheetDocument::Attic() {
-  pugi::xml_document& engine = styles_->Xml()->Engine();
-  pugi::xml_node attic = engine.child(kAtticTag);
-  if (!attic) attic = engine.append_child(kAtticTag);
-  return XmlElement(attic);
+  return styles_->Xml()->TopLevel().ChildByTag(kAtticTag);
 }
 
 bool StyleSheetDocument::Apply(ConstXmlElement shown, const std::vector<PropEdit>& edits, std::string label,
                                int session) {
   if (!shown || edits.empty()) return false;
   // The document's own element, seen read-only by the caller.
-  XmlElement rule(shown.Node());
+  XmlElement rule = WritableElement(shown);
   auto step = std::make_unique<Step>();
   step->label = std::move(label);
   step->rule = rule;
   step->session = session;
-  const auto change = [&](pugi::xml_node node, std::string_view attr, std::optional<std::string> after) {
+  const auto change = [&](XmlElement node, std::string_view attr, std::optional<std::string> after) {
     std::optional<std::string> before = AttrOf(node, attr);
     if (before == after) return;
     PutAttr(node, attr, after);
@@ -139,9 +136,9 @@ bool StyleSheetDocument::Apply(ConstXmlElement shown, const std::vector<PropEdit
       prop.SetAttr(attrs::kName, edit.name);
       prop.SetAttr(attrs::kValue, std::string_view());
       prop.SetAttr(attrs::kChecked, true);
-      step->made.push_back({prop.Node(), rule.Node(), prop.Node().previous_sibling()});
+      step->made.push_back({prop, rule, prop.PreviousSibling()});
     }
-    const pugi::xml_node node = prop.Node();
+    const XmlElement node = prop;
     if (edit.value) change(node, attrs::kValue, *edit.value);
     if (edit.checked && prop.GetAttr(attrs::kChecked).IsTrue() != *edit.checked)
       change(node, attrs::kChecked, flag(*edit.checked));
@@ -154,9 +151,9 @@ bool StyleSheetDocument::Apply(ConstXmlElement shown, const std::vector<PropEdit
   const bool wasModified = IsModified();
   if (index_ < steps_.size()) {
     // The steps undone are given up, and the properties they made with them.
-    pugi::xml_node attic = Attic().Node();
+    XmlElement attic = Attic();
     for (std::size_t i = index_; i < steps_.size(); ++i) {
-      for (const MadeProp& prop : steps_[i]->made) attic.remove_child(prop.node);
+      for (const MadeProp& prop : steps_[i]->made) attic.RemoveChild(prop.node);
     }
     steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(index_), steps_.end());
     if (savedIndex_ && *savedIndex_ > index_) savedIndex_.reset();
@@ -197,7 +194,7 @@ ConstXmlElement StyleSheetDocument::Undo() {
   if (!CanUndo()) return {};
   const bool wasModified = IsModified();
   const Step& step = *steps_[--index_];
-  step.Undo(Attic().Node());
+  step.Undo(Attic());
   Notify(wasModified);
   return step.rule;
 }
@@ -214,7 +211,7 @@ ConstXmlElement StyleSheetDocument::Redo() {
 bool StyleSheetDocument::GoTo(std::size_t index) {
   if (index > steps_.size()) return false;
   const bool wasModified = IsModified();
-  while (index_ > index) steps_[--index_]->Undo(Attic().Node());
+  while (index_ > index) steps_[--index_]->Undo(Attic());
   while (index_ < index) steps_[index_++]->Redo();
   Notify(wasModified);
   return true;

@@ -68,29 +68,47 @@ bool AttrValue::IsTrue() const {
   }
 }
 
-std::string_view XmlElement::TagOf() const { return node_.name(); }
+std::string_view XmlElement::TagOf() const { return store_ ? store_->NameOf(Record().tag) : node_.name(); }
 
-std::string_view XmlElement::TextOf() const { return node_.text().get(); }
+bool XmlElement::HasTag(std::string_view tag) const {
+  if (!store_) return TextEquals(node_.name(), tag);
+  return store_->NameOf(Record().tag) == tag;
+}
 
-void XmlElement::SetTextOf(std::string_view text) { node_.text().set(text.data(), text.size()); }
+void XmlElement::SetTag(std::string_view tag) {
+  if (store_) Record().tag = store_->Intern(tag);
+  else node_.set_name(NameOf(tag).c_str());
+}
+
+std::string_view XmlElement::TextOf() const { return store_ ? store_->View(Record().text) : node_.text().get(); }
+
+void XmlElement::SetTextOf(std::string_view text) {
+  if (store_) Record().text = store_->Store(text);
+  else node_.text().set(text.data(), text.size());
+}
 
 std::size_t XmlElement::ChildCount() const {
   std::size_t count = 0;
-  for (pugi::xml_node child = node_.first_child(); child; child = child.next_sibling())
-    if (child.type() == pugi::node_element) ++count;
+  for (XmlElement child = FirstChild(); child; child = child.NextSibling()) ++count;
   return count;
 }
 
 XmlElement XmlElement::ChildAt(std::size_t index) const {
-  for (pugi::xml_node child = NextElement(node_.first_child()); child;
-       child = NextElement(child.next_sibling())) {
-    if (index == 0) return XmlElement(child);
+  for (XmlElement child = FirstChild(); child; child = child.NextSibling()) {
+    if (index == 0) return child;
     --index;
   }
   return XmlElement();
 }
 
 XmlElement XmlElement::FindChild(std::string_view tag) const {
+  if (store_) {
+    ElementStore::NameId id = 0;
+    if (!store_->Find(tag, id)) return XmlElement();
+    for (ElementStore::Index child = Record().first; child != ElementStore::kNone; child = store_->At(child).next)
+      if (store_->At(child).tag == id) return XmlElement(store_, child);
+    return XmlElement();
+  }
   for (pugi::xml_node child = NextElement(node_.first_child()); child;
        child = NextElement(child.next_sibling()))
     if (TextEquals(child.name(), tag)) return XmlElement(child);
@@ -103,14 +121,101 @@ XmlElement XmlElement::ChildByTag(std::string_view tag) {
 }
 
 XmlElement XmlElement::AppendChild(std::string_view tag) {
+  if (store_) {
+    const ElementStore::Index child = store_->Make(store_->Intern(tag));
+    store_->LinkLast(index_, child);
+    return XmlElement(store_, child);
+  }
   return XmlElement(node_.append_child(NameOf(tag).c_str()));
 }
 
-void XmlElement::RemoveChild(XmlElement child) { node_.remove_child(child.node_); }
+XmlElement XmlElement::PrependChild(std::string_view tag) {
+  if (store_) {
+    const ElementStore::Index child = store_->Make(store_->Intern(tag));
+    store_->LinkFirst(index_, child);
+    return XmlElement(store_, child);
+  }
+  return XmlElement(node_.prepend_child(NameOf(tag).c_str()));
+}
 
-XmlElement XmlElement::Parent() const { return XmlElement(node_.parent()); }
+XmlElement XmlElement::InsertChildBefore(std::string_view tag, XmlElement before) {
+  if (store_) {
+    const ElementStore::Index child = store_->Make(store_->Intern(tag));
+    store_->LinkBefore(index_, child, before.index_);
+    return XmlElement(store_, child);
+  }
+  return XmlElement(node_.insert_child_before(NameOf(tag).c_str(), before.node_));
+}
+
+void XmlElement::RemoveChild(XmlElement child) {
+  if (!store_) {
+    node_.remove_child(child.node_);
+  } else if (child.store_ == store_ && child.Record().parent == index_) {
+    store_->Unlink(child.index_);
+  }
+}
+
+void XmlElement::AppendMove(XmlElement moved) {
+  if (!store_) {
+    node_.append_move(moved.node_);
+    return;
+  }
+  store_->Unlink(moved.index_);
+  store_->LinkLast(index_, moved.index_);
+}
+
+void XmlElement::PrependMove(XmlElement moved) {
+  if (!store_) {
+    node_.prepend_move(moved.node_);
+    return;
+  }
+  store_->Unlink(moved.index_);
+  store_->LinkFirst(index_, moved.index_);
+}
+
+void XmlElement::InsertMoveBefore(XmlElement moved, XmlElement place) {
+  if (!store_) {
+    node_.insert_move_before(moved.node_, place.node_);
+    return;
+  }
+  if (moved == place) return;
+  store_->Unlink(moved.index_);
+  store_->LinkBefore(index_, moved.index_, place.index_);
+}
+
+void XmlElement::InsertMoveAfter(XmlElement moved, XmlElement place) {
+  if (!store_) {
+    node_.insert_move_after(moved.node_, place.node_);
+    return;
+  }
+  if (moved == place) return;
+  store_->Unlink(moved.index_);
+  store_->LinkAfter(index_, moved.index_, place.index_);
+}
+
+XmlElement XmlElement::Parent() const { return store_ ? Compact(Record().parent) : XmlElement(node_.parent()); }
+
+XmlElement XmlElement::LastChild() const {
+  if (store_) return Compact(Record().last);
+  pugi::xml_node child = node_.last_child();
+  while (child && child.type() != pugi::node_element) child = child.previous_sibling();
+  return XmlElement(child);
+}
+
+XmlElement XmlElement::PreviousSibling() const {
+  if (store_) return Compact(Record().previous);
+  pugi::xml_node previous = node_.previous_sibling();
+  while (previous && previous.type() != pugi::node_element) previous = previous.previous_sibling();
+  return XmlElement(previous);
+}
 
 AttrValue XmlElement::GetAttr(std::string_view name) const {
+  if (store_) {
+    ElementStore::NameId id = 0;
+    if (!store_->Find(name, id)) return AttrValue();
+    const ElementStore::Index attr = store_->FindAttr(index_, id);
+    return attr == ElementStore::kNone ? AttrValue() : AttrValue(store_->View(store_->AttrAt(attr).value));
+  }
   for (pugi::xml_attribute attr = node_.first_attribute(); attr; attr = attr.next_attribute())
     if (TextEquals(attr.name(), name)) return AttrValue(attr.value());
   return AttrValue();
@@ -119,6 +224,10 @@ AttrValue XmlElement::GetAttr(std::string_view name) const {
 bool XmlElement::HasAttr(std::string_view name) const { return !GetAttr(name).IsAbsent(); }
 
 void XmlElement::SetAttr(std::string_view name, std::string_view value) {
+  if (store_) {
+    store_->SetAttr(index_, store_->Intern(name), value);
+    return;
+  }
   for (pugi::xml_attribute attr = node_.first_attribute(); attr; attr = attr.next_attribute()) {
     if (TextEquals(attr.name(), name)) {
       attr.set_value(value.data(), value.size());
@@ -136,25 +245,63 @@ void XmlElement::SetAttr(std::string_view name, long long value) {
   SetAttr(name, std::string_view(std::to_string(value)));
 }
 
-XmlElement::Iterator& XmlElement::Iterator::operator++() {
-  node_ = NextElement(node_.next_sibling());
-  return *this;
+void XmlElement::AppendAttr(std::string_view name, std::string_view value) {
+  if (store_) store_->AppendAttr(index_, store_->Intern(name), value);
+  else node_.append_attribute(NameOf(name).c_str()).set_value(value.data(), value.size());
 }
 
-XmlElement::Children XmlElement::Elements() const {
-  return Children{Iterator(NextElement(node_.first_child()))};
+void XmlElement::RemoveAttr(std::string_view name) {
+  if (store_) {
+    ElementStore::NameId id = 0;
+    if (store_->Find(name, id)) store_->RemoveAttr(index_, id);
+  } else {
+    node_.remove_attribute(NameOf(name).c_str());
+  }
 }
 
-XmlElement XmlDocument::RootElement() { return XmlElement(doc_.document_element()); }
+namespace {
 
-ConstXmlElement XmlDocument::RootElement() const { return XmlElement(doc_.document_element()); }
+ElementStore::Index FirstElementOfTop(const ElementStore& store) { return store.At(ElementStore::kTop).first; }
+
+// A copy of a compact element in pugixml's terms, for printing.
+void CopyInto(pugi::xml_node into, ConstXmlElement element) {
+  pugi::xml_node copy = into.append_child(NameOf(element.TagOf()).c_str());
+  element.ForEachAttr([&](std::string_view name, std::string_view value) {
+    copy.append_attribute(NameOf(name).c_str()).set_value(value.data(), value.size());
+  });
+  const std::string_view text = element.TextOf();
+  if (!text.empty()) copy.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
+  for (ConstXmlElement child : element.Elements()) CopyInto(copy, child);
+}
+
+}  // namespace
+
+XmlElement XmlDocument::RootElement() {
+  if (store_) {
+    const ElementStore::Index root = FirstElementOfTop(*store_);
+    return root == ElementStore::kNone ? XmlElement() : XmlElement(store_.get(), root);
+  }
+  return XmlElement(doc_.document_element());
+}
+
+ConstXmlElement XmlDocument::RootElement() const { return const_cast<XmlDocument*>(this)->RootElement(); }
+
+XmlElement XmlDocument::TopLevel() {
+  return store_ ? XmlElement(store_.get(), ElementStore::kTop) : XmlElement(static_cast<pugi::xml_node>(doc_));
+}
 
 // The declaration and the root element: what a document is. Anything a
 // document keeps beside its root for its own use is not part of it.
 std::string XmlDocument::ToText() const {
   std::ostringstream out;
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  doc_.document_element().print(out, "  ", pugi::format_default, pugi::encoding_utf8);
+  if (store_) {
+    pugi::xml_document copy;
+    if (const ConstXmlElement root = RootElement()) CopyInto(copy, root);
+    copy.document_element().print(out, "  ", pugi::format_default, pugi::encoding_utf8);
+  } else {
+    doc_.document_element().print(out, "  ", pugi::format_default, pugi::encoding_utf8);
+  }
   return out.str();
 }
 
@@ -279,6 +426,13 @@ XmlDocumentPtr CreateXmlDocument(std::string_view rootTag) {
   auto document = std::make_shared<XmlDocument>();
   const pugi::xml_parse_result result = document->Engine().load_string(text.c_str(), pugi::parse_full);
   return CheckParsed(document, result, "CreateXmlDocument");
+}
+
+XmlDocumentPtr CreateCompactXmlDocument(std::string_view rootTag, std::size_t expectedText) {
+  auto store = std::make_unique<ElementStore>(expectedText);
+  const ElementStore::Index root = store->Make(store->Intern(rootTag));
+  store->LinkLast(ElementStore::kTop, root);
+  return std::make_shared<XmlDocument>(std::move(store));
 }
 
 void SaveXmlFile(const XmlDocument& document, const std::string& path) {

@@ -14,8 +14,11 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <pugixml.hpp>
+
+#include "model/elementstore.h"
 
 namespace korvel {
 
@@ -60,19 +63,31 @@ class AttrValue final {
 };
 
 /// An element of an XML document, or none. A cheap handle: copies refer to
-/// the same element, which lives as long as its document.
+/// the same element, which lives as long as its document. The element is
+/// pugixml's, or one of a compact store's (the stylesheet's model); both
+/// read and change alike.
 class XmlElement final {
  public:
   XmlElement() = default;
   explicit XmlElement(pugi::xml_node node) : node_(node) {}
+  XmlElement(ElementStore* store, ElementStore::Index index) : store_(store), index_(index) {}
 
-  [[nodiscard]] bool IsNone() const { return !node_; }
-  explicit operator bool() const { return static_cast<bool>(node_); }
-  friend bool operator==(const XmlElement& a, const XmlElement& b) { return a.node_ == b.node_; }
+  [[nodiscard]] bool IsNone() const { return store_ == nullptr && !node_; }
+  explicit operator bool() const { return !IsNone(); }
+  friend bool operator==(const XmlElement& a, const XmlElement& b) {
+    return a.node_ == b.node_ && a.store_ == b.store_ && a.index_ == b.index_;
+  }
+  /// What tells this element from every other one of its document, for maps.
+  [[nodiscard]] const void* Key() const {
+    return store_ ? static_cast<const void*>(&store_->At(index_)) : static_cast<const void*>(node_.internal_object());
+  }
 
   [[nodiscard]] std::string_view TagOf() const;
   [[nodiscard]] std::string_view TextOf() const;
   void SetTextOf(std::string_view text);
+  /// Whether the element's tag is exactly `tag`.
+  [[nodiscard]] bool HasTag(std::string_view tag) const;
+  void SetTag(std::string_view tag);
 
   /// Number of child elements (text and other nodes do not count).
   [[nodiscard]] std::size_t ChildCount() const;
@@ -84,9 +99,23 @@ class XmlElement final {
   XmlElement ChildByTag(std::string_view tag);
   /// A new empty element appended after the last child.
   XmlElement AppendChild(std::string_view tag);
+  /// A new empty element before the first child, or just before `before`, a child.
+  XmlElement PrependChild(std::string_view tag);
+  XmlElement InsertChildBefore(std::string_view tag, XmlElement before);
   /// Removes a child element and everything below it.
   void RemoveChild(XmlElement child);
+  /// Moves an element of the same document, with all below it, to the end
+  /// of this one's children, or just before or after `place`, a child.
+  void AppendMove(XmlElement moved);
+  void PrependMove(XmlElement moved);
+  void InsertMoveBefore(XmlElement moved, XmlElement place);
+  void InsertMoveAfter(XmlElement moved, XmlElement place);
   [[nodiscard]] XmlElement Parent() const;
+  /// The element's first and last child elements, and the elements beside it; none when there is none.
+  [[nodiscard]] XmlElement FirstChild() const;
+  [[nodiscard]] XmlElement LastChild() const;
+  [[nodiscard]] XmlElement NextSibling() const;
+  [[nodiscard]] XmlElement PreviousSibling() const;
 
   [[nodiscard]] AttrValue GetAttr(std::string_view name) const;
   [[nodiscard]] bool HasAttr(std::string_view name) const;
@@ -99,41 +128,90 @@ class XmlElement final {
   /// Stored in decimal.
   void SetAttr(std::string_view name, long long value);
   void SetAttr(std::string_view name, int value) { SetAttr(name, static_cast<long long>(value)); }
+  /// Appends an attribute the element does not have yet: nothing is looked up.
+  void AppendAttr(std::string_view name, std::string_view value);
+  /// Takes the attribute off; nothing when there is none.
+  void RemoveAttr(std::string_view name);
+  /// Calls `visit(name, value)` for each attribute, in order.
+  template <typename Visit>
+  void ForEachAttr(Visit&& visit) const {
+    if (store_) {
+      for (ElementStore::Index at = store_->At(index_).attrs; at != ElementStore::kNone;) {
+        const ElementStore::Attr& attr = store_->AttrAt(at);
+        visit(store_->NameOf(attr.name), store_->View(attr.value));
+        at = attr.next;
+      }
+    } else {
+      for (pugi::xml_attribute attr = node_.first_attribute(); attr; attr = attr.next_attribute())
+        visit(std::string_view(attr.name()), std::string_view(attr.value()));
+    }
+  }
 
   /// Iteration over the child elements, in document order.
-  class Iterator final {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = XmlElement;
-    using difference_type = std::ptrdiff_t;
-    using pointer = void;
-    using reference = XmlElement;
-    Iterator() = default;
-    explicit Iterator(pugi::xml_node node) : node_(node) {}
-    XmlElement operator*() const { return XmlElement(node_); }
-    Iterator& operator++();
-    Iterator operator++(int) {
-      Iterator before = *this;
-      ++*this;
-      return before;
-    }
-    friend bool operator==(const Iterator& a, const Iterator& b) { return a.node_ == b.node_; }
-
-   private:
-    pugi::xml_node node_;
-  };
-  struct Children {
-    Iterator first;
-    [[nodiscard]] Iterator begin() const { return first; }
-    [[nodiscard]] Iterator end() const { return Iterator(); }
-  };
+  class Iterator;
+  struct Children;
   [[nodiscard]] Children Elements() const;
 
+  /// pugixml's handle; none for an element of a compact store.
   [[nodiscard]] pugi::xml_node Node() const { return node_; }
 
  private:
+  [[nodiscard]] XmlElement Compact(ElementStore::Index index) const {
+    return index == ElementStore::kNone ? XmlElement() : XmlElement(store_, index);
+  }
+  [[nodiscard]] ElementStore::Node& Record() const { return store_->At(index_); }
+
   pugi::xml_node node_;
+  ElementStore* store_ = nullptr;
+  ElementStore::Index index_ = 0;
 };
+
+class XmlElement::Iterator final {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = XmlElement;
+  using difference_type = std::ptrdiff_t;
+  using pointer = void;
+  using reference = XmlElement;
+  Iterator() = default;
+  explicit Iterator(XmlElement element) : at_(element) {}
+  XmlElement operator*() const { return at_; }
+  Iterator& operator++() {
+    at_ = at_.NextSibling();
+    return *this;
+  }
+  Iterator operator++(int) {
+    Iterator before = *this;
+    ++*this;
+    return before;
+  }
+  friend bool operator==(const Iterator& a, const Iterator& b) { return a.at_ == b.at_; }
+
+ private:
+  XmlElement at_;
+};
+
+struct XmlElement::Children {
+  Iterator first;
+  [[nodiscard]] Iterator begin() const { return first; }
+  [[nodiscard]] Iterator end() const { return Iterator(); }
+};
+
+inline XmlElement::Children XmlElement::Elements() const { return Children{Iterator(FirstChild())}; }
+
+inline XmlElement XmlElement::FirstChild() const {
+  if (store_) return Compact(Record().first);
+  pugi::xml_node child = node_.first_child();
+  while (child && child.type() != pugi::node_element) child = child.next_sibling();
+  return XmlElement(child);
+}
+
+inline XmlElement XmlElement::NextSibling() const {
+  if (store_) return Compact(Record().next);
+  pugi::xml_node next = node_.next_sibling();
+  while (next && next.type() != pugi::node_element) next = next.next_sibling();
+  return XmlElement(next);
+}
 
 /// An element that may be read and not changed: what a document held as
 /// const hands out, so that a reader cannot change what it is shown. It
@@ -148,9 +226,19 @@ class ConstXmlElement final {
   explicit operator bool() const { return static_cast<bool>(element_); }
   friend bool operator==(const ConstXmlElement& a, const ConstXmlElement& b) { return a.element_ == b.element_; }
 
+  [[nodiscard]] const void* Key() const { return element_.Key(); }
   [[nodiscard]] std::string_view TagOf() const { return element_.TagOf(); }
   [[nodiscard]] std::string_view TextOf() const { return element_.TextOf(); }
+  [[nodiscard]] bool HasTag(std::string_view tag) const { return element_.HasTag(tag); }
   [[nodiscard]] std::size_t ChildCount() const { return element_.ChildCount(); }
+  [[nodiscard]] ConstXmlElement FirstChild() const { return element_.FirstChild(); }
+  [[nodiscard]] ConstXmlElement LastChild() const { return element_.LastChild(); }
+  [[nodiscard]] ConstXmlElement NextSibling() const { return element_.NextSibling(); }
+  [[nodiscard]] ConstXmlElement PreviousSibling() const { return element_.PreviousSibling(); }
+  template <typename Visit>
+  void ForEachAttr(Visit&& visit) const {
+    element_.ForEachAttr(std::forward<Visit>(visit));
+  }
   [[nodiscard]] ConstXmlElement ChildAt(std::size_t index) const { return element_.ChildAt(index); }
   [[nodiscard]] ConstXmlElement FindChild(std::string_view tag) const { return element_.FindChild(tag); }
   [[nodiscard]] ConstXmlElement Parent() const { return element_.Parent(); }
@@ -194,8 +282,13 @@ class ConstXmlElement final {
   [[nodiscard]] pugi::xml_node Node() const { return element_.Node(); }
 
  private:
+  friend XmlElement WritableElement(ConstXmlElement element);
   XmlElement element_;
 };
+
+/// The element itself, for the owner of its document, which hands out
+/// elements to read and takes them back to change them.
+inline XmlElement WritableElement(ConstXmlElement element) { return element.element_; }
 
 /// Whether the engine's NUL-terminated text is exactly `expected`, compared in
 /// place: no measuring of the text first. A NUL in `expected` never matches.
@@ -208,21 +301,27 @@ inline bool TextEquals(const char* text, std::string_view expected) {
 }
 
 /// An XML document with its declaration and one root element. Held through
-/// XmlDocumentPtr: it lives while any holder keeps it.
+/// XmlDocumentPtr: it lives while any holder keeps it. Its elements are
+/// pugixml's, or a compact store's (CreateCompactXmlDocument).
 class XmlDocument final {
  public:
   XmlDocument() = default;
+  explicit XmlDocument(std::unique_ptr<ElementStore> store) : store_(std::move(store)) {}
   XmlDocument(const XmlDocument&) = delete;
   XmlDocument& operator=(const XmlDocument&) = delete;
 
   [[nodiscard]] XmlElement RootElement();
   [[nodiscard]] ConstXmlElement RootElement() const;
+  /// The document itself: the root element and whatever stands beside it.
+  [[nodiscard]] XmlElement TopLevel();
   /// The whole document as UTF-8 XML with its declaration.
   [[nodiscard]] std::string ToText() const;
+  /// pugixml's document; empty for a compact one.
   [[nodiscard]] pugi::xml_document& Engine() { return doc_; }
 
  private:
   pugi::xml_document doc_;
+  std::unique_ptr<ElementStore> store_;
 };
 
 using XmlDocumentPtr = std::shared_ptr<XmlDocument>;
@@ -243,6 +342,8 @@ XmlDocumentPtr LoadXmlFile(const std::string& path);
 XmlDocumentPtr ParseXmlText(std::string_view text, std::string_view origin = "XML");
 /// A new document: a declaration and an empty root element with that tag.
 XmlDocumentPtr CreateXmlDocument(std::string_view rootTag);
+/// The same, held in a compact store; `expectedText` as ElementStore takes it.
+XmlDocumentPtr CreateCompactXmlDocument(std::string_view rootTag, std::size_t expectedText = 0);
 /// Writes the whole document as UTF-8 XML with its declaration, safely: a
 /// new file beside the old one, then a rename. Raises on failure.
 void SaveXmlFile(const XmlDocument& document, const std::string& path);
