@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <limits>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -123,7 +125,10 @@ bool PropertiesOverlap(std::string_view a, std::string_view b) {
 
 namespace {
 
-using Position = std::uint64_t;
+// Rules, declarations and opaque statements count one each: fewer than the
+// bytes of any file that can be read, so 32 bits hold them, and the buckets'
+// entries take half the memory they would take with 64.
+using Position = std::uint32_t;
 
 // The declarations of one overlap key, one importance and one specificity
 // (or "unknown", or "any"), in the file's order, with counts of those still
@@ -304,7 +309,7 @@ class NameIds {
 
 struct MergeGuard::Index {
   Position now = 0;
-  std::vector<Rule> rules;
+  std::deque<Rule> rules;  // grows without moving the rules, nor holding twice their room
   std::vector<Position> opaque;
   NameIds propertyIds;
   std::vector<Property> properties;  // by property id
@@ -325,6 +330,11 @@ struct MergeGuard::Index {
     return last - first;
   }
 
+  Position Next() {
+    if (now == std::numeric_limits<Position>::max())
+      throw std::length_error("La feuille de style compte trop de règles et de déclarations.");
+    return ++now;
+  }
   Rule& RuleAt(RuleId id) {
     if (id >= rules.size()) throw std::out_of_range("MergeGuard: no rule " + std::to_string(id));
     return rules[id];
@@ -390,7 +400,7 @@ MergeGuard::RuleId MergeGuard::AddRule(std::optional<std::vector<Specificity>> s
                                        std::optional<RuleId> parent) {
   if (parent) index_->RuleAt(*parent).children.push_back(index_->rules.size());
   Rule rule;
-  rule.start = ++index_->now;
+  rule.start = index_->Next();
   if (specificities) {
     std::sort(specificities->begin(), specificities->end());
     specificities->erase(std::unique(specificities->begin(), specificities->end()), specificities->end());
@@ -403,7 +413,7 @@ MergeGuard::RuleId MergeGuard::AddRule(std::optional<std::vector<Specificity>> s
 void MergeGuard::AddDeclaration(RuleId ruleId, std::string_view property, bool important) {
   Index& index = *index_;
   index.RuleAt(ruleId);
-  const Position position = ++index.now;
+  const Position position = index.Next();
   const std::uint32_t propertyId = index.PropertyId(property);
   // A new bucket may move the others: each is found again by its id.
   const auto record = [&](const BucketKey& key) {
@@ -425,7 +435,7 @@ void MergeGuard::AddDeclaration(RuleId ruleId, std::string_view property, bool i
   index.rules[ruleId].declarations.push_back({propertyId, important});
 }
 
-void MergeGuard::AddOpaque() { index_->opaque.push_back(++index_->now); }
+void MergeGuard::AddOpaque() { index_->opaque.push_back(index_->Next()); }
 
 bool MergeGuard::CanMerge(RuleId earlierId, RuleId laterId) const {
   const Index& index = *index_;
