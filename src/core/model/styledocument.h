@@ -2,7 +2,9 @@
 
 // The in-memory model of the stylesheet being edited: an XML document with
 // the root "KeyWords" and one element per rule, free comment or verbatim
-// statement, in the order of their first appearance.
+// statement, in the order of their first appearance. Its elements live in a
+// compact store (model/elementstore.h); it is made into XML text only when
+// asked (korvel-css --xml).
 //
 //   <KeyWords Bom="True">                      Bom only when the file had one
 //     <KeyWord Name="" Comment="text"/>        a free comment

@@ -1,9 +1,11 @@
 #pragma once
 
 // XML access for the stylesheet document, the property dictionary and the
-// settings file. A thin layer over pugixml that gives the program one
-// vocabulary for elements and attributes, and one rule for booleans,
-// integers and absent values.
+// settings file: one vocabulary for elements and attributes, and one rule
+// for booleans, integers and absent values. The dictionary and the settings
+// are pugixml's documents; the stylesheet's model is held in a compact store
+// of its own (model/elementstore.h), read and changed through the same
+// handles, and printed as XML through pugixml when asked.
 //
 // Texts are bytes (std::string); nothing is converted on the way in or out.
 

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "model/filebytes.h"
 
@@ -81,6 +83,85 @@ TEST(XmlElement, ChildrenAttributesAndText) {
     ++seen;
   }
   EXPECT_EQ(seen, 3u);
+}
+
+// The same edits, made on a document of pugixml's and on one of the compact
+// store, leave the same XML: the store does what the engine did.
+TEST(XmlElement, ACompactDocumentTakesEditsAsPugixmlDoes) {
+  const auto edit = [](XmlDocumentPtr doc) {
+    XmlElement root = doc->RootElement();
+    XmlElement a = root.AppendChild("KeyWord");
+    a.SetAttr("Name", "a");
+    XmlElement b = root.AppendChild("KeyWord");
+    b.SetAttr("Name", "b");
+    XmlElement c = root.PrependChild("Block");
+    c.SetAttr("Name", "@media print");
+    XmlElement d = root.InsertChildBefore("Verbatim", b);
+    d.SetAttr("Name", "");
+    d.SetTextOf("/* x */\r\n");
+    XmlElement prop = a.AppendChild("Prop");
+    prop.AppendAttr("Name", "color");
+    prop.AppendAttr("Value", "red");
+    prop.SetAttr("Checked", true);
+    prop.SetAttr("Comment", "note");
+    prop.SetAttr("Value", "a longer value than before");
+    prop.RemoveAttr("Comment");
+    prop.RemoveAttr("Absent");
+    prop.PrependChild("Fallback").SetAttr("Value", "blue");
+    prop.AppendChild("Fallback").SetAttr("Value", "green");
+    root.AppendMove(a);                       // a to the end
+    root.InsertMoveBefore(a, c);              // then first
+    root.InsertMoveAfter(c, b);               // c last
+    c.PrependMove(d);                         // d into c
+    root.SetAttr("LineEnds", "LF");
+    root.RemoveAttr("LineEnds");
+    root.SetAttr("Bom", true);
+    XmlElement gone = b.AppendChild("Prop");
+    b.RemoveChild(gone);
+    b.SetTag("KeyWord2");
+    std::string walk;
+    for (XmlElement child = root.LastChild(); child; child = child.PreviousSibling()) walk += child.TagOf();
+    walk += "|";
+    for (XmlElement child : root.Elements()) walk += child.TagOf();
+    walk += "|" + std::string(c.FirstChild().TagOf()) + std::string(c.FirstChild().Parent().GetAttr("Name").View());
+    std::string attrs;
+    prop.ForEachAttr([&](std::string_view name, std::string_view value) { attrs += std::string(name) + "=" + std::string(value) + ";"; });
+    EXPECT_EQ(prop.FindChild("Fallback").GetAttr("Value").View(), "blue");
+    EXPECT_EQ(root.ChildCount(), 3u);
+    return doc->ToText() + walk + attrs;
+  };
+  const std::string engine = edit(CreateXmlDocument("KeyWords"));
+  EXPECT_EQ(edit(CreateCompactXmlDocument("KeyWords")), engine);
+  EXPECT_NE(engine.find("KeyWordKeyWord2Block|"), std::string::npos) << engine;
+  EXPECT_NE(engine.find("Checked=True;"), std::string::npos) << engine;
+}
+
+// A text read from a compact element stays what it was while the store
+// grows and the attribute takes other values: readers keep such views.
+TEST(XmlElement, ACompactElementsTextsStayValidWhileTheStoreGrows) {
+  XmlDocumentPtr doc = CreateCompactXmlDocument("KeyWords", 16);
+  XmlElement root = doc->RootElement();
+  XmlElement first = root.AppendChild("KeyWord");
+  first.SetAttr("Name", "first rule");
+  const std::string_view name = first.GetAttr("Name").View();
+  first.SetTextOf("its text");
+  const std::string_view text = first.TextOf();
+  std::vector<XmlElement> made;
+  for (int i = 0; i < 20000; ++i) {
+    XmlElement rule = root.AppendChild("KeyWord");
+    rule.SetAttr("Name", ".rule-" + std::to_string(i) + std::string(static_cast<std::size_t>(i % 300), 'x'));
+    made.push_back(rule);
+  }
+  first.SetAttr("Name", "renamed");
+  EXPECT_EQ(name, "first rule");
+  EXPECT_EQ(text, "its text");
+  EXPECT_EQ(first.GetAttr("Name").View(), "renamed");
+  EXPECT_EQ(root.ChildCount(), 20001u);
+  for (const int i : {0, 63, 64, 191, 192, 4095, 19999})
+    EXPECT_EQ(made[static_cast<std::size_t>(i)].GetAttr("Name").View().substr(0, 6 + std::to_string(i).size()),
+              ".rule-" + std::to_string(i));
+  EXPECT_EQ(root.LastChild(), made.back());
+  EXPECT_EQ(made[4095].NextSibling(), made[4096]);
 }
 
 using XmlFiles = TempFolderTest;
