@@ -1270,7 +1270,9 @@ StyleDocument ReadStylesheet(std::string_view css) {
     const Filling filling(document);
     Parser parser(document, css);
     TokenList tokens;
-    tokens.reserve(kBatch * 2);
+    // A token stands for a selector, a declaration or a comment: a small file
+    // has few, and its batch need not take the room of a large one's.
+    tokens.reserve(std::min(kBatch * 2, css.size() / 16 + 16));
     TokenizeInBatches(css, tokens, kBatch, [&] {
       parser.Read(tokens);
       tokens.clear();
