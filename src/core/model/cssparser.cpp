@@ -1258,7 +1258,7 @@ StyleDocument ReadStylesheet(std::string_view css) {
   // Tokens are parsed a batch at a time: all of a large file's at once
   // would take more memory than its document.
   constexpr std::size_t kBatch = 4096;
-  StyleDocument document(css.size());
+  StyleDocument document;
   const std::size_t lineEnd = css.find_first_of("\r\n");
   using LineEnd = StyleDocument::LineEnd;
   if (lineEnd == std::string_view::npos || css[lineEnd] == '\n') {

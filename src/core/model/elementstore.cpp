@@ -18,34 +18,26 @@ ElementStore::Index ElementStore::Pieces<T>::Add() {
   return index;
 }
 
-namespace {
-
-constexpr std::size_t kTextPiece = 256 * 1024;
-
-}  // namespace
-
-ElementStore::ElementStore(std::size_t expectedText) {
-  // The texts kept are about the size of the file read: its names, values
-  // and comments without the blanks and punctuation around them.
-  textCapacity_ = std::max(expectedText, std::size_t{4096});
-  text_.push_back(std::make_unique_for_overwrite<char[]>(textCapacity_));
+ElementStore::ElementStore() {
   Make(Intern("#document"));  // the top
 }
 
 ElementStore::Text ElementStore::Store(std::string_view text) {
-  if (text.empty()) return Text{0, 0, 0};
-  if (text.size() > std::numeric_limits<std::uint32_t>::max()) throw XmlError("Le texte dépasse 4 Gio.");
-  if (textCapacity_ - textUsed_ < text.size()) {
-    if (text_.size() >= std::numeric_limits<std::uint32_t>::max()) throw XmlError("Le document compte trop de textes.");
-    textCapacity_ = std::max(text.size(), kTextPiece);
-    text_.push_back(std::make_unique_for_overwrite<char[]>(textCapacity_));
-    textUsed_ = 0;
+  if (text.empty()) return Text{0, 0};
+  const std::uint64_t limit = TextPieceStart(static_cast<unsigned>(text_.size()));
+  std::uint64_t at = textEnd_;
+  unsigned piece = 0;
+  for (;;) {
+    if (at + text.size() > limit) throw XmlError("Le document dépasse 4 Gio de texte.");
+    piece = TextPieceOf(static_cast<std::uint32_t>(at));
+    const std::uint64_t end = TextPieceStart(piece + 1);
+    if (at + text.size() <= end) break;
+    at = end;
   }
-  const Text stored{static_cast<std::uint32_t>(text_.size() - 1), static_cast<std::uint32_t>(textUsed_),
-                    static_cast<std::uint32_t>(text.size())};
-  std::memcpy(text_.back().get() + textUsed_, text.data(), text.size());
-  textUsed_ += text.size();
-  return stored;
+  if (!text_[piece]) text_[piece] = std::make_unique_for_overwrite<char[]>(std::size_t{1} << (piece + kTextFirstShift));
+  std::memcpy(text_[piece].get() + (at - TextPieceStart(piece)), text.data(), text.size());
+  textEnd_ = at + text.size();
+  return Text{static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(text.size())};
 }
 
 namespace {
@@ -80,7 +72,7 @@ ElementStore::NameId ElementStore::Intern(std::string_view name) {
 
 ElementStore::Index ElementStore::Make(NameId tag) {
   const Index index = nodes_.Add();
-  At(index) = Node{kNone, kNone, kNone, kNone, kNone, kNone, Text{0, 0, 0}, tag};
+  At(index) = Node{kNone, kNone, kNone, kNone, kNone, 0, Text{0, 0}, tag, 0};
   return index;
 }
 
@@ -130,7 +122,8 @@ void ElementStore::Unlink(Index node) {
 }
 
 ElementStore::Index ElementStore::FindAttr(Index node, NameId name) const {
-  for (Index attr = At(node).attrs; attr != kNone; attr = AttrAt(attr).next)
+  const Node& n = At(node);
+  for (Index attr = n.attrs; attr != n.attrs + n.attrCount; ++attr)
     if (AttrAt(attr).name == name) return attr;
   return kNone;
 }
@@ -143,21 +136,26 @@ void ElementStore::SetAttr(Index node, NameId name, std::string_view value) {
 }
 
 void ElementStore::AppendAttr(Index node, NameId name, std::string_view value) {
-  const Index index = attrs_.Add();
-  Attr& attr = AttrAt(index);
-  attr = Attr{kNone, name, Store(value)};
-  Index* link = &At(node).attrs;
-  while (*link != kNone) link = &AttrAt(*link).next;
-  *link = index;
+  Node& n = At(node);
+  if (n.attrCount == std::numeric_limits<std::uint16_t>::max()) throw XmlError("L'élément a trop d'attributs.");
+  const Text stored = Store(value);
+  // An element's attributes follow one another. Those of an element made
+  // earlier move to the end first, past the attributes made since.
+  if (n.attrCount == 0 || n.attrs + n.attrCount != attrs_.Size()) {
+    const auto start = static_cast<Index>(attrs_.Size());
+    for (Index i = 0; i < n.attrCount; ++i) AttrAt(attrs_.Add()) = AttrAt(n.attrs + i);
+    n.attrs = start;
+  }
+  AttrAt(attrs_.Add()) = Attr{name, stored};
+  ++n.attrCount;
 }
 
 void ElementStore::RemoveAttr(Index node, NameId name) {
-  for (Index* link = &At(node).attrs; *link != kNone; link = &AttrAt(*link).next) {
-    if (AttrAt(*link).name == name) {
-      *link = AttrAt(*link).next;
-      return;
-    }
-  }
+  const Index found = FindAttr(node, name);
+  if (found == kNone) return;
+  Node& n = At(node);
+  for (Index at = found; at + 1 != n.attrs + n.attrCount; ++at) AttrAt(at) = AttrAt(at + 1);
+  --n.attrCount;
 }
 
 }  // namespace korvel

@@ -33,9 +33,8 @@ class ElementStore final {
   // The records have no initial values, so that the pieces they are made
   // in are not written, nor paged in, before they are used.
 
-  /// A text in the buffer: its piece, and where it lies in it.
+  /// A text in the buffer: where it starts, counted over all the pieces.
   struct Text {
-    std::uint32_t piece;
     std::uint32_t offset;
     std::uint32_t size;
   };
@@ -45,19 +44,17 @@ class ElementStore final {
     Index last;
     Index previous;
     Index next;
-    Index attrs;  // the first attribute
+    Index attrs;  // the first of its attributes, which follow one another
     Text text;
     NameId tag;
+    std::uint16_t attrCount;
   };
   struct Attr {
-    Index next;
     NameId name;
     Text value;
   };
 
-  /// `expectedText`: about how many bytes of text the store will hold (the
-  /// size of the file read), so that the buffer is reserved once.
-  explicit ElementStore(std::size_t expectedText = 0);
+  ElementStore();
   ElementStore(const ElementStore&) = delete;
   ElementStore& operator=(const ElementStore&) = delete;
 
@@ -66,8 +63,13 @@ class ElementStore final {
   [[nodiscard]] Attr& AttrAt(Index index) { return attrs_.At(index); }
   [[nodiscard]] const Attr& AttrAt(Index index) const { return attrs_.At(index); }
 
-  [[nodiscard]] std::string_view View(Text text) const { return {text_[text.piece].get() + text.offset, text.size}; }
+  [[nodiscard]] std::string_view View(Text text) const {
+    if (text.size == 0) return {};
+    const unsigned piece = TextPieceOf(text.offset);
+    return {text_[piece].get() + (text.offset - TextPieceStart(piece)), text.size};
+  }
   /// Copies `text` into the buffer; a text replaced is not overwritten.
+  /// Raises XmlError past 4 GiB of text.
   Text Store(std::string_view text);
 
   /// The number of a name, given it the first time it is asked for.
@@ -107,6 +109,7 @@ class ElementStore final {
     T& At(Index index) { return pieces_[PieceOf(index)][index - FirstOf(PieceOf(index))]; }
     const T& At(Index index) const { return pieces_[PieceOf(index)][index - FirstOf(PieceOf(index))]; }
     Index Add();
+    [[nodiscard]] std::size_t Size() const { return size_; }
 
    private:
     static unsigned PieceOf(Index index) {
@@ -118,13 +121,22 @@ class ElementStore final {
     std::size_t size_ = 0;
   };
 
+  // The texts lie in pieces of 64 KiB, 128 KiB, 256 KiB… one after the
+  // other in a single count of 4 GiB. A text never straddles two pieces:
+  // one that does not fit in what is left of a piece starts the next that
+  // can hold it, and the pieces passed over are never made.
+  static constexpr unsigned kTextFirstShift = 16;
+  static unsigned TextPieceOf(std::uint32_t offset) {
+    return 31u - static_cast<unsigned>(__builtin_clz((offset >> kTextFirstShift) + 1u));
+  }
+  static std::uint64_t TextPieceStart(unsigned piece) {
+    return ((std::uint64_t{1} << piece) - 1u) << kTextFirstShift;
+  }
+
   Pieces<Node> nodes_;
   Pieces<Attr> attrs_;
-  // The texts, in pieces: the first sized from the text expected, the
-  // others as needed. A text never straddles two pieces.
-  std::vector<std::unique_ptr<char[]>> text_;
-  std::size_t textUsed_ = 0;      // in the last piece
-  std::size_t textCapacity_ = 0;  // of the last piece
+  std::array<std::unique_ptr<char[]>, 16> text_;
+  std::uint64_t textEnd_ = 0;  // where the next text goes
   std::vector<std::string> names_;
   // The last numbers found, by where the name asked for lies: callers mostly
   // ask with the same few literals.

@@ -58,9 +58,7 @@ bool WrittenBetweenMatters(XmlElement prop, std::string_view name) {
 
 }  // namespace
 
-StyleDocument::StyleDocument() : StyleDocument(0) {}
-StyleDocument::StyleDocument(std::size_t expectedText)
-    : xml_(CreateCompactXmlDocument(tags::kRoot, expectedText)) {}
+StyleDocument::StyleDocument() : xml_(CreateCompactXmlDocument(tags::kRoot)) {}
 StyleDocument::~StyleDocument() = default;
 StyleDocument::StyleDocument(StyleDocument&&) noexcept = default;
 StyleDocument& StyleDocument::operator=(StyleDocument&&) noexcept = default;

@@ -78,8 +78,6 @@ inline constexpr std::string_view kLineEnds = "LineEnds";
 class StyleDocument final {
  public:
   StyleDocument();
-  /// `expectedText`: about the size of the file to be read into it.
-  explicit StyleDocument(std::size_t expectedText);
   ~StyleDocument();
   StyleDocument(StyleDocument&&) noexcept;
   StyleDocument& operator=(StyleDocument&&) noexcept;

@@ -428,8 +428,8 @@ XmlDocumentPtr CreateXmlDocument(std::string_view rootTag) {
   return CheckParsed(document, result, "CreateXmlDocument");
 }
 
-XmlDocumentPtr CreateCompactXmlDocument(std::string_view rootTag, std::size_t expectedText) {
-  auto store = std::make_unique<ElementStore>(expectedText);
+XmlDocumentPtr CreateCompactXmlDocument(std::string_view rootTag) {
+  auto store = std::make_unique<ElementStore>();
   const ElementStore::Index root = store->Make(store->Intern(rootTag));
   store->LinkLast(ElementStore::kTop, root);
   return std::make_shared<XmlDocument>(std::move(store));

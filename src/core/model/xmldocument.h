@@ -138,10 +138,10 @@ class XmlElement final {
   template <typename Visit>
   void ForEachAttr(Visit&& visit) const {
     if (store_) {
-      for (ElementStore::Index at = store_->At(index_).attrs; at != ElementStore::kNone;) {
+      const ElementStore::Node& node = store_->At(index_);
+      for (ElementStore::Index at = node.attrs; at != node.attrs + node.attrCount; ++at) {
         const ElementStore::Attr& attr = store_->AttrAt(at);
         visit(store_->NameOf(attr.name), store_->View(attr.value));
-        at = attr.next;
       }
     } else {
       for (pugi::xml_attribute attr = node_.first_attribute(); attr; attr = attr.next_attribute())
@@ -344,8 +344,8 @@ XmlDocumentPtr LoadXmlFile(const std::string& path);
 XmlDocumentPtr ParseXmlText(std::string_view text, std::string_view origin = "XML");
 /// A new document: a declaration and an empty root element with that tag.
 XmlDocumentPtr CreateXmlDocument(std::string_view rootTag);
-/// The same, held in a compact store; `expectedText` as ElementStore takes it.
-XmlDocumentPtr CreateCompactXmlDocument(std::string_view rootTag, std::size_t expectedText = 0);
+/// The same, held in a compact store.
+XmlDocumentPtr CreateCompactXmlDocument(std::string_view rootTag);
 /// Writes the whole document as UTF-8 XML with its declaration, safely: a
 /// new file beside the old one, then a rename. Raises on failure.
 void SaveXmlFile(const XmlDocument& document, const std::string& path);

@@ -139,7 +139,7 @@ TEST(XmlElement, ACompactDocumentTakesEditsAsPugixmlDoes) {
 // A text read from a compact element stays what it was while the store
 // grows and the attribute takes other values: readers keep such views.
 TEST(XmlElement, ACompactElementsTextsStayValidWhileTheStoreGrows) {
-  XmlDocumentPtr doc = CreateCompactXmlDocument("KeyWords", 16);
+  XmlDocumentPtr doc = CreateCompactXmlDocument("KeyWords");
   XmlElement root = doc->RootElement();
   XmlElement first = root.AppendChild("KeyWord");
   first.SetAttr("Name", "first rule");
