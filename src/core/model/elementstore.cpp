@@ -40,22 +40,14 @@ ElementStore::Text ElementStore::Store(std::string_view text) {
   return Text{static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(text.size())};
 }
 
-namespace {
-
-std::size_t RecentSlot(const char* data) { return (reinterpret_cast<std::uintptr_t>(data) >> 3) & 31; }
-
-}  // namespace
-
+// A scan of the few names a document has (a dozen tags and attributes):
+// their sizes mostly differ, so that a name is told from the others by its
+// size alone. Nothing is cached, so that readers in several threads may
+// share a document they do not change.
 bool ElementStore::Find(std::string_view name, NameId& id) const {
-  Recent& recent = recent_[RecentSlot(name.data())];
-  if (recent.data == name.data() && names_[recent.id] == name) {
-    id = recent.id;
-    return true;
-  }
   for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (names_[i] == name) {
+    if (names_[i].size() == name.size() && names_[i] == name) {
       id = static_cast<NameId>(i);
-      recent = {name.data(), id};
       return true;
     }
   }

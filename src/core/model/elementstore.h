@@ -138,13 +138,6 @@ class ElementStore final {
   std::array<std::unique_ptr<char[]>, 16> text_;
   std::uint64_t textEnd_ = 0;  // where the next text goes
   std::vector<std::string> names_;
-  // The last numbers found, by where the name asked for lies: callers mostly
-  // ask with the same few literals.
-  struct Recent {
-    const char* data = nullptr;
-    NameId id = 0;
-  };
-  mutable std::array<Recent, 32> recent_{};
 };
 
 }  // namespace korvel
