@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -220,12 +221,27 @@ struct Rule {
   std::optional<std::vector<Specificity>> specificities;  // distinct, sorted
   std::vector<Declaration> declarations;                  // its own, then those merged into it
   std::vector<Entry> entries;                             // its own, where they stand in the file
-  // The buckets of its own entries, sorted, made when first asked for.
-  mutable std::vector<std::uint32_t> ownBuckets;
+  // Whether the buckets of its own entries, sorted (Extra), are to be made
+  // again when next asked for.
   mutable bool ownBucketsStale = true;
-  std::vector<Moved> movedIn;                             // what was merged into it
-  std::vector<MergeGuard::RuleId> children;               // the rules nested in it
   bool mergedAway = false;
+
+  // What few rules have, made on first use: a rule without it takes 8 bytes
+  // for it instead of 72.
+  struct Extra {
+    std::vector<std::uint32_t> ownBuckets;     // made when a merge first asks
+    std::vector<Moved> movedIn;                // what was merged into it
+    std::vector<MergeGuard::RuleId> children;  // the rules nested in it
+  };
+  mutable std::unique_ptr<Extra> extra;
+  Extra& More() const {
+    if (!extra) extra = std::make_unique<Extra>();
+    return *extra;
+  }
+  [[nodiscard]] const std::vector<MergeGuard::RuleId>& Children() const {
+    static const std::vector<MergeGuard::RuleId> kNone;
+    return extra ? extra->children : kNone;
+  }
 };
 
 // An open-addressing table from keys to dense ids (0, 1, 2…). Slots hold a
@@ -320,13 +336,14 @@ struct MergeGuard::Index {
 
   // How many of a rule's own declarations stand in a bucket.
   static std::int64_t OwnCount(const Rule& rule, std::uint32_t bucket) {
+    std::vector<std::uint32_t>& ownBuckets = rule.More().ownBuckets;
     if (rule.ownBucketsStale) {
-      rule.ownBuckets.clear();
-      for (const Entry& entry : rule.entries) rule.ownBuckets.push_back(entry.bucket);
-      std::sort(rule.ownBuckets.begin(), rule.ownBuckets.end());
+      ownBuckets.clear();
+      for (const Entry& entry : rule.entries) ownBuckets.push_back(entry.bucket);
+      std::sort(ownBuckets.begin(), ownBuckets.end());
       rule.ownBucketsStale = false;
     }
-    const auto [first, last] = std::equal_range(rule.ownBuckets.begin(), rule.ownBuckets.end(), bucket);
+    const auto [first, last] = std::equal_range(ownBuckets.begin(), ownBuckets.end(), bucket);
     return last - first;
   }
 
@@ -372,7 +389,7 @@ struct MergeGuard::Index {
   std::vector<RuleId> Subtree(RuleId root) const {
     std::vector<RuleId> subtree = {root};
     for (std::size_t i = 0; i < subtree.size(); ++i) {
-      for (const RuleId child : rules[subtree[i]].children) {
+      for (const RuleId child : rules[subtree[i]].Children()) {
         if (!rules[child].mergedAway) subtree.push_back(child);
       }
     }
@@ -398,7 +415,7 @@ MergeGuard& MergeGuard::operator=(MergeGuard&&) noexcept = default;
 
 MergeGuard::RuleId MergeGuard::AddRule(std::optional<std::vector<Specificity>> specificities,
                                        std::optional<RuleId> parent) {
-  if (parent) index_->RuleAt(*parent).children.push_back(index_->rules.size());
+  if (parent) index_->RuleAt(*parent).More().children.push_back(index_->rules.size());
   Rule rule;
   rule.start = index_->Next();
   if (specificities) {
@@ -491,9 +508,9 @@ void MergeGuard::Merged(RuleId earlierId, RuleId laterId) {
   // it keep theirs, but now stand in the earlier rule too.
   for (const RuleId moving : index.Subtree(laterId)) {
     Rule& rule = index.rules[moving];
-    std::vector<Moved>& owner = moving == laterId ? index.rules[earlierId].movedIn : rule.movedIn;
-    std::vector<Moved> movedIn = std::move(rule.movedIn);
-    rule.movedIn.clear();
+    std::vector<Moved>& owner = moving == laterId ? index.rules[earlierId].More().movedIn : rule.More().movedIn;
+    std::vector<Moved> movedIn = std::move(rule.More().movedIn);
+    rule.More().movedIn.clear();
     for (const Entry& entry : rule.entries) {
       Bucket& bucket = index.buckets[entry.bucket];
       bucket.Remove(entry.index);
@@ -512,8 +529,11 @@ void MergeGuard::Merged(RuleId earlierId, RuleId laterId) {
   Rule& earlier = index.rules[earlierId];
   Rule& later = index.rules[laterId];
   earlier.declarations.insert(earlier.declarations.end(), later.declarations.begin(), later.declarations.end());
-  earlier.children.insert(earlier.children.end(), later.children.begin(), later.children.end());
-  later.children.clear();
+  if (!later.Children().empty()) {
+    std::vector<RuleId>& children = earlier.More().children;
+    children.insert(children.end(), later.Children().begin(), later.Children().end());
+    later.More().children.clear();
+  }
   later.mergedAway = true;
 }
 
