@@ -140,6 +140,7 @@ XmlElement XmlElement::PrependChild(std::string_view tag) {
 
 XmlElement XmlElement::InsertChildBefore(std::string_view tag, XmlElement before) {
   if (store_) {
+    if (before.store_ != store_ || before.Record().parent != index_) return XmlElement();
     const ElementStore::Index child = store_->Make(store_->Intern(tag));
     store_->LinkBefore(index_, child, before.index_);
     return XmlElement(store_, child);
@@ -155,11 +156,22 @@ void XmlElement::RemoveChild(XmlElement child) {
   }
 }
 
+// Whether `moved` may come among this element's children (as pugixml
+// allows): an element of the same store, not the document, and not this
+// element or one that holds it.
+bool XmlElement::MayTake(XmlElement moved) const {
+  if (moved.store_ != store_ || moved.index_ == ElementStore::kTop) return false;
+  for (ElementStore::Index at = index_; at != ElementStore::kNone; at = store_->At(at).parent)
+    if (at == moved.index_) return false;
+  return true;
+}
+
 void XmlElement::AppendMove(XmlElement moved) {
   if (!store_) {
     node_.append_move(moved.node_);
     return;
   }
+  if (!MayTake(moved)) return;
   store_->Unlink(moved.index_);
   store_->LinkLast(index_, moved.index_);
 }
@@ -169,6 +181,7 @@ void XmlElement::PrependMove(XmlElement moved) {
     node_.prepend_move(moved.node_);
     return;
   }
+  if (!MayTake(moved)) return;
   store_->Unlink(moved.index_);
   store_->LinkFirst(index_, moved.index_);
 }
@@ -178,7 +191,7 @@ void XmlElement::InsertMoveBefore(XmlElement moved, XmlElement place) {
     node_.insert_move_before(moved.node_, place.node_);
     return;
   }
-  if (moved == place) return;
+  if (moved == place || place.store_ != store_ || place.Record().parent != index_ || !MayTake(moved)) return;
   store_->Unlink(moved.index_);
   store_->LinkBefore(index_, moved.index_, place.index_);
 }
@@ -188,7 +201,7 @@ void XmlElement::InsertMoveAfter(XmlElement moved, XmlElement place) {
     node_.insert_move_after(moved.node_, place.node_);
     return;
   }
-  if (moved == place) return;
+  if (moved == place || place.store_ != store_ || place.Record().parent != index_ || !MayTake(moved)) return;
   store_->Unlink(moved.index_);
   store_->LinkAfter(index_, moved.index_, place.index_);
 }

@@ -108,6 +108,8 @@ class XmlElement final {
   void RemoveChild(XmlElement child);
   /// Moves an element of the same document, with all below it, to the end
   /// of this one's children, or just before or after `place`, a child.
+  /// Nothing moves when `place` is not a child, or when the element holds
+  /// this one.
   void AppendMove(XmlElement moved);
   void PrependMove(XmlElement moved);
   void InsertMoveBefore(XmlElement moved, XmlElement place);
@@ -162,6 +164,7 @@ class XmlElement final {
     return index == ElementStore::kNone ? XmlElement() : XmlElement(store_, index);
   }
   [[nodiscard]] ElementStore::Node& Record() const { return store_->At(index_); }
+  [[nodiscard]] bool MayTake(XmlElement moved) const;
 
   pugi::xml_node node_;
   ElementStore* store_ = nullptr;

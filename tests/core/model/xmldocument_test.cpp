@@ -113,6 +113,10 @@ TEST(XmlElement, ACompactDocumentTakesEditsAsPugixmlDoes) {
     root.InsertMoveBefore(a, c);              // then first
     root.InsertMoveAfter(c, b);               // c last
     c.PrependMove(d);                         // d into c
+    d.AppendMove(root);                       // nothing: root holds d
+    d.AppendMove(d);                          // nothing
+    c.InsertMoveBefore(b, a);                 // nothing: a is not c's child
+    EXPECT_TRUE(c.InsertChildBefore("Prop", a).IsNone()) << "a is not c's child";
     root.SetAttr("LineEnds", "LF");
     root.RemoveAttr("LineEnds");
     root.SetAttr("Bom", true);
