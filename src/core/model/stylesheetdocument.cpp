@@ -138,13 +138,12 @@ bool StyleSheetDocument::Apply(ConstXmlElement shown, const std::vector<PropEdit
       prop.SetAttr(attrs::kChecked, true);
       step->made.push_back({prop, rule, prop.PreviousSibling()});
     }
-    const XmlElement node = prop;
-    if (edit.value) change(node, attrs::kValue, *edit.value);
+    if (edit.value) change(prop, attrs::kValue, *edit.value);
     if (edit.checked && prop.GetAttr(attrs::kChecked).IsTrue() != *edit.checked)
-      change(node, attrs::kChecked, flag(*edit.checked));
+      change(prop, attrs::kChecked, flag(*edit.checked));
     // A property brought back loses the mark, as if it had never been deleted.
     if (edit.deleted && prop.GetAttr(attrs::kDeleted).IsTrue() != *edit.deleted)
-      change(node, attrs::kDeleted, *edit.deleted ? flag(true) : std::nullopt);
+      change(prop, attrs::kDeleted, *edit.deleted ? flag(true) : std::nullopt);
   }
   if (step->made.empty() && step->changes.empty()) return false;
 

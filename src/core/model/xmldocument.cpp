@@ -140,7 +140,7 @@ XmlElement XmlElement::PrependChild(std::string_view tag) {
 
 XmlElement XmlElement::InsertChildBefore(std::string_view tag, XmlElement before) {
   if (store_) {
-    if (before.store_ != store_ || before.Record().parent != index_) return XmlElement();
+    if (!IsParentOf(before)) return XmlElement();
     const ElementStore::Index child = store_->Make(store_->Intern(tag));
     store_->LinkBefore(index_, child, before.index_);
     return XmlElement(store_, child);
@@ -149,61 +149,45 @@ XmlElement XmlElement::InsertChildBefore(std::string_view tag, XmlElement before
 }
 
 void XmlElement::RemoveChild(XmlElement child) {
-  if (!store_) {
-    node_.remove_child(child.node_);
-  } else if (child.store_ == store_ && child.Record().parent == index_) {
-    store_->Unlink(child.index_);
-  }
+  if (!store_) node_.remove_child(child.node_);
+  else if (IsParentOf(child)) store_->Unlink(child.index_);
 }
 
-// Whether `moved` may come among this element's children (as pugixml
-// allows): an element of the same store, not the document, and not this
-// element or one that holds it.
-bool XmlElement::MayTake(XmlElement moved) const {
+bool XmlElement::IsParentOf(XmlElement child) const {
+  return child.store_ == store_ && child.Record().parent == index_;
+}
+
+// Takes `moved` out of where it stands when it may come among this element's
+// children, as pugixml allows: an element of the same store, not the
+// document, not this element nor one that holds it; and, with a `place`, one
+// other than it, which must be a child of this element.
+bool XmlElement::Unhook(XmlElement moved, XmlElement place) {
+  if (place && (place == moved || !IsParentOf(place))) return false;
   if (moved.store_ != store_ || moved.index_ == ElementStore::kTop) return false;
   for (ElementStore::Index at = index_; at != ElementStore::kNone; at = store_->At(at).parent)
     if (at == moved.index_) return false;
+  store_->Unlink(moved.index_);
   return true;
 }
 
 void XmlElement::AppendMove(XmlElement moved) {
-  if (!store_) {
-    node_.append_move(moved.node_);
-    return;
-  }
-  if (!MayTake(moved)) return;
-  store_->Unlink(moved.index_);
-  store_->LinkLast(index_, moved.index_);
+  if (!store_) node_.append_move(moved.node_);
+  else if (Unhook(moved, XmlElement())) store_->LinkLast(index_, moved.index_);
 }
 
 void XmlElement::PrependMove(XmlElement moved) {
-  if (!store_) {
-    node_.prepend_move(moved.node_);
-    return;
-  }
-  if (!MayTake(moved)) return;
-  store_->Unlink(moved.index_);
-  store_->LinkFirst(index_, moved.index_);
+  if (!store_) node_.prepend_move(moved.node_);
+  else if (Unhook(moved, XmlElement())) store_->LinkFirst(index_, moved.index_);
 }
 
 void XmlElement::InsertMoveBefore(XmlElement moved, XmlElement place) {
-  if (!store_) {
-    node_.insert_move_before(moved.node_, place.node_);
-    return;
-  }
-  if (moved == place || place.store_ != store_ || place.Record().parent != index_ || !MayTake(moved)) return;
-  store_->Unlink(moved.index_);
-  store_->LinkBefore(index_, moved.index_, place.index_);
+  if (!store_) node_.insert_move_before(moved.node_, place.node_);
+  else if (Unhook(moved, place)) store_->LinkBefore(index_, moved.index_, place.index_);
 }
 
 void XmlElement::InsertMoveAfter(XmlElement moved, XmlElement place) {
-  if (!store_) {
-    node_.insert_move_after(moved.node_, place.node_);
-    return;
-  }
-  if (moved == place || place.store_ != store_ || place.Record().parent != index_ || !MayTake(moved)) return;
-  store_->Unlink(moved.index_);
-  store_->LinkAfter(index_, moved.index_, place.index_);
+  if (!store_) node_.insert_move_after(moved.node_, place.node_);
+  else if (Unhook(moved, place)) store_->LinkAfter(index_, moved.index_, place.index_);
 }
 
 XmlElement XmlElement::Parent() const { return store_ ? Compact(Record().parent) : XmlElement(node_.parent()); }

@@ -64,6 +64,43 @@ class AttrValue final {
   bool present_ = false;
 };
 
+/// The child elements of an element, in document order, for a range-for:
+/// over XmlElement or ConstXmlElement alike, each giving its own kind.
+template <typename Element>
+class ChildElements final {
+ public:
+  class Iterator final {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Element;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = Element;
+    Iterator() = default;
+    explicit Iterator(Element at) : at_(at) {}
+    Element operator*() const { return at_; }
+    Iterator& operator++() {
+      at_ = at_.NextSibling();
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++*this;
+      return before;
+    }
+    friend bool operator==(const Iterator& a, const Iterator& b) { return a.at_ == b.at_; }
+
+   private:
+    Element at_;
+  };
+  explicit ChildElements(Element first) : first_(first) {}
+  [[nodiscard]] Iterator begin() const { return Iterator(first_); }
+  [[nodiscard]] Iterator end() const { return Iterator(); }
+
+ private:
+  Element first_;
+};
+
 /// An element of an XML document, or none. A cheap handle: copies refer to
 /// the same element, which lives as long as its document. The element is
 /// pugixml's, or one of a compact store's (the stylesheet's model); both
@@ -152,9 +189,7 @@ class XmlElement final {
   }
 
   /// Iteration over the child elements, in document order.
-  class Iterator;
-  struct Children;
-  [[nodiscard]] Children Elements() const;
+  [[nodiscard]] ChildElements<XmlElement> Elements() const;
 
   /// pugixml's handle; none for an element of a compact store.
   [[nodiscard]] pugi::xml_node Node() const { return node_; }
@@ -164,45 +199,16 @@ class XmlElement final {
     return index == ElementStore::kNone ? XmlElement() : XmlElement(store_, index);
   }
   [[nodiscard]] ElementStore::Node& Record() const { return store_->At(index_); }
-  [[nodiscard]] bool MayTake(XmlElement moved) const;
+  // For elements of a store.
+  [[nodiscard]] bool IsParentOf(XmlElement child) const;
+  bool Unhook(XmlElement moved, XmlElement place);
 
   pugi::xml_node node_;
   ElementStore* store_ = nullptr;
   ElementStore::Index index_ = 0;
 };
 
-class XmlElement::Iterator final {
- public:
-  using iterator_category = std::forward_iterator_tag;
-  using value_type = XmlElement;
-  using difference_type = std::ptrdiff_t;
-  using pointer = void;
-  using reference = XmlElement;
-  Iterator() = default;
-  explicit Iterator(XmlElement element) : at_(element) {}
-  XmlElement operator*() const { return at_; }
-  Iterator& operator++() {
-    at_ = at_.NextSibling();
-    return *this;
-  }
-  Iterator operator++(int) {
-    Iterator before = *this;
-    ++*this;
-    return before;
-  }
-  friend bool operator==(const Iterator& a, const Iterator& b) { return a.at_ == b.at_; }
-
- private:
-  XmlElement at_;
-};
-
-struct XmlElement::Children {
-  Iterator first;
-  [[nodiscard]] Iterator begin() const { return first; }
-  [[nodiscard]] Iterator end() const { return Iterator(); }
-};
-
-inline XmlElement::Children XmlElement::Elements() const { return Children{Iterator(FirstChild())}; }
+inline ChildElements<XmlElement> XmlElement::Elements() const { return ChildElements<XmlElement>(FirstChild()); }
 
 inline XmlElement XmlElement::FirstChild() const {
   if (store_) return Compact(Record().first);
@@ -250,36 +256,9 @@ class ConstXmlElement final {
   [[nodiscard]] AttrValue GetAttr(std::string_view name) const { return element_.GetAttr(name); }
   [[nodiscard]] bool HasAttr(std::string_view name) const { return element_.HasAttr(name); }
 
-  class Iterator final {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = ConstXmlElement;
-    using difference_type = std::ptrdiff_t;
-    using pointer = void;
-    using reference = ConstXmlElement;
-    Iterator() = default;
-    explicit Iterator(XmlElement::Iterator at) : at_(at) {}
-    ConstXmlElement operator*() const { return *at_; }
-    Iterator& operator++() {
-      ++at_;
-      return *this;
-    }
-    Iterator operator++(int) {
-      Iterator before = *this;
-      ++*this;
-      return before;
-    }
-    friend bool operator==(const Iterator& a, const Iterator& b) { return a.at_ == b.at_; }
-
-   private:
-    XmlElement::Iterator at_;
-  };
-  struct Children {
-    Iterator first;
-    [[nodiscard]] Iterator begin() const { return first; }
-    [[nodiscard]] Iterator end() const { return Iterator(XmlElement::Iterator()); }
-  };
-  [[nodiscard]] Children Elements() const { return Children{Iterator(element_.Elements().begin())}; }
+  [[nodiscard]] ChildElements<ConstXmlElement> Elements() const {
+    return ChildElements<ConstXmlElement>(FirstChild());
+  }
 
   /// The engine's handle, for readers that walk attributes and children in
   /// the engine's own terms. The engine knows no const: whoever writes
