@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
+#include <string>
 
 #include "model/cssparser.h"
 #include "model/filebytes.h"
@@ -27,11 +29,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    const std::string css = korvel::ReadFileBytes(argv[1]);
+    const auto css = std::make_shared<const std::string>(korvel::ReadFileBytes(argv[1]));
     const double before = PeakMegabytes();
     const korvel::StyleDocument document = korvel::ReadStylesheet(css);
     const double peak = PeakMegabytes();
-    const double size = static_cast<double>(css.size()) / (1024.0 * 1024.0);
+    const double size = static_cast<double>(css->size()) / (1024.0 * 1024.0);
     std::printf("file %.1f MiB, peak before loading %.1f MiB, peak after loading %.1f MiB = %.2f x the file\n", size,
                 before, peak, peak / size);
   } catch (const std::exception& error) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -75,8 +76,8 @@ int main(int argc, char** argv) {
   if (writeOptions.replaceReadOnly && output.empty()) return UsageError("l'option --force va avec -o");
 
   try {
-    const std::string css = korvel::ReadFileBytes(input);
-    korvel::RefuseWideText(css, input);
+    const auto css = std::make_shared<const std::string>(korvel::ReadFileBytes(input));
+    korvel::RefuseWideText(*css, input);
     korvel::StyleDocument document;
     try {
       document = korvel::ReadStylesheet(css);
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
       throw korvel::FileError("« " + input + " » : " + error.what());
     }
     // What browsers ignore is kept as written; the user is told where.
-    for (const korvel::SyntaxProblem& problem : korvel::FindSyntaxProblems(css))
+    for (const korvel::SyntaxProblem& problem : korvel::FindSyntaxProblems(*css))
       std::cerr << "korvel-css : " << input << ", ligne " << problem.line << " : " << problem.what << '\n';
     const std::string text = xml ? document.Xml()->ToText() : korvel::Write(document);
     if (output.empty()) {

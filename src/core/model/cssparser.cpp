@@ -1252,13 +1252,17 @@ void Parse(StyleDocument& document, const TokenList& tokens) {
   Parser(document, text).Run(tokens);
 }
 
-StyleDocument ReadStylesheet(std::string_view css) {
+StyleDocument ReadStylesheet(std::string_view css) { return ReadStylesheet(std::make_shared<const std::string>(css)); }
+
+StyleDocument ReadStylesheet(std::shared_ptr<const std::string> source) {
+  const std::string_view css = source ? std::string_view(*source) : std::string_view();
   if (css.find('\0') != std::string_view::npos)
     throw StyleError("Ce fichier n'est pas une feuille de style : il contient un octet nul.");
   // Tokens are parsed a batch at a time: all of a large file's at once
   // would take more memory than its document.
   constexpr std::size_t kBatch = 4096;
   StyleDocument document;
+  document.Xml()->KeepSource(std::move(source));
   const std::size_t lineEnd = css.find_first_of("\r\n");
   using LineEnd = StyleDocument::LineEnd;
   if (lineEnd == std::string_view::npos || css[lineEnd] == '\n') {

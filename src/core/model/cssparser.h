@@ -17,6 +17,7 @@
 // prelude; a rule nested in a rule becomes a rule inside it. A block is
 // taken apart only when it reads whole; any other stays as written.
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,7 +37,10 @@ class StyleError : public std::runtime_error {
 void Parse(StyleDocument& document, const TokenList& tokens);
 
 /// Tokenize and parse in one step. Raises StyleError when the text holds a
-/// NUL byte, which no stylesheet does.
+/// NUL byte, which no stylesheet does. The document keeps the bytes it is
+/// read from, and its texts refer to them rather than copy them; the first
+/// form shares `css`, which nothing may change, the second keeps a copy.
+StyleDocument ReadStylesheet(std::shared_ptr<const std::string> css);
 StyleDocument ReadStylesheet(std::string_view css);
 
 /// Removes the leading and trailing blanks of CSS (space, tab, line ends).

@@ -22,8 +22,22 @@ ElementStore::ElementStore() {
   Make(Intern("#document"));  // the top
 }
 
+void ElementStore::KeepSource(std::shared_ptr<const std::string> source) {
+  if (source && source->size() > std::numeric_limits<std::uint32_t>::max())
+    throw XmlError("Le document dépasse 4 Gio de texte.");
+  source_ = std::move(source);
+}
+
 ElementStore::Text ElementStore::Store(std::string_view text) {
   if (text.empty()) return Text{0, 0};
+  if (text.size() >= kInSource) throw XmlError("Le document a un texte de plus de 2 Gio.");
+  if (source_) {
+    // Compared as numbers: the text may lie in another object altogether.
+    const auto begin = reinterpret_cast<std::uintptr_t>(source_->data());
+    const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+    if (at >= begin && text.size() <= source_->size() && at - begin <= source_->size() - text.size())
+      return Text{static_cast<std::uint32_t>(at - begin), static_cast<std::uint32_t>(text.size()) | kInSource};
+  }
   const std::uint64_t limit = TextPieceStart(static_cast<unsigned>(text_.size()));
   std::uint64_t at = textEnd_;
   unsigned piece = 0;

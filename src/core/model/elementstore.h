@@ -33,11 +33,13 @@ class ElementStore final {
   // The records have no initial values, so that the pieces they are made
   // in are not written, nor paged in, before they are used.
 
-  /// A text in the buffer: where it starts, counted over all the pieces.
+  /// A text in the buffer: where it starts, counted over all the pieces;
+  /// or, when its size has kInSource set, where it starts in the source.
   struct Text {
     std::uint32_t offset;
     std::uint32_t size;
   };
+  static constexpr std::uint32_t kInSource = 0x80000000u;
   struct Node {
     Index parent;
     Index first;
@@ -65,12 +67,17 @@ class ElementStore final {
 
   [[nodiscard]] std::string_view View(Text text) const {
     if (text.size == 0) return {};
+    if (text.size & kInSource) return {source_->data() + text.offset, text.size & ~kInSource};
     const unsigned piece = TextPieceOf(text.offset);
     return {text_[piece].get() + (text.offset - TextPieceStart(piece)), text.size};
   }
-  /// Copies `text` into the buffer; a text replaced is not overwritten.
-  /// Raises XmlError past 4 GiB of text.
+  /// Copies `text` into the buffer, or refers to it where it lies within
+  /// the source; a text replaced is not overwritten. Raises XmlError past
+  /// 4 GiB of text, or for a single text of 2 GiB.
   Text Store(std::string_view text);
+  /// Keeps `source`, which nothing changes, while the store lives: a text
+  /// stored that lies within it is not copied. Raises XmlError past 4 GiB.
+  void KeepSource(std::shared_ptr<const std::string> source);
 
   /// The number of a name, given it the first time it is asked for.
   NameId Intern(std::string_view name);
@@ -137,6 +144,7 @@ class ElementStore final {
   Pieces<Attr> attrs_;
   std::array<std::unique_ptr<char[]>, 16> text_;
   std::uint64_t textEnd_ = 0;  // where the next text goes
+  std::shared_ptr<const std::string> source_;
   std::vector<std::string> names_;
 };
 

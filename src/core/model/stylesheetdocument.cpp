@@ -73,19 +73,19 @@ StyleSheetDocument::~StyleSheetDocument() = default;
 
 LoadedStylesheet StyleSheetDocument::Read(const std::string& path) {
   LoadedStylesheet loaded;
-  loaded.bytes = ReadFileBytes(path);
-  RefuseWideText(loaded.bytes, path);
+  loaded.bytes = std::make_shared<const std::string>(ReadFileBytes(path));
+  RefuseWideText(*loaded.bytes, path);
   try {
     loaded.styles = std::make_unique<StyleDocument>(ReadStylesheet(loaded.bytes));
   } catch (const StyleError& error) {
     throw FileError("« " + path + " » : " + error.what());
   }
   loaded.path = path;
-  loaded.encoding = DetectEncoding(loaded.bytes);
+  loaded.encoding = DetectEncoding(*loaded.bytes);
   return loaded;
 }
 
-std::string StyleSheetDocument::Adopt(LoadedStylesheet loaded) {
+std::shared_ptr<const std::string> StyleSheetDocument::Adopt(LoadedStylesheet loaded) {
   const bool wasModified = IsModified();
   // The steps refer to elements of the document they were made in.
   steps_.clear();

@@ -42,7 +42,8 @@ struct PropEdit {
 /// shares nothing with any document, so it may be handed between threads.
 struct LoadedStylesheet {
   std::string path;
-  std::string bytes;  // the file's bytes as read
+  // The file's bytes as read, which the document's texts refer to: nothing changes them.
+  std::shared_ptr<const std::string> bytes;
   TextEncoding encoding = TextEncoding::Utf8;
   std::unique_ptr<StyleDocument> styles;
 };
@@ -59,15 +60,15 @@ class StyleSheetDocument final {
   /// Reads and parses the stylesheet at `path`; the history starts anew and
   /// the document is not modified. Returns the bytes read. On failure
   /// (FileError) the document, its path and its history stay as they were.
-  std::string Load(const std::string& path) { return Adopt(Read(path)); }
+  std::shared_ptr<const std::string> Load(const std::string& path) { return Adopt(Read(path)); }
   /// The first half of Load: reads and parses the file, touching no
   /// document, so it may run on any thread. Raises FileError.
   [[nodiscard]] static LoadedStylesheet Read(const std::string& path);
   /// The second half of Load: the stylesheet read becomes this document's,
   /// its history starting anew. Returns the bytes read.
-  std::string Adopt(LoadedStylesheet loaded);
+  std::shared_ptr<const std::string> Adopt(LoadedStylesheet loaded);
   /// Load of the same file again (it was changed outside).
-  std::string Reload() { return Load(path_); }
+  std::shared_ptr<const std::string> Reload() { return Load(path_); }
   /// Writes the rules into the file safely (a new file, then a rename) and
   /// marks this place of the history as saved. Returns the bytes written.
   std::string Save();

@@ -425,6 +425,10 @@ XmlDocumentPtr CreateXmlDocument(std::string_view rootTag) {
   return CheckParsed(document, result, "CreateXmlDocument");
 }
 
+void XmlDocument::KeepSource(std::shared_ptr<const std::string> source) {
+  if (store_) store_->KeepSource(std::move(source));
+}
+
 XmlDocumentPtr CreateCompactXmlDocument(std::string_view rootTag) {
   auto store = std::make_unique<ElementStore>();
   const ElementStore::Index root = store->Make(store->Intern(rootTag));

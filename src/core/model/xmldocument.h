@@ -300,6 +300,10 @@ class XmlDocument final {
   [[nodiscard]] XmlElement TopLevel();
   /// The whole document as UTF-8 XML with its declaration.
   [[nodiscard]] std::string ToText() const;
+  /// Keeps `source` with a compact document: a text given to one of its
+  /// elements that lies within it is referred to, not copied. Nothing may
+  /// change `source`. Does nothing for pugixml's document.
+  void KeepSource(std::shared_ptr<const std::string> source);
   /// pugixml's document; empty for a compact one.
   [[nodiscard]] pugi::xml_document& Engine() { return doc_; }
 

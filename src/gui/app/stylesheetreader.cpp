@@ -74,7 +74,7 @@ StylesheetReading ReadStylesheetFile(const std::string& path, bool checkSyntax, 
   try {
     reading.loaded = StyleSheetDocument::Read(path);
     reading.items = makeItems(ShownRuleTree(*reading.loaded.styles, reading.loaded.encoding), reading.loaded.encoding);
-    if (checkSyntax) reading.problems = DescribeSyntaxProblems(FindSyntaxProblems(reading.loaded.bytes));
+    if (checkSyntax) reading.problems = DescribeSyntaxProblems(FindSyntaxProblems(*reading.loaded.bytes));
   } catch (...) {
     reading.error = std::current_exception();
   }

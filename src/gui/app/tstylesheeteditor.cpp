@@ -421,9 +421,9 @@ TStyleSheetEditor::ReadOutcome TStyleSheetEditor::ReadAndShow(const QString& pat
   }
   try {
     if (reading.error) std::rethrow_exception(reading.error);
-    const std::string css = document_.Adopt(std::move(reading.loaded));
+    const std::shared_ptr<const std::string> css = document_.Adopt(std::move(reading.loaded));
     shownRuleElement_ = {};
-    emit StylesheetRead(QByteArray::fromStdString(css));
+    emit StylesheetRead(QByteArray::fromStdString(*css));
     if (checkSyntax) WarnOfSyntaxProblems(reading.problems);
   } catch (const std::exception& error) {
     ShowError(error);  // the previous document and tree stay

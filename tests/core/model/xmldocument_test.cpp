@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -166,6 +168,35 @@ TEST(XmlElement, ACompactElementsTextsStayValidWhileTheStoreGrows) {
               ".rule-" + std::to_string(i));
   EXPECT_EQ(root.LastChild(), made.back());
   EXPECT_EQ(made[4095].NextSibling(), made[4096]);
+}
+
+// A text lying within the source the document keeps is referred to, not
+// copied, and the source lives as long as the document; any other text is
+// copied, so that its owner may change or free it.
+TEST(XmlElement, ACompactDocumentRefersToItsSourceAndCopiesOtherTexts) {
+  XmlDocumentPtr doc = CreateCompactXmlDocument("KeyWords");
+  auto source = std::make_shared<const std::string>(".a { color: red }");
+  doc->KeepSource(source);
+  const std::string_view whole(*source);
+  XmlElement rule = doc->RootElement().AppendChild("KeyWord");
+  rule.SetAttr("Name", whole.substr(0, 2));
+  rule.SetTextOf(whole.substr(5, 10));
+  std::string typed = "blue";
+  rule.SetAttr("Value", typed);
+  const std::string_view name = rule.GetAttr("Name").View();
+  const char* const begin = source->data();
+  const char* const end = begin + source->size();
+  source.reset();
+  typed = "xxxx";
+
+  EXPECT_EQ(name, ".a");
+  EXPECT_EQ(rule.TextOf(), "color: red");
+  EXPECT_EQ(rule.GetAttr("Value").View(), "blue");
+  EXPECT_EQ(name.data(), begin);
+  EXPECT_EQ(rule.TextOf().data(), begin + 5);
+  const char* const copied = rule.GetAttr("Value").View().data();
+  const std::less<const char*> before;
+  EXPECT_TRUE(before(copied, begin) || !before(copied, end));
 }
 
 using XmlFiles = TempFolderTest;
