@@ -38,6 +38,14 @@ ElementStore::Text ElementStore::Store(std::string_view text) {
     if (at >= begin && text.size() <= source_->size() && at - begin <= source_->size() - text.size())
       return Text{static_cast<std::uint32_t>(at - begin), static_cast<std::uint32_t>(text.size()) | kInSource};
   }
+  // A short text, mostly a word the model writes itself ("True"), is
+  // stored once and shared: texts are never overwritten.
+  Text* recent = nullptr;
+  if (text.size() <= kShortText) {
+    recent = &recentShort_[(text.size() * 31u + static_cast<unsigned char>(text.front()) * 7u +
+                            static_cast<unsigned char>(text.back())) % recentShort_.size()];
+    if (recent->size == text.size() && View(*recent) == text) return *recent;
+  }
   const std::uint64_t limit = TextPieceStart(static_cast<unsigned>(text_.size()));
   std::uint64_t at = textEnd_;
   unsigned piece = 0;
@@ -51,7 +59,9 @@ ElementStore::Text ElementStore::Store(std::string_view text) {
   if (!text_[piece]) text_[piece] = std::make_unique_for_overwrite<char[]>(std::size_t{1} << (piece + kTextFirstShift));
   std::memcpy(text_[piece].get() + (at - TextPieceStart(piece)), text.data(), text.size());
   textEnd_ = at + text.size();
-  return Text{static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(text.size())};
+  const Text stored{static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(text.size())};
+  if (recent) *recent = stored;
+  return stored;
 }
 
 // A scan of the few names a document has (a dozen tags and attributes):

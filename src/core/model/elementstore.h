@@ -145,6 +145,8 @@ class ElementStore final {
   std::array<std::unique_ptr<char[]>, 16> text_;
   std::uint64_t textEnd_ = 0;  // where the next text goes
   std::shared_ptr<const std::string> source_;
+  static constexpr std::size_t kShortText = 16;
+  std::array<Text, 64> recentShort_{};  // short texts copied lately, by a hash of their ends
   std::vector<std::string> names_;
 };
 
