@@ -849,6 +849,7 @@ class Parser final {
       const std::string content = NormalizeLineEnds(CommentContent(comment));
       if (!content.empty()) {
         behind.SetAttr(attrs::kComment, content);
+        if (reading.kind == CommentReading::Kind::Declarations) notesOfSwitchedOff_.emplace_back(behind, reading.declarations);
         return;
       }
     }
@@ -869,22 +870,47 @@ class Parser final {
   // There it takes the form that reading gives: for each property, the
   // comment the writer writes for it switched off, or, for one the rule
   // does not have, the property switched off. Elsewhere it stays as written.
+  //
+  // Such a comment on a declaration's line became that declaration's note.
+  // Once no property of the comment's stands before it, nor the declaration
+  // itself, it is read back as a comment of its own, and settled as one.
   void SettleKeptSwitchedOff() {
     std::unordered_map<const void*, const std::vector<Declaration>*> kept;
+    std::unordered_map<const void*, const std::vector<Declaration>*> notes;
     std::vector<XmlElement> rules;
+    const auto addRule = [&](const XmlElement& rule) {
+      if (rule && (rules.empty() || rules.back() != rule)) rules.push_back(rule);
+    };
     for (const auto& [comment, declarations] : keptSwitchedOff_) {
       kept.emplace(comment.Key(), &declarations);
-      const XmlElement rule = comment.Parent();
-      if (rules.empty() || rules.back() != rule) rules.push_back(rule);
+      addRule(comment.Parent());
+    }
+    for (const auto& [holder, declarations] : notesOfSwitchedOff_) {
+      notes.emplace(holder.Key(), &declarations);
+      addRule(holder.Parent());
     }
     std::unordered_set<const void*> settled;
     for (XmlElement rule : rules) {
       if (!settled.insert(rule.Key()).second) continue;
       std::unordered_set<std::string_view> before;  // the names of the properties met so far
       for (XmlElement child = rule.FirstChild(); child;) {
-        const XmlElement next = child.NextSibling();
+        XmlElement next = child.NextSibling();
         if (IsProp(child)) {
           before.insert(child.GetAttr(attrs::kName).View());
+          const auto note = notes.find(child.Key());
+          if (note == notes.end() || !child.HasAttr(attrs::kComment)) {
+            child = next;
+            continue;
+          }
+          const std::vector<Declaration>& declarations = *note->second;
+          if (std::none_of(declarations.begin(), declarations.end(),
+                           [&](const Declaration& declaration) { return before.contains(declaration.name); })) {
+            XmlElement alone = KeepComment("/*" + child.GetAttr(attrs::kComment).AsText() + "*/", rule);
+            rule.InsertMoveAfter(alone, child);
+            child.RemoveAttr(attrs::kComment);
+            ReadSwitchedOffBefore(alone, declarations, before);
+            rule.RemoveChild(alone);
+          }
         } else if (const auto found = kept.find(child.Key()); found != kept.end()) {
           const std::vector<Declaration>& declarations = *found->second;
           if (std::none_of(declarations.begin(), declarations.end(),
@@ -1197,6 +1223,8 @@ class Parser final {
   std::unordered_set<const void*> commentedOutRules_;
   // Comments of switched-off declarations kept as written, and what they hold.
   std::vector<std::pair<XmlElement, std::vector<Declaration>>> keptSwitchedOff_;
+  // Declarations whose note is such a comment, and what it holds.
+  std::vector<std::pair<XmlElement, std::vector<Declaration>>> notesOfSwitchedOff_;
   // The statement nested in a rule that the last token held, if it did.
   XmlElement lastNested_;
   std::string_view lastNestedText_;
