@@ -64,18 +64,46 @@ ElementStore::Text ElementStore::Store(std::string_view text) {
   return stored;
 }
 
-// A scan of the few names a document has (a dozen tags and attributes):
-// their sizes mostly differ, so that a name is told from the others by its
-// size alone. Nothing is cached, so that readers in several threads may
-// share a document they do not change.
+namespace {
+
+// A hash of a name from its size and its first and last bytes, read a word
+// at a time: names are short, and mostly differ there.
+std::uint64_t NameHash(std::string_view name) {
+  const std::size_t n = name.size();
+  std::uint64_t first = 0;
+  std::uint64_t last = 0;
+  if (n >= 8) {
+    std::memcpy(&first, name.data(), 8);
+    std::memcpy(&last, name.data() + n - 8, 8);
+  } else if (n >= 4) {
+    std::uint32_t a = 0;
+    std::uint32_t b = 0;
+    std::memcpy(&a, name.data(), 4);
+    std::memcpy(&b, name.data() + n - 4, 4);
+    first = a;
+    last = b;
+  } else {
+    for (const char c : name) first = first * 131 + static_cast<unsigned char>(c);
+  }
+  std::uint64_t h = (first ^ (last * 0xC2B2AE3D27D4EB4Full) ^ n) * 0x9E3779B97F4A7C15ull;
+  return h ^ (h >> 32);
+}
+
+}  // namespace
+
+// The table is only written by Intern: readers in several threads may share
+// a document they do not change.
 bool ElementStore::Find(std::string_view name, NameId& id) const {
-  for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (names_[i].size() == name.size() && names_[i] == name) {
-      id = static_cast<NameId>(i);
+  if (nameSlots_.empty()) return false;
+  const std::size_t mask = nameSlots_.size() - 1;
+  for (std::size_t i = NameHash(name) & mask;; i = (i + 1) & mask) {
+    const std::uint32_t slot = nameSlots_[i];
+    if (slot == kNoName) return false;
+    if (names_[slot] == name) {
+      id = static_cast<NameId>(slot);
       return true;
     }
   }
-  return false;
 }
 
 ElementStore::NameId ElementStore::Intern(std::string_view name) {
@@ -83,7 +111,20 @@ ElementStore::NameId ElementStore::Intern(std::string_view name) {
   if (Find(name, id)) return id;
   if (names_.size() > std::numeric_limits<NameId>::max()) throw XmlError("Le document compte trop de noms.");
   names_.emplace_back(name);
+  if (names_.size() * 2 > nameSlots_.size()) {
+    nameSlots_.assign(std::max<std::size_t>(32, nameSlots_.size() * 2), kNoName);
+    for (std::uint32_t n = 0; n < names_.size(); ++n) PlaceName(n);
+  } else {
+    PlaceName(static_cast<std::uint32_t>(names_.size() - 1));
+  }
   return static_cast<NameId>(names_.size() - 1);
+}
+
+void ElementStore::PlaceName(std::uint32_t id) {
+  const std::size_t mask = nameSlots_.size() - 1;
+  std::size_t i = NameHash(names_[id]) & mask;
+  while (nameSlots_[i] != kNoName) i = (i + 1) & mask;
+  nameSlots_[i] = id;
 }
 
 ElementStore::Index ElementStore::Make(NameId tag) {

@@ -148,6 +148,10 @@ class ElementStore final {
   static constexpr std::size_t kShortText = 16;
   std::array<Text, 64> recentShort_{};  // short texts copied lately, by a hash of their ends
   std::vector<std::string> names_;
+  // The names' numbers, by a hash of the name, at most half full.
+  static constexpr std::uint32_t kNoName = 0xFFFFFFFFu;
+  std::vector<std::uint32_t> nameSlots_;
+  void PlaceName(std::uint32_t id);
 };
 
 }  // namespace korvel

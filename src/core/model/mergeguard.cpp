@@ -394,7 +394,13 @@ struct MergeGuard::Index {
   }
 
   std::uint32_t PropertyId(std::string_view name) {
-    const std::string key = name.starts_with("--") ? std::string(name) : AsciiLower(name);
+    // Most names are written in lower case already: then they need no copy.
+    std::string lowered;
+    std::string_view key = name;
+    if (!name.starts_with("--") && std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+      lowered = AsciiLower(name);
+      key = lowered;
+    }
     const std::uint32_t id = propertyIds.Intern(key);
     if (id < properties.size()) return id;
     const OverlapKeys keys = KeysOf(key);
