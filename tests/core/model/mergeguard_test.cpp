@@ -230,6 +230,21 @@ TEST(MergeGuard, MergedDeclarationsCountWhereTheyNowStand) {
     EXPECT_FALSE(s.guard.CanMerge(0, 2));
   }
   {
+    // Declarations read after a merge count as those read before: a ".y"
+    // colour after the merge stands between the ".x" on either side of it.
+    Scenario s(".x{color} .z{margin} .x{color}");
+    s.guard.Merged(0, 2);
+    const auto x = s.guard.AddRule(SelectorSpecificities(".x"));
+    s.guard.AddDeclaration(x, "color", false);
+    const auto y = s.guard.AddRule(SelectorSpecificities(".y"));
+    s.guard.AddDeclaration(y, "color", false);
+    const auto xAgain = s.guard.AddRule(SelectorSpecificities(".x"));
+    s.guard.AddDeclaration(xAgain, "color", false);
+    EXPECT_FALSE(s.guard.CanMerge(x, xAgain));
+    EXPECT_FALSE(s.guard.CanMerge(0, xAgain));
+    EXPECT_TRUE(s.guard.CanMerge(0, x));
+  }
+  {
     // What was merged into a rule moves on with it.
     Scenario s(".x{color} .y{margin} .x{color} .y{margin} .y{color}");
     s.guard.Merged(3, 4);
