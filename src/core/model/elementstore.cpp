@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 
 #include "model/xmldocument.h"
 
@@ -23,6 +24,7 @@ ElementStore::ElementStore() {
 }
 
 void ElementStore::KeepSource(std::shared_ptr<const std::string> source) {
+  if (source_) throw std::logic_error("ElementStore: a source is kept already");
   if (source && source->size() > std::numeric_limits<std::uint32_t>::max())
     throw XmlError("Le document dépasse 4 Gio de texte.");
   source_ = std::move(source);

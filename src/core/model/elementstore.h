@@ -1,8 +1,8 @@
 #pragma once
 
 // A compact store of elements for the stylesheet's model: the elements in
-// flat arrays linked by index, their attributes in another, and all their
-// texts in one buffer. Tag and attribute names are kept once each and
+// flat arrays linked by index, their attributes in another, and their texts
+// in one buffer, or in the source they were read from, kept with the store. Tag and attribute names are kept once each and
 // referred to by number. Nothing is freed until the store is: an element
 // removed is only unlinked, and a text replaced stays in the buffer.
 //
@@ -76,7 +76,8 @@ class ElementStore final {
   /// 4 GiB of text, or for a single text of 2 GiB.
   Text Store(std::string_view text);
   /// Keeps `source`, which nothing changes, while the store lives: a text
-  /// stored that lies within it is not copied. Raises XmlError past 4 GiB.
+  /// stored that lies within it is not copied. Raises XmlError past 4 GiB;
+  /// a store keeps one source, since its texts may refer to it.
   void KeepSource(std::shared_ptr<const std::string> source);
 
   /// The number of a name, given it the first time it is asked for.

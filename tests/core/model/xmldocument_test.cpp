@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -197,6 +198,9 @@ TEST(XmlElement, ACompactDocumentRefersToItsSourceAndCopiesOtherTexts) {
   const char* const copied = rule.GetAttr("Value").View().data();
   const std::less<const char*> before;
   EXPECT_TRUE(before(copied, begin) || !before(copied, end));
+  // Texts refer to the source kept: another would leave them dangling.
+  EXPECT_THROW(doc->KeepSource(std::make_shared<const std::string>("x")), std::logic_error);
+  EXPECT_EQ(name, ".a");
 }
 
 using XmlFiles = TempFolderTest;
