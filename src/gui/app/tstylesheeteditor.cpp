@@ -423,7 +423,8 @@ TStyleSheetEditor::ReadOutcome TStyleSheetEditor::ReadAndShow(const QString& pat
     if (reading.error) std::rethrow_exception(reading.error);
     const std::shared_ptr<const std::string> css = document_.Adopt(std::move(reading.loaded));
     shownRuleElement_ = {};
-    emit StylesheetRead(QByteArray::fromStdString(*css));
+    // A large file is not copied once more; the document holds its bytes.
+    emit StylesheetRead(QByteArray::fromRawData(css->data(), static_cast<qsizetype>(css->size())));
     if (checkSyntax) WarnOfSyntaxProblems(reading.problems);
   } catch (const std::exception& error) {
     ShowError(error);  // the previous document and tree stay

@@ -192,7 +192,8 @@ class TStyleSheetEditor final : public QWidget {
   /// A message for the window's status bar.
   void StatusMessage(const QString& text);
   /// The stylesheet was read (a load) or written (a save): these are its
-  /// bytes on disk now.
+  /// bytes on disk now. Those read are the document's own, lent for the
+  /// call and not copied: a receiver that keeps them makes a deep copy.
   void StylesheetRead(const QByteArray& bytes);
   void StylesheetWritten(const QByteArray& bytes);
   /// A read on a thread of its own began (true) or ended (false).
