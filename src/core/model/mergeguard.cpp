@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -178,12 +179,19 @@ class Bucket {
   }
 
   // Declarations merged up: how many stand at each place (the start of the
-  // rule they joined). Repeats mostly join a few rules: few places.
-  std::map<Position, std::uint32_t> moved;
+  // rule they joined). Repeats mostly join a few rules: few places. Made
+  // when the first one joins: most buckets never have one.
+  using Moved = std::map<Position, std::uint32_t>;
+  [[nodiscard]] const Moved* MovedUp() const { return moved_.get(); }
+  Moved& MovedUp() {
+    if (!moved_) moved_ = std::make_unique<Moved>();
+    return *moved_;
+  }
 
  private:
   std::vector<Position> positions_;
   std::vector<std::int32_t> tree_;  // empty while none was removed
+  std::unique_ptr<Moved> moved_;
 };
 
 enum class SpecificityKind : std::uint8_t { Known, Unknown, Any };
@@ -207,8 +215,13 @@ struct BucketKeyHash {
   }
 };
 
+// A property's overlap keys, registered then asked, side by side in the
+// index's pool: a file of many distinct names (custom properties) takes a
+// few bytes for each, not two vectors.
 struct Property {
-  std::vector<std::uint32_t> registered, asked;
+  std::uint32_t first;
+  std::uint16_t registered;
+  std::uint16_t asked;
 };
 
 struct Declaration {
@@ -338,6 +351,16 @@ struct MergeGuard::Index {
   std::vector<Position> opaque;
   NameIds propertyIds;
   std::vector<Property> properties;  // by property id
+  std::vector<std::uint32_t> propertyKeys;  // the pool of the properties' overlap keys
+
+  [[nodiscard]] std::span<const std::uint32_t> Registered(std::uint32_t property) const {
+    const Property& p = properties[property];
+    return {propertyKeys.data() + p.first, p.registered};
+  }
+  [[nodiscard]] std::span<const std::uint32_t> Asked(std::uint32_t property) const {
+    const Property& p = properties[property];
+    return {propertyKeys.data() + p.first + p.registered, p.asked};
+  }
   NameIds overlapKeyIds;
   DenseIds bucketIds;
   std::vector<BucketKey> bucketKeys;  // by bucket id
@@ -346,7 +369,7 @@ struct MergeGuard::Index {
   // The buckets a declaration of the rule was recorded in, each once.
   template <class Visit>
   void ForEachBucketKey(const Rule& rule, const Declaration& declaration, Visit visit) const {
-    for (const std::uint32_t key : properties[declaration.property].registered) {
+    for (const std::uint32_t key : Registered(declaration.property)) {
       visit(BucketKey{key, declaration.important, SpecificityKind::Any, {}});
       if (!rule.specificities) {
         visit(BucketKey{key, declaration.important, SpecificityKind::Unknown, {}});
@@ -404,10 +427,12 @@ struct MergeGuard::Index {
     const std::uint32_t id = propertyIds.Intern(key);
     if (id < properties.size()) return id;
     const OverlapKeys keys = KeysOf(key);
-    Property property;
-    for (const std::string& k : keys.registered) property.registered.push_back(overlapKeyIds.Intern(k));
-    for (const std::string& k : keys.asked) property.asked.push_back(overlapKeyIds.Intern(k));
-    properties.push_back(std::move(property));
+    const Property property{static_cast<std::uint32_t>(propertyKeys.size()),
+                           static_cast<std::uint16_t>(keys.registered.size()),
+                           static_cast<std::uint16_t>(keys.asked.size())};
+    for (const std::string& k : keys.registered) propertyKeys.push_back(overlapKeyIds.Intern(k));
+    for (const std::string& k : keys.asked) propertyKeys.push_back(overlapKeyIds.Intern(k));
+    properties.push_back(property);
     return id;
   }
 
@@ -445,8 +470,10 @@ struct MergeGuard::Index {
     if (id == DenseIds::kNone) return false;
     const Bucket& bucket = buckets[id];
     if (bucket.LiveBetween(earlier.start, later.start) > OwnCount(earlier, id)) return true;
-    const auto moved = bucket.moved.upper_bound(earlier.start);
-    return moved != bucket.moved.end() && moved->first < later.start;
+    const Bucket::Moved* movedUp = bucket.MovedUp();
+    if (movedUp == nullptr) return false;
+    const auto moved = movedUp->upper_bound(earlier.start);
+    return moved != movedUp->end() && moved->first < later.start;
   }
 };
 
@@ -511,7 +538,7 @@ bool MergeGuard::CanMerge(RuleId earlierId, RuleId laterId) const {
     const bool known = moving == laterId ? mergedKnown : rule.specificities.has_value();
     const std::vector<Specificity>& specificities = moving == laterId || !known ? merged : *rule.specificities;
     for (const Declaration& declaration : rule.declarations) {
-      for (const std::uint32_t key : index.properties[declaration.property].asked) {
+      for (const std::uint32_t key : index.Asked(declaration.property)) {
         const auto crosses = [&](SpecificityKind kind, Specificity specificity) {
           return index.CrossesBucket({key, declaration.important, kind, specificity}, earlier, later);
         };
@@ -549,15 +576,16 @@ void MergeGuard::Merged(RuleId earlierId, RuleId laterId) {
       index.ForEachOwnBucket(rule, declaration, [&](std::uint32_t id) {
         Bucket& bucket = index.buckets[id];
         bucket.Remove(bucket.IndexOf(declaration.position));
-        ++bucket.moved[destination];
+        ++bucket.MovedUp()[destination];
         owner.push_back({id, destination});
       });
       declaration.own = false;
     }
     for (const Moved& moved : movedIn) {
       Bucket& bucket = index.buckets[moved.bucket];
-      if (const auto there = bucket.moved.find(moved.position); --there->second == 0) bucket.moved.erase(there);
-      ++bucket.moved[destination];
+      Bucket::Moved& movedUp = bucket.MovedUp();
+      if (const auto there = movedUp.find(moved.position); --there->second == 0) movedUp.erase(there);
+      ++movedUp[destination];
       owner.push_back({moved.bucket, destination});
     }
     rule.ownBucketsStale = true;
@@ -571,6 +599,10 @@ void MergeGuard::Merged(RuleId earlierId, RuleId laterId) {
     later.More().children.clear();
   }
   later.mergedAway = true;
+  // Nothing asks about a rule merged away again: what it held goes.
+  std::vector<Declaration>().swap(later.declarations);
+  later.specificities.reset();
+  later.extra.reset();
 }
 
 }  // namespace korvel
