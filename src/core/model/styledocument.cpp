@@ -115,9 +115,10 @@ StyleDocument::RuleSlot* StyleDocument::FindSlot(const void* container, std::str
   const std::size_t mask = ruleSlots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     RuleSlot& slot = ruleSlots_[at];
-    if (!slot.rule) return &slot;
-    if (slot.hash == hash && slot.rule.Parent().Key() == container && slot.rule.GetAttr(attrs::kName) == name)
-      return &slot;
+    if (slot.rule == ElementStore::kNone) return &slot;
+    if (slot.hash != static_cast<std::uint32_t>(hash)) continue;
+    const XmlElement rule = xml_->CompactElement(slot.rule);
+    if (rule.Parent().Key() == container && rule.GetAttr(attrs::kName) == name) return &slot;
   }
 }
 
@@ -133,7 +134,7 @@ XmlElement StyleDocument::RuleNamed(std::string_view name) const { return RuleNa
 
 XmlElement StyleDocument::RuleNamedIn(const void* container, std::string_view name) const {
   const RuleSlot* slot = FindSlot(container, name, PlaceHash(container, name));
-  return slot ? slot->rule : XmlElement();
+  return slot && slot->rule != ElementStore::kNone ? xml_->CompactElement(slot->rule) : XmlElement();
 }
 
 XmlElement StyleDocument::FindRuleIn(ConstXmlElement container, std::string_view name) {
@@ -152,17 +153,17 @@ void StyleDocument::IndexRule(XmlElement rule, std::string_view name) {
     old.swap(ruleSlots_);
     const std::size_t mask = ruleSlots_.size() - 1;
     for (const RuleSlot& slot : old) {
-      if (!slot.rule) continue;
+      if (slot.rule == ElementStore::kNone) continue;
       std::size_t at = slot.hash & mask;
-      while (ruleSlots_[at].rule) at = (at + 1) & mask;
+      while (ruleSlots_[at].rule != ElementStore::kNone) at = (at + 1) & mask;
       ruleSlots_[at] = slot;
     }
   }
   const void* container = rule.Parent().Key();
   const std::size_t hash = PlaceHash(container, name);
   RuleSlot* slot = FindSlot(container, name, hash);
-  if (slot->rule) return;
-  *slot = RuleSlot{hash, rule};
+  if (slot->rule != ElementStore::kNone) return;
+  *slot = RuleSlot{static_cast<std::uint32_t>(hash), rule.StoreIndex()};
   ++ruleCount_;
 }
 

@@ -173,10 +173,11 @@ class StyleDocument final {
   // keeps no copy of the names, and a miss touches one slot, not a chain of
   // scattered nodes (on a large stylesheet the old map's misses were an
   // eighth of loading).
-  // A rule is indexed under its container and its name.
+  // A rule is indexed under its container and its name. A slot holds its
+  // hash's low half and the rule's number in the document's store: 8 bytes.
   struct RuleSlot {
-    std::size_t hash = 0;
-    XmlElement rule;
+    std::uint32_t hash = 0;
+    ElementStore::Index rule = ElementStore::kNone;
   };
   RuleSlot* FindSlot(const void* container, std::string_view name, std::size_t hash) const;
   [[nodiscard]] XmlElement RuleNamed(std::string_view name) const;

@@ -123,6 +123,9 @@ class XmlElement final {
 
   [[nodiscard]] std::string_view TagOf() const;
   [[nodiscard]] std::string_view TextOf() const;
+  /// Its number in its compact store, by which XmlDocument::CompactElement
+  /// finds it again; 0 for pugixml's.
+  [[nodiscard]] ElementStore::Index StoreIndex() const { return index_; }
   void SetTextOf(std::string_view text);
   /// Whether the element's tag is exactly `tag`.
   [[nodiscard]] bool HasTag(std::string_view tag) const;
@@ -304,6 +307,8 @@ class XmlDocument final {
   /// elements that lies within it is referred to, not copied. Nothing may
   /// change `source`. Does nothing for pugixml's document.
   void KeepSource(std::shared_ptr<const std::string> source);
+  /// The element of a compact document with that number (StoreIndex).
+  [[nodiscard]] XmlElement CompactElement(ElementStore::Index index) { return XmlElement(store_.get(), index); }
   /// pugixml's document; empty for a compact one.
   [[nodiscard]] pugi::xml_document& Engine() { return doc_; }
 
