@@ -849,7 +849,8 @@ class Parser final {
       const std::string content = NormalizeLineEnds(CommentContent(comment));
       if (!content.empty()) {
         behind.SetAttr(attrs::kComment, content);
-        if (reading.kind == CommentReading::Kind::Declarations) notesOfSwitchedOff_.emplace_back(behind, reading.declarations);
+        if (reading.kind == CommentReading::Kind::Declarations)
+          notesOfSwitchedOff_.push_back({behind, content, reading.declarations});
         return;
       }
     }
@@ -876,7 +877,7 @@ class Parser final {
   // itself, it is read back as a comment of its own, and settled as one.
   void SettleKeptSwitchedOff() {
     std::unordered_map<const void*, const std::vector<Declaration>*> kept;
-    std::unordered_map<const void*, const std::vector<Declaration>*> notes;
+    std::unordered_map<const void*, const NoteOfSwitchedOff*> notes;
     std::vector<XmlElement> rules;
     const auto addRule = [&](const XmlElement& rule) {
       if (rule && (rules.empty() || rules.back() != rule)) rules.push_back(rule);
@@ -885,9 +886,9 @@ class Parser final {
       kept.emplace(comment.Key(), &declarations);
       addRule(comment.Parent());
     }
-    for (const auto& [holder, declarations] : notesOfSwitchedOff_) {
-      notes.emplace(holder.Key(), &declarations);
-      addRule(holder.Parent());
+    for (const NoteOfSwitchedOff& note : notesOfSwitchedOff_) {
+      notes.emplace(note.holder.Key(), &note);
+      addRule(note.holder.Parent());
     }
     std::unordered_set<const void*> settled;
     for (XmlElement rule : rules) {
@@ -898,14 +899,14 @@ class Parser final {
         if (IsProp(child)) {
           before.insert(child.GetAttr(attrs::kName).View());
           const auto note = notes.find(child.Key());
-          if (note == notes.end() || !child.HasAttr(attrs::kComment)) {
+          if (note == notes.end() || child.GetAttr(attrs::kComment).View() != note->second->content) {
             child = next;
             continue;
           }
-          const std::vector<Declaration>& declarations = *note->second;
+          const std::vector<Declaration>& declarations = note->second->declarations;
           if (std::none_of(declarations.begin(), declarations.end(),
                            [&](const Declaration& declaration) { return before.contains(declaration.name); })) {
-            XmlElement alone = KeepComment("/*" + child.GetAttr(attrs::kComment).AsText() + "*/", rule);
+            XmlElement alone = KeepComment("/*" + note->second->content + "*/", rule);
             rule.InsertMoveAfter(alone, child);
             child.RemoveAttr(attrs::kComment);
             ReadSwitchedOffBefore(alone, declarations, before);
@@ -1224,7 +1225,12 @@ class Parser final {
   // Comments of switched-off declarations kept as written, and what they hold.
   std::vector<std::pair<XmlElement, std::vector<Declaration>>> keptSwitchedOff_;
   // Declarations whose note is such a comment, and what it holds.
-  std::vector<std::pair<XmlElement, std::vector<Declaration>>> notesOfSwitchedOff_;
+  struct NoteOfSwitchedOff {
+    XmlElement holder;
+    std::string content;
+    std::vector<Declaration> declarations;
+  };
+  std::vector<NoteOfSwitchedOff> notesOfSwitchedOff_;
   // The statement nested in a rule that the last token held, if it did.
   XmlElement lastNested_;
   std::string_view lastNestedText_;
