@@ -39,7 +39,8 @@ struct PropEdit {
 
 /// A stylesheet read and parsed but not shown yet: what
 /// StyleSheetDocument::Read makes, on any thread, and Adopt takes in. It
-/// shares nothing with any document, so it may be handed between threads.
+/// shares nothing with any other document (its bytes only with its own
+/// stylesheet, and nothing changes them), so it may be handed between threads.
 struct LoadedStylesheet {
   std::string path;
   // The file's bytes as read, which the document's texts refer to: nothing changes them.

@@ -6,10 +6,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <stdexcept>
-#include <fstream>
 #include <string>
 #include <vector>
 
