@@ -895,30 +895,28 @@ class Parser final {
       if (!settled.insert(rule.Key()).second) continue;
       std::unordered_set<std::string_view> before;  // the names of the properties met so far
       for (XmlElement child = rule.FirstChild(); child;) {
-        XmlElement next = child.NextSibling();
+        const XmlElement next = child.NextSibling();
+        const std::vector<Declaration>* declarations = nullptr;
         if (IsProp(child)) {
           before.insert(child.GetAttr(attrs::kName).View());
           const auto note = notes.find(child.Key());
-          if (note == notes.end() || child.GetAttr(attrs::kComment).View() != note->second->content) {
-            child = next;
-            continue;
-          }
-          const std::vector<Declaration>& declarations = note->second->declarations;
-          if (std::none_of(declarations.begin(), declarations.end(),
-                           [&](const Declaration& declaration) { return before.contains(declaration.name); })) {
-            XmlElement alone = KeepComment("/*" + note->second->content + "*/", rule);
-            rule.InsertMoveAfter(alone, child);
-            child.RemoveAttr(attrs::kComment);
-            ReadSwitchedOffBefore(alone, declarations, before);
-            rule.RemoveChild(alone);
-          }
+          if (note != notes.end() && child.GetAttr(attrs::kComment).View() == note->second->content)
+            declarations = &note->second->declarations;
         } else if (const auto found = kept.find(child.Key()); found != kept.end()) {
-          const std::vector<Declaration>& declarations = *found->second;
-          if (std::none_of(declarations.begin(), declarations.end(),
-                           [&](const Declaration& declaration) { return before.contains(declaration.name); })) {
-            ReadSwitchedOffBefore(child, declarations, before);
-            rule.RemoveChild(child);
+          declarations = found->second;
+        }
+        if (declarations && std::none_of(declarations->begin(), declarations->end(), [&](const Declaration& declaration) {
+              return before.contains(declaration.name);
+            })) {
+          XmlElement place = child;
+          if (IsProp(child)) {
+            // The note stands alone after its declaration, as the next load reads it.
+            place = KeepComment("/*" + child.GetAttr(attrs::kComment).AsText() + "*/", rule);
+            rule.InsertMoveAfter(place, child);
+            child.RemoveAttr(attrs::kComment);
           }
+          ReadSwitchedOffBefore(place, *declarations, before);
+          rule.RemoveChild(place);
         }
         child = next;
       }

@@ -2,8 +2,8 @@
 
 // A compact store of elements for the stylesheet's model: the elements in
 // flat arrays linked by index, their attributes in another, and their texts
-// in one buffer, or in the source they were read from, kept with the store. Tag and attribute names are kept once each and
-// referred to by number. Nothing is freed until the store is: an element
+// in one buffer, or in the source they were read from, kept with the store.
+// Tag and attribute names are kept once each and referred to by number. Nothing is freed until the store is: an element
 // removed is only unlinked, and a text replaced stays in the buffer.
 //
 // It holds what the model needs of XML (elements, attributes in order, the

@@ -352,6 +352,10 @@ struct MergeGuard::Index {
   NameIds propertyIds;
   std::vector<Property> properties;  // by property id
   std::vector<std::uint32_t> propertyKeys;  // the pool of the properties' overlap keys
+  NameIds overlapKeyIds;
+  DenseIds bucketIds;
+  std::vector<BucketKey> bucketKeys;  // by bucket id
+  std::vector<Bucket> buckets;
 
   [[nodiscard]] std::span<const std::uint32_t> Registered(std::uint32_t property) const {
     const Property& p = properties[property];
@@ -361,10 +365,6 @@ struct MergeGuard::Index {
     const Property& p = properties[property];
     return {propertyKeys.data() + p.first + p.registered, p.asked};
   }
-  NameIds overlapKeyIds;
-  DenseIds bucketIds;
-  std::vector<BucketKey> bucketKeys;  // by bucket id
-  std::vector<Bucket> buckets;
 
   // The buckets a declaration of the rule was recorded in, each once.
   template <class Visit>
@@ -596,7 +596,6 @@ void MergeGuard::Merged(RuleId earlierId, RuleId laterId) {
   if (!later.Children().empty()) {
     std::vector<RuleId>& children = earlier.More().children;
     children.insert(children.end(), later.Children().begin(), later.Children().end());
-    later.More().children.clear();
   }
   later.mergedAway = true;
   // Nothing asks about a rule merged away again: what it held goes.
